@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Velomarq needs to build, test and run.
+# Idempotent: does nothing when everything is present, and runs apt-get update
+# only when something has to be installed.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build make
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libsqlite3-dev
+  libgtest-dev
+  imagemagick
+  xvfb xauth xdotool
+  fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null 2>&1; then
+    SUDO=sudo
+  else
+    echo "install-deps: missing packages (${missing[*]}) and not running as root." >&2
+    exit 1
+  fi
+else
+  SUDO=
+fi
+
+echo "install-deps: installing ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

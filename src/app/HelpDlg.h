@@ -1,0 +1,12 @@
+#pragma once
+// The about and help page.
+
+#include "app/TabPage.h"
+
+class HelpDlg : public TabPage {
+    Q_OBJECT
+public:
+    HelpDlg(LinkLabel& statusLine, QWidget* parent);
+
+    void RefreshCaptions() override;
+};

@@ -1,0 +1,253 @@
+#include "app/MainDlg.h"
+
+#include "app/HelpDlg.h"
+#include "app/LinkLabel.h"
+#include "app/TabControl.h"
+#include "app/language/Language.h"
+#include "app/units/Units.h"
+#include "bicycles/BicycleDlg.h"
+#include "maintenance/MaintenanceDlg.h"
+#include "options/OptionsDlg.h"
+#include "platform/Dialogs.h"
+#include "rides/RideDlg.h"
+#include "statistics/StatDlg.h"
+#include "store/store.h"
+#include "tools/ToolKitsDlg.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QWindow>
+
+namespace {
+constexpr int kBannerHeight = 80;
+
+// The messages that can come before any language table exists are English.
+const char* const kDefaultLanguageMissing = "Can not load default language file.\nPlease re-install.";
+const char* const kLanguageMissing = "Can not load language file.";
+
+struct TabCaption {
+    MainDlg::Tab tab;
+    LanguageKey caption;
+};
+constexpr TabCaption kTabCaptions[] = {
+    {MainDlg::kBicycles, LanguageKey{"MainDlg", "MYBS"}},   {MainDlg::kRides, LanguageKey{"MainDlg", "MYRS"}},
+    {MainDlg::kStatistics, LanguageKey{"MainDlg", "MYSS"}}, {MainDlg::kMaintenance, LanguageKey{"MainDlg", "MAIN"}},
+    {MainDlg::kTools, LanguageKey{"MainDlg", "TOLK"}},      {MainDlg::kOptions, LanguageKey{"MainDlg", "OPTN"}},
+    {MainDlg::kHelp, LanguageKey{"MainDlg", "HELP"}},
+};
+}  // namespace
+
+MainDlg::MainDlg(QWidget* parent)
+    : QDialog(parent),
+      m_tabs(new TabControl(this)),
+      m_statusLine(new LinkLabel(this)),
+      m_homePage(new LinkLabel(this)),
+      m_bannerLeft(new QLabel(this)),
+      m_bannerRight(new QLabel(this)) {
+    setObjectName(QStringLiteral("MainDlg"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Qt::white);
+    setPalette(background);
+    setMinimumSize(760, 560);
+    resize(900, 660);
+
+    m_statusLine->setObjectName(QStringLiteral("StatusLine"));
+    m_homePage->setObjectName(QStringLiteral("HomePageLink"));
+    m_bannerLeft->setPixmap(QPixmap(QStringLiteral(":/banner_left.png")));
+    m_bannerRight->setPixmap(QPixmap(QStringLiteral(":/banner_right.png")));
+    for (QLabel* banner : {m_bannerLeft, m_bannerRight}) {
+        banner->setAttribute(Qt::WA_TransparentForMouseEvents);  // a press on the banner drags the window
+        banner->adjustSize();
+    }
+    m_tabs->hide();
+}
+
+MainDlg::~MainDlg() {
+    delete m_optionsPage;
+    m_optionsPage = nullptr;
+    m_pages[kOptions] = nullptr;
+    DB_CloseDatabase();
+    FreeLanguageTable();
+}
+
+bool MainDlg::Initialise() {
+    // Memo folders first; one that exists already, or cannot be made, is no reason to stop here.
+    QDir current = QDir::current();
+    current.mkdir(QStringLiteral("Rides"));
+    current.mkdir(QStringLiteral("Maintenance"));
+
+    m_homePage->SetText(QString::fromLatin1(kProductHomePage));
+    m_homePage->SetLink(QString::fromLatin1(kProductHomePage));
+    const QIcon icon(QStringLiteral(":/app_icon.png"));
+    setWindowIcon(icon);
+
+    SetProgramDirectory(QDir::currentPath());
+    FreeLanguageTable();
+    if (LoadLanguageFile(LanguageFilePath(GetProgramDirectory(), 0)) != 0) {
+        AppDialogs().MessageBox(this, QString::fromLatin1(kDefaultLanguageMissing), QString(), MessageIcon::Error);
+        return false;
+    }
+
+    if (!OpenOrCreateDatabase() || !ApplyConfiguration()) {
+        return false;
+    }
+
+    CreatePages();
+    LayOut();
+    m_tabs->SetCurrentIndex(kBicycles);
+    m_tabs->show();
+    setWindowTitle(QStringLiteral("%1 %2").arg(QString::fromLatin1(kProductName), QString::fromLatin1(kProductVersion)));
+    LayOut();
+    return true;
+}
+
+bool MainDlg::OpenOrCreateDatabase() {
+    if (DB_OpenDatabase() == store::kOk) {
+        return true;
+    }
+    // Without the file there is nothing to run on: offer a new, empty one.
+    const int answer =
+        AppDialogs().MessageBox(this, GetLanguageString("ErrorStrings", "OPID"),
+                                GetLanguageString("ErrorStrings", "ERRO"), MessageIcon::Warning,
+                                kButtonYes | kButtonNo, kButtonYes);
+    if (answer == kButtonYes) {
+        if (DB_CreateDatabase() != store::kOk) {
+            ShowError(this, GetLanguageString("ErrorStrings", "ITDB"));
+        } else {
+            AppDialogs().MessageBox(this, GetLanguageString("Strings", "DBIC"), QString(), MessageIcon::Information);
+        }
+    }
+    // Either way the rider starts the program again to use the new database.
+    return false;
+}
+
+bool MainDlg::ApplyConfiguration() {
+    ApplicationConfigRecord config;
+    const int result = DB_LoadApplicationConfig(&config);
+    if (result == store::kWrongVersion) {
+        ShowError(this, GetLanguageString("ErrorStrings", "DVER"));
+        return false;
+    }
+    if (result != store::kOk) {
+        ShowError(this, GetLanguageString("ErrorStrings", "LDAC"));
+        return false;
+    }
+
+    FreeLanguageTable();
+    if (LoadLanguageFile(LanguageFilePath(GetProgramDirectory(), config.Language)) != 0) {
+        AppDialogs().MessageBox(this, QString::fromLatin1(kLanguageMissing), QString(), MessageIcon::Error);
+        FreeLanguageTable();
+        LoadLanguageFile(LanguageFilePath(GetProgramDirectory(), 0));
+    }
+    SetDistanceUnit(config.DistanceUnit);
+    SetWeekStart(config.WeekStart);
+    return true;
+}
+
+void MainDlg::CreatePages() {
+    // Created in this order; the tab order is the page table's, independent of it.
+    auto* bicycles = new BicycleDlg(*m_statusLine, m_tabs);
+    auto* rides = new RideDlg(*m_statusLine, m_tabs);
+    auto* maintenance = new MaintenanceDlg(*m_statusLine, m_tabs);
+    m_optionsPage = new OptionsDlg(*m_statusLine, *this, m_tabs);
+    auto* statistics = new StatDlg(*m_statusLine, m_tabs);
+    auto* tools = new ToolKitsDlg(*m_statusLine, m_tabs);
+    auto* help = new HelpDlg(*m_statusLine, m_tabs);
+
+    m_pages = {bicycles, rides, statistics, maintenance, tools, m_optionsPage, help};
+    for (const TabCaption& tab : kTabCaptions) {
+        m_tabs->AddTab(GetLanguageString(tab.caption), m_pages[tab.tab]);
+    }
+}
+
+void MainDlg::SetTabCaptions() {
+    for (const TabCaption& tab : kTabCaptions) {
+        m_tabs->SetCaption(tab.tab, GetLanguageString(tab.caption));
+    }
+}
+
+void MainDlg::RefreshLanguage() {
+    SetTabCaptions();
+    for (Tab tab : {kBicycles, kRides, kMaintenance, kStatistics, kTools, kHelp, kOptions}) {
+        if (m_pages[tab]) m_pages[tab]->RefreshCaptions();
+    }
+    if (m_optionsPage) m_optionsPage->update();
+}
+
+void MainDlg::LayOut() {
+    const QRect client = rect();
+    const int l = client.left();
+    const int t = client.top();
+    const int r = client.left() + client.width();
+    const int b = client.top() + client.height();
+    m_tabs->setGeometry(QRect(QPoint(l + 4, t + 80), QPoint(r - 4 - 1, b - 18 - 1)));
+    m_statusLine->setGeometry(QRect(QPoint(l + 5, b - 16), QPoint(r - 1, b - 1)));
+    m_homePage->setGeometry(QRect(QPoint(r - 180, t + 85), QPoint(r - 1, t + 100 - 1)));
+    m_homePage->raise();
+
+    m_bannerLeft->move(l, t + (kBannerHeight - m_bannerLeft->height()) / 2);
+    m_bannerRight->move(m_bannerLeft->geometry().right() + 1, t + (kBannerHeight - m_bannerRight->height()) / 2);
+}
+
+void MainDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    LayOut();
+}
+
+void MainDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QLinearGradient band(0, 0, width(), 0);
+    band.setColorAt(0.0, QColor(0xF4, 0xF8, 0xFA));
+    band.setColorAt(1.0, QColor(0xE3, 0xEE, 0xF2));
+    painter.fillRect(QRect(0, 0, width(), kBannerHeight), band);
+    painter.setPen(QColor(0xC9, 0xD6, 0xDD));
+    painter.drawLine(0, kBannerHeight - 1, width(), kBannerHeight - 1);
+}
+
+void MainDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter and Escape are no dialog commands here: the window closes only
+    // through its close box, and a stray Escape must never end the program.
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+void MainDlg::mousePressEvent(QMouseEvent* event) {
+    // A press on the window's own background moves the window, as its title bar would.
+    if (event->button() != Qt::LeftButton || childAt(event->position().toPoint())) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    if (windowHandle() && windowHandle()->startSystemMove()) {
+        return;
+    }
+    m_dragging = true;
+    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void MainDlg::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - m_dragOffset);
+        event->accept();
+        return;
+    }
+    QDialog::mouseMoveEvent(event);
+}
+
+void MainDlg::mouseReleaseEvent(QMouseEvent* event) {
+    m_dragging = false;
+    QDialog::mouseReleaseEvent(event);
+}

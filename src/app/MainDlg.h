@@ -1,0 +1,76 @@
+#pragma once
+// The main window: a banner across the top, the seven tab pages in the middle
+// and the status line at the bottom. It runs the start-up sequence (memo
+// folders, language, database, configuration) before it creates the pages;
+// any failure on that road ends the program after one message.
+
+#include <QDialog>
+#include <QPoint>
+#include <array>
+
+class LinkLabel;
+class QLabel;
+class TabControl;
+class TabPage;
+class BicycleDlg;
+class RideDlg;
+class StatDlg;
+class MaintenanceDlg;
+class ToolKitsDlg;
+class OptionsDlg;
+class HelpDlg;
+
+inline constexpr const char* kProductName = "Velomarq";
+inline constexpr const char* kProductVersion = "V1.1";
+inline constexpr const char* kProductHomePage = "https://velomarq.org";
+
+class MainDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Tab order of the pages.
+    enum Tab { kBicycles, kRides, kStatistics, kMaintenance, kTools, kOptions, kHelp, kTabCount };
+
+    explicit MainDlg(QWidget* parent = nullptr);
+    ~MainDlg() override;
+
+    // Runs the start-up sequence. True when the window is ready to be shown;
+    // false when the program is to end (the message due has been shown).
+    bool Initialise();
+
+    // Re-captions the tabs and every page after the language table was reloaded.
+    void RefreshLanguage();
+
+    TabControl& Tabs() const { return *m_tabs; }
+    LinkLabel& StatusLine() const { return *m_statusLine; }
+    LinkLabel& HomePageLink() const { return *m_homePage; }
+    TabPage* Page(Tab tab) const { return m_pages[tab]; }
+
+    // The default OK action of a dialog does nothing here; the window closes
+    // only through its close box.
+    void accept() override {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool OpenOrCreateDatabase();
+    bool ApplyConfiguration();
+    void CreatePages();
+    void SetTabCaptions();
+    void LayOut();
+
+    TabControl* m_tabs;
+    LinkLabel* m_statusLine;
+    LinkLabel* m_homePage;
+    QLabel* m_bannerLeft;
+    QLabel* m_bannerRight;
+    std::array<TabPage*, kTabCount> m_pages{};
+    OptionsDlg* m_optionsPage = nullptr;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+};

@@ -1,0 +1,25 @@
+#pragma once
+// Base of the seven tab pages: a white page that swallows Enter and Escape (so
+// they never reach the main window as dialog commands) and writes its summary
+// texts into the main window's status line.
+
+#include <QWidget>
+
+class LinkLabel;
+
+class TabPage : public QWidget {
+    Q_OBJECT
+public:
+    TabPage(LinkLabel& statusLine, QWidget* parent);
+
+    // Sets every caption of the page again from the language table. Called
+    // once at creation and after each language change.
+    virtual void RefreshCaptions() {}
+
+protected:
+    LinkLabel& StatusLine() const { return m_statusLine; }
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    LinkLabel& m_statusLine;
+};

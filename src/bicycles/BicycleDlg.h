@@ -1,0 +1,12 @@
+#pragma once
+// The bicycle list page: the rider's bicycles as summary cards with their totals.
+
+#include "app/TabPage.h"
+
+class BicycleDlg : public TabPage {
+    Q_OBJECT
+public:
+    BicycleDlg(LinkLabel& statusLine, QWidget* parent);
+
+    void RefreshCaptions() override;
+};

@@ -1,0 +1,12 @@
+#pragma once
+// The maintenance list page: maintenance entries filtered by bicycle and day range.
+
+#include "app/TabPage.h"
+
+class MaintenanceDlg : public TabPage {
+    Q_OBJECT
+public:
+    MaintenanceDlg(LinkLabel& statusLine, QWidget* parent);
+
+    void RefreshCaptions() override;
+};

@@ -1,0 +1,117 @@
+#include "platform/Dialogs.h"
+
+#include "app/language/Language.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+// The buttons carry texts from the language table once one is loaded. Before
+// that (the start-up messages that precede any table) Qt's own texts stand.
+QString ButtonText(const LanguageKey& key) {
+    const QString text = GetLanguageString(key);
+    return text == QLatin1String("<NULL>") ? QString() : text;
+}
+
+class QtDialogs final : public Dialogs {
+public:
+    int MessageBox(QWidget* parent, const QString& text, const QString& title, MessageIcon icon, int buttons,
+                   int defaultButton) override {
+        QMessageBox box(parent);
+        box.setText(text);
+        box.setWindowTitle(title);
+        box.setIcon(ToQtIcon(icon));
+        struct Choice {
+            int button;
+            QMessageBox::StandardButton standard;
+            LanguageKey caption;
+        };
+        const Choice choices[] = {
+            {kButtonYes, QMessageBox::Yes, LanguageKey{"Strings", "YESS"}},
+            {kButtonNo, QMessageBox::No, LanguageKey{"Strings", "NOOO"}},
+            {kButtonOk, QMessageBox::Ok, LanguageKey{"Strings", "OKAY"}},
+            {kButtonCancel, QMessageBox::Cancel, LanguageKey{"Strings", "CANC"}},
+        };
+        QMessageBox::StandardButtons standardButtons;
+        for (const Choice& choice : choices) {
+            if (buttons & choice.button) standardButtons |= choice.standard;
+        }
+        if (!standardButtons) standardButtons = QMessageBox::Ok;
+        box.setStandardButtons(standardButtons);
+        for (const Choice& choice : choices) {
+            QAbstractButton* button = box.button(choice.standard);
+            if (!button) continue;
+            const QString caption = ButtonText(choice.caption);
+            if (!caption.isEmpty()) button->setText(caption);
+            if (choice.button == defaultButton) box.setDefaultButton(qobject_cast<QPushButton*>(button));
+        }
+        box.exec();
+        const QAbstractButton* clicked = box.clickedButton();
+        for (const Choice& choice : choices) {
+            if (clicked && clicked == box.button(choice.standard)) return choice.button;
+        }
+        // Closed with the window's close box or Escape.
+        if (buttons & kButtonCancel) return kButtonCancel;
+        if (buttons & kButtonNo) return kButtonNo;
+        return kButtonOk;
+    }
+
+    QString GetSaveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
+                            const QString& filter) override {
+        return QFileDialog::getSaveFileName(parent, title, suggestedPath, filter);
+    }
+
+    QString GetOpenFileName(QWidget* parent, const QString& title, const QString& startPath,
+                            const QString& filter) override {
+        return QFileDialog::getOpenFileName(parent, title, startPath, filter);
+    }
+
+    QString BrowseForFolder(QWidget* parent, const QString& title, const QString& startPath) override {
+        return QFileDialog::getExistingDirectory(parent, title, startPath);
+    }
+
+    std::optional<QColor> ChooseColour(QWidget* parent, const QColor& initial) override {
+        const QColor colour = QColorDialog::getColor(initial, parent);
+        if (!colour.isValid()) return std::nullopt;
+        return colour;
+    }
+
+private:
+    static QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+        switch (icon) {
+            case MessageIcon::Information: return QMessageBox::Information;
+            case MessageIcon::Warning: return QMessageBox::Warning;
+            case MessageIcon::Error: return QMessageBox::Critical;
+            case MessageIcon::Question: return QMessageBox::Question;
+            case MessageIcon::None: break;
+        }
+        return QMessageBox::NoIcon;
+    }
+};
+
+Dialogs* g_installed = nullptr;
+
+}  // namespace
+
+Dialogs& AppDialogs() {
+    static QtDialogs qtDialogs;
+    return g_installed ? *g_installed : qtDialogs;
+}
+
+void SetAppDialogs(Dialogs* dialogs) { g_installed = dialogs; }
+
+void ShowError(QWidget* parent, const QString& text) {
+    AppDialogs().MessageBox(parent, text, GetLanguageString("ErrorStrings", "ERRO"), MessageIcon::Error);
+}
+
+void ShowInformation(QWidget* parent, const QString& text) {
+    AppDialogs().MessageBox(parent, text, QString(), MessageIcon::Information);
+}
+
+bool AskYesNo(QWidget* parent, const QString& text) {
+    return AppDialogs().MessageBox(parent, text, GetLanguageString("Strings", "CONF"), MessageIcon::Warning,
+                                   kButtonYes | kButtonNo, kButtonNo) == kButtonYes;
+}

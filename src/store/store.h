@@ -1,0 +1,176 @@
+#pragma once
+// The record store: one SQLite connection held for the whole run, and the
+// flat set of DB_ functions every page uses to read and write records.
+//
+// Result codes shared by every function:
+//   0  success
+//   1  no connection, or a required argument is missing
+//   2  the configuration record has another version (configuration load only)
+//   99 the operation failed; DB_GetLastError() says why
+//
+// Records are held by value: lists are std::vector, byte blocks are
+// std::vector<uint8_t>. No Qt here.
+
+#include <cstdint>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace store {
+inline constexpr int kOk = 0;
+inline constexpr int kNoConnection = 1;
+inline constexpr int kWrongVersion = 2;
+inline constexpr int kFailed = 99;
+inline constexpr const char* kDatabaseFileName = "bicycle.db";
+}  // namespace store
+
+using ByteBlock = std::vector<uint8_t>;
+
+// ---- Database file and connection ------------------------------------------
+
+int DB_CreateDatabase();
+int DB_OpenDatabase();
+int DB_CloseDatabase();
+const char* DB_GetLastError();
+int DB_ExecSql(sqlite3* connection, const char* sql);
+// The store's connection, or nullptr. For the store's own files and tests.
+sqlite3* DB_GetConnection();
+
+// ---- Application configuration record --------------------------------------
+
+struct ApplicationConfigRecord {
+    int32_t Version = 1;
+    int32_t Reserved = 1;
+    int32_t Language = 0;
+    int32_t DistanceUnit = 0;
+    int32_t WeekStart = 0;
+    char Text[16] = {};
+};
+
+int DB_LoadApplicationConfig(ApplicationConfigRecord* record);
+int DB_SaveApplicationConfig(const ApplicationConfigRecord* record);
+int DB_WriteDefaultConfig();
+
+// ---- Bicycles, rides, maintenance entries and totals -----------------------
+// (declared below by the record store's own section)
+
+// A record list holds its records in query order; the caller owns it after a
+// fetch. The release functions empty what they are given, so a page can say
+// when it is done with a list; copying a record is plain value copying.
+
+// A bicycle: the columns of table Bicycle plus the totals the full fetch fills.
+struct BicycleAttribute {
+    int32_t BicycleNumber = 0;
+    ByteBlock BicycleName;  // opaque bytes; a fetched record always has at least one
+    double Weight = 0.0;
+    int32_t Frame = 0;
+    double Cost = 0.0;
+    int32_t Type = 0;
+    int32_t DatePurchased = 0;  // seconds since 1970
+    double PreviousODO = 0.0;
+    double TotalDistance = 0.0;  // kilometres; full fetch only
+    int32_t TotalHours = 0;      // full fetch only, normalised with the two below
+    int32_t TotalMinutes = 0;
+    int32_t TotalSeconds = 0;
+    double MaxSpeed = 0.0;  // km/h; the full fetch puts the fastest ride here
+    double TotalMaintenanceCost = 0.0;  // full fetch only
+    ByteBlock PictureData;  // may be empty
+    ByteBlock Memo;         // may be empty
+};
+using BicycleList = std::vector<BicycleAttribute>;
+
+struct RideRecord {
+    int32_t RideRecordNumber = 0;  // also names the ride's memo folder
+    int32_t Date = 0;              // seconds since 1970
+    int32_t BicycleNumber = 0;
+    double Distance = 0.0;  // kilometres
+    double MaxSpeed = 0.0;  // km/h
+    int32_t Hours = 0;
+    int32_t Minutes = 0;
+    int32_t Seconds = 0;
+    int32_t DifficultyLevel = 0;
+    int32_t FeelingLevel = 0;
+    ByteBlock Memo;  // may be empty
+};
+using RideRecordList = std::vector<RideRecord>;
+
+struct MaintenanceRecord {
+    int32_t MaintenanceRecordNumber = 0;  // also names the entry's memo folder
+    int32_t Date = 0;                     // seconds since 1970
+    int32_t BicycleNumber = 0;
+    double Cost = 0.0;
+    ByteBlock Memo;  // may be empty
+};
+using MaintenanceRecordList = std::vector<MaintenanceRecord>;
+
+// ---- Bicycles ---------------------------------------------------------------
+
+// Every bicycle with every column and its totals, in BicycleNumber order.
+int DB_GetBicycles(BicycleList* list);
+// Every bicycle without picture, notes or totals (MaxSpeed as stored): for choosers.
+int DB_GetBicycleList(BicycleList* list);
+// Fills a record from the current row of "select * from Bicycle"; the short form
+// reads only columns 0 to 8 (number to MaxSpeed).
+int DB_StmtToBicycleAttribute(sqlite3_stmt* statement, BicycleAttribute* record, bool shortForm = false);
+// Binds the ten stored values (all but the number) from position 1 for an update,
+// 2 for an insert. Blocks are bound without copying: keep the record unchanged
+// until the statement is finished.
+int DB_BicycleAttributeToStmt(sqlite3_stmt* statement, const BicycleAttribute* record, bool forUpdate);
+// The database numbers the new bicycle: largest number plus one.
+int DB_InsertBicycle(const BicycleAttribute* record);
+// Sets record->BicycleNumber to number, then overwrites that bicycle.
+int DB_UpdateBicycle(int number, BicycleAttribute* record);
+// Removes the bicycle with its rides and maintenance entries, all or nothing.
+// Memo folders of the removed records stay on disk.
+int DB_DeleteBicycle(int number);
+void DB_ReleaseBicycle(BicycleAttribute* record);
+void DB_ReleaseBicycleList(BicycleList* list);
+void DB_CopyBicycle(BicycleAttribute* target, const BicycleAttribute* source);
+// Points *record at the first bicycle in list with that number: 0; 99 when there
+// is none; 1 when list or record is missing (an empty list counts as missing).
+int DB_FindBicycle(int number, const BicycleList* list, const BicycleAttribute** record);
+// Whole-file read and write, used for pictures.
+int DB_ReadFile(const char* path, ByteBlock* bytes);
+int DB_WriteFile(const char* path, const ByteBlock& bytes);
+
+// ---- Rides ------------------------------------------------------------------
+// condition: an SQL expression over the table's columns without "where", built
+// by the pages from numbers, e.g. "(BicycleNumber==2) and (Date>...)"; null or
+// empty means every record. Lists come newest date first.
+
+int DB_GetRideRecords(const char* condition, RideRecordList* list);
+int DB_StmtToRideRecord(sqlite3_stmt* statement, RideRecord* record);
+int DB_RideRecordToStmt(sqlite3_stmt* statement, const RideRecord* record, bool forUpdate);
+int DB_InsertRideRecord(const RideRecord* record);
+int DB_UpdateRideRecord(int number, RideRecord* record);
+// 0 also when no such ride exists; non-zero only when the delete itself failed.
+int DB_DeleteRideRecord(int number);
+// The number the next inserted ride receives: largest plus one, 1 when empty.
+int DB_GetMaxRideRecordNumber(int* number);
+void DB_ReleaseRideRecord(RideRecord* record);
+void DB_ReleaseRideRecordList(RideRecordList* list);
+void DB_CopyRideRecord(RideRecord* target, const RideRecord* source);
+
+// ---- Maintenance entries ----------------------------------------------------
+
+int DB_GetMaintenanceRecords(const char* condition, MaintenanceRecordList* list);
+int DB_StmtToMaintenanceRecord(sqlite3_stmt* statement, MaintenanceRecord* record);
+int DB_MaintenanceRecordToStmt(sqlite3_stmt* statement, const MaintenanceRecord* record, bool forUpdate);
+int DB_InsertMaintenanceRecord(const MaintenanceRecord* record);
+int DB_UpdateMaintenanceRecord(int number, MaintenanceRecord* record);
+int DB_DeleteMaintenanceRecord(int number);
+int DB_GetMaxMaintenanceRecordNumber(int* number);
+void DB_ReleaseMaintenanceRecord(MaintenanceRecord* record);
+void DB_ReleaseMaintenanceRecordList(MaintenanceRecordList* list);
+void DB_CopyMaintenanceRecord(MaintenanceRecord* target, const MaintenanceRecord* source);
+
+// ---- Per-bicycle totals -----------------------------------------------------
+// Over the rides (maintenance entries) of one bicycle; 0 when it has none.
+// Outputs are written only on success.
+
+int DB_GetTotalDistance(int bicycleNumber, double* distance);
+// Seconds above 59 carry into minutes, minutes above 59 into hours; hours are unlimited.
+int DB_GetTotalTime(int bicycleNumber, int32_t* hours, int32_t* minutes, int32_t* seconds);
+int DB_GetMaxSpeed(int bicycleNumber, double* speed);
+int DB_GetTotalMaintenanceCost(int bicycleNumber, double* cost);

@@ -1,0 +1,69 @@
+#pragma once
+// Dialogs for tests: each question is answered from a queue the test fills
+// beforehand, and every question asked is recorded. A question nobody
+// scripted, or one of another kind than the next answer, fails the test and
+// is answered as if the user cancelled. Installs itself for its lifetime, and
+// fails the test if scripted answers were left unused.
+
+#include "platform/Dialogs.h"
+
+#include <QString>
+#include <deque>
+#include <optional>
+#include <vector>
+
+class ScriptedDialogs : public Dialogs {
+public:
+    enum class Kind { Message, SaveFile, OpenFile, Folder, Colour };
+
+    struct Question {
+        Kind kind;
+        QString text;   // message text, or the chooser's title
+        QString title;  // message title
+        MessageIcon icon = MessageIcon::None;
+        int buttons = 0;
+        int defaultButton = 0;
+        QString path;    // chooser's suggested or start path
+        QString filter;  // chooser's filter
+    };
+
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    // The next message box is answered with button. With expectedText, the
+    // text asked must equal it.
+    void AnswerMessage(int button, std::optional<QString> expectedText = std::nullopt);
+    void AnswerSaveFile(const QString& path);  // empty = cancel
+    void AnswerOpenFile(const QString& path);  // empty = cancel
+    void AnswerFolder(const QString& path);    // empty = cancel
+    void AnswerColour(std::optional<QColor> colour);
+
+    const std::vector<Question>& Asked() const { return m_asked; }
+    // Texts of the message boxes asked so far, in order.
+    std::vector<QString> MessagesAsked() const;
+    size_t Unanswered() const { return m_answers.size(); }
+
+    int MessageBox(QWidget* parent, const QString& text, const QString& title, MessageIcon icon, int buttons,
+                   int defaultButton) override;
+    QString GetSaveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
+                            const QString& filter) override;
+    QString GetOpenFileName(QWidget* parent, const QString& title, const QString& startPath,
+                            const QString& filter) override;
+    QString BrowseForFolder(QWidget* parent, const QString& title, const QString& startPath) override;
+    std::optional<QColor> ChooseColour(QWidget* parent, const QColor& initial) override;
+
+private:
+    struct Answer {
+        Kind kind;
+        int button = 0;
+        QString path;
+        std::optional<QColor> colour;
+        std::optional<QString> expectedText;
+    };
+
+    // Takes the next answer if it is of the given kind; records a failure otherwise.
+    std::optional<Answer> Next(Kind kind, const Question& question);
+
+    std::deque<Answer> m_answers;
+    std::vector<Question> m_asked;
+};
