@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build make
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libsqlite3-dev
+  libsqlite3-dev sqlite3
   libgtest-dev
   imagemagick
   xvfb xauth xdotool

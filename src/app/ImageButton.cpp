@@ -22,8 +22,8 @@ QString ImageButton::DrawnCaption(const QString& caption) {
 }
 
 QSize ImageButton::sizeHint() const {
-    const QSize text = fontMetrics().size(Qt::TextSingleLine, DrawnCaption(text()));
-    return {qMax(104, text.width() + 24), 34};
+    const QSize captionSize = fontMetrics().size(Qt::TextSingleLine, DrawnCaption(text()));
+    return {qMax(104, captionSize.width() + 24), 34};
 }
 
 void ImageButton::paintEvent(QPaintEvent*) {

@@ -57,6 +57,7 @@ std::optional<ScriptedDialogs::Answer> ScriptedDialogs::Next(Kind kind, const Qu
     if (m_answers.front().kind != kind) {
         ADD_FAILURE() << "expected a " << KindName(m_answers.front().kind) << " but was asked a " << KindName(kind)
                       << ": \"" << question.text.toStdString() << "\"";
+        m_answers.pop_front();  // one failure is enough; the answer meant for it is spent
         return std::nullopt;
     }
     Answer answer = m_answers.front();

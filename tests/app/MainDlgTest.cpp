@@ -1,0 +1,274 @@
+// The start-up sequence through every branch, answered by scripted dialogs, and
+// the running window: tabs, pages, re-captioning and the keys that must not
+// close it.
+
+#include "ProgramDirectory.h"
+#include "ScriptedDialogs.h"
+#include "app/LinkLabel.h"
+#include "app/MainDlg.h"
+#include "app/TabControl.h"
+#include "app/TabPage.h"
+#include "app/language/Language.h"
+#include "app/units/Units.h"
+#include "platform/Shell.h"
+#include "store/store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainDlgTest : public ProgramDirectoryTest {
+protected:
+    void SetUp() override { m_programDir.InstallShippedFiles(); }
+    void TearDown() override {
+        DB_CloseDatabase();
+        FreeLanguageTable();
+        SetDistanceUnit(0);
+        SetWeekStart(1);
+    }
+
+    // A database as the first start would leave it.
+    void CreateDatabase() { ASSERT_EQ(DB_CreateDatabase(), store::kOk); }
+
+    void SaveConfig(const ApplicationConfigRecord& config) {
+        ASSERT_EQ(DB_OpenDatabase(), store::kOk);
+        ASSERT_EQ(DB_SaveApplicationConfig(&config), store::kOk);
+        DB_CloseDatabase();
+    }
+
+    // Writes languages/vmq_NN.ini as a copy of the English file with one caption changed.
+    void WriteLanguage(int number, const QString& bicyclesCaption) {
+        QByteArray text = m_programDir.ReadFile(QStringLiteral("languages/vmq_00.ini"));
+        text.replace(QByteArray("MYBS=Bicycles"), QByteArray("MYBS=").append(bicyclesCaption.toUtf8()));
+        ASSERT_TRUE(m_programDir.WriteFile(
+            QStringLiteral("languages/vmq_%1.ini").arg(number, 2, 10, QLatin1Char('0')), text));
+    }
+
+    QString English(const char* section, const char* key) {
+        FreeLanguageTable();
+        EXPECT_EQ(LoadLanguageFile(m_programDir.FilePath(QStringLiteral("languages/vmq_00.ini"))), 0);
+        const QString text = GetLanguageString(section, key);
+        FreeLanguageTable();
+        return text;
+    }
+};
+
+TEST_F(MainDlgTest, FirstStartOffersANewDatabaseAndEndsAfterCreatingIt) {
+    const QString opid = English("ErrorStrings", "OPID");
+    const QString erro = English("ErrorStrings", "ERRO");
+    const QString dbic = English("Strings", "DBIC");
+    {
+        ScriptedDialogs dialogs;
+        dialogs.AnswerMessage(kButtonYes, opid);
+        dialogs.AnswerMessage(kButtonOk, dbic);
+        MainDlg window;
+        EXPECT_FALSE(window.Initialise());
+        ASSERT_EQ(dialogs.Asked().size(), 2u);
+        const auto& ask = dialogs.Asked()[0];
+        EXPECT_EQ(ask.title, erro);
+        EXPECT_EQ(ask.icon, MessageIcon::Warning);
+        EXPECT_EQ(ask.buttons, kButtonYes | kButtonNo);
+        const auto& done = dialogs.Asked()[1];
+        EXPECT_TRUE(done.title.isEmpty());
+        EXPECT_EQ(done.icon, MessageIcon::Information);
+    }
+    EXPECT_TRUE(QFile::exists(m_programDir.FilePath(QStringLiteral("bicycle.db"))));
+    EXPECT_TRUE(QDir(m_programDir.FilePath(QStringLiteral("Rides"))).exists());
+    EXPECT_TRUE(QDir(m_programDir.FilePath(QStringLiteral("Maintenance"))).exists());
+
+    // The next start runs on the new database, in the default language.
+    ScriptedDialogs quiet;
+    MainDlg window;
+    ASSERT_TRUE(window.Initialise());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Velomarq V1.1"));
+    EXPECT_EQ(window.Tabs().Caption(MainDlg::kBicycles), QStringLiteral("Bicycles"));
+    EXPECT_EQ(window.Tabs().CurrentIndex(), MainDlg::kBicycles);
+}
+
+TEST_F(MainDlgTest, DecliningTheNewDatabaseEndsWithoutTouchingTheDirectory) {
+    ScriptedDialogs dialogs;
+    dialogs.AnswerMessage(kButtonNo);
+    MainDlg window;
+    EXPECT_FALSE(window.Initialise());
+    EXPECT_EQ(dialogs.Asked().size(), 1u);
+    EXPECT_FALSE(QFile::exists(m_programDir.FilePath(QStringLiteral("bicycle.db"))));
+}
+
+TEST_F(MainDlgTest, AFailedCreationSaysSoAndEnds) {
+    // A folder in the database file's place can be neither opened nor replaced.
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("bicycle.db/keep"), "x"));
+    ScriptedDialogs dialogs;
+    dialogs.AnswerMessage(kButtonYes, English("ErrorStrings", "OPID"));
+    dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "ITDB"));
+    MainDlg window;
+    EXPECT_FALSE(window.Initialise());
+    ASSERT_EQ(dialogs.Asked().size(), 2u);
+    EXPECT_EQ(dialogs.Asked()[1].icon, MessageIcon::Error);
+    EXPECT_EQ(dialogs.Asked()[1].title, English("ErrorStrings", "ERRO"));
+}
+
+TEST_F(MainDlgTest, MissingDefaultLanguageEndsWithTheOnlyEnglishMessage) {
+    CreateDatabase();
+    QFile::remove(m_programDir.FilePath(QStringLiteral("languages/vmq_00.ini")));
+    ScriptedDialogs dialogs;
+    dialogs.AnswerMessage(kButtonOk, QStringLiteral("Can not load default language file.\nPlease re-install."));
+    MainDlg window;
+    EXPECT_FALSE(window.Initialise());
+    ASSERT_EQ(dialogs.Asked().size(), 1u);
+    EXPECT_TRUE(dialogs.Asked()[0].title.isEmpty());
+    EXPECT_EQ(dialogs.Asked()[0].icon, MessageIcon::Error);
+}
+
+TEST_F(MainDlgTest, ConfiguredLanguageUnitAndWeekStartAreApplied) {
+    CreateDatabase();
+    WriteLanguage(3, QStringLiteral("Fahrräder"));
+    WriteLanguage(12, QStringLiteral("Vélos"));
+    for (const auto& [language, caption] :
+         {std::pair{3, QStringLiteral("Fahrräder")}, std::pair{12, QStringLiteral("Vélos")}}) {
+        ApplicationConfigRecord config;
+        config.Language = language;
+        config.DistanceUnit = 1;
+        config.WeekStart = 0;
+        SaveConfig(config);
+
+        ScriptedDialogs quiet;
+        MainDlg window;
+        ASSERT_TRUE(window.Initialise());
+        EXPECT_EQ(window.Tabs().Caption(MainDlg::kBicycles), caption);
+        EXPECT_EQ(GetDistanceUnit(), 1);
+        EXPECT_EQ(GetWeekStart(), 0);
+    }
+}
+
+TEST_F(MainDlgTest, MissingConfiguredLanguageFallsBackToTheDefaultOnce) {
+    CreateDatabase();
+    ApplicationConfigRecord config;
+    config.Language = 3;
+    SaveConfig(config);
+
+    ScriptedDialogs dialogs;
+    dialogs.AnswerMessage(kButtonOk, QStringLiteral("Can not load language file."));
+    MainDlg window;
+    ASSERT_TRUE(window.Initialise());
+    ASSERT_EQ(dialogs.Asked().size(), 1u);
+    EXPECT_TRUE(dialogs.Asked()[0].title.isEmpty());
+    EXPECT_EQ(dialogs.Asked()[0].icon, MessageIcon::Error);
+    EXPECT_EQ(window.Tabs().Caption(MainDlg::kBicycles), QStringLiteral("Bicycles"));
+}
+
+TEST_F(MainDlgTest, UnusableConfigurationEndsTheProgram) {
+    const QString dver = English("ErrorStrings", "DVER");
+    const QString ldac = English("ErrorStrings", "LDAC");
+    {
+        // Written by another version of the program.
+        CreateDatabase();
+        ApplicationConfigRecord config;
+        config.Version = 2;
+        SaveConfig(config);
+        ScriptedDialogs dialogs;
+        dialogs.AnswerMessage(kButtonOk, dver);
+        MainDlg window;
+        EXPECT_FALSE(window.Initialise());
+        EXPECT_EQ(dialogs.Asked().at(0).icon, MessageIcon::Error);
+    }
+    {
+        // No configuration row at all.
+        CreateDatabase();
+        ASSERT_EQ(DB_OpenDatabase(), store::kOk);
+        ASSERT_EQ(DB_ExecSql(DB_GetConnection(), "delete from ApplicationConfig"), store::kOk);
+        DB_CloseDatabase();
+        ScriptedDialogs dialogs;
+        dialogs.AnswerMessage(kButtonOk, ldac);
+        MainDlg window;
+        EXPECT_FALSE(window.Initialise());
+    }
+}
+
+TEST_F(MainDlgTest, TabsComeInOrderAndShowExactlyOnePage) {
+    CreateDatabase();
+    ScriptedDialogs quiet;
+    MainDlg window;
+    ASSERT_TRUE(window.Initialise());
+    window.show();
+    const QStringList expected = {QStringLiteral("Bicycles"), QStringLiteral("Rides"), QStringLiteral("Statistics"),
+                                  QStringLiteral("Maintenance"), QStringLiteral("Tools"), QStringLiteral("Options"),
+                                  QStringLiteral("Help")};
+    const QStringList pageNames = {QStringLiteral("BicycleDlg"), QStringLiteral("RideDlg"),
+                                   QStringLiteral("StatDlg"),    QStringLiteral("MaintenanceDlg"),
+                                   QStringLiteral("ToolKitsDlg"), QStringLiteral("OptionsDlg"),
+                                   QStringLiteral("HelpDlg")};
+    TabControl& tabs = window.Tabs();
+    ASSERT_EQ(tabs.Count(), 7);
+    for (int i = 0; i < tabs.Count(); ++i) {
+        EXPECT_EQ(tabs.Caption(i), expected[i]);
+        EXPECT_EQ(tabs.Page(i)->objectName(), pageNames[i]);
+    }
+    for (int selected : {3, 0, 6, 2, 5, 1, 4}) {
+        QTest::mouseClick(tabs.Bar(), Qt::LeftButton, {}, tabs.Bar()->tabRect(selected).center());
+        ASSERT_EQ(tabs.CurrentIndex(), selected);
+        for (int i = 0; i < tabs.Count(); ++i) {
+            EXPECT_EQ(tabs.Page(i)->isVisible(), i == selected) << "tab " << selected << ", page " << i;
+        }
+    }
+}
+
+TEST_F(MainDlgTest, EnterAndEscapeNeverCloseTheWindow) {
+    CreateDatabase();
+    ScriptedDialogs quiet;
+    MainDlg window;
+    ASSERT_TRUE(window.Initialise());
+    window.show();
+    for (int tab = 0; tab < window.Tabs().Count(); ++tab) {
+        window.Tabs().SetCurrentIndex(tab);
+        QWidget* page = window.Tabs().Page(tab);
+        for (QWidget* target : {static_cast<QWidget*>(&window), page}) {
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                QTest::keyClick(target, key);
+                ASSERT_TRUE(window.isVisible()) << "closed by key " << key << " on tab " << tab;
+            }
+        }
+    }
+    window.accept();
+    EXPECT_TRUE(window.isVisible());
+    window.reject();  // the close box
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(MainDlgTest, RefreshLanguageReCaptionsTheTabs) {
+    CreateDatabase();
+    WriteLanguage(1, QStringLiteral("Bikes"));
+    ScriptedDialogs quiet;
+    MainDlg window;
+    ASSERT_TRUE(window.Initialise());
+    ASSERT_EQ(window.Tabs().Caption(MainDlg::kBicycles), QStringLiteral("Bicycles"));
+    FreeLanguageTable();
+    ASSERT_EQ(LoadLanguageFile(m_programDir.FilePath(QStringLiteral("languages/vmq_01.ini"))), 0);
+    window.RefreshLanguage();
+    EXPECT_EQ(window.Tabs().Caption(MainDlg::kBicycles), QStringLiteral("Bikes"));
+    EXPECT_EQ(window.Tabs().Bar()->DrawnCaption(MainDlg::kBicycles), QStringLiteral("Bikes"));
+}
+
+TEST_F(MainDlgTest, HomePageLinkOpensItsAddress) {
+    CreateDatabase();
+    ScriptedDialogs quiet;
+    MainDlg window;
+    ASSERT_TRUE(window.Initialise());
+    QString opened;
+    SetShellOpenHandlerForTesting([&](const QString& address) {
+        opened = address;
+        return true;
+    });
+    LinkLabel& link = window.HomePageLink();
+    EXPECT_EQ(link.Text(), link.Link());
+    EXPECT_EQ(link.toolTip(), link.Link());
+    QTest::mouseClick(&link, Qt::RightButton);
+    EXPECT_TRUE(opened.isEmpty());
+    QTest::mouseClick(&link, Qt::LeftButton);
+    EXPECT_EQ(opened, link.Link());
+    SetShellOpenHandlerForTesting({});
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// The platform layer: the scripted dialogs that every GUI test relies on, and
+// the silent folder copy and delete used for memo folders and backups.
+
+#include "ProgramDirectory.h"
+#include "ScriptedDialogs.h"
+#include "app/ImageButton.h"
+#include "platform/Shell.h"
+
+#include <QDir>
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ScriptedDialogs, AnswersInOrderAndRecordsEveryQuestion) {
+    ScriptedDialogs dialogs;
+    dialogs.AnswerMessage(kButtonNo, QStringLiteral("Delete?"));
+    dialogs.AnswerSaveFile(QStringLiteral("/tmp/report.txt"));
+    dialogs.AnswerColour(QColor(Qt::red));
+    EXPECT_FALSE(AskYesNo(nullptr, QStringLiteral("Delete?")));
+    EXPECT_EQ(AppDialogs().GetSaveFileName(nullptr, QStringLiteral("Save"), QStringLiteral("r.txt"),
+                                           QStringLiteral("*.txt")),
+              QStringLiteral("/tmp/report.txt"));
+    EXPECT_EQ(AppDialogs().ChooseColour(nullptr, Qt::black), QColor(Qt::red));
+    ASSERT_EQ(dialogs.Asked().size(), 3u);
+    EXPECT_EQ(dialogs.Asked()[0].defaultButton, kButtonNo);
+    EXPECT_EQ(dialogs.Asked()[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(dialogs.Asked()[1].path, QStringLiteral("r.txt"));
+}
+
+TEST(ScriptedDialogs, AnUnscriptedOrMismatchedQuestionFailsTheTest) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedDialogs dialogs;
+            EXPECT_EQ(AppDialogs().MessageBox(nullptr, QStringLiteral("?"), {}, MessageIcon::Warning,
+                                              kButtonYes | kButtonNo, kButtonNo),
+                      kButtonNo);
+        },
+        "unexpected message box");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedDialogs dialogs;
+            dialogs.AnswerFolder(QStringLiteral("/tmp"));
+            AppDialogs().GetOpenFileName(nullptr, {}, {}, {});
+        },
+        "expected a folder browser");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedDialogs dialogs;
+            dialogs.AnswerMessage(kButtonOk, QStringLiteral("one text"));
+            ShowError(nullptr, QStringLiteral("another text"));
+        },
+        "expected \"one text\"");
+    EXPECT_NONFATAL_FAILURE({ ScriptedDialogs dialogs; dialogs.AnswerOpenFile(QStringLiteral("x")); },
+                            "never asked for");
+}
+
+TEST(Shell, CopyFolderCopiesTreesAndOverwrites) {
+    ProgramDirectory dir;
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("from/data.htm"), "new"));
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("from/data.files/a.jpg"), "picture"));
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("to/data.htm"), "old"));
+    ASSERT_TRUE(CopyFolder(dir.FilePath(QStringLiteral("from")), dir.FilePath(QStringLiteral("to"))));
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("to/data.htm")), "new");
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("to/data.files/a.jpg")), "picture");
+
+    EXPECT_FALSE(CopyFolder(dir.FilePath(QStringLiteral("missing")), dir.FilePath(QStringLiteral("elsewhere"))));
+    EXPECT_FALSE(QDir(dir.FilePath(QStringLiteral("elsewhere"))).exists());
+
+    EXPECT_TRUE(DeleteFolder(dir.FilePath(QStringLiteral("to"))));
+    EXPECT_FALSE(QDir(dir.FilePath(QStringLiteral("to"))).exists());
+    EXPECT_TRUE(QDir(dir.FilePath(QStringLiteral("from"))).exists());
+    EXPECT_FALSE(DeleteFolder(QString()));
+}
+
+TEST(ImageButton, DrawsItsCaptionWithoutAcceleratorMarks) {
+    EXPECT_EQ(ImageButton::DrawnCaption(QStringLiteral("Save(&S)")), QStringLiteral("Save(S)"));
+    EXPECT_EQ(ImageButton::DrawnCaption(QStringLiteral("&New && more")), QStringLiteral("New  more"));
+    ImageButton button(QStringLiteral("&Export"));
+    EXPECT_GE(button.sizeHint().width(), 104);
+    EXPECT_EQ(button.sizeHint().height(), 34);
+}
+
+}  // namespace
