@@ -73,10 +73,10 @@ struct BicycleAttribute {
     int32_t TotalHours = 0;      // full fetch only, normalised with the two below
     int32_t TotalMinutes = 0;
     int32_t TotalSeconds = 0;
-    double MaxSpeed = 0.0;  // km/h; the full fetch puts the fastest ride here
+    double MaxSpeed = 0.0;              // km/h; the full fetch puts the fastest ride here
     double TotalMaintenanceCost = 0.0;  // full fetch only
-    ByteBlock PictureData;  // may be empty
-    ByteBlock Memo;         // may be empty
+    ByteBlock PictureData;              // may be empty
+    ByteBlock Memo;                     // may be empty
 };
 using BicycleList = std::vector<BicycleAttribute>;
 

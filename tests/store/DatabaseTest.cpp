@@ -1,0 +1,224 @@
+// The database file: create, open, close, the schema and the last-error text.
+
+#include "StoreFixture.h"
+
+#include <ctime>
+#include <fstream>
+
+using namespace storetest;
+
+namespace {
+
+const char* const kSchema[] = {
+    "create table Bicycle(\t\tBicycleNumber INTEGER PRIMARY KEY,\t\tBicycleName BLOB,\t\tWeight REAL,\t\t"
+    "Frame INTEGER,\t\tCost REAL,\t\tType INTEGER,\t\tDatePurchased INTEGER,\t\tPreviousODO REAL,\t\t"
+    "MaxSpeed REAL,\t\tPictureData BLOB,\t\tMemo BLOB\t\t)",
+    "create table RideRecord(\t\tRideRecordNumber INTEGER PRIMARY KEY,\t\tDate INTEGER,\t\tBicycleNumber "
+    "INTEGER,\t\tDistance REAL,\t\tMaxSpeed REAL,\t\tHours INTEGER,\t\tMinutes INTEGER,\t\tSeconds INTEGER,"
+    "\t\tDifficultyLevel INTEGER,\t\tFeelingLevel INTEGER,\t\tMemo BLOB\t\t)",
+    "create table MaintenanceRecord(\t\tMaintenanceRecordNumber INTEGER PRIMARY KEY,\t\tDate INTEGER,\t\t"
+    "BicycleNumber INTEGER,\t\tCost REAL,\t\tMemo BLOB\t\t)",
+    "create table ApplicationConfig(\t\tData BLOB\t\t)",
+};
+
+// SQLite keeps a create statement's text as written, except that it writes the
+// leading "create table" in capitals.
+std::string AsStored(const char* statement) {
+    return "CREATE TABLE" + std::string(statement).substr(std::strlen("create table"));
+}
+
+std::string DefaultConfigBlob() {
+    std::string blob = "00010001000000000000";
+    blob.resize(512, '\0');
+    return blob;
+}
+
+// Failure injection: every connection opened while installed refuses one
+// statement kind through an authorizer, or refuses to open at all.
+const char* g_deniedTable = nullptr;
+int g_deniedAction = 0;
+
+int DenyOne(void*, int action, const char* name, const char*, const char*, const char*) {
+    return action == g_deniedAction && name && std::strcmp(name, g_deniedTable) == 0 ? SQLITE_DENY
+                                                                                     : SQLITE_OK;
+}
+
+int InstallAuthorizer(sqlite3* connection, const char**, const sqlite3_api_routines*) {
+    sqlite3_set_authorizer(connection, DenyOne, nullptr);
+    return SQLITE_OK;
+}
+
+int RefuseToOpen(sqlite3*, const char**, const sqlite3_api_routines*) {
+    return SQLITE_ERROR;
+}
+
+template <typename EntryPoint>
+void InstallOnEveryOpen(EntryPoint entryPoint) {
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(entryPoint));
+}
+
+bool Exists(const char* name) {
+    return std::filesystem::exists(name);
+}
+
+}  // namespace
+
+TEST_F(StoreTest, CreateWritesExactlyTheFourTablesAndTheDefaultConfiguration) {
+    ASSERT_EQ(DB_CreateDatabase(), 0);
+    EXPECT_EQ(DB_GetConnection(), nullptr);
+
+    OtherClient other;
+    const auto rows = QueryRows("select type, name, sql from sqlite_master order by rowid", other.connection);
+    ASSERT_EQ(rows.size(), 4u);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i][0], "table");
+        EXPECT_EQ(rows[i][2], AsStored(kSchema[i]));
+    }
+    const auto config = QueryRows("select Data, typeof(Data) from ApplicationConfig", other.connection);
+    ASSERT_EQ(config.size(), 1u);
+    EXPECT_EQ(config[0][0], DefaultConfigBlob());
+    EXPECT_EQ(config[0][1], "blob");
+}
+
+TEST_F(StoreTest, CreateReplacesAnExistingDatabase) {
+    CreateAndOpen();
+    Exec("insert into Bicycle(BicycleName) values (x'41000000')");
+    Exec("insert into ApplicationConfig values (x'30303032')");
+    DB_CloseDatabase();
+
+    ASSERT_EQ(DB_CreateDatabase(), 0);
+    OtherClient other;
+    EXPECT_EQ(QueryInt("select count(*) from Bicycle", other.connection), 0);
+    EXPECT_EQ(QueryRows("select Data from ApplicationConfig", other.connection),
+              (std::vector<std::vector<std::string>>{{DefaultConfigBlob()}}));
+}
+
+TEST_F(StoreTest, CreateReplacesAFileThatIsNoDatabase) {
+    std::ofstream("bicycle.db") << "not a database";
+    std::ofstream("bicycle.db-journal") << "left over from a crash";
+    ASSERT_EQ(DB_CreateDatabase(), 0);
+    EXPECT_FALSE(Exists("bicycle.db-journal"));
+    ASSERT_EQ(DB_OpenDatabase(), 0);
+    ApplicationConfigRecord config;
+    EXPECT_EQ(DB_LoadApplicationConfig(&config), 0);
+}
+
+TEST_F(StoreTest, CreateClosesAnOpenConnectionAndLeavesNone) {
+    CreateAndOpen();
+    ASSERT_EQ(DB_CreateDatabase(), 0);
+    EXPECT_EQ(DB_GetConnection(), nullptr);
+    ApplicationConfigRecord config;
+    EXPECT_EQ(DB_LoadApplicationConfig(&config), 1);
+    EXPECT_EQ(DB_SaveApplicationConfig(&config), 1);
+}
+
+TEST_F(StoreTest, EveryFailedCreateStepRemovesTheHalfMadeFile) {
+    struct Case {
+        int action;
+        const char* table;
+        const char* text;
+    };
+    const Case cases[] = {
+        {SQLITE_CREATE_TABLE, "Bicycle", "ERROR: Can not create table: Bicycle."},
+        {SQLITE_CREATE_TABLE, "RideRecord", "ERROR: Can not create table: RideRecord."},
+        {SQLITE_CREATE_TABLE, "MaintenanceRecord", "ERROR: Can not create table: MaintenanceRecord."},
+        {SQLITE_CREATE_TABLE, "ApplicationConfig", "ERROR: Can not create table: ApplicationConfig."},
+        {SQLITE_INSERT, "ApplicationConfig", "ERROR: Can not write application default config."},
+    };
+    InstallOnEveryOpen(InstallAuthorizer);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        g_deniedAction = c.action;
+        g_deniedTable = c.table;
+        EXPECT_EQ(DB_CreateDatabase(), 99);
+        EXPECT_STREQ(DB_GetLastError(), c.text);
+        EXPECT_EQ(DB_GetConnection(), nullptr);
+        EXPECT_TRUE(std::filesystem::is_empty(m_directory));
+    }
+}
+
+TEST_F(StoreTest, CreateThatCannotOpenTheNewFileLeavesNothing) {
+    InstallOnEveryOpen(RefuseToOpen);
+    EXPECT_EQ(DB_CreateDatabase(), 99);
+    EXPECT_STREQ(DB_GetLastError(), "ERROR: Can not create database: bicycle.db.");
+    EXPECT_EQ(DB_GetConnection(), nullptr);
+    EXPECT_TRUE(std::filesystem::is_empty(m_directory));
+}
+
+TEST_F(StoreTest, CreateThatCannotDeleteTheOldFileKeepsIt) {
+    // A non-empty directory of that name can be opened but not removed.
+    std::filesystem::create_directory("bicycle.db");
+    std::ofstream("bicycle.db/keep") << "x";
+    EXPECT_EQ(DB_CreateDatabase(), 99);
+    EXPECT_STREQ(DB_GetLastError(), "ERROR: Can not delete database file: bicycle.db.");
+    EXPECT_TRUE(Exists("bicycle.db/keep"));
+}
+
+TEST_F(StoreTest, OpenOfAMissingFileFailsAndCreatesNothing) {
+    EXPECT_EQ(DB_OpenDatabase(), 99);
+    EXPECT_STREQ(DB_GetLastError(), "ERROR: Database file: bicycle.db not exists.");
+    EXPECT_EQ(DB_GetConnection(), nullptr);
+    EXPECT_TRUE(std::filesystem::is_empty(m_directory));
+}
+
+TEST_F(StoreTest, OpenThatSqliteRefusesFails) {
+    ASSERT_EQ(DB_CreateDatabase(), 0);
+    InstallOnEveryOpen(RefuseToOpen);
+    EXPECT_EQ(DB_OpenDatabase(), 99);
+    EXPECT_STREQ(DB_GetLastError(), "ERROR: Can not open/create database file: bicycle.db.");
+    EXPECT_EQ(DB_GetConnection(), nullptr);
+}
+
+TEST_F(StoreTest, OpenEmptiesTheLastErrorAndReopenReplacesTheConnection) {
+    ASSERT_EQ(DB_OpenDatabase(), 99);
+    ASSERT_STRNE(DB_GetLastError(), "");
+    CreateAndOpen();
+    EXPECT_STREQ(DB_GetLastError(), "");
+
+    sqlite3* first = DB_GetConnection();
+    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(DB_OpenDatabase(), 0);
+    EXPECT_NE(DB_GetConnection(), nullptr);
+    ApplicationConfigRecord config;
+    EXPECT_EQ(DB_LoadApplicationConfig(&config), 0);
+}
+
+TEST_F(StoreTest, OpenAddsLookupIndexesButLeavesTheTablesAsWritten) {
+    CreateAndOpen();
+    const auto tables = QueryRows("select sql from sqlite_master where type='table' order by rowid");
+    ASSERT_EQ(tables.size(), 4u);
+    for (size_t i = 0; i < tables.size(); ++i) {
+        EXPECT_EQ(tables[i][0], AsStored(kSchema[i]));
+    }
+    EXPECT_EQ(QueryInt("select count(*) from sqlite_master where type='index'"), 4);
+}
+
+TEST_F(StoreTest, OpenReadsTheTimeZoneAgain) {
+    const char* previous = getenv("TZ");
+    const std::string saved = previous ? previous : "";
+    ASSERT_EQ(DB_CreateDatabase(), 0);
+    setenv("TZ", "Asia/Tokyo", 1);
+    ASSERT_EQ(DB_OpenDatabase(), 0);
+    std::tm local{};
+    const time_t epoch = 0;
+    localtime_r(&epoch, &local);
+    EXPECT_EQ(local.tm_hour, 9);
+    previous ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
+    tzset();
+}
+
+TEST_F(StoreTest, CloseIsHarmlessWithoutAConnection) {
+    EXPECT_EQ(DB_CloseDatabase(), 0);
+    CreateAndOpen();
+    EXPECT_EQ(DB_CloseDatabase(), 0);
+    EXPECT_EQ(DB_GetConnection(), nullptr);
+    EXPECT_EQ(DB_CloseDatabase(), 0);
+}
+
+TEST_F(StoreTest, ExecSqlReportsMissingConnectionAndFailure) {
+    EXPECT_EQ(DB_ExecSql(nullptr, "select 1"), 1);
+    CreateAndOpen();
+    EXPECT_EQ(DB_ExecSql(DB_GetConnection(), "select 1"), 0);
+    EXPECT_EQ(DB_ExecSql(DB_GetConnection(), "select from nowhere"), 99);
+    EXPECT_STREQ(DB_GetLastError(), "");
+}
