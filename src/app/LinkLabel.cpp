@@ -43,7 +43,15 @@ void LinkLabel::paintEvent(QPaintEvent*) {
     }
     if (!m_text.isEmpty()) {
         painter.fillRect(rect(), Qt::white);
-        painter.setPen(palette().color(QPalette::WindowText));
+        // A link reads as one: underlined, in the banner's teal.
+        if (!m_link.isEmpty()) {
+            QFont underlined = font();
+            underlined.setUnderline(true);
+            painter.setFont(underlined);
+            painter.setPen(QColor(0x1B, 0x7F, 0x8C));
+        } else {
+            painter.setPen(palette().color(QPalette::WindowText));
+        }
         painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_text);
     }
 }

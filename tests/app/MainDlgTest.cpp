@@ -251,6 +251,41 @@ TEST_F(MainDlgTest, RefreshLanguageReCaptionsTheTabs) {
     EXPECT_EQ(window.Tabs().Bar()->DrawnCaption(MainDlg::kBicycles), QStringLiteral("Bikes"));
 }
 
+TEST_F(MainDlgTest, LayoutFollowsTheWindowOnEveryResize) {
+    CreateDatabase();
+    ScriptedDialogs quiet;
+    MainDlg window;
+    ASSERT_TRUE(window.Initialise());
+    window.show();
+    for (const QSize size : {QSize(900, 660), QSize(1100, 800), QSize(760, 560)}) {
+        window.resize(size);
+        const int w = window.width();
+        const int h = window.height();
+        EXPECT_EQ(window.Tabs().geometry(), QRect(4, 80, w - 8, h - 98));
+        EXPECT_EQ(window.StatusLine().geometry(), QRect(5, h - 16, w - 5, 16));
+        EXPECT_EQ(window.HomePageLink().geometry(), QRect(w - 180, 85, 180, 15));
+        const QRect tabs = window.Tabs().geometry();
+        for (int i = 0; i < window.Tabs().Count(); ++i) {
+            EXPECT_EQ(window.Tabs().Page(i)->geometry(), QRect(4, 22, tabs.width() - 8, tabs.height() - 26));
+        }
+    }
+}
+
+TEST_F(MainDlgTest, DraggingTheBackgroundMovesTheWindow) {
+    CreateDatabase();
+    ScriptedDialogs quiet;
+    MainDlg window;
+    ASSERT_TRUE(window.Initialise());
+    window.show();
+    const QPoint before = window.pos();
+    const QPoint background(window.width() / 2, 40);  // the banner band, no control under it
+    ASSERT_EQ(window.childAt(background), nullptr);
+    QTest::mousePress(&window, Qt::LeftButton, {}, background);
+    QTest::mouseMove(&window, background + QPoint(30, 20));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, background + QPoint(30, 20));
+    EXPECT_EQ(window.pos(), before + QPoint(30, 20));
+}
+
 TEST_F(MainDlgTest, HomePageLinkOpensItsAddress) {
     CreateDatabase();
     ScriptedDialogs quiet;
