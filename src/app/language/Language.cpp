@@ -120,7 +120,7 @@ QString GetLanguageStringWithColon(const QString& section, const QString& key) {
 }
 
 QString GetLanguageStringWithAccelerator(const QString& section, const QString& key, const QString& letter) {
-    return CutCaption(GetLanguageString(section, key) + u"(&" + letter + u')');
+    return CutCaption(GetLanguageString(section, key) + QStringLiteral("(&") + letter + u')');
 }
 
 QString LanguageFilePath(const QString& programDirectory, int number) {
