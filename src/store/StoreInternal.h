@@ -5,8 +5,11 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
+#include <unordered_map>
 
 namespace store::detail {
 
@@ -66,5 +69,105 @@ private:
     sqlite3* m_connection;
     bool m_open;
 };
+
+// Binds values at consecutive parameter positions and remembers the first
+// position that failed; later binds are skipped.
+class Binder {
+public:
+    Binder(sqlite3_stmt* statement, int firstPosition) : m_statement(statement), m_position(firstPosition) {}
+
+    Binder& Int(int32_t value) { return Check(sqlite3_bind_int(m_statement, m_position, value)); }
+    Binder& Double(double value) { return Check(sqlite3_bind_double(m_statement, m_position, value)); }
+    Binder& Block(const ByteBlock& block) { return Check(BindBlock(m_statement, m_position, block)); }
+
+    // 0 when every bind succeeded.
+    int FailedPosition() const { return m_failedPosition; }
+
+private:
+    Binder& Check(int result) {
+        if (m_failedPosition == 0 && result != SQLITE_OK) {
+            m_failedPosition = m_position;
+        }
+        ++m_position;
+        return *this;
+    }
+
+    sqlite3_stmt* m_statement;
+    int m_position;
+    int m_failedPosition = 0;
+};
+
+// Runs a query and appends one record per row, converted by
+// convert(statement, record) -> result code. A conversion failure ends the
+// fetch with its code; the records read before it stay in the list.
+template <typename Record, typename Convert>
+int FetchRecords(const std::string& sql, std::vector<Record>* list, Convert convert) {
+    list->clear();
+    Statement statement = Prepare(sql);
+    if (!statement) {
+        SetLastError("%s", kPrepareError);
+        return kFailed;
+    }
+    for (;;) {
+        const int step = sqlite3_step(statement.get());
+        if (step == SQLITE_DONE) {
+            return kOk;
+        }
+        if (step != SQLITE_ROW) {
+            SetLastError("%s", kFetchError);
+            return kFailed;
+        }
+        try {
+            list->emplace_back();
+        } catch (const std::bad_alloc&) {
+            SetLastError("%s", kOutOfMemoryError);
+            return kFailed;
+        }
+        const int converted = convert(statement.get(), &list->back());
+        if (converted != kOk) {
+            list->pop_back();
+            return converted;
+        }
+    }
+}
+
+// Prepares an insert or update, binds the record with
+// bind(statement, record, forUpdate) and runs it.
+template <typename Record, typename Bind>
+int WriteRecord(const std::string& sql, const char* prepareError, const Record* record, Bind bind,
+                bool forUpdate) {
+    Statement statement = Prepare(sql);
+    if (!statement) {
+        SetLastError("%s", prepareError);
+        return kFailed;
+    }
+    const int bound = bind(statement.get(), record, forUpdate);
+    if (bound != kOk) {
+        return bound;
+    }
+    if (sqlite3_step(statement.get()) != SQLITE_DONE) {
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    return kOk;
+}
+
+// Runs one delete built from format and number. Deleting nothing is success;
+// a delete that did not run is reported, so that the caller keeps the memo
+// folder of a record that is still there.
+int DeleteRecord(const char* format, int number);
+
+// The values the single-bicycle total functions give, for every bicycle at once.
+struct BicycleTotals {
+    double distance = 0.0;
+    int32_t hours = 0;
+    int32_t minutes = 0;
+    int32_t seconds = 0;
+    double maxSpeed = 0.0;
+    double maintenanceCost = 0.0;
+};
+// Keyed by BicycleNumber; bicycles without rides or entries are absent. What
+// a failing query did not read stays zero, as a failed single total leaves it.
+std::unordered_map<int64_t, BicycleTotals> ReadAllBicycleTotals();
 
 }  // namespace store::detail

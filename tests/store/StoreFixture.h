@@ -9,6 +9,7 @@
 #include <stdlib.h>
 
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -109,6 +110,56 @@ protected:
 
 private:
     std::filesystem::path m_previousDirectory;
+};
+
+// A fresh, open database, and quick ways to fill it.
+class RecordTest : public StoreTest {
+protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        CreateAndOpen();
+    }
+
+    static BicycleAttribute Bicycle(std::u16string_view name) {
+        BicycleAttribute bicycle;
+        bicycle.BicycleName = TextBlock(name);
+        return bicycle;
+    }
+
+    static void InsertBicycle(std::u16string_view name) {
+        const BicycleAttribute bicycle = Bicycle(name);
+        ASSERT_EQ(DB_InsertBicycle(&bicycle), 0) << DB_GetLastError();
+    }
+
+    static void InsertRide(int32_t bicycleNumber, int32_t date, int32_t hours = 0, int32_t minutes = 0,
+                           int32_t seconds = 0, double distance = 0.0, double maxSpeed = 0.0) {
+        RideRecord ride;
+        ride.BicycleNumber = bicycleNumber;
+        ride.Date = date;
+        ride.Hours = hours;
+        ride.Minutes = minutes;
+        ride.Seconds = seconds;
+        ride.Distance = distance;
+        ride.MaxSpeed = maxSpeed;
+        ASSERT_EQ(DB_InsertRideRecord(&ride), 0) << DB_GetLastError();
+    }
+
+    static void InsertMaintenance(int32_t bicycleNumber, int32_t date, double cost = 0.0) {
+        MaintenanceRecord entry;
+        entry.BicycleNumber = bicycleNumber;
+        entry.Date = date;
+        entry.Cost = cost;
+        ASSERT_EQ(DB_InsertMaintenanceRecord(&entry), 0) << DB_GetLastError();
+    }
+
+    // Midnight UTC of a calendar day, as seconds since 1970.
+    static int32_t Day(int year, int month, int day) {
+        std::tm date{};
+        date.tm_year = year - 1900;
+        date.tm_mon = month - 1;
+        date.tm_mday = day;
+        return static_cast<int32_t>(timegm(&date));
+    }
 };
 
 }  // namespace storetest

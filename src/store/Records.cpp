@@ -1,0 +1,250 @@
+// Tables RideRecord and MaintenanceRecord: twin sets of operations that differ
+// only in their columns.
+
+#include "store/StoreInternal.h"
+
+using namespace store;
+using namespace store::detail;
+
+namespace store::detail {
+
+int DeleteRecord(const char* format, int number) {
+    const int result = DB_ExecSql(DB_GetConnection(), FormatSql(format, number).c_str());
+    if (result == kFailed) {
+        SetLastError("%s", kExecuteError);
+    }
+    return result;
+}
+
+}  // namespace store::detail
+
+namespace {
+
+// The condition is written by the pages from numbers they format themselves;
+// it is inserted as it is.
+std::string RecordQuery(const char* condition, const char* all, const char* filtered) {
+    return condition && *condition ? FormatSql(filtered, condition) : std::string(all);
+}
+
+int NextNumber(const char* sql, int* number) {
+    if (!number) {
+        return kNoConnection;
+    }
+    Statement statement = Prepare(sql);
+    if (!statement) {
+        SetLastError("%s", kPrepareError);
+        return kFailed;
+    }
+    if (sqlite3_step(statement.get()) != SQLITE_ROW) {
+        SetLastError("%s", kFetchError);
+        return kFailed;
+    }
+    // max() of an empty table is NULL, which reads as 0.
+    *number = sqlite3_column_int(statement.get(), 0) + 1;
+    return kOk;
+}
+
+}  // namespace
+
+// ---- Rides ------------------------------------------------------------------
+
+int DB_GetRideRecords(const char* condition, RideRecordList* list) {
+    if (!DB_GetConnection() || !list) {
+        return kNoConnection;
+    }
+    return FetchRecords(RecordQuery(condition, "select * from RideRecord order by Date desc",
+                                    "select * from RideRecord where ( %s ) order by Date desc"),
+                        list, DB_StmtToRideRecord);
+}
+
+int DB_StmtToRideRecord(sqlite3_stmt* statement, RideRecord* record) {
+    if (!statement || !record) {
+        return kNoConnection;
+    }
+    *record = RideRecord{};
+    record->RideRecordNumber = sqlite3_column_int(statement, 0);
+    record->Date = sqlite3_column_int(statement, 1);
+    record->BicycleNumber = sqlite3_column_int(statement, 2);
+    record->Distance = sqlite3_column_double(statement, 3);
+    record->MaxSpeed = sqlite3_column_double(statement, 4);
+    record->Hours = sqlite3_column_int(statement, 5);
+    record->Minutes = sqlite3_column_int(statement, 6);
+    record->Seconds = sqlite3_column_int(statement, 7);
+    record->DifficultyLevel = sqlite3_column_int(statement, 8);
+    record->FeelingLevel = sqlite3_column_int(statement, 9);
+    try {
+        ReadBlock(statement, 10, record->Memo);
+    } catch (const std::bad_alloc&) {
+        SetLastError("ERROR: DB_StmtToRideRecord() out of memory error. Index is :%d", 10);
+        return kFailed;
+    }
+    return kOk;
+}
+
+int DB_RideRecordToStmt(sqlite3_stmt* statement, const RideRecord* record, bool forUpdate) {
+    if (!statement || !record) {
+        return kNoConnection;
+    }
+    Binder binder(statement, forUpdate ? 1 : 2);
+    binder.Int(record->Date)
+        .Int(record->BicycleNumber)
+        .Double(record->Distance)
+        .Double(record->MaxSpeed)
+        .Int(record->Hours)
+        .Int(record->Minutes)
+        .Int(record->Seconds)
+        .Int(record->DifficultyLevel)
+        .Int(record->FeelingLevel)
+        .Block(record->Memo);
+    if (binder.FailedPosition() != 0) {
+        SetLastError("ERROR: DB_RideRecordToStmt() error. Index is :%d", binder.FailedPosition() + 1);
+        return kFailed;
+    }
+    return kOk;
+}
+
+int DB_InsertRideRecord(const RideRecord* record) {
+    if (!DB_GetConnection() || !record) {
+        return kNoConnection;
+    }
+    return WriteRecord(
+        "insert into RideRecord values( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11 )",
+        kPrepareError, record, DB_RideRecordToStmt, false);
+}
+
+int DB_UpdateRideRecord(int number, RideRecord* record) {
+    if (!DB_GetConnection() || !record) {
+        return kNoConnection;
+    }
+    record->RideRecordNumber = number;
+    return WriteRecord(FormatSql("update RideRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tDistance=:p3,"
+                                 "\t\tMaxSpeed=:p4,\t\tHours=:p5,\t\tMinutes=:p6,\t\tSeconds=:p7,"
+                                 "\t\tDifficultyLevel=:p8,\t\tFeelingLevel=:p9,\t\tMemo=:p10 "
+                                 "\t\twhere RideRecordNumber=%d",
+                                 number),
+                       kUpdatePrepareError, record, DB_RideRecordToStmt, true);
+}
+
+int DB_DeleteRideRecord(int number) {
+    return DeleteRecord("delete from RideRecord where RideRecordNumber=%d", number);
+}
+
+int DB_GetMaxRideRecordNumber(int* number) {
+    return NextNumber("select max(RideRecordNumber) from RideRecord", number);
+}
+
+void DB_ReleaseRideRecord(RideRecord* record) {
+    if (record) {
+        ReleaseBlock(record->Memo);
+    }
+}
+
+void DB_ReleaseRideRecordList(RideRecordList* list) {
+    if (list) {
+        RideRecordList().swap(*list);
+    }
+}
+
+void DB_CopyRideRecord(RideRecord* target, const RideRecord* source) {
+    if (!target || !source || target == source) {
+        return;
+    }
+    try {
+        *target = *source;
+    } catch (const std::bad_alloc&) {
+        DB_ReleaseRideRecord(target);
+    }
+}
+
+// ---- Maintenance entries ----------------------------------------------------
+
+int DB_GetMaintenanceRecords(const char* condition, MaintenanceRecordList* list) {
+    if (!DB_GetConnection() || !list) {
+        return kNoConnection;
+    }
+    return FetchRecords(RecordQuery(condition, "select * from MaintenanceRecord order by date desc",
+                                    "select * from MaintenanceRecord where ( %s ) order by date desc"),
+                        list, DB_StmtToMaintenanceRecord);
+}
+
+int DB_StmtToMaintenanceRecord(sqlite3_stmt* statement, MaintenanceRecord* record) {
+    if (!statement || !record) {
+        return kNoConnection;
+    }
+    *record = MaintenanceRecord{};
+    record->MaintenanceRecordNumber = sqlite3_column_int(statement, 0);
+    record->Date = sqlite3_column_int(statement, 1);
+    record->BicycleNumber = sqlite3_column_int(statement, 2);
+    record->Cost = sqlite3_column_double(statement, 3);
+    try {
+        ReadBlock(statement, 4, record->Memo);
+    } catch (const std::bad_alloc&) {
+        SetLastError("ERROR: DB_StmtToMaintenanceRecord() out of memory error. Index is :%d", 4);
+        return kFailed;
+    }
+    return kOk;
+}
+
+int DB_MaintenanceRecordToStmt(sqlite3_stmt* statement, const MaintenanceRecord* record, bool forUpdate) {
+    if (!statement || !record) {
+        return kNoConnection;
+    }
+    Binder binder(statement, forUpdate ? 1 : 2);
+    binder.Int(record->Date).Int(record->BicycleNumber).Double(record->Cost).Block(record->Memo);
+    if (binder.FailedPosition() != 0) {
+        SetLastError("ERROR: DB_MaintenanceRecordToStmt() error. Index is :%d", binder.FailedPosition() + 1);
+        return kFailed;
+    }
+    return kOk;
+}
+
+int DB_InsertMaintenanceRecord(const MaintenanceRecord* record) {
+    if (!DB_GetConnection() || !record) {
+        return kNoConnection;
+    }
+    return WriteRecord("insert into MaintenanceRecord values( :p1, :p2, :p3, :p4, :p5 )", kPrepareError,
+                       record, DB_MaintenanceRecordToStmt, false);
+}
+
+int DB_UpdateMaintenanceRecord(int number, MaintenanceRecord* record) {
+    if (!DB_GetConnection() || !record) {
+        return kNoConnection;
+    }
+    record->MaintenanceRecordNumber = number;
+    return WriteRecord(
+        FormatSql("update MaintenanceRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tCost=:p3,"
+                  "\t\tMemo=:p4 \t\twhere MaintenanceRecordNumber=%d",
+                  number),
+        kUpdatePrepareError, record, DB_MaintenanceRecordToStmt, true);
+}
+
+int DB_DeleteMaintenanceRecord(int number) {
+    return DeleteRecord("delete from MaintenanceRecord where MaintenanceRecordNumber=%d", number);
+}
+
+int DB_GetMaxMaintenanceRecordNumber(int* number) {
+    return NextNumber("select max(MaintenanceRecordNumber) from MaintenanceRecord", number);
+}
+
+void DB_ReleaseMaintenanceRecord(MaintenanceRecord* record) {
+    if (record) {
+        ReleaseBlock(record->Memo);
+    }
+}
+
+void DB_ReleaseMaintenanceRecordList(MaintenanceRecordList* list) {
+    if (list) {
+        MaintenanceRecordList().swap(*list);
+    }
+}
+
+void DB_CopyMaintenanceRecord(MaintenanceRecord* target, const MaintenanceRecord* source) {
+    if (!target || !source || target == source) {
+        return;
+    }
+    try {
+        *target = *source;
+    } catch (const std::bad_alloc&) {
+        DB_ReleaseMaintenanceRecord(target);
+    }
+}

@@ -1,0 +1,79 @@
+// Per-bicycle totals: sums, normalised riding time, top speed and costs.
+
+#include "StoreFixture.h"
+
+using namespace storetest;
+
+using TotalsTest = RecordTest;
+
+TEST_F(TotalsTest, RidingTimeIsNormalised) {
+    struct Time {
+        int32_t hours, minutes, seconds;
+    };
+    struct Case {
+        std::vector<Time> rides;
+        Time total;
+    };
+    const std::vector<Case> cases = {
+        {{{0, 50, 40}, {0, 20, 30}}, {1, 11, 10}},
+        {{{0, 0, 59}, {0, 0, 59}}, {0, 1, 58}},
+        {{{20, 59, 59}, {9, 0, 1}}, {30, 0, 0}},
+        {{{0, 0, 3725}}, {1, 2, 5}},
+        {{{0, 125, 0}}, {2, 5, 0}},
+        {{{3, 59, 0}}, {3, 59, 0}},
+        {{}, {0, 0, 0}},
+    };
+    int32_t bicycle = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(++bicycle);
+        for (const Time& ride : c.rides) {
+            InsertRide(bicycle, 0, ride.hours, ride.minutes, ride.seconds);
+        }
+        int32_t hours = -1, minutes = -1, seconds = -1;
+        ASSERT_EQ(DB_GetTotalTime(bicycle, &hours, &minutes, &seconds), 0);
+        EXPECT_EQ(hours, c.total.hours);
+        EXPECT_EQ(minutes, c.total.minutes);
+        EXPECT_EQ(seconds, c.total.seconds);
+    }
+}
+
+TEST_F(TotalsTest, SumsAndMaximumCountOnlyTheirBicycle) {
+    InsertRide(1, 0, 0, 0, 0, 20.5, 38.0);
+    InsertRide(1, 0, 0, 0, 0, 10.25, 52.5);
+    InsertRide(2, 0, 0, 0, 0, 99.0, 70.0);
+    InsertMaintenance(1, 0, 12.5);
+    InsertMaintenance(1, 0, 7.25);
+    InsertMaintenance(2, 0, 100.0);
+
+    double distance = 0, speed = 0, cost = 0;
+    ASSERT_EQ(DB_GetTotalDistance(1, &distance), 0);
+    ASSERT_EQ(DB_GetMaxSpeed(1, &speed), 0);
+    ASSERT_EQ(DB_GetTotalMaintenanceCost(1, &cost), 0);
+    EXPECT_EQ(distance, 30.75);
+    EXPECT_EQ(speed, 52.5);
+    EXPECT_EQ(cost, 19.75);
+
+    // Nothing recorded: zero, and still success.
+    distance = speed = cost = -1;
+    ASSERT_EQ(DB_GetTotalDistance(3, &distance), 0);
+    ASSERT_EQ(DB_GetMaxSpeed(3, &speed), 0);
+    ASSERT_EQ(DB_GetTotalMaintenanceCost(3, &cost), 0);
+    EXPECT_EQ(distance, 0.0);
+    EXPECT_EQ(speed, 0.0);
+    EXPECT_EQ(cost, 0.0);
+}
+
+TEST_F(TotalsTest, FailuresLeaveTheOutputsAlone) {
+    DB_CloseDatabase();
+    double value = -1;
+    int32_t hours = -1, minutes = -1, seconds = -1;
+    EXPECT_EQ(DB_GetTotalDistance(1, &value), 99);
+    EXPECT_STREQ(DB_GetLastError(), "ERROR: Can not prepare SQL command to execute.");
+    EXPECT_EQ(DB_GetMaxSpeed(1, &value), 99);
+    EXPECT_EQ(DB_GetTotalMaintenanceCost(1, &value), 99);
+    EXPECT_EQ(DB_GetTotalTime(1, &hours, &minutes, &seconds), 99);
+    EXPECT_EQ(value, -1);
+    EXPECT_EQ(hours, -1);
+    EXPECT_EQ(DB_GetTotalDistance(1, nullptr), 1);
+    EXPECT_EQ(DB_GetTotalTime(1, &hours, nullptr, &seconds), 1);
+}
