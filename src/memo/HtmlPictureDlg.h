@@ -1,0 +1,59 @@
+#pragma once
+// The dialog that picks a picture for a memo, or changes the file and size of
+// one already in it, and the markup that puts a picked picture into the memo.
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+enum class PictureMode { New, Modify };
+
+// The values exchanged with the dialog.
+struct PictureRequest {
+    PictureMode mode = PictureMode::New;
+    QString filePath;  // in modify mode: the picture's address as the view reports it
+    int sizeMode = 0;  // 0 original size, 1 resized to width x height
+    int width = 0;
+    int height = 0;
+};
+
+// The picture element for a file copied into data.files:
+// <img src="data.files/NAME" W H> where W is ` width="N" ` when resized and a
+// single space otherwise, and H likewise for the height.
+QString BuildPictureMarkup(const QString& fileName, int sizeMode, int width, int height);
+
+class HtmlPictureDlg : public QDialog {
+    Q_OBJECT
+public:
+    HtmlPictureDlg(const PictureRequest& request, QWidget* parent = nullptr);
+
+    // The request as confirmed; unchanged unless the dialog was accepted.
+    const PictureRequest& Request() const { return m_request; }
+
+private:
+    void OnBrowse();
+    void OnSizeModeChanged();
+    void OnConfirm();
+
+    PictureRequest m_request;
+    QLineEdit* m_filePath = nullptr;
+    QRadioButton* m_originalSize = nullptr;
+    QRadioButton* m_resize = nullptr;
+    QLineEdit* m_width = nullptr;
+    QLineEdit* m_height = nullptr;
+    QPushButton* m_confirm = nullptr;
+};
+
+// Shows the dialog modally. True when the user confirmed; request then holds
+// the dialog's values, otherwise it is unchanged.
+bool RunPictureDialog(QWidget* parent, PictureRequest& request);
+
+// Tests answer the dialog through its own widgets: while a driver is set,
+// RunPictureDialog shows the dialog without a modal loop and hands it to the
+// driver, and the dialog's result when the driver returns counts.
+using PictureDialogDriver = std::function<void(HtmlPictureDlg&)>;
+void SetPictureDialogDriver(PictureDialogDriver driver);

@@ -1,0 +1,137 @@
+#pragma once
+// The formatted-memo control of the ride and maintenance editors: a toolbar,
+// a font-name list, a font-size list and the HtmlView below them, bound to one
+// memo folder (<folder>/data.htm with its pictures in <folder>/data.files).
+// Hosts call Create, OpenDocument, GetMemoText and SaveDocument; they own the
+// folder's creation and removal.
+
+#include <QBasicTimer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+class HtmlView;
+class QAction;
+class QComboBox;
+class QToolBar;
+
+// What a key press in the memo does instead of reaching the view.
+enum class MemoKeyAction {
+    SelectAll,
+    Copy,
+    Paste,
+    Cut,
+    Delete,
+    Undo,
+    Redo,
+    Indent,
+    Outdent,
+    InsertPicture,
+    PrintPreview,
+    Save,
+    ShowText,
+};
+
+// The editor's own keys: Ctrl+A/C/V/X/Z/R/I/P/S/Q, Delete with any modifiers
+// and Tab (Shift+Tab outdents). Keys without a match go to the view.
+std::optional<MemoKeyAction> MatchMemoKey(int key, Qt::KeyboardModifiers modifiers);
+
+// Index of the first entry that starts with text (ignoring case), searching
+// from the second entry on and wrapping round to the first; -1 when none does.
+int FindListEntry(const QStringList& entries, const QString& text);
+
+// Toolbar command numbers; each is also the index of its image in the strips.
+enum MemoCommand : int {
+    kMemoCut = 0,
+    kMemoCopy = 1,
+    kMemoPaste = 2,
+    kMemoBold = 3,
+    kMemoItalic = 4,
+    kMemoUnderline = 5,
+    kMemoStrikeThrough = 6,
+    kMemoTextColour = 7,
+    kMemoBackgroundColour = 8,
+    kMemoIndent = 9,
+    kMemoOutdent = 10,
+    kMemoJustifyLeft = 11,
+    kMemoJustifyCenter = 12,
+    kMemoJustifyRight = 13,
+    kMemoUndo = 14,
+    kMemoRedo = 15,
+    kMemoInsertPicture = 16,
+    kMemoPrintPreview = 17,
+    kMemoCommandCount = 18,
+};
+
+class MemoEditor : public QWidget {
+    Q_OBJECT
+public:
+    explicit MemoEditor(QWidget* parent = nullptr);
+    ~MemoEditor() override;
+
+    // Builds the editor as a visible child covering parent (the host moves it
+    // afterwards), with the view showing an empty, editable document. False
+    // when there is no parent or the editor was built already.
+    bool Create(QWidget* parent);
+
+    // Binds the editor to a memo folder and shows its data.htm, first copying
+    // htmltemplate.dat of the program directory there when the folder has no
+    // document. False when no document could be shown; the editor stays bound.
+    bool OpenDocument(const QString& folder);
+    // Writes the document to <folder>/data.htm (pictures referred to as
+    // "data.files/<name>") after removing pictures no longer used. False when
+    // the file could not be written; the old file is then left as it was.
+    bool SaveDocument();
+    // The plain text of the memo, for the record's Memo column.
+    QString GetMemoText() const;
+
+    // Deletes the files of data.files that the document no longer shows.
+    void RemoveUnusedPictures();
+    // Asks for a picture, copies it into data.files and inserts it at the caret.
+    void InsertPicture();
+    // Lets the user change the file or size of the picture at a viewport point.
+    void EditPictureAt(int x, int y);
+    // Puts the selection on the clipboard as "HTML Format" and plain text;
+    // with clear, removes it from the document too. False when nothing was selected.
+    bool CopySelectionAsHtml(bool clear);
+    // Runs a toolbar command (MemoCommand).
+    void RunCommand(int command);
+    // Brings the toolbar's pressed marks and the two lists in line with the caret.
+    void RefreshToolbarState();
+
+    HtmlView* View() const { return m_view; }
+    QString Folder() const { return m_folder; }
+    QAction* CommandAction(int command) const;
+    QToolBar* ToolBar() const { return m_toolBar; }
+    QComboBox* FontNameList() const { return m_fontNames; }
+    QComboBox* FontSizeList() const { return m_fontSizes; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void BuildToolBar();
+    void LayoutChildren();
+    void PerformKeyAction(MemoKeyAction action);
+    void ChooseColour(int command);
+    void OnFontNameChosen(int index);
+    void OnFontSizeChosen(int index);
+    void SetRefreshing(bool on);
+
+    HtmlView* m_view = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QComboBox* m_fontNames = nullptr;
+    QComboBox* m_fontSizes = nullptr;
+    std::vector<QAction*> m_actions;  // by command number
+    QWidget* m_host = nullptr;
+    bool m_refresh = true;  // false while a list is dropped down
+    QBasicTimer m_refreshTimer;
+    QString m_folder;
+    // Set when the folder's data.htm exists but could not be read: saving
+    // then would replace the user's memo with an empty one.
+    bool m_documentUnreadable = false;
+};
