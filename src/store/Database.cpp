@@ -41,14 +41,16 @@ constexpr TableDefinition kTables[] = {
 };
 
 // The lists are read newest first, per bicycle and over a day range, and the
-// bicycle page sums per bicycle: these keep a long log quick. Files written by
-// older versions gain them on their first open. They are not part of the
-// schema a new file is created with.
+// bicycle page sums per bicycle: these keep a long log quick. The two indexes
+// by bicycle also carry the summed columns, so the totals never read the rows
+// with their memos. Files written by older versions gain the indexes on their
+// first open; they are not part of the schema a new file is created with.
 constexpr const char* kIndexes[] = {
     "create index if not exists RideRecordDate on RideRecord(Date)",
-    "create index if not exists RideRecordBicycleDate on RideRecord(BicycleNumber, Date)",
+    "create index if not exists RideRecordBicycleDate on RideRecord(BicycleNumber, Date, Distance, Hours, "
+    "Minutes, Seconds, MaxSpeed)",
     "create index if not exists MaintenanceRecordDate on MaintenanceRecord(Date)",
-    "create index if not exists MaintenanceRecordBicycleDate on MaintenanceRecord(BicycleNumber, Date)",
+    "create index if not exists MaintenanceRecordBicycleDate on MaintenanceRecord(BicycleNumber, Date, Cost)",
 };
 
 bool FileReadable(const char* name) {
