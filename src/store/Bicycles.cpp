@@ -155,15 +155,7 @@ void DB_ReleaseBicycleList(BicycleList* list) {
 }
 
 void DB_CopyBicycle(BicycleAttribute* target, const BicycleAttribute* source) {
-    if (!target || !source || target == source) {
-        return;
-    }
-    try {
-        *target = *source;
-    } catch (const std::bad_alloc&) {
-        // Never leave a half-copied record that looks complete.
-        DB_ReleaseBicycle(target);
-    }
+    CopyRecord(target, source, DB_ReleaseBicycle);
 }
 
 int DB_FindBicycle(int number, const BicycleList* list, const BicycleAttribute** record) {

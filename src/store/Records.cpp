@@ -146,14 +146,7 @@ void DB_ReleaseRideRecordList(RideRecordList* list) {
 }
 
 void DB_CopyRideRecord(RideRecord* target, const RideRecord* source) {
-    if (!target || !source || target == source) {
-        return;
-    }
-    try {
-        *target = *source;
-    } catch (const std::bad_alloc&) {
-        DB_ReleaseRideRecord(target);
-    }
+    CopyRecord(target, source, DB_ReleaseRideRecord);
 }
 
 // ---- Maintenance entries ----------------------------------------------------
@@ -239,12 +232,5 @@ void DB_ReleaseMaintenanceRecordList(MaintenanceRecordList* list) {
 }
 
 void DB_CopyMaintenanceRecord(MaintenanceRecord* target, const MaintenanceRecord* source) {
-    if (!target || !source || target == source) {
-        return;
-    }
-    try {
-        *target = *source;
-    } catch (const std::bad_alloc&) {
-        DB_ReleaseMaintenanceRecord(target);
-    }
+    CopyRecord(target, source, DB_ReleaseMaintenanceRecord);
 }

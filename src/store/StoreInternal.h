@@ -50,6 +50,20 @@ inline void ReleaseBlock(ByteBlock& block) {
     ByteBlock().swap(block);
 }
 
+// Plain value copy; when a block cannot be had the target keeps no blocks at
+// all rather than looking complete.
+template <typename Record, typename Release>
+void CopyRecord(Record* target, const Record* source, Release release) {
+    if (!target || !source || target == source) {
+        return;
+    }
+    try {
+        *target = *source;
+    } catch (const std::bad_alloc&) {
+        release(target);
+    }
+}
+
 // Seconds above 59 carry into minutes, then minutes above 59 into hours.
 void NormaliseTime(int32_t& hours, int32_t& minutes, int32_t& seconds);
 

@@ -9,18 +9,11 @@ using RideMaintenanceTest = RecordTest;
 
 namespace {
 
-std::vector<int32_t> Dates(const RideRecordList& rides) {
+template <typename Record>
+std::vector<int32_t> Dates(const std::vector<Record>& records) {
     std::vector<int32_t> dates;
-    for (const RideRecord& ride : rides) {
-        dates.push_back(ride.Date);
-    }
-    return dates;
-}
-
-std::vector<int32_t> Dates(const MaintenanceRecordList& entries) {
-    std::vector<int32_t> dates;
-    for (const MaintenanceRecord& entry : entries) {
-        dates.push_back(entry.Date);
+    for (const Record& record : records) {
+        dates.push_back(record.Date);
     }
     return dates;
 }
