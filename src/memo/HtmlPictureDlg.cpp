@@ -73,7 +73,8 @@ HtmlPictureDlg::HtmlPictureDlg(const PictureRequest& request, QWidget* parent)
     modes->addButton(m_originalSize, 0);
     modes->addButton(m_resize, 1);
 
-    const auto* digitsOnly = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
+    const auto* digitsOnly =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     m_width = new QLineEdit(sizeGroup);
     m_width->setObjectName(QStringLiteral("width"));
     m_height = new QLineEdit(sizeGroup);
@@ -88,10 +89,12 @@ HtmlPictureDlg::HtmlPictureDlg(const PictureRequest& request, QWidget* parent)
     auto* heightLabel = new QLabel(GetLanguageStringWithColon("HtmlPictureDlg", "HEIG"), sizeGroup);
     heightLabel->setBuddy(m_height);
 
-    m_confirm = new QPushButton(GetLanguageStringWithAccelerator("Strings", "CONF", QStringLiteral("O")), this);
+    m_confirm =
+        new QPushButton(GetLanguageStringWithAccelerator("Strings", "CONF", QStringLiteral("O")), this);
     m_confirm->setObjectName(QStringLiteral("confirm"));
     m_confirm->setDefault(true);
-    auto* cancel = new QPushButton(GetLanguageStringWithAccelerator("Strings", "CANC", QStringLiteral("C")), this);
+    auto* cancel =
+        new QPushButton(GetLanguageStringWithAccelerator("Strings", "CANC", QStringLiteral("C")), this);
     cancel->setObjectName(QStringLiteral("cancel"));
     cancel->setAutoDefault(false);
 
@@ -127,7 +130,8 @@ HtmlPictureDlg::HtmlPictureDlg(const PictureRequest& request, QWidget* parent)
         m_width->setText(QString::number(request.width));
         m_height->setText(QString::number(request.height));
     }
-    (request.mode == PictureMode::Modify && request.sizeMode == 1 ? m_resize : m_originalSize)->setChecked(true);
+    (request.mode == PictureMode::Modify && request.sizeMode == 1 ? m_resize : m_originalSize)
+        ->setChecked(true);
     OnSizeModeChanged();
     m_filePath->setFocus();
 

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QImage>
 #include <QPixmap>
 #include <QPrintPreviewDialog>
@@ -68,7 +70,8 @@ void ForEachPicture(const QTextDocument* document, Visit visit) {
 int HtmlFontSizeForPoints(double points) {
     int best = 1;
     for (int size = 1; size <= 7; ++size) {
-        if (std::abs(kHtmlFontSizePoints[size - 1] - points) < std::abs(kHtmlFontSizePoints[best - 1] - points)) {
+        if (std::abs(kHtmlFontSizePoints[size - 1] - points) <
+            std::abs(kHtmlFontSizePoints[best - 1] - points)) {
             best = size;
         }
     }
@@ -112,6 +115,9 @@ bool HtmlView::Navigate(const QString& address) {
     } else {
         setHtml(QString());
     }
+    // A fresh caret: the old one would carry the previous document's typing
+    // format and report it instead of the format of the text it stands in.
+    setTextCursor(QTextCursor(document()));
     document()->clearUndoRedoStacks();
     document()->setModified(false);
     return loaded;
@@ -245,7 +251,8 @@ QVariant HtmlView::QueryCommandValue(HtmlCommand command) const {
     const QTextCharFormat format = currentCharFormat();
     const QFont font = format.font().resolve(document()->defaultFont());
     if (command == HtmlCommand::FontName) {
-        return font.family();
+        // A generic or missing family shows as the one actually drawn.
+        return QFontDatabase::hasFamily(font.family()) ? font.family() : QFontInfo(font).family();
     }
     if (command == HtmlCommand::FontSize) {
         if (format.hasProperty(QTextFormat::FontPointSize)) {
@@ -350,7 +357,8 @@ std::optional<int> HtmlView::PicturePositionAt(const QPoint& point) const {
 
 QSize HtmlView::PictureSize(const QTextCursor& pictureCursor) const {
     const QTextImageFormat format = pictureCursor.charFormat().toImageFormat();
-    const QSize natural = ImageSizeOf(document()->resource(QTextDocument::ImageResource, QUrl(format.name())));
+    const QSize natural =
+        ImageSizeOf(document()->resource(QTextDocument::ImageResource, QUrl(format.name())));
     double width = format.width();
     double height = format.height();
     // Like the layout: a missing side follows the other one in proportion.
@@ -374,7 +382,8 @@ std::optional<HtmlPicture> HtmlView::PictureAtPoint(int x, int y) const {
     cursor.setPosition(*position);
     cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
     const QSize size = PictureSize(cursor);
-    return HtmlPicture{ResolveAddress(cursor.charFormat().toImageFormat().name()), size.width(), size.height()};
+    return HtmlPicture{ResolveAddress(cursor.charFormat().toImageFormat().name()), size.width(),
+                       size.height()};
 }
 
 bool HtmlView::SetPictureAtPoint(int x, int y, const QString& address, int width, int height) {

@@ -100,9 +100,6 @@ public:
     // picture showing it is redrawn from the new file.
     void ReloadPicture(const QString& path);
 
-    // The full path or address an image name of the document resolves to.
-    QString ResolveAddress(const QString& name) const;
-
 Q_SIGNALS:
     // After markup was pasted by PasteHtml.
     void HtmlPasted(const QString& markup);
@@ -111,6 +108,8 @@ protected:
     QVariant loadResource(int type, const QUrl& name) override;
 
 private:
+    // The full path or address an image name of the document resolves to.
+    QString ResolveAddress(const QString& name) const;
     // Position of the picture character under a viewport point, if any.
     std::optional<int> PicturePositionAt(const QPoint& point) const;
     QSize PictureSize(const QTextCursor& pictureCursor) const;

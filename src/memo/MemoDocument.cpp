@@ -2,13 +2,13 @@
 
 #include "app/units/Units.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 void AppendUtf16Le(QByteArray& bytes, const QString& text) {

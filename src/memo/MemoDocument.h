@@ -13,8 +13,8 @@ inline constexpr char kMemoPictureFolderName[] = "data.files";
 // What a picture reference inside data.htm starts with.
 inline constexpr char kMemoPictureReference[] = "data.files/";
 
-QString MemoDocumentPath(const QString& folder);       // <folder>/data.htm
-QString MemoPictureFolderPath(const QString& folder);  // <folder>/data.files
+QString MemoDocumentPath(const QString& folder);                          // <folder>/data.htm
+QString MemoPictureFolderPath(const QString& folder);                     // <folder>/data.files
 QString MemoPicturePath(const QString& folder, const QString& fileName);  // <folder>/data.files/<name>
 
 // The markup of a stored document. UTF-16LE with its byte-order mark (with or

@@ -69,22 +69,38 @@ const ToolbarButton kToolbarButtons[] = {
 // The view commands behind the plain toolbar buttons.
 std::optional<HtmlCommand> ViewCommandFor(int command) {
     switch (command) {
-        case kMemoCut: return HtmlCommand::Cut;
-        case kMemoCopy: return HtmlCommand::Copy;
-        case kMemoPaste: return HtmlCommand::Paste;
-        case kMemoBold: return HtmlCommand::Bold;
-        case kMemoItalic: return HtmlCommand::Italic;
-        case kMemoUnderline: return HtmlCommand::Underline;
-        case kMemoStrikeThrough: return HtmlCommand::StrikeThrough;
-        case kMemoIndent: return HtmlCommand::Indent;
-        case kMemoOutdent: return HtmlCommand::Outdent;
-        case kMemoJustifyLeft: return HtmlCommand::JustifyLeft;
-        case kMemoJustifyCenter: return HtmlCommand::JustifyCenter;
-        case kMemoJustifyRight: return HtmlCommand::JustifyRight;
-        case kMemoUndo: return HtmlCommand::Undo;
-        case kMemoRedo: return HtmlCommand::Redo;
-        case kMemoPrintPreview: return HtmlCommand::PrintPreview;
-        default: return std::nullopt;
+        case kMemoCut:
+            return HtmlCommand::Cut;
+        case kMemoCopy:
+            return HtmlCommand::Copy;
+        case kMemoPaste:
+            return HtmlCommand::Paste;
+        case kMemoBold:
+            return HtmlCommand::Bold;
+        case kMemoItalic:
+            return HtmlCommand::Italic;
+        case kMemoUnderline:
+            return HtmlCommand::Underline;
+        case kMemoStrikeThrough:
+            return HtmlCommand::StrikeThrough;
+        case kMemoIndent:
+            return HtmlCommand::Indent;
+        case kMemoOutdent:
+            return HtmlCommand::Outdent;
+        case kMemoJustifyLeft:
+            return HtmlCommand::JustifyLeft;
+        case kMemoJustifyCenter:
+            return HtmlCommand::JustifyCenter;
+        case kMemoJustifyRight:
+            return HtmlCommand::JustifyRight;
+        case kMemoUndo:
+            return HtmlCommand::Undo;
+        case kMemoRedo:
+            return HtmlCommand::Redo;
+        case kMemoPrintPreview:
+            return HtmlCommand::PrintPreview;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -121,23 +137,32 @@ QPixmap StripImage(const QPixmap& strip, int index) {
 }  // namespace
 
 std::optional<MemoKeyAction> MatchMemoKey(int key, Qt::KeyboardModifiers modifiers) {
+    struct MemoKey {
+        int key;
+        bool needsControl;
+        MemoKeyAction action;
+    };
+    // Tested in this order. Delete and Tab do not look at Ctrl; Shift+Tab
+    // arrives as Backtab.
+    static constexpr MemoKey kKeys[] = {
+        {Qt::Key_A, true, MemoKeyAction::SelectAll},      {Qt::Key_C, true, MemoKeyAction::Copy},
+        {Qt::Key_V, true, MemoKeyAction::Paste},          {Qt::Key_X, true, MemoKeyAction::Cut},
+        {Qt::Key_Delete, false, MemoKeyAction::Delete},   {Qt::Key_Z, true, MemoKeyAction::Undo},
+        {Qt::Key_R, true, MemoKeyAction::Redo},           {Qt::Key_Tab, false, MemoKeyAction::Indent},
+        {Qt::Key_Backtab, false, MemoKeyAction::Outdent}, {Qt::Key_I, true, MemoKeyAction::InsertPicture},
+        {Qt::Key_P, true, MemoKeyAction::PrintPreview},   {Qt::Key_S, true, MemoKeyAction::Save},
+        {Qt::Key_Q, true, MemoKeyAction::ShowText},
+    };
     const bool control = modifiers.testFlag(Qt::ControlModifier);
-    if (control && key == Qt::Key_A) return MemoKeyAction::SelectAll;
-    if (control && key == Qt::Key_C) return MemoKeyAction::Copy;
-    if (control && key == Qt::Key_V) return MemoKeyAction::Paste;
-    if (control && key == Qt::Key_X) return MemoKeyAction::Cut;
-    if (key == Qt::Key_Delete) return MemoKeyAction::Delete;
-    if (control && key == Qt::Key_Z) return MemoKeyAction::Undo;
-    if (control && key == Qt::Key_R) return MemoKeyAction::Redo;
-    // Shift+Tab arrives as Backtab.
-    if (key == Qt::Key_Backtab) return MemoKeyAction::Outdent;
-    if (key == Qt::Key_Tab) {
-        return modifiers.testFlag(Qt::ShiftModifier) ? MemoKeyAction::Outdent : MemoKeyAction::Indent;
+    for (const MemoKey& entry : kKeys) {
+        if (entry.key != key || (entry.needsControl && !control)) {
+            continue;
+        }
+        if (entry.action == MemoKeyAction::Indent && modifiers.testFlag(Qt::ShiftModifier)) {
+            return MemoKeyAction::Outdent;
+        }
+        return entry.action;
     }
-    if (control && key == Qt::Key_I) return MemoKeyAction::InsertPicture;
-    if (control && key == Qt::Key_P) return MemoKeyAction::PrintPreview;
-    if (control && key == Qt::Key_S) return MemoKeyAction::Save;
-    if (control && key == Qt::Key_Q) return MemoKeyAction::ShowText;
     return std::nullopt;
 }
 
@@ -481,8 +506,8 @@ void MemoEditor::PerformKeyAction(MemoKeyAction action) {
             }
             break;
         case MemoKeyAction::ShowText:
-            AppDialogs().MessageBox(this, GetMemoText(), QLatin1String(kProductName), MessageIcon::None, kButtonOk,
-                                    kButtonOk);
+            AppDialogs().MessageBox(this, GetMemoText(), QLatin1String(kProductName), MessageIcon::None,
+                                    kButtonOk, kButtonOk);
             break;
     }
 }
@@ -562,8 +587,8 @@ void MemoEditor::InsertPicture() {
     }
     // A file of the same name may have been replaced: show the new one everywhere.
     m_view->ReloadPicture(copied);
-    m_view->PasteHtml(
-        BuildPictureMarkup(GetFileNamePart(request.filePath), request.sizeMode, request.width, request.height));
+    m_view->PasteHtml(BuildPictureMarkup(GetFileNamePart(request.filePath), request.sizeMode, request.width,
+                                         request.height));
     m_view->setFocus();
 }
 

@@ -2,10 +2,10 @@
 
 #include "memo/HtmlClipboard.h"
 
+#include <gtest/gtest.h>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -41,7 +41,8 @@ TEST(HtmlClipboardBlock, PutsBlockFragmentAndTextOnTheClipboard) {
     PutHtmlOnClipboard(QStringLiteral("<b>x</b>"), QStringLiteral("x"));
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->data(QLatin1String(kHtmlFormatMimeType)), BuildHtmlClipboardBlock(QStringLiteral("<b>x</b>")));
+    EXPECT_EQ(data->data(QLatin1String(kHtmlFormatMimeType)),
+              BuildHtmlClipboardBlock(QStringLiteral("<b>x</b>")));
     EXPECT_EQ(data->html(), QStringLiteral("<b>x</b>"));
     EXPECT_EQ(data->text(), QStringLiteral("x"));
 }

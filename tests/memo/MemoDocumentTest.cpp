@@ -4,10 +4,10 @@
 #include "ProgramDirectory.h"
 #include "memo/MemoDocument.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -52,8 +52,9 @@ TEST(MemoDocumentFormat, SavedDocumentIsBomMarkupAndOneNul) {
 
 TEST(MemoDocumentFormat, PlainTextMemoBecomesTheExactDocument) {
     const QByteArray bytes = EncodePlainTextMemo(QStringLiteral("Headwind all the way\r\nTea at the top"));
-    EXPECT_EQ(bytes, kBom + Utf16Le(QStringLiteral(
-                                "<html><body>Headwind all the way<br>Tea at the top</body></html>")));
+    EXPECT_EQ(
+        bytes,
+        kBom + Utf16Le(QStringLiteral("<html><body>Headwind all the way<br>Tea at the top</body></html>")));
     EXPECT_EQ(EncodePlainTextMemo(QString()), kBom + Utf16Le(QStringLiteral("<html><body></body></html>")));
     // Characters that would read as markup are kept as text.
     EXPECT_EQ(EncodePlainTextMemo(QStringLiteral("<5 km & >2 h")),
@@ -64,12 +65,15 @@ TEST(MemoDocumentFormat, PictureAddressesBecomeRelative) {
     const QString folder = QStringLiteral("/home/rider/velomarq/Rides/12");
     const QString markup = QStringLiteral(
         "<img src=\"/home/rider/velomarq/Rides/12/data.files/a.jpg\" /><img src=\"data.files/b.jpg\" />"
-        "<img src=\"http://example.org/c.jpg\" /><img src=\"/home/rider/velomarq/Rides/12/data.files/a&amp;b.jpg\" />");
-    const QStringList sources = {folder + QStringLiteral("/data.files/a.jpg"), folder + QStringLiteral("/data.files/b.jpg"),
-                                 QStringLiteral("http://example.org/c.jpg"), folder + QStringLiteral("/data.files/a&b.jpg")};
-    EXPECT_EQ(MakePictureSourcesRelative(markup, sources),
-              QStringLiteral("<img src=\"data.files/a.jpg\" /><img src=\"data.files/b.jpg\" />"
-                             "<img src=\"http://example.org/c.jpg\" /><img src=\"data.files/a&amp;b.jpg\" />"));
+        "<img src=\"http://example.org/c.jpg\" /><img "
+        "src=\"/home/rider/velomarq/Rides/12/data.files/a&amp;b.jpg\" />");
+    const QStringList sources = {
+        folder + QStringLiteral("/data.files/a.jpg"), folder + QStringLiteral("/data.files/b.jpg"),
+        QStringLiteral("http://example.org/c.jpg"), folder + QStringLiteral("/data.files/a&b.jpg")};
+    EXPECT_EQ(
+        MakePictureSourcesRelative(markup, sources),
+        QStringLiteral("<img src=\"data.files/a.jpg\" /><img src=\"data.files/b.jpg\" />"
+                       "<img src=\"http://example.org/c.jpg\" /><img src=\"data.files/a&amp;b.jpg\" />"));
 }
 
 TEST(MemoDocumentFormat, PictureInUseIsASubstringTestAfterTheFirstCharacter) {
@@ -78,10 +82,8 @@ TEST(MemoDocumentFormat, PictureInUseIsASubstringTestAfterTheFirstCharacter) {
         const char* name;
         bool inUse;
     } cases[] = {
-        {"11.jpg", true},
-        {"1.jpg", true},  // inside 11.jpg: kept, never wrongly deleted
-        {"2.jpg", false},
-        {"x.png", false},  // only at the very start of an address
+        {"11.jpg", true},  {"1.jpg", true},   // inside 11.jpg: kept, never wrongly deleted
+        {"2.jpg", false},  {"x.png", false},  // only at the very start of an address
         {"11.JPG", false},
     };
     for (const auto& c : cases) {
@@ -99,7 +101,8 @@ TEST_F(MemoFolderTest, StartingFromPlainTextWritesDataHtm) {
     ASSERT_TRUE(StartMemoFromPlainText(m_folder, QStringLiteral("one\r\ntwo")));
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/7/data.htm")),
               kBom + Utf16Le(QStringLiteral("<html><body>one<br>two</body></html>")));
-    EXPECT_FALSE(StartMemoFromPlainText(m_programDir.FilePath(QStringLiteral("Rides/missing")), QStringLiteral("x")));
+    EXPECT_FALSE(
+        StartMemoFromPlainText(m_programDir.FilePath(QStringLiteral("Rides/missing")), QStringLiteral("x")));
 }
 
 TEST_F(MemoFolderTest, FailedReplacingWriteKeepsTheOldFile) {
@@ -137,13 +140,16 @@ TEST_F(MemoFolderTest, CopyingAPictureInReplacesOneOfTheSameName) {
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("pictures/a/top.jpg"), "first"));
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("pictures/b/top.jpg"), "second"));
     const QString target = MemoPicturePath(m_folder, QStringLiteral("top.jpg"));
-    EXPECT_EQ(CopyPictureIntoMemo(m_folder, m_programDir.FilePath(QStringLiteral("pictures/a/top.jpg"))), target);
-    EXPECT_EQ(CopyPictureIntoMemo(m_folder, m_programDir.FilePath(QStringLiteral("pictures/b/top.jpg"))), target);
+    EXPECT_EQ(CopyPictureIntoMemo(m_folder, m_programDir.FilePath(QStringLiteral("pictures/a/top.jpg"))),
+              target);
+    EXPECT_EQ(CopyPictureIntoMemo(m_folder, m_programDir.FilePath(QStringLiteral("pictures/b/top.jpg"))),
+              target);
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/7/data.files/top.jpg")), QByteArray("second"));
     // Choosing the copy that is already in the folder leaves it whole.
     EXPECT_EQ(CopyPictureIntoMemo(m_folder, target), target);
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/7/data.files/top.jpg")), QByteArray("second"));
-    EXPECT_TRUE(CopyPictureIntoMemo(m_folder, m_programDir.FilePath(QStringLiteral("pictures/none.jpg"))).isEmpty());
+    EXPECT_TRUE(
+        CopyPictureIntoMemo(m_folder, m_programDir.FilePath(QStringLiteral("pictures/none.jpg"))).isEmpty());
 }
 
 }  // namespace

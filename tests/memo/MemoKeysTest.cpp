@@ -86,8 +86,9 @@ TEST_F(MemoEditorTest, TabIndentsAndNeverLeavesTheEditor) {
 TEST_F(MemoEditorTest, EditingKeysWorkAndAreConsumed) {
     // A host shortcut on the same keys must not see them while the memo has the focus.
     int hostShortcuts = 0;
-    for (const QKeySequence& sequence : {QKeySequence(QStringLiteral("Ctrl+S")), QKeySequence(QStringLiteral("Ctrl+Z")),
-                                         QKeySequence(QStringLiteral("Ctrl+A"))}) {
+    for (const QKeySequence& sequence :
+         {QKeySequence(QStringLiteral("Ctrl+S")), QKeySequence(QStringLiteral("Ctrl+Z")),
+          QKeySequence(QStringLiteral("Ctrl+A"))}) {
         auto* shortcut = new QShortcut(sequence, m_host.get());
         QObject::connect(shortcut, &QShortcut::activated, m_host.get(), [&] { ++hostShortcuts; });
     }
@@ -145,7 +146,8 @@ TEST_F(MemoEditorTest, RightClickDoesNothing) {
     QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, elsewhere);
     QTest::mouseDClick(View()->viewport(), Qt::RightButton, {}, elsewhere);
     // The menu request a window system sends along with a right click, and the one of the menu key.
-    QContextMenuEvent mouseMenu(QContextMenuEvent::Mouse, elsewhere, View()->viewport()->mapToGlobal(elsewhere));
+    QContextMenuEvent mouseMenu(QContextMenuEvent::Mouse, elsewhere,
+                                View()->viewport()->mapToGlobal(elsewhere));
     QCoreApplication::sendEvent(View()->viewport(), &mouseMenu);
     QContextMenuEvent keyMenu(QContextMenuEvent::Keyboard, elsewhere, View()->mapToGlobal(elsewhere));
     QCoreApplication::sendEvent(View(), &keyMenu);
@@ -313,4 +315,11 @@ TEST_F(MemoEditorTest, ToolbarHasItsButtonsSeparatorsAndTips) {
     EXPECT_EQ(Editor()->FontNameList()->count(), QFontDatabase::families().size());
 }
 
+TEST_F(MemoEditorTest, MarksAreRightAsSoonAsADocumentOpens) {
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/1/data.htm"),
+                                       EncodeMemoDocument(QStringLiteral("<p><b>Bold</b> start</p>"))));
+    ASSERT_TRUE(OpenMemo());
+    EXPECT_EQ(View()->textCursor().position(), 0);
+    EXPECT_TRUE(Editor()->CommandAction(kMemoBold)->isChecked());
+}
 }  // namespace

@@ -100,8 +100,9 @@ TEST_F(MemoEditorTest, DialogKeepsAskingUntilItHasWhatItNeeds) {
     EXPECT_EQ(m_pasted, QStringList({"<img src=\"data.files/hill.png\"  width=\"120\"   height=\"90\" >"}));
     ASSERT_EQ(m_dialogs.Asked().size(), 2u);
     EXPECT_EQ(m_dialogs.Asked()[0].title, QStringLiteral("Velomarq"));
-    EXPECT_EQ(m_dialogs.Asked()[1].filter,
-              QStringLiteral("*.JPG,*.JPEG (*.jpg *.jpeg);;*.GIF (*.gif);;*.PNG (*.png);;*.BMP (*.bmp);;*.* (*)"));
+    EXPECT_EQ(
+        m_dialogs.Asked()[1].filter,
+        QStringLiteral("*.JPG,*.JPEG (*.jpg *.jpeg);;*.GIF (*.gif);;*.PNG (*.png);;*.BMP (*.bmp);;*.* (*)"));
 }
 
 TEST_F(MemoEditorTest, ConfirmingUnchangedFixesTheShownSize) {
@@ -123,7 +124,8 @@ TEST_F(MemoEditorTest, ConfirmingUnchangedFixesTheShownSize) {
     EXPECT_EQ(m_shownTitle, GetLanguageString("HtmlPictureDlg", "MODF"));
     EXPECT_EQ(PictureFormat(0).width(), 90);
     EXPECT_EQ(PictureFormat(0).height(), 50);
-    EXPECT_EQ(View()->GetPictureSources(), QStringList{MemoPicturePath(m_folder, QStringLiteral("hill.png"))});
+    EXPECT_EQ(View()->GetPictureSources(),
+              QStringList{MemoPicturePath(m_folder, QStringLiteral("hill.png"))});
 }
 
 TEST_F(MemoEditorTest, ChangingThePictureFileCopiesItAndSavesItRelatively) {
@@ -135,7 +137,8 @@ TEST_F(MemoEditorTest, ChangingThePictureFileCopiesItAndSavesItRelatively) {
 
     AnswerPictureDialog(valley, QSize(30, 20));
     QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, PicturePoint(0));
-    EXPECT_EQ(View()->GetPictureSources(), QStringList{MemoPicturePath(m_folder, QStringLiteral("valley.png"))});
+    EXPECT_EQ(View()->GetPictureSources(),
+              QStringList{MemoPicturePath(m_folder, QStringLiteral("valley.png"))});
     EXPECT_EQ(PictureFormat(0).width(), 30);
 
     ASSERT_TRUE(Editor()->SaveDocument());
@@ -150,7 +153,8 @@ TEST_F(MemoEditorTest, ChangingThePictureFileCopiesItAndSavesItRelatively) {
     m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "LDPT"));
     AnswerPictureDialog(m_programDir.FilePath(QStringLiteral("pictures/none.png")));
     QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, PicturePoint(0));
-    EXPECT_EQ(View()->GetPictureSources(), QStringList{MemoPicturePath(m_folder, QStringLiteral("valley.png"))});
+    EXPECT_EQ(View()->GetPictureSources(),
+              QStringList{MemoPicturePath(m_folder, QStringLiteral("valley.png"))});
 }
 
 TEST_F(MemoEditorTest, PictureOfTheSameNameReplacesTheShownOne) {

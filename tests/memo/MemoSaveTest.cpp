@@ -176,7 +176,8 @@ TEST_F(MemoEditorTest, CtrlSSavesTheMemo) {
     ASSERT_TRUE(OpenMemo());
     Type(QStringLiteral("Saved by key"));
     Key(Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(DecodeMemoDocument(ReadAll(MemoDocumentPath(m_folder))).contains(QStringLiteral("Saved by key")));
+    EXPECT_TRUE(
+        DecodeMemoDocument(ReadAll(MemoDocumentPath(m_folder))).contains(QStringLiteral("Saved by key")));
 }
 
 TEST_F(MemoEditorTest, NavigatingToBlankReleasesTheDocument) {
@@ -185,6 +186,30 @@ TEST_F(MemoEditorTest, NavigatingToBlankReleasesTheDocument) {
     View()->Navigate(QStringLiteral("about:blank"));
     EXPECT_TRUE(View()->GetBodyText().isEmpty());
     EXPECT_EQ(View()->Address(), QStringLiteral("about:blank"));
+}
+
+TEST_F(MemoEditorTest, MarkupFromOtherEditorsKeepsItsFormatting) {
+    // Written elsewhere: UTF-8 without a mark, upper-case tags, HTML font sizes.
+    ASSERT_TRUE(m_programDir.WriteFile(
+        QStringLiteral("Rides/1/data.htm"),
+        QStringLiteral("<HTML><BODY><P align=center><STRONG>Col</STRONG> du <FONT size=5 color=#ff0000>Gali"
+                       "\u00e9r</FONT> <FONT size=1>tiny</FONT></P></BODY></HTML>")
+            .toUtf8()));
+    ASSERT_TRUE(OpenMemo());
+    EXPECT_EQ(Editor()->GetMemoText(), QStringLiteral("Col du Gali\u00e9r tiny"));
+    CaretInto(QStringLiteral("Gali"));
+    EXPECT_EQ(View()->QueryCommandValue(HtmlCommand::FontSize).toInt(), 5);
+    ASSERT_TRUE(Editor()->SaveDocument());
+
+    Reopen();
+    EXPECT_TRUE(FormatOf(QStringLiteral("Col")).font().bold());
+    EXPECT_EQ(FormatOf(QStringLiteral("Gali")).foreground().color(), QColor(Qt::red));
+    CaretInto(QStringLiteral("Gali"));
+    EXPECT_EQ(View()->QueryCommandValue(HtmlCommand::FontSize).toInt(), 5);
+    CaretInto(QStringLiteral("tiny"));
+    EXPECT_EQ(View()->QueryCommandValue(HtmlCommand::FontSize).toInt(), 1);
+    EXPECT_EQ(View()->document()->begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+              Qt::AlignHCenter);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "memo/MemoDocument.h"
 #include "memo/MemoEditor.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QColor>
 #include <QDir>
@@ -26,7 +27,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolBar>
-#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 
@@ -112,9 +112,11 @@ protected:
         int seen = 0;
         for (QTextBlock block = View()->document()->begin(); block.isValid(); block = block.next()) {
             for (auto it = block.begin(); !it.atEnd(); ++it) {
-                if (!it.fragment().charFormat().isImageFormat()) continue;
+                if (!it.fragment().charFormat().isImageFormat())
+                    continue;
                 for (int i = 0; i < it.fragment().length(); ++i) {
-                    if (seen++ == n) return it.fragment().position() + i;
+                    if (seen++ == n)
+                        return it.fragment().position() + i;
                 }
             }
         }
