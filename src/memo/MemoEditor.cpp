@@ -550,7 +550,10 @@ bool MemoEditor::SaveDocument() {
     const QString path = MemoDocumentPath(m_folder);
     RemoveUnusedPictures();
     const QStringList sources = m_view->GetPictureSources();
-    const QString markup = MakePictureSourcesRelative(m_view->GetDocumentSource(), sources);
+    QString markup = MakePictureSourcesRelative(m_view->GetDocumentSource(), sources);
+    // Our files end their lines with CR LF, like the reports they end up in.
+    markup.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    markup.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     return WriteFileReplacing(path, EncodeMemoDocument(markup));
 }
 

@@ -85,6 +85,8 @@ TEST_F(MemoEditorTest, FormattedMemoWithPicturesSurvivesSaveAndReopen) {
     EXPECT_TRUE(markup.contains(QStringLiteral("src=\"data.files/lake.png\""))) << markup.toStdString();
     EXPECT_TRUE(markup.contains(QStringLiteral("src=\"data.files/pass.png\""))) << markup.toStdString();
     EXPECT_FALSE(markup.contains(m_programDir.Path())) << "pictures must be referred to relatively";
+    EXPECT_GT(markup.count(QStringLiteral("\r\n")), 0);
+    EXPECT_EQ(markup.count(QLatin1Char('\n')), markup.count(QStringLiteral("\r\n")));
     // Only the pictures still shown stay in data.files.
     EXPECT_EQ(QDir(MemoPictureFolderPath(m_folder)).entryList(QDir::Files, QDir::Name),
               QStringList({"lake.png", "pass.png"}));
