@@ -185,9 +185,13 @@ MemoEditor::MemoEditor(QWidget* parent) : QWidget(parent) {
 }
 
 MemoEditor::~MemoEditor() {
+    // The view outlives this destructor's body by a little; nothing it does
+    // while it goes may reach the half-destroyed editor.
+    m_refreshTimer.stop();
     if (m_view != nullptr) {
         m_view->removeEventFilter(this);
         m_view->viewport()->removeEventFilter(this);
+        m_view->disconnect(this);
     }
 }
 
