@@ -32,7 +32,7 @@ run: build
 	cd "$(VELOMARQ_HOME)" && "$(CURDIR)/$(BUILD_DIR)/velomarq"
 
 bench: build
-	@for b in $(BUILD_DIR)/*_bench; do [ -x "$$b" ] && "$$b"; done
+	@for b in $(BUILD_DIR)/*_bench; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; done
 
 format:
 	@clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp')
