@@ -22,10 +22,16 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 for n in $(seq 0 40); do
     disp=$((300 + (RANDOM % 600)))
     [ -e "/tmp/.X${disp}-lock" ] && continue
-    Xvfb ":$disp" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$disp" -screen 0 1280x900x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xpid=$!
-    sleep 1
-    if kill -0 "$xpid" 2>/dev/null; then break; fi
+    # On a busy machine the server takes a while to accept clients.
+    for _ in $(seq 1 50); do
+        DISPLAY=":$disp" xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        kill -0 "$xpid" 2>/dev/null || break
+        sleep 0.2
+    done
+    if DISPLAY=":$disp" xdotool getdisplaygeometry >/dev/null 2>&1; then break; fi
+    kill "$xpid" 2>/dev/null
     xpid=""
 done
 [ -n "$xpid" ] || fail "cannot start Xvfb"
@@ -65,7 +71,7 @@ wait_exit() {
 "$exe" >"$work/first.log" 2>&1 &
 apid=$!
 erro=$(sed -n 's/^ERRO=//p' languages/vmq_00.ini | head -n 1 | tr -d '\r')
-question=$(wait_window "^${erro}\$") || fail "the new-database question did not appear"
+question=$(wait_window "^${erro}\$") || { cat "$work/first.log" >&2; fail "the new-database question did not appear"; }
 press Return "$question"  # Yes is the default answer
 sleep 1
 created=$(xdotool search --onlyvisible --pid "$apid" 2>/dev/null | head -n 1)
