@@ -78,6 +78,17 @@ int DB_GetTotalTime(int bicycleNumber, int32_t* hours, int32_t* minutes, int32_t
 
 namespace store::detail {
 
+namespace {
+
+// "BicycleNumber=%d" matches integers only; a group whose number another
+// program stored as a fraction or a text belongs to no bicycle. Read as an
+// integer it would land on a real bicycle's totals (2.5 on bicycle 2).
+bool IsWholeNumber(sqlite3_stmt* row) {
+    return sqlite3_column_type(row, 0) == SQLITE_INTEGER;
+}
+
+}  // namespace
+
 // Two grouped passes instead of six queries per bicycle: the bicycle page
 // stays quick however long the log grows. Each column is aggregated exactly as
 // the single-bicycle queries do it.
@@ -88,7 +99,7 @@ std::unordered_map<int64_t, BicycleTotals> ReadAllBicycleTotals() {
             "from RideRecord group by BicycleNumber")) {
         while (sqlite3_step(rides.get()) == SQLITE_ROW) {
             sqlite3_stmt* row = rides.get();
-            if (sqlite3_column_type(row, 0) == SQLITE_NULL) {
+            if (!IsWholeNumber(row)) {
                 continue;
             }
             BicycleTotals& bicycle = totals[sqlite3_column_int64(row, 0)];
@@ -103,7 +114,7 @@ std::unordered_map<int64_t, BicycleTotals> ReadAllBicycleTotals() {
     if (Statement costs =
             Prepare("select BicycleNumber, sum(Cost) from MaintenanceRecord group by BicycleNumber")) {
         while (sqlite3_step(costs.get()) == SQLITE_ROW) {
-            if (sqlite3_column_type(costs.get(), 0) != SQLITE_NULL) {
+            if (IsWholeNumber(costs.get())) {
                 totals[sqlite3_column_int64(costs.get(), 0)].maintenanceCost =
                     sqlite3_column_double(costs.get(), 1);
             }

@@ -77,3 +77,40 @@ TEST_F(TotalsTest, FailuresLeaveTheOutputsAlone) {
     EXPECT_EQ(DB_GetTotalDistance(1, nullptr), 1);
     EXPECT_EQ(DB_GetTotalTime(1, &hours, nullptr, &seconds), 1);
 }
+
+TEST_F(TotalsTest, TheFullFetchCountsTheRidesTheSingleTotalsCount) {
+    // Rows another program filed under a number that is no whole bicycle
+    // number: the single totals never match them, so the bicycle page must not
+    // either.
+    InsertBicycle(u"Zero");  // numbered 1; renumbered to 0 below
+    Exec("update Bicycle set BicycleNumber=0");
+    InsertBicycle(u"Two");
+    Exec("update Bicycle set BicycleNumber=2 where BicycleNumber=1");
+    InsertRide(2, 0, 1, 10, 0, 10.0, 20.0);
+    InsertMaintenance(2, 0, 5.0);
+    Exec("insert into RideRecord(BicycleNumber, Distance, Hours, MaxSpeed) values (2.5, 99.0, 5, 90.0)");
+    Exec("insert into RideRecord(BicycleNumber, Distance, Hours, MaxSpeed) values ('spare', 7.0, 2, 60.0)");
+    Exec("insert into MaintenanceRecord(BicycleNumber, Cost) values (2.5, 40.0)");
+    Exec("insert into MaintenanceRecord(BicycleNumber, Cost) values ('spare', 3.0)");
+
+    BicycleList bicycles;
+    ASSERT_EQ(DB_GetBicycles(&bicycles), 0) << DB_GetLastError();
+    ASSERT_EQ(bicycles.size(), 2u);
+    for (const BicycleAttribute& bicycle : bicycles) {
+        SCOPED_TRACE(bicycle.BicycleNumber);
+        double distance = -1, speed = -1, cost = -1;
+        int32_t hours = -1, minutes = -1, seconds = -1;
+        ASSERT_EQ(DB_GetTotalDistance(bicycle.BicycleNumber, &distance), 0);
+        ASSERT_EQ(DB_GetMaxSpeed(bicycle.BicycleNumber, &speed), 0);
+        ASSERT_EQ(DB_GetTotalMaintenanceCost(bicycle.BicycleNumber, &cost), 0);
+        ASSERT_EQ(DB_GetTotalTime(bicycle.BicycleNumber, &hours, &minutes, &seconds), 0);
+        EXPECT_EQ(bicycle.TotalDistance, distance);
+        EXPECT_EQ(bicycle.MaxSpeed, speed);
+        EXPECT_EQ(bicycle.TotalMaintenanceCost, cost);
+        EXPECT_EQ(bicycle.TotalHours, hours);
+        EXPECT_EQ(bicycle.TotalMinutes, minutes);
+        EXPECT_EQ(bicycle.TotalSeconds, seconds);
+    }
+    EXPECT_EQ(bicycles[1].TotalDistance, 10.0);
+    EXPECT_EQ(bicycles[0].TotalDistance, 0.0);
+}
