@@ -3,6 +3,8 @@
 
 #include "store/StoreInternal.h"
 
+#include <limits>
+
 using namespace store;
 using namespace store::detail;
 
@@ -39,8 +41,15 @@ int NextNumber(const char* sql, int* number) {
         SetLastError("%s", kFetchError);
         return kFailed;
     }
-    // max() of an empty table is NULL, which reads as 0.
-    *number = sqlite3_column_int(statement.get(), 0) + 1;
+    // max() of an empty table is NULL, which reads as 0. Record numbers are
+    // 32-bit: past the largest one there is no number the new record and its
+    // memo folder could share.
+    const int64_t largest = sqlite3_column_int64(statement.get(), 0);
+    if (largest >= std::numeric_limits<int32_t>::max()) {
+        SetLastError("ERROR: No record number left after %lld.", static_cast<long long>(largest));
+        return kFailed;
+    }
+    *number = static_cast<int>(largest) + 1;
     return kOk;
 }
 

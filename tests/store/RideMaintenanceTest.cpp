@@ -92,6 +92,25 @@ TEST_F(RideMaintenanceTest, NextNumberIsTheLargestPlusOne) {
     EXPECT_EQ(number, 3);
 }
 
+TEST_F(RideMaintenanceTest, NoNextNumberPastTheLargestRecordNumber) {
+    // Numbers are 32-bit; a table another program filled up to the top (or
+    // beyond) has no next number that a memo folder and the record could share.
+    for (const char* largest : {"2147483647", "5000000001"}) {
+        SCOPED_TRACE(largest);
+        Exec(std::string("insert into RideRecord(RideRecordNumber, Date) values (") + largest + ", 0)");
+        Exec(std::string("insert into MaintenanceRecord(MaintenanceRecordNumber, Date) values (") + largest +
+             ", 0)");
+        int number = -7;
+        EXPECT_EQ(DB_GetMaxRideRecordNumber(&number), 99);
+        EXPECT_EQ(DB_GetMaxMaintenanceRecordNumber(&number), 99);
+        EXPECT_EQ(number, -7);
+    }
+    Exec("delete from RideRecord where RideRecordNumber > 2147483646");
+    int number = 0;
+    ASSERT_EQ(DB_GetMaxRideRecordNumber(&number), 0);
+    EXPECT_EQ(number, 1);
+}
+
 TEST_F(RideMaintenanceTest, InsertIgnoresTheRecordsOwnNumber) {
     Exec("insert into RideRecord(RideRecordNumber, Date) values (6, 0)");
     Exec("insert into MaintenanceRecord(MaintenanceRecordNumber, Date) values (6, 0)");
