@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QUrl>
 #include <filesystem>
 #include <system_error>
 
@@ -144,6 +145,12 @@ QString MakePictureSourcesRelative(const QString& markup, const QStringList& sou
 bool IsPictureFileInUse(const QString& fileName, const QStringList& sources) {
     for (const QString& address : sources) {
         if (address.indexOf(fileName, 1) > 0) {
+            return true;
+        }
+        // The view loads "my%20pic.jpg" from the file "my pic.jpg"; a file it
+        // shows is in use however its address spells it.
+        if (address.contains(QLatin1Char('%')) &&
+            QUrl::fromPercentEncoding(address.toUtf8()).indexOf(fileName, 1) > 0) {
             return true;
         }
     }

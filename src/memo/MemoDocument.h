@@ -52,7 +52,8 @@ QString MakePictureSourcesRelative(const QString& markup, const QStringList& sou
 // A picture file counts as in use when its name occurs (case-sensitively)
 // inside one of the addresses after that address's first character. A plain
 // substring test: 1.jpg stays while 11.jpg is shown, which only ever keeps a
-// file too many, never deletes one in use.
+// file too many, never deletes one in use. Addresses are also looked at with
+// their %XX escapes decoded, as the view does when it loads the picture.
 bool IsPictureFileInUse(const QString& fileName, const QStringList& sources);
 
 // Deletes the files of <folder>/data.files that no address uses. A folder that

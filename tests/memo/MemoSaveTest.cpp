@@ -214,4 +214,25 @@ TEST_F(MemoEditorTest, MarkupFromOtherEditorsKeepsItsFormatting) {
               Qt::AlignHCenter);
 }
 
+TEST_F(MemoEditorTest, PicturesReferredToWithEscapesAreKeptOnSave) {
+    // Other editors write "%20" and UTF-8 escapes into picture addresses; the
+    // view shows those pictures, so saving must not delete their files.
+    WritePicture(QStringLiteral("Rides/1/data.files/col de l'\u00e9t\u00e9.png"), Qt::blue);
+    WritePicture(QStringLiteral("Rides/1/data.files/my pic.png"), Qt::green);
+    WritePicture(QStringLiteral("Rides/1/data.files/gone.png"), Qt::gray);
+    ASSERT_TRUE(m_programDir.WriteFile(
+        QStringLiteral("Rides/1/data.htm"),
+        "<html><body>Climb<img src=\"data.files/col%20de%20l'%C3%A9t%C3%A9.png\">"
+        "<img src=\"data.files/my%20pic.png\"></body></html>"));
+    ASSERT_TRUE(OpenMemo());
+    for (int n = 0; n < 2; ++n) {
+        const QVariant shown = View()->document()->resource(QTextDocument::ImageResource,
+                                                            QUrl(PictureFormat(n).name()));
+        EXPECT_FALSE(shown.value<QImage>().isNull()) << n;
+    }
+    ASSERT_TRUE(Editor()->SaveDocument());
+    EXPECT_EQ(QDir(MemoPictureFolderPath(m_folder)).entryList(QDir::Files, QDir::Name),
+              QStringList({QStringLiteral("col de l'\u00e9t\u00e9.png"), QStringLiteral("my pic.png")}));
+}
+
 }  // namespace
