@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -186,18 +187,24 @@ void HtmlPictureDlg::OnConfirm() {
 }
 
 bool RunPictureDialog(QWidget* parent, PictureRequest& request) {
-    HtmlPictureDlg dialog(request, parent);
+    // On the heap and watched: if the parent goes while the dialog is open,
+    // it takes the dialog with it, and that counts as cancelled.
+    QPointer<HtmlPictureDlg> dialog = new HtmlPictureDlg(request, parent);
     if (Driver()) {
-        dialog.show();
-        Driver()(dialog);
+        dialog->show();
+        Driver()(*dialog);
     } else {
-        dialog.exec();
+        dialog->exec();
     }
-    if (dialog.result() != QDialog::Accepted) {
+    if (dialog == nullptr) {
         return false;
     }
-    request = dialog.Request();
-    return true;
+    const bool accepted = dialog->result() == QDialog::Accepted;
+    if (accepted) {
+        request = dialog->Request();
+    }
+    delete dialog;
+    return accepted;
 }
 
 void SetPictureDialogDriver(PictureDialogDriver driver) {

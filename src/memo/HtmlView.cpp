@@ -10,6 +10,7 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QPixmap>
+#include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScrollBar>
@@ -521,10 +522,13 @@ void HtmlView::ChangeIndent(int delta) {
 
 void HtmlView::ShowPrintPreview() {
     QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, this);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+    // The view may be destroyed while the preview is open; it then takes the
+    // preview with it, so the preview must not live on this stack.
+    QPointer<QPrintPreviewDialog> preview = new QPrintPreviewDialog(&printer, this);
+    connect(preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { document()->print(target); });
-    preview.exec();
+    preview->exec();
+    delete preview;
 }
 
 void HtmlView::ConvertFontSizeAdjustments() {

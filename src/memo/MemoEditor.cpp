@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QTextCharFormat>
 #include <QTimerEvent>
 #include <QToolBar>
@@ -357,6 +358,8 @@ void MemoEditor::RunCommand(int command) {
     if (m_view == nullptr) {
         return;
     }
+    // Several commands open a modal dialog, during which the host may close.
+    const QPointer<MemoEditor> self(this);
     switch (command) {
         case kMemoTextColour:
         case kMemoBackgroundColour:
@@ -381,7 +384,9 @@ void MemoEditor::RunCommand(int command) {
             }
             break;
     }
-    RefreshToolbarState();
+    if (self != nullptr) {
+        RefreshToolbarState();
+    }
 }
 
 void MemoEditor::ChooseColour(int command) {
@@ -391,8 +396,9 @@ void MemoEditor::ChooseColour(int command) {
     if (!initial.isValid() || (text && format.foreground().style() == Qt::NoBrush)) {
         initial = text ? QColor(Qt::black) : QColor(Qt::white);
     }
+    const QPointer<MemoEditor> self(this);
     const std::optional<QColor> colour = AppDialogs().ChooseColour(this, initial);
-    if (colour && colour->isValid()) {
+    if (self != nullptr && colour && colour->isValid()) {
         m_view->ExecCommand(text ? HtmlCommand::ForeColor : HtmlCommand::BackColor, *colour);
     }
 }

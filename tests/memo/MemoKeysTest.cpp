@@ -9,6 +9,8 @@
 #include <QContextMenuEvent>
 #include <QMimeData>
 #include <QShortcut>
+#include <QTimer>
+#include <functional>
 
 namespace {
 
@@ -321,5 +323,48 @@ TEST_F(MemoEditorTest, MarksAreRightAsSoonAsADocumentOpens) {
     ASSERT_TRUE(OpenMemo());
     EXPECT_EQ(View()->textCursor().position(), 0);
     EXPECT_TRUE(Editor()->CommandAction(kMemoBold)->isChecked());
+}
+// Stands in for a colour chooser that is open while something else closes
+// the editor's host.
+class ColourChooserThatOutlivesTheEditor : public Dialogs {
+public:
+    explicit ColourChooserThatOutlivesTheEditor(std::function<void()> whileOpen) : m_whileOpen(whileOpen) {}
+    int MessageBox(QWidget*, const QString&, const QString&, MessageIcon, int, int) override { return 0; }
+    QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString GetOpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString BrowseForFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    std::optional<QColor> ChooseColour(QWidget*, const QColor&) override {
+        m_whileOpen();
+        return QColor(Qt::red);
+    }
+
+private:
+    std::function<void()> m_whileOpen;
+};
+
+TEST_F(MemoEditorTest, HostMayCloseWhileADialogOfTheEditorIsOpen) {
+    const QString hill = WritePicture(QStringLiteral("pictures/hill.png"), Qt::darkGreen);
+    // The picture dialog.
+    ASSERT_TRUE(OpenMemo());
+    SetPictureDialogDriver([this, hill](HtmlPictureDlg& dialog) {
+        dialog.findChild<QLineEdit*>(QStringLiteral("filePath"))->setText(hill);
+        m_host.reset();
+    });
+    Editor()->InsertPicture();
+    EXPECT_FALSE(QFileInfo::exists(MemoPictureFolderPath(m_folder)));
+    SetPictureDialogDriver({});
+
+    // The colour chooser.
+    Reopen();
+    ColourChooserThatOutlivesTheEditor chooser([this] { m_host.reset(); });
+    SetAppDialogs(&chooser);
+    Editor()->RunCommand(kMemoTextColour);
+    SetAppDialogs(&m_dialogs);
+
+    // The print preview.
+    Reopen();
+    QTimer::singleShot(0, [this] { m_host.reset(); });
+    Editor()->RunCommand(kMemoPrintPreview);
+    EXPECT_EQ(m_host, nullptr);
 }
 }  // namespace
