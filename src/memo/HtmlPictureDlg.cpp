@@ -45,7 +45,11 @@ QString BuildPictureMarkup(const QString& fileName, int sizeMode, int width, int
         sizeMode == 1 ? QStringLiteral(" width=\"%1\" ").arg(width) : QStringLiteral(" ");
     const QString heightPart =
         sizeMode == 1 ? QStringLiteral(" height=\"%1\" ").arg(height) : QStringLiteral(" ");
-    return QStringLiteral("<img src=\"data.files/") + fileName + QStringLiteral("\" ") + widthPart +
+    // The name goes in as it is, except that a quote, which would end the
+    // address early, is written as its entity.
+    QString name = fileName;
+    name.replace(QLatin1Char('"'), QLatin1String("&quot;"));
+    return QStringLiteral("<img src=\"data.files/") + name + QStringLiteral("\" ") + widthPart +
            QStringLiteral(" ") + heightPart + QStringLiteral(">");
 }
 

@@ -23,7 +23,8 @@ struct PictureRequest {
 
 // The picture element for a file copied into data.files:
 // <img src="data.files/NAME" W H> where W is ` width="N" ` when resized and a
-// single space otherwise, and H likewise for the height.
+// single space otherwise, and H likewise for the height. NAME is the file
+// name unchanged but for quotes, which are written as &quot;.
 QString BuildPictureMarkup(const QString& fileName, int sizeMode, int width, int height);
 
 class HtmlPictureDlg : public QDialog {

@@ -178,4 +178,27 @@ TEST_F(MemoEditorTest, PictureOfTheSameNameReplacesTheShownOne) {
     }
 }
 
+TEST_F(MemoEditorTest, PictureWithAQuoteInItsNameIsShownAndKept) {
+    // A quote would end the address early: the picture broken, its file
+    // deleted by the next save.
+    const QString cheese = WritePicture(QStringLiteral("pictures/say \"cheese\".png"), Qt::yellow);
+    ASSERT_TRUE(OpenMemo());
+    RecordPastes();
+    AnswerPictureDialog(cheese);
+    ClickToolbar(kMemoInsertPicture);
+    ASSERT_EQ(m_pasted.size(), 1);
+    EXPECT_EQ(m_pasted[0], QStringLiteral("<img src=\"data.files/say &quot;cheese&quot;.png\"    >"));
+    ASSERT_TRUE(Editor()->SaveDocument());
+
+    Reopen();
+    EXPECT_EQ(View()->GetPictureSources(),
+              QStringList{MemoPicturePath(m_folder, QStringLiteral("say \"cheese\".png"))});
+    EXPECT_FALSE(View()
+                     ->document()
+                     ->resource(QTextDocument::ImageResource, QUrl(PictureFormat(0).name()))
+                     .value<QImage>()
+                     .isNull());
+    EXPECT_TRUE(QFileInfo::exists(MemoPicturePath(m_folder, QStringLiteral("say \"cheese\".png"))));
+}
+
 }  // namespace
