@@ -5,9 +5,47 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
+
+// A modal dialog on the heap, watched through a QPointer. Should its parent be
+// destroyed while it is open, Qt deletes the dialog with it; the caller then
+// finds it gone and treats the question as cancelled, where a dialog on the
+// stack would be deleted twice.
+template <typename Dialog>
+class GuardedDialog {
+public:
+    explicit GuardedDialog(Dialog* dialog) : m_dialog(dialog) {}
+    ~GuardedDialog() { delete m_dialog.data(); }
+    GuardedDialog(const GuardedDialog&) = delete;
+    GuardedDialog& operator=(const GuardedDialog&) = delete;
+
+    Dialog* operator->() const { return m_dialog.data(); }
+    // Runs the dialog; false when it was cancelled or destroyed while open.
+    bool Exec() { return m_dialog->exec() == QDialog::Accepted && m_dialog; }
+    bool Alive() const { return !m_dialog.isNull(); }
+
+private:
+    QPointer<Dialog> m_dialog;
+};
+
+int CancelledAnswer(int buttons) {
+    if (buttons & kButtonCancel) return kButtonCancel;
+    if (buttons & kButtonNo) return kButtonNo;
+    return kButtonOk;
+}
+
+QString ChooseFile(QWidget* parent, const QString& title, const QString& path, const QString& filter,
+                   QFileDialog::AcceptMode mode, QFileDialog::FileMode fileMode) {
+    GuardedDialog dialog(new QFileDialog(parent, title, path, filter));
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(fileMode);
+    if (fileMode == QFileDialog::Directory) dialog->setOption(QFileDialog::ShowDirsOnly);
+    if (!dialog.Exec()) return {};
+    return dialog->selectedFiles().value(0);
+}
 
 // The buttons carry texts from the language table once one is loaded. Before
 // that (the start-up messages that precede any table) Qt's own texts stand.
@@ -20,10 +58,10 @@ class QtDialogs final : public Dialogs {
 public:
     int MessageBox(QWidget* parent, const QString& text, const QString& title, MessageIcon icon, int buttons,
                    int defaultButton) override {
-        QMessageBox box(parent);
-        box.setText(text);
-        box.setWindowTitle(title);
-        box.setIcon(ToQtIcon(icon));
+        GuardedDialog box(new QMessageBox(parent));
+        box->setText(text);
+        box->setWindowTitle(title);
+        box->setIcon(ToQtIcon(icon));
         struct Choice {
             int button;
             QMessageBox::StandardButton standard;
@@ -40,41 +78,42 @@ public:
             if (buttons & choice.button) standardButtons |= choice.standard;
         }
         if (!standardButtons) standardButtons = QMessageBox::Ok;
-        box.setStandardButtons(standardButtons);
+        box->setStandardButtons(standardButtons);
         for (const Choice& choice : choices) {
-            QAbstractButton* button = box.button(choice.standard);
+            QAbstractButton* button = box->button(choice.standard);
             if (!button) continue;
             const QString caption = ButtonText(choice.caption);
             if (!caption.isEmpty()) button->setText(caption);
-            if (choice.button == defaultButton) box.setDefaultButton(qobject_cast<QPushButton*>(button));
+            if (choice.button == defaultButton) box->setDefaultButton(qobject_cast<QPushButton*>(button));
         }
-        box.exec();
-        const QAbstractButton* clicked = box.clickedButton();
+        box->exec();
+        if (!box.Alive()) return CancelledAnswer(buttons);
+        const QAbstractButton* clicked = box->clickedButton();
         for (const Choice& choice : choices) {
-            if (clicked && clicked == box.button(choice.standard)) return choice.button;
+            if (clicked && clicked == box->button(choice.standard)) return choice.button;
         }
         // Closed with the window's close box or Escape.
-        if (buttons & kButtonCancel) return kButtonCancel;
-        if (buttons & kButtonNo) return kButtonNo;
-        return kButtonOk;
+        return CancelledAnswer(buttons);
     }
 
     QString GetSaveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
                             const QString& filter) override {
-        return QFileDialog::getSaveFileName(parent, title, suggestedPath, filter);
+        return ChooseFile(parent, title, suggestedPath, filter, QFileDialog::AcceptSave, QFileDialog::AnyFile);
     }
 
     QString GetOpenFileName(QWidget* parent, const QString& title, const QString& startPath,
                             const QString& filter) override {
-        return QFileDialog::getOpenFileName(parent, title, startPath, filter);
+        return ChooseFile(parent, title, startPath, filter, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
     }
 
     QString BrowseForFolder(QWidget* parent, const QString& title, const QString& startPath) override {
-        return QFileDialog::getExistingDirectory(parent, title, startPath);
+        return ChooseFile(parent, title, startPath, QString(), QFileDialog::AcceptOpen, QFileDialog::Directory);
     }
 
     std::optional<QColor> ChooseColour(QWidget* parent, const QColor& initial) override {
-        const QColor colour = QColorDialog::getColor(initial, parent);
+        GuardedDialog dialog(new QColorDialog(initial, parent));
+        if (!dialog.Exec()) return std::nullopt;
+        const QColor colour = dialog->selectedColor();
         if (!colour.isValid()) return std::nullopt;
         return colour;
     }

@@ -7,6 +7,7 @@
 #include "platform/Shell.h"
 
 #include <QDir>
+#include <QTimer>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
@@ -53,6 +54,31 @@ TEST(ScriptedDialogs, AnUnscriptedOrMismatchedQuestionFailsTheTest) {
         "expected \"one text\"");
     EXPECT_NONFATAL_FAILURE({ ScriptedDialogs dialogs; dialogs.AnswerOpenFile(QStringLiteral("x")); },
                             "never asked for");
+}
+
+TEST(QtDialogs, AParentClosedWhileItsDialogIsOpenCountsAsCancelled) {
+    // The real dialogs: a window that goes away under an open question must
+    // neither crash the program nor be taken as an answer.
+    auto closeParentSoon = [](QWidget* parent) {
+        QTimer::singleShot(50, parent, [parent] { parent->deleteLater(); });
+    };
+    {
+        auto* parent = new QWidget;
+        closeParentSoon(parent);
+        EXPECT_EQ(AppDialogs().MessageBox(parent, QStringLiteral("Delete?"), {}, MessageIcon::Warning,
+                                          kButtonYes | kButtonNo, kButtonYes),
+                  kButtonNo);
+    }
+    {
+        auto* parent = new QWidget;
+        closeParentSoon(parent);
+        EXPECT_EQ(AppDialogs().ChooseColour(parent, Qt::red), std::nullopt);
+    }
+    {
+        auto* parent = new QWidget;
+        closeParentSoon(parent);
+        EXPECT_TRUE(AppDialogs().GetOpenFileName(parent, {}, QDir::tempPath(), {}).isEmpty());
+    }
 }
 
 TEST(Shell, CopyFolderCopiesTreesAndOverwrites) {
