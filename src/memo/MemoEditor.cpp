@@ -475,39 +475,32 @@ bool MemoEditor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MemoEditor::PerformKeyAction(MemoKeyAction action) {
+    // Keys that do exactly what a toolbar button does run through the same path.
+    struct KeyCommand {
+        MemoKeyAction action;
+        int command;
+    };
+    static constexpr KeyCommand kKeyCommands[] = {
+        {MemoKeyAction::Copy, kMemoCopy},     {MemoKeyAction::Paste, kMemoPaste},
+        {MemoKeyAction::Cut, kMemoCut},       {MemoKeyAction::Undo, kMemoUndo},
+        {MemoKeyAction::Redo, kMemoRedo},     {MemoKeyAction::Indent, kMemoIndent},
+        {MemoKeyAction::Outdent, kMemoOutdent}, {MemoKeyAction::PrintPreview, kMemoPrintPreview},
+    };
+    for (const KeyCommand& entry : kKeyCommands) {
+        if (entry.action == action) {
+            RunCommand(entry.command);
+            return;
+        }
+    }
     switch (action) {
         case MemoKeyAction::SelectAll:
             m_view->ExecCommand(HtmlCommand::SelectAll);
             break;
-        case MemoKeyAction::Copy:
-            RunCommand(kMemoCopy);
-            break;
-        case MemoKeyAction::Paste:
-            RunCommand(kMemoPaste);
-            break;
-        case MemoKeyAction::Cut:
-            RunCommand(kMemoCut);
-            break;
         case MemoKeyAction::Delete:
             m_view->ExecCommand(HtmlCommand::Delete);
             break;
-        case MemoKeyAction::Undo:
-            RunCommand(kMemoUndo);
-            break;
-        case MemoKeyAction::Redo:
-            RunCommand(kMemoRedo);
-            break;
-        case MemoKeyAction::Indent:
-            RunCommand(kMemoIndent);
-            break;
-        case MemoKeyAction::Outdent:
-            RunCommand(kMemoOutdent);
-            break;
         case MemoKeyAction::InsertPicture:
             InsertPicture();
-            break;
-        case MemoKeyAction::PrintPreview:
-            RunCommand(kMemoPrintPreview);
             break;
         case MemoKeyAction::Save:
             // A save the user asked for must not fail unnoticed.
@@ -519,6 +512,8 @@ void MemoEditor::PerformKeyAction(MemoKeyAction action) {
             AppDialogs().MessageBox(this, GetMemoText(), QLatin1String(kProductName), MessageIcon::None,
                                     kButtonOk, kButtonOk);
             break;
+        default:
+            break;  // handled by the table above
     }
 }
 
