@@ -481,9 +481,9 @@ void MemoEditor::PerformKeyAction(MemoKeyAction action) {
         int command;
     };
     static constexpr KeyCommand kKeyCommands[] = {
-        {MemoKeyAction::Copy, kMemoCopy},     {MemoKeyAction::Paste, kMemoPaste},
-        {MemoKeyAction::Cut, kMemoCut},       {MemoKeyAction::Undo, kMemoUndo},
-        {MemoKeyAction::Redo, kMemoRedo},     {MemoKeyAction::Indent, kMemoIndent},
+        {MemoKeyAction::Copy, kMemoCopy},       {MemoKeyAction::Paste, kMemoPaste},
+        {MemoKeyAction::Cut, kMemoCut},         {MemoKeyAction::Undo, kMemoUndo},
+        {MemoKeyAction::Redo, kMemoRedo},       {MemoKeyAction::Indent, kMemoIndent},
         {MemoKeyAction::Outdent, kMemoOutdent}, {MemoKeyAction::PrintPreview, kMemoPrintPreview},
     };
     for (const KeyCommand& entry : kKeyCommands) {
