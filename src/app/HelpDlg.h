@@ -1,7 +1,7 @@
 #pragma once
 // The about and help page.
 
-#include "app/TabPage.h"
+#include "widgets/TabPage.h"
 
 class HelpDlg : public TabPage {
     Q_OBJECT

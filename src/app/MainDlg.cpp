@@ -1,10 +1,10 @@
 #include "app/MainDlg.h"
 
 #include "app/HelpDlg.h"
-#include "app/LinkLabel.h"
+#include "widgets/LinkLabel.h"
 #include "app/TabControl.h"
-#include "app/language/Language.h"
-#include "app/units/Units.h"
+#include "language/Language.h"
+#include "units/Units.h"
 #include "bicycles/BicycleDlg.h"
 #include "maintenance/MaintenanceDlg.h"
 #include "options/OptionsDlg.h"
@@ -13,6 +13,7 @@
 #include "statistics/StatDlg.h"
 #include "store/store.h"
 #include "tools/ToolKitsDlg.h"
+#include "units/ProductInfo.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -155,7 +156,8 @@ void MainDlg::CreatePages() {
     auto* bicycles = new BicycleDlg(*m_statusLine, m_tabs);
     auto* rides = new RideDlg(*m_statusLine, m_tabs);
     auto* maintenance = new MaintenanceDlg(*m_statusLine, m_tabs);
-    m_optionsPage = new OptionsDlg(*m_statusLine, *this, m_tabs);
+    m_optionsPage = new OptionsDlg(*m_statusLine, m_tabs);
+    connect(m_optionsPage, &OptionsDlg::SettingsChanged, this, &MainDlg::RefreshLanguage);
     auto* statistics = new StatDlg(*m_statusLine, m_tabs);
     auto* tools = new ToolKitsDlg(*m_statusLine, m_tabs);
     auto* help = new HelpDlg(*m_statusLine, m_tabs);

@@ -20,10 +20,6 @@ class ToolKitsDlg;
 class OptionsDlg;
 class HelpDlg;
 
-inline constexpr const char* kProductName = "Velomarq";
-inline constexpr const char* kProductVersion = "V1.1";
-inline constexpr const char* kProductHomePage = "https://velomarq.org";
-
 class MainDlg : public QDialog {
     Q_OBJECT
 public:

@@ -1,7 +1,7 @@
 #pragma once
 // The bicycle list page: the rider's bicycles as summary cards with their totals.
 
-#include "app/TabPage.h"
+#include "widgets/TabPage.h"
 
 class BicycleDlg : public TabPage {
     Q_OBJECT

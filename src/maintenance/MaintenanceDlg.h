@@ -1,7 +1,7 @@
 #pragma once
 // The maintenance list page: maintenance entries filtered by bicycle and day range.
 
-#include "app/TabPage.h"
+#include "widgets/TabPage.h"
 
 class MaintenanceDlg : public TabPage {
     Q_OBJECT

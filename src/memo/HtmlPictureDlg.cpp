@@ -1,7 +1,8 @@
 #include "memo/HtmlPictureDlg.h"
 
-#include "app/language/Language.h"
+#include "language/Language.h"
 #include "platform/Dialogs.h"
+#include "units/ProductInfo.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -16,7 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr char kProductName[] = "Velomarq";
 // Five digits are plenty for a picture on screen and keep the number in range.
 constexpr int kMaxSizeDigits = 5;
 constexpr char kPictureFilter[] =

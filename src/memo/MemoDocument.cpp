@@ -1,6 +1,6 @@
 #include "memo/MemoDocument.h"
 
-#include "app/units/Units.h"
+#include "units/Units.h"
 
 #include <unistd.h>
 #include <QDir>

@@ -1,7 +1,8 @@
 #include "memo/MemoEditor.h"
 
-#include "app/language/Language.h"
-#include "app/units/Units.h"
+#include "language/Language.h"
+#include "units/ProductInfo.h"
+#include "units/Units.h"
 #include "memo/HtmlClipboard.h"
 #include "memo/HtmlPictureDlg.h"
 #include "memo/HtmlView.h"
@@ -26,7 +27,6 @@
 #include <functional>
 
 namespace {
-constexpr char kProductName[] = "Velomarq";
 constexpr int kRefreshIntervalMs = 500;
 constexpr int kImageSize = 16;
 constexpr int kSeparator = -1;

@@ -1,7 +1,6 @@
 #include "options/OptionsDlg.h"
 
-OptionsDlg::OptionsDlg(LinkLabel& statusLine, MainDlg& mainWindow, QWidget* parent)
-    : TabPage(statusLine, parent), m_mainWindow(mainWindow) {
+OptionsDlg::OptionsDlg(LinkLabel& statusLine, QWidget* parent) : TabPage(statusLine, parent) {
     setObjectName(QStringLiteral("OptionsDlg"));
     RefreshCaptions();
 }

@@ -1,22 +1,18 @@
 #pragma once
 // The options page: language, distance unit and first day of the week, and
-// the database care operations. A language change re-captions the whole
-// program through the main window.
+// the database care operations. It tells whoever listens that the settings
+// changed; the main window answers by re-captioning the whole program.
 
-#include "app/TabPage.h"
-
-class MainDlg;
+#include "widgets/TabPage.h"
 
 class OptionsDlg : public TabPage {
     Q_OBJECT
 public:
-    OptionsDlg(LinkLabel& statusLine, MainDlg& mainWindow, QWidget* parent);
+    OptionsDlg(LinkLabel& statusLine, QWidget* parent);
 
     void RefreshCaptions() override;
 
-protected:
-    MainDlg& MainWindow() const { return m_mainWindow; }
-
-private:
-    MainDlg& m_mainWindow;
+Q_SIGNALS:
+    // The language table, the distance unit or the week start changed.
+    void SettingsChanged();
 };

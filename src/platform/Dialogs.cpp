@@ -1,6 +1,6 @@
 #include "platform/Dialogs.h"
 
-#include "app/language/Language.h"
+#include "language/Language.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

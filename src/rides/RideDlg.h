@@ -1,7 +1,7 @@
 #pragma once
 // The ride list page: rides filtered by bicycle and day range, with their totals.
 
-#include "app/TabPage.h"
+#include "widgets/TabPage.h"
 
 class RideDlg : public TabPage {
     Q_OBJECT

@@ -1,7 +1,7 @@
 #pragma once
 // The statistics page: period summaries of the rides for one bicycle or all.
 
-#include "app/TabPage.h"
+#include "widgets/TabPage.h"
 
 class StatDlg : public TabPage {
     Q_OBJECT

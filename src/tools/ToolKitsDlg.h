@@ -1,7 +1,7 @@
 #pragma once
 // The tools page: opens the gear calculator and the unit converter.
 
-#include "app/TabPage.h"
+#include "widgets/TabPage.h"
 
 class ToolKitsDlg : public TabPage {
     Q_OBJECT

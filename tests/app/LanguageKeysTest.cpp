@@ -2,8 +2,8 @@
 // file, which every other translation starts from. The sources are scanned for
 // the literal lookups; a key added to the code without its text fails here.
 
-#include "ProgramDirectory.h"
-#include "app/language/Language.h"
+#include "support/ProgramDirectory.h"
+#include "language/Language.h"
 
 #include <QDirIterator>
 #include <QFile>

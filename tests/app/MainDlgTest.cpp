@@ -2,14 +2,14 @@
 // the running window: tabs, pages, re-captioning and the keys that must not
 // close it.
 
-#include "ProgramDirectory.h"
-#include "ScriptedDialogs.h"
-#include "app/LinkLabel.h"
+#include "support/ProgramDirectory.h"
+#include "support/ScriptedDialogs.h"
+#include "widgets/LinkLabel.h"
 #include "app/MainDlg.h"
 #include "app/TabControl.h"
-#include "app/TabPage.h"
-#include "app/language/Language.h"
-#include "app/units/Units.h"
+#include "widgets/TabPage.h"
+#include "language/Language.h"
+#include "units/Units.h"
 #include "platform/Shell.h"
 #include "store/store.h"
 

@@ -3,10 +3,10 @@
 //   memo_host              a fresh temporary program directory
 //   memo_host DIRECTORY    that program directory (the sample memo is only
 //                          written when Rides/1/data.htm is missing)
-#include "MemoHostDlg.h"
-#include "ProgramDirectory.h"
-#include "app/language/Language.h"
-#include "app/units/Units.h"
+#include "support/MemoHostDlg.h"
+#include "support/ProgramDirectory.h"
+#include "language/Language.h"
+#include "units/Units.h"
 #include "memo/MemoDocument.h"
 #include "memo/MemoEditor.h"
 

@@ -1,8 +1,8 @@
 // Shows the shared page widgets (image buttons in their states, link labels)
 // on a white page, for looking at them by hand:
 //   /work/shared/tools/shot.sh out.png 3 -- build/widgets_host
-#include "app/ImageButton.h"
-#include "app/LinkLabel.h"
+#include "widgets/ImageButton.h"
+#include "widgets/LinkLabel.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

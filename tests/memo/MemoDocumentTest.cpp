@@ -1,7 +1,7 @@
 // The memo folder on disk: the bytes of data.htm, starting from plain text,
 // safe replacing writes, picture references and the clean-up of data.files.
 
-#include "ProgramDirectory.h"
+#include "support/ProgramDirectory.h"
 #include "memo/MemoDocument.h"
 
 #include <gtest/gtest.h>

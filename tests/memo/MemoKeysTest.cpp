@@ -1,7 +1,7 @@
 // The editor's keys, mouse rules, toolbar state and lists, driven as a user
 // would drive them.
 
-#include "MemoTestSupport.h"
+#include "memo/MemoTestSupport.h"
 #include "memo/HtmlClipboard.h"
 
 #include <QClipboard>

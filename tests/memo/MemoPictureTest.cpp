@@ -1,7 +1,7 @@
 // Pictures in memos: the markup that inserts them, the dialog's checks, and
 // changing a picture's file or size.
 
-#include "MemoTestSupport.h"
+#include "memo/MemoTestSupport.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // pictures survives a save and a reopen, the file has the stored format, and
 // failures never destroy what was saved before.
 
-#include "MemoTestSupport.h"
+#include "memo/MemoTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -3,10 +3,10 @@
 // English texts and the memo template, a host dialog embedding the editor
 // over Rides/1, scripted dialogs, and helpers that act as the user would.
 
-#include "MemoHostDlg.h"
-#include "ProgramDirectory.h"
-#include "ScriptedDialogs.h"
-#include "app/language/Language.h"
+#include "support/MemoHostDlg.h"
+#include "support/ProgramDirectory.h"
+#include "support/ScriptedDialogs.h"
+#include "language/Language.h"
 #include "memo/HtmlPictureDlg.h"
 #include "memo/HtmlView.h"
 #include "memo/MemoDocument.h"

@@ -1,6 +1,6 @@
 // The settings row: its 512-byte blob, load, save and their failures.
 
-#include "StoreFixture.h"
+#include "store/StoreFixture.h"
 
 using namespace storetest;
 

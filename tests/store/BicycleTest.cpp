@@ -1,7 +1,7 @@
 // Table Bicycle: fetches, numbering, update, the all-or-nothing delete and the
 // record helpers.
 
-#include "StoreFixture.h"
+#include "store/StoreFixture.h"
 
 #include <fstream>
 

@@ -1,6 +1,6 @@
 // The database file: create, open, close, the schema and the last-error text.
 
-#include "StoreFixture.h"
+#include "store/StoreFixture.h"
 
 #include <ctime>
 #include <fstream>

@@ -1,7 +1,7 @@
 // Tables RideRecord and MaintenanceRecord: order, filters, numbering, memos,
 // updates, deletes and fetches that fail part-way.
 
-#include "StoreFixture.h"
+#include "store/StoreFixture.h"
 
 using namespace storetest;
 

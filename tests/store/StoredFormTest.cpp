@@ -1,7 +1,7 @@
 // A bicycle.db written by another SQLite client, in the layout the program has
 // always used, reads back field for field.
 
-#include "StoreFixture.h"
+#include "store/StoreFixture.h"
 
 using namespace storetest;
 

@@ -1,6 +1,6 @@
 // Per-bicycle totals: sums, normalised riding time, top speed and costs.
 
-#include "StoreFixture.h"
+#include "store/StoreFixture.h"
 
 using namespace storetest;
 

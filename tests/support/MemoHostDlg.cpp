@@ -1,6 +1,6 @@
-#include "MemoHostDlg.h"
+#include "support/MemoHostDlg.h"
 
-#include "app/language/Language.h"
+#include "language/Language.h"
 #include "memo/MemoEditor.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "ProgramDirectory.h"
+#include "support/ProgramDirectory.h"
 
-#include "app/units/Units.h"
+#include "units/Units.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "IniReader.h"
+#include "language/IniReader.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -2,7 +2,7 @@
 // translation with a wrong, missing or foreign conversion must come out as
 // readable text, never crash and never read past the arguments.
 
-#include "app/units/SafeFormat.h"
+#include "units/SafeFormat.h"
 
 #include <gtest/gtest.h>
 #include <random>

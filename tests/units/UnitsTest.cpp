@@ -1,10 +1,10 @@
 // Distance units and their words, the display formats, the local calendar in
 // pinned time zones, the file helpers, the program directory and the clock.
 
-#include "ProgramDirectory.h"
-#include "app/language/Language.h"
-#include "app/units/Clock.h"
-#include "app/units/Units.h"
+#include "support/ProgramDirectory.h"
+#include "language/Language.h"
+#include "units/Clock.h"
+#include "units/Units.h"
 
 #include <gtest/gtest.h>
 #include <QDir>

@@ -1,6 +1,6 @@
 // The stored form of names, notes and memo texts.
 
-#include "app/units/TextBlock.h"
+#include "units/TextBlock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/LinkLabel.h"
+#include "widgets/LinkLabel.h"
 
 #include "platform/Shell.h"
 

@@ -1,4 +1,4 @@
-#include "TextBlock.h"
+#include "units/TextBlock.h"
 
 std::vector<uint8_t> ToTextBlock(const QString& text) {
     std::vector<uint8_t> block;

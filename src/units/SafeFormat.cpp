@@ -1,4 +1,4 @@
-#include "SafeFormat.h"
+#include "units/SafeFormat.h"
 
 #include <array>
 #include <charconv>

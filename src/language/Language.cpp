@@ -1,6 +1,6 @@
-#include "Language.h"
+#include "language/Language.h"
 
-#include "IniReader.h"
+#include "language/IniReader.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
 // The platform layer: the scripted dialogs that every GUI test relies on, and
 // the silent folder copy and delete used for memo folders and backups.
 
-#include "ProgramDirectory.h"
-#include "ScriptedDialogs.h"
-#include "app/ImageButton.h"
+#include "support/ProgramDirectory.h"
+#include "support/ScriptedDialogs.h"
+#include "widgets/ImageButton.h"
 #include "platform/Shell.h"
 
 #include <QDir>

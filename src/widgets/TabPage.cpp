@@ -1,4 +1,4 @@
-#include "app/TabPage.h"
+#include "widgets/TabPage.h"
 
 #include <QKeyEvent>
 

@@ -1,5 +1,6 @@
 // Velomarq: a desktop log book for cyclists.
 #include "app/MainDlg.h"
+#include "units/ProductInfo.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
-#include "Units.h"
+#include "units/Units.h"
 
-#include "app/language/Language.h"
-#include "app/units/SafeFormat.h"
+#include "language/Language.h"
+#include "units/SafeFormat.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "Clock.h"
+#include "units/Clock.h"
 
 #include <ctime>
 

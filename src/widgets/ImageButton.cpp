@@ -1,4 +1,4 @@
-#include "app/ImageButton.h"
+#include "widgets/ImageButton.h"
 
 #include <QPainter>
 #include <QPixmap>
