@@ -5,6 +5,7 @@
 BUILD_DIR     ?= build
 VELOMARQ_HOME ?= $(HOME)/.local/share/velomarq
 JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
+FORMAT_FILES   = $$(git ls-files 'src/*.cpp' 'src/*.h' 'src/*.h.in' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h')
 
 .PHONY: all deps configure build test run bench format clean
 
@@ -35,7 +36,7 @@ bench: build
 	@for b in $(BUILD_DIR)/*_bench; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; done
 
 format:
-	@clang-format -i $$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp')
+	@clang-format -i $(FORMAT_FILES)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,11 +1,9 @@
 #include "app/MainDlg.h"
 
 #include "app/HelpDlg.h"
-#include "widgets/LinkLabel.h"
 #include "app/TabControl.h"
-#include "language/Language.h"
-#include "units/Units.h"
 #include "bicycles/BicycleDlg.h"
+#include "language/Language.h"
 #include "maintenance/MaintenanceDlg.h"
 #include "options/OptionsDlg.h"
 #include "platform/Dialogs.h"
@@ -14,6 +12,8 @@
 #include "store/store.h"
 #include "tools/ToolKitsDlg.h"
 #include "units/ProductInfo.h"
+#include "units/Units.h"
+#include "widgets/LinkLabel.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -34,23 +34,26 @@ struct TabCaption {
     LanguageKey caption;
 };
 constexpr TabCaption kTabCaptions[] = {
-    {MainDlg::kBicycles, LanguageKey{"MainDlg", "MYBS"}},   {MainDlg::kRides, LanguageKey{"MainDlg", "MYRS"}},
-    {MainDlg::kStatistics, LanguageKey{"MainDlg", "MYSS"}}, {MainDlg::kMaintenance, LanguageKey{"MainDlg", "MAIN"}},
-    {MainDlg::kTools, LanguageKey{"MainDlg", "TOLK"}},      {MainDlg::kOptions, LanguageKey{"MainDlg", "OPTN"}},
+    {MainDlg::kBicycles, LanguageKey{"MainDlg", "MYBS"}},
+    {MainDlg::kRides, LanguageKey{"MainDlg", "MYRS"}},
+    {MainDlg::kStatistics, LanguageKey{"MainDlg", "MYSS"}},
+    {MainDlg::kMaintenance, LanguageKey{"MainDlg", "MAIN"}},
+    {MainDlg::kTools, LanguageKey{"MainDlg", "TOLK"}},
+    {MainDlg::kOptions, LanguageKey{"MainDlg", "OPTN"}},
     {MainDlg::kHelp, LanguageKey{"MainDlg", "HELP"}},
 };
 }  // namespace
 
 MainDlg::MainDlg(QWidget* parent)
     : QDialog(parent),
-      m_tabs(new TabControl(this)),
+      m_tabs(std::make_unique<TabControl>(this)),
       m_statusLine(new LinkLabel(this)),
       m_homePage(new LinkLabel(this)),
       m_bannerLeft(new QLabel(this)),
       m_bannerRight(new QLabel(this)) {
     setObjectName(QStringLiteral("MainDlg"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setAutoFillBackground(true);
     QPalette background = palette();
     background.setColor(QPalette::Window, Qt::white);
@@ -69,13 +72,7 @@ MainDlg::MainDlg(QWidget* parent)
     m_tabs->hide();
 }
 
-MainDlg::~MainDlg() {
-    delete m_optionsPage;
-    m_optionsPage = nullptr;
-    m_pages[kOptions] = nullptr;
-    DB_CloseDatabase();
-    FreeLanguageTable();
-}
+MainDlg::~MainDlg() = default;
 
 bool MainDlg::Initialise() {
     // Memo folders first; one that exists already, or cannot be made, is no reason to stop here.
@@ -91,7 +88,8 @@ bool MainDlg::Initialise() {
     SetProgramDirectory(QDir::currentPath());
     FreeLanguageTable();
     if (LoadLanguageFile(LanguageFilePath(GetProgramDirectory(), 0)) != 0) {
-        AppDialogs().MessageBox(this, QString::fromLatin1(kDefaultLanguageMissing), QString(), MessageIcon::Error);
+        AppDialogs().MessageBox(this, QString::fromLatin1(kDefaultLanguageMissing), QString(),
+                                MessageIcon::Error);
         return false;
     }
 
@@ -103,7 +101,8 @@ bool MainDlg::Initialise() {
     LayOut();
     m_tabs->SetCurrentIndex(kBicycles);
     m_tabs->show();
-    setWindowTitle(QStringLiteral("%1 %2").arg(QString::fromLatin1(kProductName), QString::fromLatin1(kProductVersion)));
+    setWindowTitle(
+        QStringLiteral("%1 %2").arg(QString::fromLatin1(kProductName), QString::fromLatin1(kProductVersion)));
     LayOut();
     return true;
 }
@@ -113,15 +112,15 @@ bool MainDlg::OpenOrCreateDatabase() {
         return true;
     }
     // Without the file there is nothing to run on: offer a new, empty one.
-    const int answer =
-        AppDialogs().MessageBox(this, GetLanguageString("ErrorStrings", "OPID"),
-                                GetLanguageString("ErrorStrings", "ERRO"), MessageIcon::Warning,
-                                kButtonYes | kButtonNo, kButtonYes);
+    const int answer = AppDialogs().MessageBox(this, GetLanguageString("ErrorStrings", "OPID"),
+                                               GetLanguageString("ErrorStrings", "ERRO"),
+                                               MessageIcon::Warning, kButtonYes | kButtonNo, kButtonYes);
     if (answer == kButtonYes) {
         if (DB_CreateDatabase() != store::kOk) {
             ShowError(this, GetLanguageString("ErrorStrings", "ITDB"));
         } else {
-            AppDialogs().MessageBox(this, GetLanguageString("Strings", "DBIC"), QString(), MessageIcon::Information);
+            AppDialogs().MessageBox(this, GetLanguageString("Strings", "DBIC"), QString(),
+                                    MessageIcon::Information);
         }
     }
     // Either way the rider starts the program again to use the new database.
@@ -153,16 +152,17 @@ bool MainDlg::ApplyConfiguration() {
 
 void MainDlg::CreatePages() {
     // Created in this order; the tab order is the page table's, independent of it.
-    auto* bicycles = new BicycleDlg(*m_statusLine, m_tabs);
-    auto* rides = new RideDlg(*m_statusLine, m_tabs);
-    auto* maintenance = new MaintenanceDlg(*m_statusLine, m_tabs);
-    m_optionsPage = new OptionsDlg(*m_statusLine, m_tabs);
-    connect(m_optionsPage, &OptionsDlg::SettingsChanged, this, &MainDlg::RefreshLanguage);
-    auto* statistics = new StatDlg(*m_statusLine, m_tabs);
-    auto* tools = new ToolKitsDlg(*m_statusLine, m_tabs);
-    auto* help = new HelpDlg(*m_statusLine, m_tabs);
+    TabControl* tabs = m_tabs.get();
+    auto* bicycles = new BicycleDlg(*m_statusLine, tabs);
+    auto* rides = new RideDlg(*m_statusLine, tabs);
+    auto* maintenance = new MaintenanceDlg(*m_statusLine, tabs);
+    auto* options = new OptionsDlg(*m_statusLine, tabs);
+    connect(options, &OptionsDlg::SettingsChanged, this, &MainDlg::RefreshLanguage);
+    auto* statistics = new StatDlg(*m_statusLine, tabs);
+    auto* tools = new ToolKitsDlg(*m_statusLine, tabs);
+    auto* help = new HelpDlg(*m_statusLine, tabs);
 
-    m_pages = {bicycles, rides, statistics, maintenance, tools, m_optionsPage, help};
+    m_pages = {bicycles, rides, statistics, maintenance, tools, options, help};
     for (const TabCaption& tab : kTabCaptions) {
         m_tabs->AddTab(GetLanguageString(tab.caption), m_pages[tab.tab]);
     }
@@ -177,9 +177,9 @@ void MainDlg::SetTabCaptions() {
 void MainDlg::RefreshLanguage() {
     SetTabCaptions();
     for (Tab tab : {kBicycles, kRides, kMaintenance, kStatistics, kTools, kHelp, kOptions}) {
-        if (m_pages[tab]) m_pages[tab]->RefreshCaptions();
+        if (m_pages[tab])
+            m_pages[tab]->RefreshCaptions();
     }
-    if (m_optionsPage) m_optionsPage->update();
 }
 
 void MainDlg::LayOut() {
@@ -194,7 +194,8 @@ void MainDlg::LayOut() {
     m_homePage->raise();
 
     m_bannerLeft->move(l, t + (kBannerHeight - m_bannerLeft->height()) / 2);
-    m_bannerRight->move(m_bannerLeft->geometry().right() + 1, t + (kBannerHeight - m_bannerRight->height()) / 2);
+    m_bannerRight->move(m_bannerLeft->geometry().right() + 1,
+                        t + (kBannerHeight - m_bannerRight->height()) / 2);
 }
 
 void MainDlg::resizeEvent(QResizeEvent* event) {

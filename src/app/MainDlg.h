@@ -4,9 +4,13 @@
 // folders, language, database, configuration) before it creates the pages;
 // any failure on that road ends the program after one message.
 
+#include "language/Language.h"
+#include "store/store.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <array>
+#include <memory>
 
 class LinkLabel;
 class QLabel;
@@ -17,7 +21,6 @@ class RideDlg;
 class StatDlg;
 class MaintenanceDlg;
 class ToolKitsDlg;
-class OptionsDlg;
 class HelpDlg;
 
 class MainDlg : public QDialog {
@@ -60,13 +63,17 @@ private:
     void SetTabCaptions();
     void LayOut();
 
-    TabControl* m_tabs;
+    // Shut-down runs in the reverse order of start-up, by the order of these
+    // members: the pages (in m_tabs, with any editor they hold) go first, then
+    // the database connection, then the language table.
+    LanguageTableSession m_languageTable;
+    store::Session m_store;
+    std::unique_ptr<TabControl> m_tabs;
     LinkLabel* m_statusLine;
     LinkLabel* m_homePage;
     QLabel* m_bannerLeft;
     QLabel* m_bannerRight;
     std::array<TabPage*, kTabCount> m_pages{};
-    OptionsDlg* m_optionsPage = nullptr;
     bool m_dragging = false;
     QPoint m_dragOffset;
 };

@@ -72,13 +72,17 @@ void TabControl::SetCaption(int index, const QString& caption) {
     m_bar->update();
 }
 
-QString TabControl::Caption(int index) const { return m_bar->tabText(index); }
+QString TabControl::Caption(int index) const {
+    return m_bar->tabText(index);
+}
 
 QWidget* TabControl::Page(int index) const {
     return index >= 0 && index < Count() ? m_pages[static_cast<size_t>(index)] : nullptr;
 }
 
-int TabControl::CurrentIndex() const { return m_bar->currentIndex(); }
+int TabControl::CurrentIndex() const {
+    return m_bar->currentIndex();
+}
 
 void TabControl::SetCurrentIndex(int index) {
     m_bar->setCurrentIndex(index);
@@ -88,19 +92,24 @@ void TabControl::SetCurrentIndex(int index) {
 void TabControl::ShowOnly(int index) {
     // Hide first, so that a page being shown never sees a sibling still visible.
     for (int i = 0; i < Count(); ++i) {
-        if (i != index) m_pages[static_cast<size_t>(i)]->hide();
+        if (i != index)
+            m_pages[static_cast<size_t>(i)]->hide();
     }
-    if (QWidget* page = Page(index)) page->show();
+    if (QWidget* page = Page(index))
+        page->show();
 }
 
 void TabControl::LayoutPages() {
     m_bar->setGeometry(0, 0, width(), kTabRowHeight);
     // Pages sit 4 pixels in from the display area's sides and bottom, below the tab row.
     const QRect pageRect(4, kTabRowHeight, width() - 8, height() - kTabRowHeight - 4);
-    for (QWidget* page : m_pages) page->setGeometry(pageRect);
+    for (QWidget* page : m_pages)
+        page->setGeometry(pageRect);
 }
 
-void TabControl::resizeEvent(QResizeEvent*) { LayoutPages(); }
+void TabControl::resizeEvent(QResizeEvent*) {
+    LayoutPages();
+}
 
 void TabControl::paintEvent(QPaintEvent*) {
     QPainter painter(this);

@@ -7,8 +7,8 @@
 // (or build a LanguageKey{"Strings", "SUNDS"} for tables of keys): a test scans
 // the sources for these forms and checks that languages/vmq_00.ini has each key.
 
-#include <QString>
 #include <QList>
+#include <QString>
 #include <QStringList>
 
 struct LanguageKey {
@@ -24,6 +24,16 @@ int LoadLanguageFile(const QString& path);
 // Empties the table. Safe on an empty table.
 void FreeLanguageTable();
 
+// Owns the language table for a stretch of the program: the table is emptied
+// when it goes, after everything made later that may still look texts up.
+class LanguageTableSession {
+public:
+    LanguageTableSession() = default;
+    ~LanguageTableSession() { FreeLanguageTable(); }
+    LanguageTableSession(const LanguageTableSession&) = delete;
+    LanguageTableSession& operator=(const LanguageTableSession&) = delete;
+};
+
 // The value of key in section, or "<NULL>" when either is absent.
 QString GetLanguageString(const QString& section, const QString& key);
 QString GetLanguageString(const LanguageKey& key);
@@ -32,8 +42,7 @@ QString GetLanguageString(const LanguageKey& key);
 QString GetLanguageStringWithColon(const QString& section, const QString& key);
 
 // Buttons: the value followed by the accelerator letter, "Save" + "S" -> "Save(&S)".
-QString GetLanguageStringWithAccelerator(const QString& section, const QString& key,
-                                         const QString& letter);
+QString GetLanguageStringWithAccelerator(const QString& section, const QString& key, const QString& letter);
 
 // The display names (CommonInfo/Language, at most 126 characters) of
 // languages/vmq_00.ini to vmq_15.ini under programDirectory, in number order,

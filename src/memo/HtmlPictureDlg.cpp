@@ -2,6 +2,7 @@
 
 #include "language/Language.h"
 #include "platform/Dialogs.h"
+#include "platform/GuardedModal.h"
 #include "units/ProductInfo.h"
 
 #include <QButtonGroup>
@@ -10,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -191,24 +191,18 @@ void HtmlPictureDlg::OnConfirm() {
 }
 
 bool RunPictureDialog(QWidget* parent, PictureRequest& request) {
-    // On the heap and watched: if the parent goes while the dialog is open,
-    // it takes the dialog with it, and that counts as cancelled.
-    QPointer<HtmlPictureDlg> dialog = new HtmlPictureDlg(request, parent);
+    GuardedModal dialog(new HtmlPictureDlg(request, parent));
     if (Driver()) {
         dialog->show();
         Driver()(*dialog);
     } else {
         dialog->exec();
     }
-    if (dialog == nullptr) {
+    if (!dialog.Accepted()) {
         return false;
     }
-    const bool accepted = dialog->result() == QDialog::Accepted;
-    if (accepted) {
-        request = dialog->Request();
-    }
-    delete dialog;
-    return accepted;
+    request = dialog->Request();
+    return true;
 }
 
 void SetPictureDialogDriver(PictureDialogDriver driver) {

@@ -1,6 +1,7 @@
 #include "memo/HtmlView.h"
 
 #include "memo/MemoDocument.h"
+#include "platform/GuardedModal.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QPixmap>
-#include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScrollBar>
@@ -522,13 +522,10 @@ void HtmlView::ChangeIndent(int delta) {
 
 void HtmlView::ShowPrintPreview() {
     QPrinter printer(QPrinter::HighResolution);
-    // The view may be destroyed while the preview is open; it then takes the
-    // preview with it, so the preview must not live on this stack.
-    QPointer<QPrintPreviewDialog> preview = new QPrintPreviewDialog(&printer, this);
-    connect(preview, &QPrintPreviewDialog::paintRequested, this,
+    GuardedModal preview(new QPrintPreviewDialog(&printer, this));
+    connect(&*preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { document()->print(target); });
-    preview->exec();
-    delete preview;
+    preview.Exec();
 }
 
 void HtmlView::ConvertFontSizeAdjustments() {

@@ -1,15 +1,13 @@
 #include "memo/MemoDocument.h"
 
+#include "platform/Files.h"
 #include "units/Units.h"
 
-#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QUrl>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 void AppendUtf16Le(QByteArray& bytes, const QString& text) {
@@ -19,10 +17,6 @@ void AppendUtf16Le(QByteArray& bytes, const QString& text) {
         bytes.append(static_cast<char>(unit & 0xFF));
         bytes.append(static_cast<char>(unit >> 8));
     }
-}
-
-std::filesystem::path ToFsPath(const QString& path) {
-    return std::filesystem::path(path.toStdU16String());
 }
 }  // namespace
 
@@ -89,38 +83,6 @@ QByteArray EncodePlainTextMemo(const QString& text) {
 
 bool StartMemoFromPlainText(const QString& folder, const QString& memoText) {
     return WriteFileReplacing(MemoDocumentPath(folder), EncodePlainTextMemo(memoText));
-}
-
-bool WriteFileReplacing(const QString& path, const QByteArray& bytes) {
-    const QString temporaryPath = path + QLatin1String(".tmp");
-    QFile file(temporaryPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    bool written = file.write(bytes) == bytes.size() && file.flush();
-    // The rename below must not be able to overtake the data on its way to disk.
-    written = written && ::fsync(file.handle()) == 0;
-    file.close();
-    written = written && file.error() == QFileDevice::NoError;
-    std::error_code error;
-    if (written) {
-        std::filesystem::rename(ToFsPath(temporaryPath), ToFsPath(path), error);
-        if (!error) {
-            return true;
-        }
-    }
-    std::filesystem::remove(ToFsPath(temporaryPath), error);
-    return false;
-}
-
-bool CopyFileReplacing(const QString& source, const QString& target) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(ToFsPath(source), error)) {
-        return false;
-    }
-    std::filesystem::copy_file(ToFsPath(source), ToFsPath(target),
-                               std::filesystem::copy_options::overwrite_existing, error);
-    return !error;
 }
 
 QString MakePictureSourcesRelative(const QString& markup, const QStringList& sources) {

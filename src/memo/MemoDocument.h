@@ -34,14 +34,7 @@ QByteArray EncodePlainTextMemo(const QString& text);
 
 // Record editors call this when they open an existing record whose folder has
 // no data.htm yet. Returns false when the file could not be written.
-bool StartMemoFromPlainText(const QString& folder, const QString& memoText);
-
-// Writes bytes to <path>.tmp and renames that over path, so a failed write
-// never leaves a half-written file where the old one was.
-bool WriteFileReplacing(const QString& path, const QByteArray& bytes);
-
-// Copies a file over target, replacing what is there. False on failure.
-bool CopyFileReplacing(const QString& source, const QString& target);
+[[nodiscard]] bool StartMemoFromPlainText(const QString& folder, const QString& memoText);
 
 // Turns picture addresses as the view reports them (absolute, inside the memo
 // folder) back into "data.files/<name>" references: for each address holding

@@ -1,13 +1,14 @@
 #include "memo/MemoEditor.h"
 
 #include "language/Language.h"
-#include "units/ProductInfo.h"
-#include "units/Units.h"
 #include "memo/HtmlClipboard.h"
 #include "memo/HtmlPictureDlg.h"
 #include "memo/HtmlView.h"
 #include "memo/MemoDocument.h"
 #include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "units/ProductInfo.h"
+#include "units/Units.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -181,45 +182,29 @@ int FindListEntry(const QStringList& entries, const QString& text) {
     return -1;
 }
 
-MemoEditor::MemoEditor(QWidget* parent) : QWidget(parent) {
+MemoEditor::MemoEditor(QWidget* parent)
+    : QWidget(parent),
+      m_fontNames(new MemoComboBox(this, [this](bool open) { SetRefreshing(!open); })),
+      m_fontSizes(new MemoComboBox(this, [this](bool open) { SetRefreshing(!open); })),
+      m_toolBar(BuildToolBar()),
+      m_view(new HtmlView(this)) {
     setObjectName(QStringLiteral("MemoEditor"));
-}
-
-MemoEditor::~MemoEditor() {
-    // The view outlives this destructor's body by a little; nothing it does
-    // while it goes may reach the half-destroyed editor.
-    m_refreshTimer.stop();
-    if (m_view != nullptr) {
-        m_view->removeEventFilter(this);
-        m_view->viewport()->removeEventFilter(this);
-        m_view->disconnect(this);
+    // Covers the host until the host places it.
+    if (parent != nullptr) {
+        setGeometry(parent->rect());
     }
-}
 
-bool MemoEditor::Create(QWidget* parent) {
-    if (parent == nullptr || m_view != nullptr) {
-        return false;
-    }
-    m_host = parent;
-    setParent(parent);
-    setGeometry(parent->rect());
-
-    m_fontNames = new MemoComboBox(this, [this](bool open) { SetRefreshing(!open); });
     m_fontNames->setObjectName(QStringLiteral("fontName"));
     m_fontNames->setEditable(false);
     m_fontNames->setMaxVisibleItems(16);
     m_fontNames->addItems(QFontDatabase::families());
 
-    m_fontSizes = new MemoComboBox(this, [this](bool open) { SetRefreshing(!open); });
     m_fontSizes->setObjectName(QStringLiteral("fontSize"));
     m_fontSizes->setEditable(false);
     for (int size = 1; size <= 7; ++size) {
         m_fontSizes->addItem(QString::number(size));
     }
 
-    BuildToolBar();
-
-    m_view = new HtmlView(this);
     m_view->setObjectName(QStringLiteral("htmlView"));
     m_view->Navigate(QStringLiteral("about:blank"));
     m_view->SetEditMode(true);
@@ -242,27 +227,33 @@ bool MemoEditor::Create(QWidget* parent) {
     });
 
     LayoutChildren();
-    m_refresh = true;
     m_refreshTimer.start(kRefreshIntervalMs, this);
     RefreshToolbarState();
-    show();
-    return true;
 }
 
-void MemoEditor::BuildToolBar() {
-    m_toolBar = new QToolBar(this);
-    m_toolBar->setObjectName(QStringLiteral("memoToolBar"));
-    m_toolBar->setMovable(false);
-    m_toolBar->setFloatable(false);
-    m_toolBar->setIconSize(QSize(kImageSize, kImageSize));
-    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+MemoEditor::~MemoEditor() {
+    // The view outlives this destructor's body by a little; nothing it does
+    // while it goes may reach the half-destroyed editor.
+    m_refreshTimer.stop();
+    m_view->removeEventFilter(this);
+    m_view->viewport()->removeEventFilter(this);
+    m_view->disconnect(this);
+}
+
+QToolBar* MemoEditor::BuildToolBar() {
+    auto* toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("memoToolBar"));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setIconSize(QSize(kImageSize, kImageSize));
+    toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
     const QPixmap normal(QStringLiteral(":/memo/toolbar.png"));
     const QPixmap hot(QStringLiteral(":/memo/toolbar_hot.png"));
     m_actions.assign(kMemoCommandCount, nullptr);
     for (const ToolbarButton& button : kToolbarButtons) {
         if (button.command == kSeparator) {
-            m_toolBar->addSeparator();
+            toolBar->addSeparator();
             continue;
         }
         QIcon icon;
@@ -280,15 +271,13 @@ void MemoEditor::BuildToolBar() {
         action->setObjectName(QStringLiteral("memoCommand%1").arg(button.command));
         const int command = button.command;
         connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
-        m_toolBar->addAction(action);
+        toolBar->addAction(action);
         m_actions[command] = action;
     }
+    return toolBar;
 }
 
 void MemoEditor::LayoutChildren() {
-    if (m_view == nullptr) {
-        return;
-    }
     // The toolbar reaches past the right edge so it never folds its buttons
     // into an overflow menu; the excess is simply clipped.
     m_toolBar->setGeometry(2, 2, width() + 300, 30);
@@ -326,9 +315,6 @@ QAction* MemoEditor::CommandAction(int command) const {
 }
 
 void MemoEditor::RefreshToolbarState() {
-    if (m_view == nullptr) {
-        return;
-    }
     static constexpr std::pair<int, HtmlCommand> kCheckButtons[] = {
         {kMemoBold, HtmlCommand::Bold},
         {kMemoItalic, HtmlCommand::Italic},
@@ -355,9 +341,6 @@ void MemoEditor::RefreshToolbarState() {
 }
 
 void MemoEditor::RunCommand(int command) {
-    if (m_view == nullptr) {
-        return;
-    }
     // Several commands open a modal dialog, during which the host may close.
     const QPointer<MemoEditor> self(this);
     switch (command) {
@@ -404,7 +387,7 @@ void MemoEditor::ChooseColour(int command) {
 }
 
 void MemoEditor::OnFontNameChosen(int index) {
-    if (m_view == nullptr || index < 0) {
+    if (index < 0) {
         return;
     }
     m_view->ExecCommand(HtmlCommand::FontName, m_fontNames->itemText(index));
@@ -412,7 +395,7 @@ void MemoEditor::OnFontNameChosen(int index) {
 }
 
 void MemoEditor::OnFontSizeChosen(int index) {
-    if (m_view == nullptr || index < 0) {
+    if (index < 0) {
         return;
     }
     const int size = m_fontSizes->itemText(index).toInt();
@@ -423,9 +406,6 @@ void MemoEditor::OnFontSizeChosen(int index) {
 }
 
 bool MemoEditor::eventFilter(QObject* watched, QEvent* event) {
-    if (m_view == nullptr) {
-        return QWidget::eventFilter(watched, event);
-    }
     if (watched == m_view) {
         if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
@@ -520,9 +500,6 @@ void MemoEditor::PerformKeyAction(MemoKeyAction action) {
 bool MemoEditor::OpenDocument(const QString& folder) {
     m_folder = folder;
     m_documentUnreadable = false;
-    if (m_view == nullptr) {
-        return false;
-    }
     const QString path = MemoDocumentPath(folder);
     m_view->SetEditMode(false);
     {
@@ -549,7 +526,7 @@ bool MemoEditor::OpenDocument(const QString& folder) {
 }
 
 bool MemoEditor::SaveDocument() {
-    if (m_view == nullptr || m_folder.isEmpty() || m_documentUnreadable) {
+    if (m_folder.isEmpty() || m_documentUnreadable) {
         return false;
     }
     const QString path = MemoDocumentPath(m_folder);
@@ -563,18 +540,18 @@ bool MemoEditor::SaveDocument() {
 }
 
 QString MemoEditor::GetMemoText() const {
-    return m_view != nullptr ? m_view->GetBodyText() : QString();
+    return m_view->GetBodyText();
 }
 
 void MemoEditor::RemoveUnusedPictures() {
-    if (m_view == nullptr || m_folder.isEmpty()) {
+    if (m_folder.isEmpty()) {
         return;
     }
     RemoveUnusedPictureFiles(m_folder, m_view->GetPictureSources());
 }
 
 void MemoEditor::InsertPicture() {
-    if (m_view == nullptr || !m_view->EditMode()) {
+    if (!m_view->EditMode()) {
         return;
     }
     PictureRequest request;
@@ -591,6 +568,7 @@ void MemoEditor::InsertPicture() {
     }
     const QString copied = CopyPictureIntoMemo(m_folder, request.filePath);
     if (copied.isEmpty()) {
+        ShowError(this, GetLanguageString("ErrorStrings", "CPPT"));
         return;
     }
     // A file of the same name may have been replaced: show the new one everywhere.
@@ -601,7 +579,7 @@ void MemoEditor::InsertPicture() {
 }
 
 void MemoEditor::EditPictureAt(int x, int y) {
-    if (m_view == nullptr || !m_view->EditMode()) {
+    if (!m_view->EditMode()) {
         return;
     }
     const std::optional<HtmlPicture> picture = m_view->PictureAtPoint(x, y);
@@ -630,6 +608,7 @@ void MemoEditor::EditPictureAt(int x, int y) {
         // broken picture, so a failed copy changes nothing.
         const QString copied = CopyPictureIntoMemo(m_folder, request.filePath);
         if (copied.isEmpty()) {
+            ShowError(this, GetLanguageString("ErrorStrings", "CPPT"));
             return;
         }
         m_view->ReloadPicture(copied);
@@ -639,9 +618,6 @@ void MemoEditor::EditPictureAt(int x, int y) {
 }
 
 bool MemoEditor::CopySelectionAsHtml(bool clear) {
-    if (m_view == nullptr) {
-        return false;
-    }
     const HtmlSelection selection = m_view->GetSelection();
     if (clear) {
         m_view->ClearSelectionText();

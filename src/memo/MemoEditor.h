@@ -2,8 +2,8 @@
 // The formatted-memo control of the ride and maintenance editors: a toolbar,
 // a font-name list, a font-size list and the HtmlView below them, bound to one
 // memo folder (<folder>/data.htm with its pictures in <folder>/data.files).
-// Hosts call Create, OpenDocument, GetMemoText and SaveDocument; they own the
-// folder's creation and removal.
+// Hosts make it as a child, then call OpenDocument, GetMemoText and
+// SaveDocument; they own the folder's creation and removal.
 
 #include <QBasicTimer>
 #include <QString>
@@ -68,13 +68,10 @@ enum MemoCommand : int {
 class MemoEditor : public QWidget {
     Q_OBJECT
 public:
-    explicit MemoEditor(QWidget* parent = nullptr);
+    // A complete editor covering parent (the host places it afterwards), its
+    // view showing an empty, editable document until OpenDocument.
+    explicit MemoEditor(QWidget* parent);
     ~MemoEditor() override;
-
-    // Builds the editor as a visible child covering parent (the host moves it
-    // afterwards), with the view showing an empty, editable document. False
-    // when there is no parent or the editor was built already.
-    bool Create(QWidget* parent);
 
     // Binds the editor to a memo folder and shows its data.htm, first copying
     // htmltemplate.dat of the program directory there when the folder has no
@@ -83,7 +80,7 @@ public:
     // Writes the document to <folder>/data.htm (pictures referred to as
     // "data.files/<name>") after removing pictures no longer used. False when
     // the file could not be written; the old file is then left as it was.
-    bool SaveDocument();
+    [[nodiscard]] bool SaveDocument();
     // The plain text of the memo, for the record's Memo column.
     QString GetMemoText() const;
 
@@ -114,7 +111,7 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    void BuildToolBar();
+    QToolBar* BuildToolBar();
     void LayoutChildren();
     void PerformKeyAction(MemoKeyAction action);
     void ChooseColour(int command);
@@ -122,13 +119,13 @@ private:
     void OnFontSizeChosen(int index);
     void SetRefreshing(bool on);
 
-    HtmlView* m_view = nullptr;
-    QToolBar* m_toolBar = nullptr;
-    QComboBox* m_fontNames = nullptr;
-    QComboBox* m_fontSizes = nullptr;
+    bool m_refresh = true;            // false while a list is dropped down
     std::vector<QAction*> m_actions;  // by command number
-    QWidget* m_host = nullptr;
-    bool m_refresh = true;  // false while a list is dropped down
+    // Made in this order, which is also their order for the Tab key.
+    QComboBox* const m_fontNames;
+    QComboBox* const m_fontSizes;
+    QToolBar* const m_toolBar;
+    HtmlView* const m_view;
     QBasicTimer m_refreshTimer;
     QString m_folder;
     // Set when the folder's data.htm exists but could not be read: saving

@@ -1,49 +1,32 @@
 #include "platform/Dialogs.h"
 
 #include "language/Language.h"
+#include "platform/GuardedModal.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 
 namespace {
 
-// A modal dialog on the heap, watched through a QPointer. Should its parent be
-// destroyed while it is open, Qt deletes the dialog with it; the caller then
-// finds it gone and treats the question as cancelled, where a dialog on the
-// stack would be deleted twice.
-template <typename Dialog>
-class GuardedDialog {
-public:
-    explicit GuardedDialog(Dialog* dialog) : m_dialog(dialog) {}
-    ~GuardedDialog() { delete m_dialog.data(); }
-    GuardedDialog(const GuardedDialog&) = delete;
-    GuardedDialog& operator=(const GuardedDialog&) = delete;
-
-    Dialog* operator->() const { return m_dialog.data(); }
-    // Runs the dialog; false when it was cancelled or destroyed while open.
-    bool Exec() { return m_dialog->exec() == QDialog::Accepted && m_dialog; }
-    bool Alive() const { return !m_dialog.isNull(); }
-
-private:
-    QPointer<Dialog> m_dialog;
-};
-
 int CancelledAnswer(int buttons) {
-    if (buttons & kButtonCancel) return kButtonCancel;
-    if (buttons & kButtonNo) return kButtonNo;
+    if (buttons & kButtonCancel)
+        return kButtonCancel;
+    if (buttons & kButtonNo)
+        return kButtonNo;
     return kButtonOk;
 }
 
 QString ChooseFile(QWidget* parent, const QString& title, const QString& path, const QString& filter,
                    QFileDialog::AcceptMode mode, QFileDialog::FileMode fileMode) {
-    GuardedDialog dialog(new QFileDialog(parent, title, path, filter));
+    GuardedModal dialog(new QFileDialog(parent, title, path, filter));
     dialog->setAcceptMode(mode);
     dialog->setFileMode(fileMode);
-    if (fileMode == QFileDialog::Directory) dialog->setOption(QFileDialog::ShowDirsOnly);
-    if (!dialog.Exec()) return {};
+    if (fileMode == QFileDialog::Directory)
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+    if (!dialog.Exec())
+        return {};
     return dialog->selectedFiles().value(0);
 }
 
@@ -58,7 +41,7 @@ class QtDialogs final : public Dialogs {
 public:
     int MessageBox(QWidget* parent, const QString& text, const QString& title, MessageIcon icon, int buttons,
                    int defaultButton) override {
-        GuardedDialog box(new QMessageBox(parent));
+        GuardedModal box(new QMessageBox(parent));
         box->setText(text);
         box->setWindowTitle(title);
         box->setIcon(ToQtIcon(icon));
@@ -75,22 +58,29 @@ public:
         };
         QMessageBox::StandardButtons standardButtons;
         for (const Choice& choice : choices) {
-            if (buttons & choice.button) standardButtons |= choice.standard;
+            if (buttons & choice.button)
+                standardButtons |= choice.standard;
         }
-        if (!standardButtons) standardButtons = QMessageBox::Ok;
+        if (!standardButtons)
+            standardButtons = QMessageBox::Ok;
         box->setStandardButtons(standardButtons);
         for (const Choice& choice : choices) {
             QAbstractButton* button = box->button(choice.standard);
-            if (!button) continue;
+            if (!button)
+                continue;
             const QString caption = ButtonText(choice.caption);
-            if (!caption.isEmpty()) button->setText(caption);
-            if (choice.button == defaultButton) box->setDefaultButton(qobject_cast<QPushButton*>(button));
+            if (!caption.isEmpty())
+                button->setText(caption);
+            if (choice.button == defaultButton)
+                box->setDefaultButton(qobject_cast<QPushButton*>(button));
         }
         box->exec();
-        if (!box.Alive()) return CancelledAnswer(buttons);
+        if (!box.Alive())
+            return CancelledAnswer(buttons);
         const QAbstractButton* clicked = box->clickedButton();
         for (const Choice& choice : choices) {
-            if (clicked && clicked == box->button(choice.standard)) return choice.button;
+            if (clicked && clicked == box->button(choice.standard))
+                return choice.button;
         }
         // Closed with the window's close box or Escape.
         return CancelledAnswer(buttons);
@@ -98,34 +88,44 @@ public:
 
     QString GetSaveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
                             const QString& filter) override {
-        return ChooseFile(parent, title, suggestedPath, filter, QFileDialog::AcceptSave, QFileDialog::AnyFile);
+        return ChooseFile(parent, title, suggestedPath, filter, QFileDialog::AcceptSave,
+                          QFileDialog::AnyFile);
     }
 
     QString GetOpenFileName(QWidget* parent, const QString& title, const QString& startPath,
                             const QString& filter) override {
-        return ChooseFile(parent, title, startPath, filter, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
+        return ChooseFile(parent, title, startPath, filter, QFileDialog::AcceptOpen,
+                          QFileDialog::ExistingFile);
     }
 
     QString BrowseForFolder(QWidget* parent, const QString& title, const QString& startPath) override {
-        return ChooseFile(parent, title, startPath, QString(), QFileDialog::AcceptOpen, QFileDialog::Directory);
+        return ChooseFile(parent, title, startPath, QString(), QFileDialog::AcceptOpen,
+                          QFileDialog::Directory);
     }
 
     std::optional<QColor> ChooseColour(QWidget* parent, const QColor& initial) override {
-        GuardedDialog dialog(new QColorDialog(initial, parent));
-        if (!dialog.Exec()) return std::nullopt;
+        GuardedModal dialog(new QColorDialog(initial, parent));
+        if (!dialog.Exec())
+            return std::nullopt;
         const QColor colour = dialog->selectedColor();
-        if (!colour.isValid()) return std::nullopt;
+        if (!colour.isValid())
+            return std::nullopt;
         return colour;
     }
 
 private:
     static QMessageBox::Icon ToQtIcon(MessageIcon icon) {
         switch (icon) {
-            case MessageIcon::Information: return QMessageBox::Information;
-            case MessageIcon::Warning: return QMessageBox::Warning;
-            case MessageIcon::Error: return QMessageBox::Critical;
-            case MessageIcon::Question: return QMessageBox::Question;
-            case MessageIcon::None: break;
+            case MessageIcon::Information:
+                return QMessageBox::Information;
+            case MessageIcon::Warning:
+                return QMessageBox::Warning;
+            case MessageIcon::Error:
+                return QMessageBox::Critical;
+            case MessageIcon::Question:
+                return QMessageBox::Question;
+            case MessageIcon::None:
+                break;
         }
         return QMessageBox::NoIcon;
     }
@@ -140,7 +140,9 @@ Dialogs& AppDialogs() {
     return g_installed ? *g_installed : qtDialogs;
 }
 
-void SetAppDialogs(Dialogs* dialogs) { g_installed = dialogs; }
+void SetAppDialogs(Dialogs* dialogs) {
+    g_installed = dialogs;
+}
 
 void ShowError(QWidget* parent, const QString& text) {
     AppDialogs().MessageBox(parent, text, GetLanguageString("ErrorStrings", "ERRO"), MessageIcon::Error);

@@ -27,8 +27,15 @@ struct StatementFinalizer {
 // Finalized when it goes out of scope, on every return path.
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
+// The connection every store function uses, or nullptr.
+sqlite3* Connection();
+// Takes over connection as the store's one, closing any earlier one.
+void SetConnection(sqlite3* connection);
+void CloseConnection();
+
 // Overwrites the 256-byte last-error text.
 void SetLastError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void ClearLastError();
 
 // printf into a string of whatever length it needs: a long condition is never
 // cut short into broken SQL.

@@ -37,6 +37,19 @@ int DB_ExecSql(sqlite3* connection, const char* sql);
 // The store's connection, or nullptr. For the store's own files and tests.
 sqlite3* DB_GetConnection();
 
+namespace store {
+// Owns the store's connection for a stretch of the program: whatever
+// connection is open when it goes is closed. The main window holds one so that
+// the connection outlives every page and goes before the language table.
+class Session {
+public:
+    Session() = default;
+    ~Session() { DB_CloseDatabase(); }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+};
+}  // namespace store
+
 // ---- Application configuration record --------------------------------------
 
 struct ApplicationConfigRecord {

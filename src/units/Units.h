@@ -22,12 +22,12 @@ int GetDistanceUnit();
 void SetWeekStart(int day);
 int GetWeekStart();
 
-QString GetDistanceUnitWord();  // Strings/MILE or Strings/KMSS
-QString GetSpeedUnitWord();     // Strings/MPHS or Strings/KPHS
+QString GetDistanceUnitWord();        // Strings/MILE or Strings/KMSS
+QString GetSpeedUnitWord();           // Strings/MPHS or Strings/KPHS
 double ToKilometres(double value);    // user's unit -> km
 double FromKilometres(double value);  // km -> user's unit
 
-QString GetWeekdayName(int day);      // 0 = Sunday ... 6 = Saturday
+QString GetWeekdayName(int day);  // 0 = Sunday ... 6 = Saturday
 QString GetBicycleTypeName(int type);
 
 int IsDirectory(const QString& path);
@@ -36,17 +36,17 @@ int FileExists(const QString& path);
 QString GetFileNamePart(const QString& path);
 
 // Display formats.
-QString FormatNumber(double value);                                  // "%.2f"
+QString FormatNumber(double value);                                   // "%.2f"
 QString FormatNumberWithUnit(double value, const QString& unitWord);  // "%.2f %s"
-QString FormatRidingTime(int hours, int minutes, int seconds);       // "%d:%02d:%02d"
-QString FormatDate(int64_t secondsSince1970);  // "%04d/%02d/%02d", local calendar
+QString FormatRidingTime(int hours, int minutes, int seconds);        // "%d:%02d:%02d"
+QString FormatDate(int64_t secondsSince1970);                         // "%04d/%02d/%02d", local calendar
 
 // The local calendar (time zone and daylight saving of the computer, re-read
 // on every call so a changed TZ takes effect at once).
 struct LocalDateTime {
     int year = 1970;
-    int month = 1;    // 1 to 12
-    int day = 1;      // 1 to 31
+    int month = 1;  // 1 to 12
+    int day = 1;    // 1 to 31
     int hour = 0;
     int minute = 0;
     int second = 0;

@@ -14,7 +14,8 @@ void LinkLabel::SetText(const QString& text) {
 }
 
 void LinkLabel::SetLink(const QString& address) {
-    if (address.isEmpty()) return;
+    if (address.isEmpty())
+        return;
     m_link = address;
     setCursor(Qt::PointingHandCursor);
     setToolTip(address);

@@ -2,13 +2,13 @@
 // file, which every other translation starts from. The sources are scanned for
 // the literal lookups; a key added to the code without its text fails here.
 
-#include "support/ProgramDirectory.h"
 #include "language/Language.h"
+#include "support/ProgramDirectory.h"
 
+#include <gtest/gtest.h>
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 #include <set>
 
 namespace {
@@ -22,7 +22,8 @@ std::set<KeyRef> LookedUpKeys(int* filesScanned) {
                        QDir::Files, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         QFile file(files.next());
-        if (!file.open(QIODevice::ReadOnly)) continue;
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
         ++*filesScanned;
         const QString text = QString::fromUtf8(file.readAll());
         for (auto match = lookup.globalMatch(text); match.hasNext();) {
@@ -35,19 +36,19 @@ std::set<KeyRef> LookedUpKeys(int* filesScanned) {
 }  // namespace
 
 TEST(LanguageKeys, EveryKeyLookedUpIsInTheEnglishFile) {
+    ProgramDirectory programDirectory;  // empties the table afterwards
     int filesScanned = 0;
     const std::set<KeyRef> keys = LookedUpKeys(&filesScanned);
     ASSERT_GT(filesScanned, 10);
     // The scan must find the main window's captions, or it is looking in the wrong place.
     ASSERT_TRUE(keys.count({QStringLiteral("MainDlg"), QStringLiteral("MYBS")}));
 
-    FreeLanguageTable();
     ASSERT_EQ(LoadLanguageFile(SourcePath(QStringLiteral("languages/vmq_00.ini"))), 0);
     QStringList missing;
     for (const auto& [section, key] : keys) {
-        if (GetLanguageString(section, key) == QLatin1String("<NULL>")) missing << section + QLatin1Char('/') + key;
+        if (GetLanguageString(section, key) == QLatin1String("<NULL>"))
+            missing << section + QLatin1Char('/') + key;
     }
-    FreeLanguageTable();
     EXPECT_TRUE(missing.isEmpty()) << "missing from languages/vmq_00.ini: "
                                    << missing.join(QStringLiteral(", ")).toStdString();
 }
@@ -57,13 +58,15 @@ TEST(LanguageKeys, EveryShippedTranslationHasTheEnglishKeys) {
     auto keysOf = [](const QString& path) {
         std::set<KeyRef> keys;
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) return keys;
+        if (!file.open(QIODevice::ReadOnly))
+            return keys;
         QString section;
         for (const QString& raw : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
             const QString line = raw.trimmed();
             if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
                 section = line.mid(1, line.size() - 2);
-            } else if (const int eq = line.indexOf(QLatin1Char('=')); eq > 0 && !line.startsWith(QLatin1Char(';'))) {
+            } else if (const int eq = line.indexOf(QLatin1Char('='));
+                       eq > 0 && !line.startsWith(QLatin1Char(';'))) {
                 keys.emplace(section, line.left(eq).trimmed());
             }
         }
@@ -71,14 +74,22 @@ TEST(LanguageKeys, EveryShippedTranslationHasTheEnglishKeys) {
     };
     const std::set<KeyRef> english = keysOf(SourcePath(QStringLiteral("languages/vmq_00.ini")));
     ASSERT_FALSE(english.empty());
+    int checked = 0;
     for (int n = 1; n < 16; ++n) {
-        const QString path = SourcePath(QStringLiteral("languages/vmq_%1.ini").arg(n, 2, 10, QLatin1Char('0')));
-        if (!QFile::exists(path)) continue;
+        const QString path =
+            SourcePath(QStringLiteral("languages/vmq_%1.ini").arg(n, 2, 10, QLatin1Char('0')));
+        if (!QFile::exists(path))
+            continue;
+        ++checked;
         const std::set<KeyRef> translated = keysOf(path);
         for (const KeyRef& key : english) {
-            if (key.first == QLatin1String("CommonInfo")) continue;
-            EXPECT_TRUE(translated.count(key)) << path.toStdString() << " lacks " << key.first.toStdString() << "/"
-                                               << key.second.toStdString();
+            if (key.first == QLatin1String("CommonInfo"))
+                continue;
+            EXPECT_TRUE(translated.count(key)) << path.toStdString() << " lacks " << key.first.toStdString()
+                                               << "/" << key.second.toStdString();
         }
+    }
+    if (checked == 0) {
+        GTEST_SKIP() << "no translation ships yet; only the English file was looked at";
     }
 }

@@ -2,33 +2,29 @@
 // the running window: tabs, pages, re-captioning and the keys that must not
 // close it.
 
-#include "support/ProgramDirectory.h"
-#include "support/ScriptedDialogs.h"
-#include "widgets/LinkLabel.h"
 #include "app/MainDlg.h"
 #include "app/TabControl.h"
-#include "widgets/TabPage.h"
 #include "language/Language.h"
-#include "units/Units.h"
 #include "platform/Shell.h"
 #include "store/store.h"
+#include "support/ProgramDirectory.h"
+#include "support/Scoped.h"
+#include "support/ScriptedDialogs.h"
+#include "units/Units.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/TabPage.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QTest>
-#include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
 class MainDlgTest : public ProgramDirectoryTest {
 protected:
     void SetUp() override { m_programDir.InstallShippedFiles(); }
-    void TearDown() override {
-        DB_CloseDatabase();
-        FreeLanguageTable();
-        SetDistanceUnit(0);
-        SetWeekStart(1);
-    }
 
     // A database as the first start would leave it.
     void CreateDatabase() { ASSERT_EQ(DB_CreateDatabase(), store::kOk); }
@@ -114,7 +110,8 @@ TEST_F(MainDlgTest, MissingDefaultLanguageEndsWithTheOnlyEnglishMessage) {
     CreateDatabase();
     QFile::remove(m_programDir.FilePath(QStringLiteral("languages/vmq_00.ini")));
     ScriptedDialogs dialogs;
-    dialogs.AnswerMessage(kButtonOk, QStringLiteral("Can not load default language file.\nPlease re-install."));
+    dialogs.AnswerMessage(kButtonOk,
+                          QStringLiteral("Can not load default language file.\nPlease re-install."));
     MainDlg window;
     EXPECT_FALSE(window.Initialise());
     ASSERT_EQ(dialogs.Asked().size(), 1u);
@@ -193,11 +190,12 @@ TEST_F(MainDlgTest, TabsComeInOrderAndShowExactlyOnePage) {
     MainDlg window;
     ASSERT_TRUE(window.Initialise());
     window.show();
-    const QStringList expected = {QStringLiteral("Bicycles"), QStringLiteral("Rides"), QStringLiteral("Statistics"),
-                                  QStringLiteral("Maintenance"), QStringLiteral("Tools"), QStringLiteral("Options"),
+    const QStringList expected = {QStringLiteral("Bicycles"),   QStringLiteral("Rides"),
+                                  QStringLiteral("Statistics"), QStringLiteral("Maintenance"),
+                                  QStringLiteral("Tools"),      QStringLiteral("Options"),
                                   QStringLiteral("Help")};
-    const QStringList pageNames = {QStringLiteral("BicycleDlg"), QStringLiteral("RideDlg"),
-                                   QStringLiteral("StatDlg"),    QStringLiteral("MaintenanceDlg"),
+    const QStringList pageNames = {QStringLiteral("BicycleDlg"),  QStringLiteral("RideDlg"),
+                                   QStringLiteral("StatDlg"),     QStringLiteral("MaintenanceDlg"),
                                    QStringLiteral("ToolKitsDlg"), QStringLiteral("OptionsDlg"),
                                    QStringLiteral("HelpDlg")};
     TabControl& tabs = window.Tabs();
@@ -291,19 +289,34 @@ TEST_F(MainDlgTest, HomePageLinkOpensItsAddress) {
     ScriptedDialogs quiet;
     MainDlg window;
     ASSERT_TRUE(window.Initialise());
-    QString opened;
-    SetShellOpenHandlerForTesting([&](const QString& address) {
-        opened = address;
-        return true;
-    });
+    ScopedShellHandler shell;
     LinkLabel& link = window.HomePageLink();
     EXPECT_EQ(link.Text(), link.Link());
     EXPECT_EQ(link.toolTip(), link.Link());
     QTest::mouseClick(&link, Qt::RightButton);
-    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(shell.Opened().empty());
     QTest::mouseClick(&link, Qt::LeftButton);
-    EXPECT_EQ(opened, link.Link());
-    SetShellOpenHandlerForTesting({});
+    EXPECT_EQ(shell.Opened(), std::vector<QString>{link.Link()});
+}
+
+TEST_F(MainDlgTest, ShutDownRunsInTheReverseOrderOfStartUp) {
+    CreateDatabase();
+    ScriptedDialogs quiet;
+    auto window = std::make_unique<MainDlg>();
+    ASSERT_TRUE(window->Initialise());
+    // Pages may still read the store and the language table while they go.
+    int pagesGone = 0;
+    for (int tab = 0; tab < MainDlg::kTabCount; ++tab) {
+        QObject::connect(window->Page(static_cast<MainDlg::Tab>(tab)), &QObject::destroyed, [&pagesGone] {
+            EXPECT_NE(DB_GetConnection(), nullptr);
+            EXPECT_EQ(GetLanguageString("MainDlg", "MYBS"), QStringLiteral("Bicycles"));
+            ++pagesGone;
+        });
+    }
+    window.reset();
+    EXPECT_EQ(pagesGone, MainDlg::kTabCount);
+    EXPECT_EQ(DB_GetConnection(), nullptr);
+    EXPECT_EQ(GetLanguageString("MainDlg", "MYBS"), QStringLiteral("<NULL>"));
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // a file fails to load and what a failed load leaves behind, the reader's
 // limits and encodings, and the display-name list of the options page.
 
-#include "support/ProgramDirectory.h"
 #include "language/Language.h"
+#include "support/ProgramDirectory.h"
 
 #include <gtest/gtest.h>
 #include <QStringEncoder>

@@ -3,12 +3,13 @@
 //   memo_host              a fresh temporary program directory
 //   memo_host DIRECTORY    that program directory (the sample memo is only
 //                          written when Rides/1/data.htm is missing)
-#include "support/MemoHostDlg.h"
-#include "support/ProgramDirectory.h"
 #include "language/Language.h"
-#include "units/Units.h"
 #include "memo/MemoDocument.h"
 #include "memo/MemoEditor.h"
+#include "platform/Files.h"
+#include "support/MemoHostDlg.h"
+#include "support/ProgramDirectory.h"
+#include "units/Units.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,10 +63,10 @@ const char kSampleMarkup[] =
     "<span style=\"background-color:#fff3b0\">Check the rear brake pads.</span></p>"
     "</body></html>";
 
-void WriteSampleMemo(const QString& folder) {
+bool WriteSampleMemo(const QString& folder) {
     QDir().mkpath(MemoPictureFolderPath(folder));
     SamplePicture().save(MemoPicturePath(folder, QStringLiteral("lake.png")));
-    WriteFileReplacing(MemoDocumentPath(folder), EncodeMemoDocument(QString::fromUtf8(kSampleMarkup)));
+    return WriteFileReplacing(MemoDocumentPath(folder), EncodeMemoDocument(QString::fromUtf8(kSampleMarkup)));
 }
 }  // namespace
 
@@ -84,8 +85,9 @@ int main(int argc, char** argv) {
     LoadLanguageFile(ProgramPath(QStringLiteral("languages/vmq_00.ini")));
 
     const QString folder = QDir(GetProgramDirectory()).filePath(QStringLiteral("Rides/1"));
-    if (!QFileInfo::exists(MemoDocumentPath(folder))) {
-        WriteSampleMemo(folder);
+    if (!QFileInfo::exists(MemoDocumentPath(folder)) && !WriteSampleMemo(folder)) {
+        qWarning("cannot write the sample memo into %s", qPrintable(folder));
+        return 1;
     }
     MemoHostDlg host;
     host.Open(folder);

@@ -1,8 +1,8 @@
 // The memo folder on disk: the bytes of data.htm, starting from plain text,
 // safe replacing writes, picture references and the clean-up of data.files.
 
-#include "support/ProgramDirectory.h"
 #include "memo/MemoDocument.h"
+#include "support/ProgramDirectory.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -103,19 +103,6 @@ TEST_F(MemoFolderTest, StartingFromPlainTextWritesDataHtm) {
               kBom + Utf16Le(QStringLiteral("<html><body>one<br>two</body></html>")));
     EXPECT_FALSE(
         StartMemoFromPlainText(m_programDir.FilePath(QStringLiteral("Rides/missing")), QStringLiteral("x")));
-}
-
-TEST_F(MemoFolderTest, FailedReplacingWriteKeepsTheOldFile) {
-    const QString path = MemoDocumentPath(m_folder);
-    ASSERT_TRUE(WriteFileReplacing(path, QByteArray("old")));
-    ASSERT_TRUE(WriteFileReplacing(path, QByteArray("new")));
-    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/7/data.htm")), QByteArray("new"));
-    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".tmp")));
-
-    // Nothing can be written beside the document.
-    ASSERT_TRUE(QDir().mkpath(path + QStringLiteral(".tmp")));
-    EXPECT_FALSE(WriteFileReplacing(path, QByteArray("lost")));
-    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/7/data.htm")), QByteArray("new"));
 }
 
 TEST_F(MemoFolderTest, UnusedPicturesAreDeletedAndOthersKept) {

@@ -1,8 +1,8 @@
 // The editor's keys, mouse rules, toolbar state and lists, driven as a user
 // would drive them.
 
-#include "memo/MemoTestSupport.h"
 #include "memo/HtmlClipboard.h"
+#include "memo/MemoTestSupport.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -230,7 +230,7 @@ TEST_F(MemoEditorTest, SizeListAppliesAndKeepsShowingTheSize) {
     ASSERT_EQ(sizes->count(), 7);
     EXPECT_EQ(sizes->itemText(0), QStringLiteral("1"));
     EXPECT_EQ(sizes->itemText(6), QStringLiteral("7"));
-    Q_EMIT sizes->activated(0);
+    ChooseListEntry(sizes, 0);
     EXPECT_EQ(FormatOf(QStringLiteral("small")).fontPointSize(), kHtmlFontSizePoints[0]);
     CaretInto(QStringLiteral("small"));
     Editor()->RefreshToolbarState();
@@ -244,7 +244,7 @@ TEST_F(MemoEditorTest, OpenListIsLeftAloneWhileTheCaretMoves) {
     ASSERT_TRUE(OpenMemo());
     Type(QStringLiteral("normal big"));
     Select(QStringLiteral("big"));
-    Q_EMIT Editor()->FontSizeList()->activated(6);
+    ChooseListEntry(Editor()->FontSizeList(), 6);
     CaretInto(QStringLiteral("normal"));
     QComboBox* sizes = Editor()->FontSizeList();
     ASSERT_EQ(sizes->currentText(), QStringLiteral("3"));
@@ -346,13 +346,13 @@ TEST_F(MemoEditorTest, HostMayCloseWhileADialogOfTheEditorIsOpen) {
     const QString hill = WritePicture(QStringLiteral("pictures/hill.png"), Qt::darkGreen);
     // The picture dialog.
     ASSERT_TRUE(OpenMemo());
-    SetPictureDialogDriver([this, hill](HtmlPictureDlg& dialog) {
+    m_pictureDriver.emplace([this, hill](HtmlPictureDlg& dialog) {
         dialog.findChild<QLineEdit*>(QStringLiteral("filePath"))->setText(hill);
         m_host.reset();
     });
     Editor()->InsertPicture();
     EXPECT_FALSE(QFileInfo::exists(MemoPictureFolderPath(m_folder)));
-    SetPictureDialogDriver({});
+    m_pictureDriver.reset();
 
     // The colour chooser.
     Reopen();

@@ -62,7 +62,7 @@ TEST_F(MemoEditorTest, DialogKeepsAskingUntilItHasWhatItNeeds) {
     RecordPastes();
     m_dialogs.AnswerMessage(kButtonOk, QString());
     m_dialogs.AnswerOpenFile(hill);
-    SetPictureDialogDriver([&](HtmlPictureDlg& dialog) {
+    m_pictureDriver.emplace([&](HtmlPictureDlg& dialog) {
         auto* path = dialog.findChild<QLineEdit*>(QStringLiteral("filePath"));
         auto* width = dialog.findChild<QLineEdit*>(QStringLiteral("width"));
         auto* height = dialog.findChild<QLineEdit*>(QStringLiteral("height"));
@@ -112,7 +112,7 @@ TEST_F(MemoEditorTest, ConfirmingUnchangedFixesTheShownSize) {
     ClickToolbar(kMemoInsertPicture);
     ASSERT_FALSE(PictureFormat(0).hasProperty(QTextFormat::ImageWidth));
 
-    SetPictureDialogDriver([&](HtmlPictureDlg& dialog) {
+    m_pictureDriver.emplace([&](HtmlPictureDlg& dialog) {
         ++m_pictureDialogs;
         m_shownTitle = dialog.windowTitle();
         EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("width"))->text(), QStringLiteral("90"));

@@ -157,15 +157,18 @@ TEST_F(MemoEditorTest, FailedSaveKeepsTheOldDocument) {
     const QByteArray saved = ReadAll(MemoDocumentPath(m_folder));
 
     Type(QStringLiteral(", then more"));
-    // Nothing can be written beside data.htm.
-    ASSERT_TRUE(QDir().mkpath(MemoDocumentPath(m_folder) + QStringLiteral(".tmp")));
-    EXPECT_FALSE(Editor()->SaveDocument());
-    EXPECT_EQ(ReadAll(MemoDocumentPath(m_folder)), saved);
+    {
+        // The disk fills up half-way through the write.
+        ScopedWriteFailure full;
+        EXPECT_FALSE(Editor()->SaveDocument());
+        EXPECT_EQ(ReadAll(MemoDocumentPath(m_folder)), saved);
 
-    // Ctrl+S reports the failure instead of passing it over in silence.
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
-    Key(Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(ReadAll(MemoDocumentPath(m_folder)), saved);
+        // Ctrl+S reports the failure instead of passing it over in silence.
+        m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+        Key(Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(ReadAll(MemoDocumentPath(m_folder)), saved);
+    }
+    EXPECT_EQ(QDir(m_folder).entryList(QDir::Files), QStringList{QStringLiteral("data.htm")});
 
     // A "folder" that is a file can neither be opened nor saved into.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/9"), "not a folder"));
@@ -220,14 +223,14 @@ TEST_F(MemoEditorTest, PicturesReferredToWithEscapesAreKeptOnSave) {
     WritePicture(QStringLiteral("Rides/1/data.files/col de l'\u00e9t\u00e9.png"), Qt::blue);
     WritePicture(QStringLiteral("Rides/1/data.files/my pic.png"), Qt::green);
     WritePicture(QStringLiteral("Rides/1/data.files/gone.png"), Qt::gray);
-    ASSERT_TRUE(m_programDir.WriteFile(
-        QStringLiteral("Rides/1/data.htm"),
-        "<html><body>Climb<img src=\"data.files/col%20de%20l'%C3%A9t%C3%A9.png\">"
-        "<img src=\"data.files/my%20pic.png\"></body></html>"));
+    ASSERT_TRUE(
+        m_programDir.WriteFile(QStringLiteral("Rides/1/data.htm"),
+                               "<html><body>Climb<img src=\"data.files/col%20de%20l'%C3%A9t%C3%A9.png\">"
+                               "<img src=\"data.files/my%20pic.png\"></body></html>"));
     ASSERT_TRUE(OpenMemo());
     for (int n = 0; n < 2; ++n) {
-        const QVariant shown = View()->document()->resource(QTextDocument::ImageResource,
-                                                            QUrl(PictureFormat(n).name()));
+        const QVariant shown =
+            View()->document()->resource(QTextDocument::ImageResource, QUrl(PictureFormat(n).name()));
         EXPECT_FALSE(shown.value<QImage>().isNull()) << n;
     }
     ASSERT_TRUE(Editor()->SaveDocument());

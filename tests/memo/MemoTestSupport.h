@@ -3,14 +3,16 @@
 // English texts and the memo template, a host dialog embedding the editor
 // over Rides/1, scripted dialogs, and helpers that act as the user would.
 
-#include "support/MemoHostDlg.h"
-#include "support/ProgramDirectory.h"
-#include "support/ScriptedDialogs.h"
 #include "language/Language.h"
 #include "memo/HtmlPictureDlg.h"
 #include "memo/HtmlView.h"
 #include "memo/MemoDocument.h"
 #include "memo/MemoEditor.h"
+#include "support/MemoHostDlg.h"
+#include "support/ProgramDirectory.h"
+#include "support/Scoped.h"
+#include "support/ScriptedDialogs.h"
+#include "support/UserInput.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -45,11 +47,7 @@ protected:
         View()->setFocus();
     }
 
-    void TearDown() override {
-        SetPictureDialogDriver({});
-        m_host.reset();
-        FreeLanguageTable();
-    }
+    void TearDown() override { m_host.reset(); }
 
     MemoEditor* Editor() const { return m_host->Editor(); }
     HtmlView* View() const { return m_host->Editor()->View(); }
@@ -142,7 +140,7 @@ protected:
     // Answers the next picture dialog through its widgets: the file, and a
     // size when resizing; counts the dialogs and remembers the last request shown.
     void AnswerPictureDialog(const QString& path, std::optional<QSize> resize = std::nullopt) {
-        SetPictureDialogDriver([this, path, resize](HtmlPictureDlg& dialog) {
+        m_pictureDriver.emplace([this, path, resize](HtmlPictureDlg& dialog) {
             ++m_pictureDialogs;
             m_shownRequest = dialog.Request();
             m_shownTitle = dialog.windowTitle();
@@ -160,7 +158,7 @@ protected:
         });
     }
     void CancelPictureDialog() {
-        SetPictureDialogDriver([this](HtmlPictureDlg& dialog) {
+        m_pictureDriver.emplace([this](HtmlPictureDlg& dialog) {
             ++m_pictureDialogs;
             m_shownRequest = dialog.Request();
             QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cancel")), Qt::LeftButton);
@@ -176,6 +174,7 @@ protected:
     ScriptedDialogs m_dialogs;
     QString m_folder = m_programDir.FilePath(QStringLiteral("Rides/1"));
     std::unique_ptr<MemoHostDlg> m_host;
+    std::optional<ScopedPictureDriver> m_pictureDriver;
     int m_pictureDialogs = 0;
     PictureRequest m_shownRequest;
     QString m_shownTitle;

@@ -1,15 +1,14 @@
-// The platform layer: the scripted dialogs that every GUI test relies on, and
-// the silent folder copy and delete used for memo folders and backups.
+// The dialog seam: the scripted dialogs that every GUI test relies on, and the
+// real dialogs closing safely under a parent that goes.
 
 #include "support/ProgramDirectory.h"
 #include "support/ScriptedDialogs.h"
-#include "widgets/ImageButton.h"
-#include "platform/Shell.h"
 
-#include <QDir>
-#include <QTimer>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+#include <QDir>
+#include <QTimer>
+#include <QWidget>
 
 namespace {
 
@@ -52,8 +51,12 @@ TEST(ScriptedDialogs, AnUnscriptedOrMismatchedQuestionFailsTheTest) {
             ShowError(nullptr, QStringLiteral("another text"));
         },
         "expected \"one text\"");
-    EXPECT_NONFATAL_FAILURE({ ScriptedDialogs dialogs; dialogs.AnswerOpenFile(QStringLiteral("x")); },
-                            "never asked for");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedDialogs dialogs;
+            dialogs.AnswerOpenFile(QStringLiteral("x"));
+        },
+        "never asked for");
 }
 
 TEST(QtDialogs, AParentClosedWhileItsDialogIsOpenCountsAsCancelled) {
@@ -79,32 +82,6 @@ TEST(QtDialogs, AParentClosedWhileItsDialogIsOpenCountsAsCancelled) {
         closeParentSoon(parent);
         EXPECT_TRUE(AppDialogs().GetOpenFileName(parent, {}, QDir::tempPath(), {}).isEmpty());
     }
-}
-
-TEST(Shell, CopyFolderCopiesTreesAndOverwrites) {
-    ProgramDirectory dir;
-    ASSERT_TRUE(dir.WriteFile(QStringLiteral("from/data.htm"), "new"));
-    ASSERT_TRUE(dir.WriteFile(QStringLiteral("from/data.files/a.jpg"), "picture"));
-    ASSERT_TRUE(dir.WriteFile(QStringLiteral("to/data.htm"), "old"));
-    ASSERT_TRUE(CopyFolder(dir.FilePath(QStringLiteral("from")), dir.FilePath(QStringLiteral("to"))));
-    EXPECT_EQ(dir.ReadFile(QStringLiteral("to/data.htm")), "new");
-    EXPECT_EQ(dir.ReadFile(QStringLiteral("to/data.files/a.jpg")), "picture");
-
-    EXPECT_FALSE(CopyFolder(dir.FilePath(QStringLiteral("missing")), dir.FilePath(QStringLiteral("elsewhere"))));
-    EXPECT_FALSE(QDir(dir.FilePath(QStringLiteral("elsewhere"))).exists());
-
-    EXPECT_TRUE(DeleteFolder(dir.FilePath(QStringLiteral("to"))));
-    EXPECT_FALSE(QDir(dir.FilePath(QStringLiteral("to"))).exists());
-    EXPECT_TRUE(QDir(dir.FilePath(QStringLiteral("from"))).exists());
-    EXPECT_FALSE(DeleteFolder(QString()));
-}
-
-TEST(ImageButton, DrawsItsCaptionWithoutAcceleratorMarks) {
-    EXPECT_EQ(ImageButton::DrawnCaption(QStringLiteral("Save(&S)")), QStringLiteral("Save(S)"));
-    EXPECT_EQ(ImageButton::DrawnCaption(QStringLiteral("&New && more")), QStringLiteral("New  more"));
-    ImageButton button(QStringLiteral("&Export"));
-    EXPECT_GE(button.sizeHint().width(), 104);
-    EXPECT_EQ(button.sizeHint().height(), 34);
 }
 
 }  // namespace

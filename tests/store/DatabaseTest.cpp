@@ -1,6 +1,7 @@
 // The database file: create, open, close, the schema and the last-error text.
 
 #include "store/StoreFixture.h"
+#include "support/ScopedTimeZone.h"
 
 #include <ctime>
 #include <fstream>
@@ -194,17 +195,15 @@ TEST_F(StoreTest, OpenAddsLookupIndexesButLeavesTheTablesAsWritten) {
 }
 
 TEST_F(StoreTest, OpenReadsTheTimeZoneAgain) {
-    const char* previous = getenv("TZ");
-    const std::string saved = previous ? previous : "";
     ASSERT_EQ(DB_CreateDatabase(), 0);
+    ScopedTimeZone zone("Europe/Berlin");
+    // Changed behind the C library's back: only a fresh tzset() sees it.
     setenv("TZ", "Asia/Tokyo", 1);
     ASSERT_EQ(DB_OpenDatabase(), 0);
     std::tm local{};
     const time_t epoch = 0;
     localtime_r(&epoch, &local);
     EXPECT_EQ(local.tm_hour, 9);
-    previous ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
-    tzset();
 }
 
 TEST_F(StoreTest, CloseIsHarmlessWithoutAConnection) {

@@ -12,8 +12,7 @@ MemoHostDlg::MemoHostDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("MemoHostDlg"));
     setWindowTitle(GetLanguageString("MainDlg", "MYRS"));
     resize(760, 480);
-    m_editor = new MemoEditor;
-    m_editor->Create(this);
+    m_editor = new MemoEditor(this);
     m_editor->setGeometry(rect().adjusted(kMargin, kMargin, -kMargin, -kMargin));
 }
 

@@ -1,5 +1,7 @@
 #include "support/ProgramDirectory.h"
 
+#include "language/Language.h"
+#include "store/store.h"
 #include "units/Units.h"
 
 #include <QDir>
@@ -21,6 +23,10 @@ ProgramDirectory::ProgramDirectory() : m_previousDirectory(QDir::currentPath()) 
 }
 
 ProgramDirectory::~ProgramDirectory() {
+    DB_CloseDatabase();
+    FreeLanguageTable();
+    SetDistanceUnit(0);
+    SetWeekStart(1);
     QDir::setCurrent(m_previousDirectory);
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 // A fresh, empty program directory for one test: a temporary folder made the
 // current directory (and the recorded program directory) for the test's
-// lifetime, removed afterwards. Tests never share a bicycle.db.
+// lifetime, removed afterwards. Tests never share a bicycle.db. When it goes
+// it also closes the store's connection, empties the language table and puts
+// the distance unit and week start back to their defaults, so no test leaves
+// its settings to the next.
 
+#include <gtest/gtest.h>
 #include <QString>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 class ProgramDirectory {
 public:

@@ -5,24 +5,33 @@
 namespace {
 const char* KindName(ScriptedDialogs::Kind kind) {
     switch (kind) {
-        case ScriptedDialogs::Kind::Message: return "message box";
-        case ScriptedDialogs::Kind::SaveFile: return "save-file chooser";
-        case ScriptedDialogs::Kind::OpenFile: return "open-file chooser";
-        case ScriptedDialogs::Kind::Folder: return "folder browser";
-        case ScriptedDialogs::Kind::Colour: return "colour chooser";
+        case ScriptedDialogs::Kind::Message:
+            return "message box";
+        case ScriptedDialogs::Kind::SaveFile:
+            return "save-file chooser";
+        case ScriptedDialogs::Kind::OpenFile:
+            return "open-file chooser";
+        case ScriptedDialogs::Kind::Folder:
+            return "folder browser";
+        case ScriptedDialogs::Kind::Colour:
+            return "colour chooser";
     }
     return "?";
 }
 
 // What a cancelled message box returns.
 int CancelButton(int buttons) {
-    if (buttons & kButtonCancel) return kButtonCancel;
-    if (buttons & kButtonNo) return kButtonNo;
+    if (buttons & kButtonCancel)
+        return kButtonCancel;
+    if (buttons & kButtonNo)
+        return kButtonNo;
     return kButtonOk;
 }
 }  // namespace
 
-ScriptedDialogs::ScriptedDialogs() { SetAppDialogs(this); }
+ScriptedDialogs::ScriptedDialogs() {
+    SetAppDialogs(this);
+}
 
 ScriptedDialogs::~ScriptedDialogs() {
     SetAppDialogs(nullptr);
@@ -33,9 +42,15 @@ ScriptedDialogs::~ScriptedDialogs() {
 void ScriptedDialogs::AnswerMessage(int button, std::optional<QString> expectedText) {
     m_answers.push_back({Kind::Message, button, {}, {}, std::move(expectedText)});
 }
-void ScriptedDialogs::AnswerSaveFile(const QString& path) { m_answers.push_back({Kind::SaveFile, 0, path, {}, {}}); }
-void ScriptedDialogs::AnswerOpenFile(const QString& path) { m_answers.push_back({Kind::OpenFile, 0, path, {}, {}}); }
-void ScriptedDialogs::AnswerFolder(const QString& path) { m_answers.push_back({Kind::Folder, 0, path, {}, {}}); }
+void ScriptedDialogs::AnswerSaveFile(const QString& path) {
+    m_answers.push_back({Kind::SaveFile, 0, path, {}, {}});
+}
+void ScriptedDialogs::AnswerOpenFile(const QString& path) {
+    m_answers.push_back({Kind::OpenFile, 0, path, {}, {}});
+}
+void ScriptedDialogs::AnswerFolder(const QString& path) {
+    m_answers.push_back({Kind::Folder, 0, path, {}, {}});
+}
 void ScriptedDialogs::AnswerColour(std::optional<QColor> colour) {
     m_answers.push_back({Kind::Colour, 0, {}, colour, {}});
 }
@@ -43,7 +58,8 @@ void ScriptedDialogs::AnswerColour(std::optional<QColor> colour) {
 std::vector<QString> ScriptedDialogs::MessagesAsked() const {
     std::vector<QString> texts;
     for (const Question& q : m_asked) {
-        if (q.kind == Kind::Message) texts.push_back(q.text);
+        if (q.kind == Kind::Message)
+            texts.push_back(q.text);
     }
     return texts;
 }
@@ -55,8 +71,8 @@ std::optional<ScriptedDialogs::Answer> ScriptedDialogs::Next(Kind kind, const Qu
         return std::nullopt;
     }
     if (m_answers.front().kind != kind) {
-        ADD_FAILURE() << "expected a " << KindName(m_answers.front().kind) << " but was asked a " << KindName(kind)
-                      << ": \"" << question.text.toStdString() << "\"";
+        ADD_FAILURE() << "expected a " << KindName(m_answers.front().kind) << " but was asked a "
+                      << KindName(kind) << ": \"" << question.text.toStdString() << "\"";
         m_answers.pop_front();  // one failure is enough; the answer meant for it is spent
         return std::nullopt;
     }
@@ -69,13 +85,15 @@ std::optional<ScriptedDialogs::Answer> ScriptedDialogs::Next(Kind kind, const Qu
     return answer;
 }
 
-int ScriptedDialogs::MessageBox(QWidget*, const QString& text, const QString& title, MessageIcon icon, int buttons,
-                                int defaultButton) {
-    const auto answer = Next(Kind::Message, {Kind::Message, text, title, icon, buttons, defaultButton, {}, {}});
-    if (!answer) return CancelButton(buttons);
+int ScriptedDialogs::MessageBox(QWidget*, const QString& text, const QString& title, MessageIcon icon,
+                                int buttons, int defaultButton) {
+    const auto answer =
+        Next(Kind::Message, {Kind::Message, text, title, icon, buttons, defaultButton, {}, {}});
+    if (!answer)
+        return CancelButton(buttons);
     if (!(answer->button & buttons)) {
-        ADD_FAILURE() << "scripted answer " << answer->button << " is not among the buttons offered (" << buttons
-                      << ") for \"" << text.toStdString() << "\"";
+        ADD_FAILURE() << "scripted answer " << answer->button << " is not among the buttons offered ("
+                      << buttons << ") for \"" << text.toStdString() << "\"";
         return CancelButton(buttons);
     }
     return answer->button;

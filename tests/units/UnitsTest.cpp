@@ -1,8 +1,9 @@
 // Distance units and their words, the display formats, the local calendar in
 // pinned time zones, the file helpers, the program directory and the clock.
 
-#include "support/ProgramDirectory.h"
 #include "language/Language.h"
+#include "support/ProgramDirectory.h"
+#include "support/Scoped.h"
 #include "units/Clock.h"
 #include "units/Units.h"
 
@@ -15,42 +16,9 @@
 
 namespace {
 
-// Pins TZ for one scope and puts the old value back.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) {
-            m_previous = old;
-        }
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        if (m_previous) {
-            setenv("TZ", m_previous->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
-private:
-    std::optional<std::string> m_previous;
-};
-
 class UnitsTest : public ProgramDirectoryTest {
 protected:
-    void SetUp() override {
-        FreeLanguageTable();
-        ASSERT_EQ(LoadLanguageFile(SourcePath("languages/vmq_00.ini")), 0);
-    }
-    void TearDown() override {
-        SetDistanceUnit(0);
-        SetWeekStart(1);
-        FreeLanguageTable();
-    }
+    void SetUp() override { ASSERT_EQ(LoadLanguageFile(SourcePath("languages/vmq_00.ini")), 0); }
 };
 
 TEST_F(UnitsTest, MilesConvertBothWaysWithTheFixedFactor) {
@@ -185,10 +153,13 @@ TEST_F(UnitsTest, ProgramDirectoryIsKeptWithoutTrailingSeparator) {
 }
 
 TEST(ClockTest, PinnedTimeUntilReleased) {
-    SetCurrentTimeForTesting(1705361400);
-    EXPECT_EQ(CurrentTime(), 1705361400);
-    SetCurrentTimeForTesting(std::nullopt);
-    EXPECT_GT(CurrentTime(), 1705361400);
+    {
+        ScopedClock clock(1705361400);
+        EXPECT_EQ(CurrentTime(), 1705361400);
+        clock.Set(1705361460);
+        EXPECT_EQ(CurrentTime(), 1705361460);
+    }
+    EXPECT_GT(CurrentTime(), 1705361460);
 }
 
 }  // namespace

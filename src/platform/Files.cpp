@@ -1,0 +1,99 @@
+#include "platform/Files.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+namespace fs = std::filesystem;
+
+WriteFailurePredicate& WriteFailure() {
+    static WriteFailurePredicate shouldFail;
+    return shouldFail;
+}
+
+fs::path ToFsPath(const QString& path) {
+    return fs::path(path.toStdU16String());
+}
+
+bool WriteAll(QSaveFile& file, const QByteArray& bytes) {
+    if (WriteFailure() && WriteFailure()(file.fileName())) {
+        file.write(bytes.left(bytes.size() / 2));
+        return false;
+    }
+    return file.write(bytes) == bytes.size();
+}
+}  // namespace
+
+bool WriteFileReplacing(const QString& path, const QByteArray& bytes) {
+    // QSaveFile makes its temporary file exclusively (a link planted under a
+    // guessable name cannot redirect it), syncs it and renames it into place
+    // on commit; without a commit the temporary file is removed.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    if (!WriteAll(file, bytes)) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool CopyFileReplacing(const QString& source, const QString& target) {
+    std::error_code error;
+    if (!fs::is_regular_file(ToFsPath(source), error)) {
+        return false;
+    }
+    QFile input(source);
+    if (!input.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QSaveFile output(target);
+    if (!output.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    // Pictures and databases can be large: copy in pieces rather than whole.
+    constexpr qint64 kChunk = 1 << 20;
+    while (!input.atEnd()) {
+        const QByteArray chunk = input.read(kChunk);
+        if (chunk.isEmpty() && input.error() != QFileDevice::NoError) {
+            output.cancelWriting();
+            return false;
+        }
+        if (!WriteAll(output, chunk)) {
+            output.cancelWriting();
+            return false;
+        }
+    }
+    return input.error() == QFileDevice::NoError && output.commit();
+}
+
+bool CopyFolder(const QString& from, const QString& to) {
+    std::error_code error;
+    const fs::path source = ToFsPath(from);
+    if (!fs::is_directory(source, error)) {
+        return false;
+    }
+    fs::create_directories(ToFsPath(to), error);
+    if (error) {
+        return false;
+    }
+    fs::copy(source, ToFsPath(to), fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
+    return !error;
+}
+
+bool DeleteFolder(const QString& path) {
+    if (path.isEmpty()) {
+        return false;
+    }
+    // remove_all removes a symbolic link itself, never what it points to.
+    std::error_code error;
+    fs::remove_all(ToFsPath(path), error);
+    return !error;
+}
+
+void SetWriteFailureForTesting(WriteFailurePredicate shouldFail) {
+    WriteFailure() = std::move(shouldFail);
+}

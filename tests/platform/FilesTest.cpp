@@ -1,0 +1,84 @@
+// Safe writes and folder copies: what reaches the disk, and what is left when
+// a write breaks off.
+
+#include "platform/Files.h"
+#include "support/ProgramDirectory.h"
+#include "support/Scoped.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+TEST(Files, ReplacingWriteIsAllOrNothing) {
+    ProgramDirectory dir;
+    const QString path = dir.FilePath(QStringLiteral("data.htm"));
+    ASSERT_TRUE(WriteFileReplacing(path, QByteArray("old")));
+    ASSERT_TRUE(WriteFileReplacing(path, QByteArray("new")));
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("data.htm")), QByteArray("new"));
+    {
+        // The write breaks off half-way, as on a full disk.
+        ScopedWriteFailure full;
+        EXPECT_FALSE(WriteFileReplacing(path, QByteArray("lost bytes")));
+    }
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("data.htm")), QByteArray("new"));
+    // No temporary file is left beside the document.
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList{QStringLiteral("data.htm")});
+}
+
+TEST(Files, CopyFileReplacingCopiesWholeOrNotAtAll) {
+    ProgramDirectory dir;
+    QByteArray picture(3 * 1024 * 1024 + 17, '\0');
+    for (int i = 0; i < picture.size(); ++i)
+        picture[i] = static_cast<char>(i * 31);
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("source.jpg"), picture));
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("target.jpg"), "old"));
+    const QString source = dir.FilePath(QStringLiteral("source.jpg"));
+    const QString target = dir.FilePath(QStringLiteral("target.jpg"));
+    {
+        ScopedWriteFailure full;
+        EXPECT_FALSE(CopyFileReplacing(source, target));
+    }
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("target.jpg")), QByteArray("old"));
+    ASSERT_TRUE(CopyFileReplacing(source, target));
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("target.jpg")), picture);
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files).size(), 2);
+    // A folder or a missing file is nothing to copy.
+    EXPECT_FALSE(CopyFileReplacing(dir.Path(), target));
+    EXPECT_FALSE(CopyFileReplacing(dir.FilePath(QStringLiteral("missing")), target));
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("target.jpg")), picture);
+}
+
+TEST(Files, CopyFolderCopiesTreesAndOverwrites) {
+    ProgramDirectory dir;
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("from/data.htm"), "new"));
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("from/data.files/a.jpg"), "picture"));
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("to/data.htm"), "old"));
+    ASSERT_TRUE(CopyFolder(dir.FilePath(QStringLiteral("from")), dir.FilePath(QStringLiteral("to"))));
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("to/data.htm")), "new");
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("to/data.files/a.jpg")), "picture");
+
+    EXPECT_FALSE(
+        CopyFolder(dir.FilePath(QStringLiteral("missing")), dir.FilePath(QStringLiteral("elsewhere"))));
+    EXPECT_FALSE(QDir(dir.FilePath(QStringLiteral("elsewhere"))).exists());
+
+    EXPECT_TRUE(DeleteFolder(dir.FilePath(QStringLiteral("to"))));
+    EXPECT_FALSE(QDir(dir.FilePath(QStringLiteral("to"))).exists());
+    EXPECT_TRUE(QDir(dir.FilePath(QStringLiteral("from"))).exists());
+    EXPECT_FALSE(DeleteFolder(QString()));
+}
+
+TEST(Files, DeleteFolderNeverFollowsALinkOutOfIt) {
+    ProgramDirectory dir;
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("keep/photo.jpg"), "precious"));
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("Rides/3/data.htm"), "memo"));
+    ASSERT_TRUE(QFile::link(dir.FilePath(QStringLiteral("keep")),
+                            dir.FilePath(QStringLiteral("Rides/3/data.files"))));
+    EXPECT_TRUE(DeleteFolder(dir.FilePath(QStringLiteral("Rides/3"))));
+    EXPECT_FALSE(QFileInfo::exists(dir.FilePath(QStringLiteral("Rides/3"))));
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("keep/photo.jpg")), QByteArray("precious"));
+}
+
+}  // namespace
