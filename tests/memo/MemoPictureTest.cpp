@@ -56,6 +56,19 @@ TEST_F(MemoEditorTest, UnreadablePictureIsReportedAndNothingInserted) {
     EXPECT_FALSE(QFileInfo::exists(MemoPictureFolderPath(m_folder)));
 }
 
+TEST_F(MemoEditorTest, APictureThatCannotBeCopiedInIsReportedAndNothingInserted) {
+    const QString hill = WritePicture(QStringLiteral("pictures/hill.png"), Qt::darkGreen);
+    ASSERT_TRUE(OpenMemo());
+    RecordPastes();
+    ScopedWriteFailure full;
+    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "CPPT"));
+    AnswerPictureDialog(hill);
+    ClickToolbar(kMemoInsertPicture);
+    EXPECT_EQ(m_dialogs.MessagesAsked().size(), 1u);
+    EXPECT_TRUE(m_pasted.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(MemoPicturePath(m_folder, QStringLiteral("hill.png"))));
+}
+
 TEST_F(MemoEditorTest, DialogKeepsAskingUntilItHasWhatItNeeds) {
     const QString hill = WritePicture(QStringLiteral("pictures/hill.png"), Qt::darkGreen);
     ASSERT_TRUE(OpenMemo());
