@@ -83,7 +83,8 @@ const QDateTime kLatestPurchase(QDate(2038, 1, 17), QTime(12, 0));
 
 QDateTime ToPickerTime(int64_t secondsSince1970) {
     const LocalDateTime local = ToLocalDateTime(secondsSince1970);
-    return QDateTime(QDate(local.year, local.month, local.day), QTime(local.hour, local.minute, local.second));
+    return QDateTime(QDate(local.year, local.month, local.day),
+                     QTime(local.hour, local.minute, local.second));
 }
 
 int32_t FromPickerTime(const QDateTime& picked) {
@@ -145,13 +146,15 @@ BicycleAttrDlg::BicycleAttrDlg(Mode mode, const BicycleAttribute& record, QWidge
         m_frame->addItem(GetLanguageString(key));
     }
     m_inches = NumberField(this, "inches", kInchLength, 4);
-    m_inches->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    m_inches->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
 
     m_purchased = new QDateTimeEdit(this);
     m_purchased->setObjectName(QStringLiteral("purchased"));
     m_purchased->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     m_purchased->setCalendarPopup(true);
-    m_purchased->setMinimumWidth(m_purchased->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 48);
+    m_purchased->setMinimumWidth(m_purchased->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) +
+                                 48);
     m_purchased->setDateTimeRange(kEarliestPurchase, kLatestPurchase);
 
     m_picture = new ThumbnailFrame(this);
@@ -318,9 +321,9 @@ void BicycleAttrDlg::ShowRecord() {
 
 void BicycleAttrDlg::ShowPicture() {
     const bool present = !m_record.PictureData.empty();
-    m_changePicture->setText(present
-                                 ? GetLanguageStringWithAccelerator("BicycleAttrDlg", "CHGP", QStringLiteral("P"))
-                                 : GetLanguageStringWithAccelerator("BicycleAttrDlg", "SELP", QStringLiteral("P")));
+    m_changePicture->setText(
+        present ? GetLanguageStringWithAccelerator("BicycleAttrDlg", "CHGP", QStringLiteral("P"))
+                : GetLanguageStringWithAccelerator("BicycleAttrDlg", "SELP", QStringLiteral("P")));
     m_removePicture->setEnabled(present);
     m_picture->SetPicture(DecodeThumbnail(m_record.PictureData));
 }

@@ -8,8 +8,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
-#include <QProgressBar>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>

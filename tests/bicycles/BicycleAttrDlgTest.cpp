@@ -18,8 +18,8 @@
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -349,8 +349,9 @@ TEST_F(BicycleEditorTest, ImageMagickTurnsWideAndTallPicturesIntoThumbnails) {
     ScriptedDialogs dialogs;
     Open(BicycleAttrDlg::kNew);
     for (const QSize size : {QSize(640, 120), QSize(90, 500)}) {
-        const QString source = WriteJpeg(QStringLiteral("photo %1x%2.jpg").arg(size.width()).arg(size.height()),
-                                         size.width(), size.height());
+        const QString source =
+            WriteJpeg(QStringLiteral("photo %1x%2.jpg").arg(size.width()).arg(size.height()), size.width(),
+                      size.height());
         ChangePicture(dialogs, source);
         const ByteBlock& picture = m_editor->Record().PictureData;
         ASSERT_GE(picture.size(), 2u) << size.width();
@@ -487,8 +488,8 @@ TEST_F(BicycleEditorTest, AConverterThatNeverEndsCanBeCancelledWhileTheEditorWai
         }
         seen.waited = true;
         if (step == 0) {
-            seen.busyCursor = QApplication::overrideCursor() &&
-                              QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+            seen.busyCursor =
+                QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
             QTest::mouseClick(Button("save"), Qt::LeftButton);
             QTest::keyClick(m_editor.get(), Qt::Key_Escape);
             seen.saveIgnored = m_editor->isVisible() && m_editor->result() != QDialog::Accepted;
@@ -515,7 +516,8 @@ TEST_F(BicycleEditorTest, AConverterThatNeverEndsCanBeCancelledWhileTheEditorWai
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(dialogs.MessagesAsked().empty());
     // The converter has been stopped, not left behind.
-    const pid_t pid = static_cast<pid_t>(m_programDir.ReadFile(QStringLiteral("converter.pid")).trimmed().toInt());
+    const pid_t pid =
+        static_cast<pid_t>(m_programDir.ReadFile(QStringLiteral("converter.pid")).trimmed().toInt());
     ASSERT_GT(pid, 0);
     EXPECT_EQ(::kill(pid, 0), -1);
     EXPECT_EQ(errno, ESRCH);

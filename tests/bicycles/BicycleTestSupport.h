@@ -18,7 +18,9 @@
 
 class BicycleTest : public ProgramDirectoryTest {
 protected:
-    void SetUp() override { ASSERT_EQ(LoadLanguageFile(SourcePath(QStringLiteral("languages/vmq_00.ini"))), 0); }
+    void SetUp() override {
+        ASSERT_EQ(LoadLanguageFile(SourcePath(QStringLiteral("languages/vmq_00.ini"))), 0);
+    }
 
     // An empty store in the program directory.
     void CreateStore() {

@@ -134,9 +134,8 @@ int main(int argc, char** argv) {
         BicycleList bicycles;
         DB_GetBicycles(&bicycles);
         const BicycleAttribute first = bicycles.empty() ? BicycleAttribute() : bicycles.front();
-        auto* editor = new BicycleAttrDlg(mode == QLatin1String("new") ? BicycleAttrDlg::kNew
-                                                                        : BicycleAttrDlg::kModify,
-                                          first, &window);
+        auto* editor = new BicycleAttrDlg(
+            mode == QLatin1String("new") ? BicycleAttrDlg::kNew : BicycleAttrDlg::kModify, first, &window);
         QTimer::singleShot(300, editor, [editor, mode] {
             editor->show();
             if (mode == QLatin1String("wait")) {
