@@ -74,8 +74,7 @@ bool RestoreData(const QString& programDirectory, const QString& folder) {
         const QString staged = program.filePath(memoFolder + kStagingSuffix);
         DeleteFolder(staged);
         const QString backedUp = source.filePath(memoFolder);
-        const bool ready =
-            QFileInfo(backedUp).isDir() ? CopyFolder(backedUp, staged) : QDir().mkpath(staged);
+        const bool ready = QFileInfo(backedUp).isDir() ? CopyFolder(backedUp, staged) : QDir().mkpath(staged);
         if (!ready) {
             removeStaged();
             return false;

@@ -185,8 +185,8 @@ TEST_F(OptionsDlgTest, LanguagesAreListedByFileAndTheChosenFileIsLoadedAndStored
     ScriptedDialogs dialogs;
     Start();
     QComboBox* language = Choice("Language");
-    EXPECT_EQ(Entries(language),
-              (QStringList{QStringLiteral("English"), QStringLiteral("Deutsch"), QStringLiteral("Français")}));
+    EXPECT_EQ(Entries(language), (QStringList{QStringLiteral("English"), QStringLiteral("Deutsch"),
+                                              QStringLiteral("Français")}));
     EXPECT_EQ(language->currentText(), QStringLiteral("English"));
 
     ChooseListEntry(language, 2);
@@ -297,7 +297,8 @@ TEST_F(OptionsDlgTest, ALanguageChangeReCaptionsEveryVisibleTextOfEveryPageAtOnc
                 checkWidget(widget);
         }
     }
-    EXPECT_TRUE(unmarked.isEmpty()) << "not re-captioned:\n" << unmarked.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(unmarked.isEmpty()) << "not re-captioned:\n"
+                                    << unmarked.join(QLatin1Char('\n')).toStdString();
     // The seven tabs and the options page's own captions at the least.
     EXPECT_GE(captions, 7 + 15);
 
@@ -352,7 +353,8 @@ TEST_F(OptionsDlgTest, UnitAndWeekStartTakeEffectAtOnceAndAreStored) {
     EXPECT_EQ(GetDistanceUnit(), 1);
     EXPECT_EQ(GetDistanceUnitWord(), English("Strings", "MILE"));
     EXPECT_EQ(GetSpeedUnitWord(), English("Strings", "MPHS"));
-    EXPECT_EQ(FormatNumberWithUnit(FromKilometres(16.09), GetDistanceUnitWord()), QStringLiteral("10.00 miles"));
+    EXPECT_EQ(FormatNumberWithUnit(FromKilometres(16.09), GetDistanceUnitWord()),
+              QStringLiteral("10.00 miles"));
     EXPECT_EQ(Stored().DistanceUnit, 1);
 
     ChooseListEntry(week, 1);
@@ -441,9 +443,10 @@ TEST_F(OptionsDlgTest, BackupCopiesTheDatabaseAndBothMemoFolders) {
         if (path != QLatin1String("bicycle.db"))
             backedUp[path] = bytes;
     }
-    EXPECT_EQ(backedUp, (std::map<QString, QByteArray>{{QStringLiteral("Rides/1/data.htm"), "ride memo"},
-                                                       {QStringLiteral("Rides/1/data.files/hill.jpg"), "picture"},
-                                                       {QStringLiteral("Maintenance/1/data.htm"), "chain oiled"}}));
+    EXPECT_EQ(backedUp,
+              (std::map<QString, QByteArray>{{QStringLiteral("Rides/1/data.htm"), "ride memo"},
+                                             {QStringLiteral("Rides/1/data.files/hill.jpg"), "picture"},
+                                             {QStringLiteral("Maintenance/1/data.htm"), "chain oiled"}}));
     sqlite3* copy = nullptr;
     ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(target + QStringLiteral("/bicycle.db")).constData(), &copy,
                               SQLITE_OPEN_READONLY, nullptr),
@@ -479,7 +482,7 @@ TEST_F(OptionsDlgTest, BackingUpTwiceIntoOneFolderFailsTheSecondTimeAndCopiesNoF
     EXPECT_EQ(Files(target), first);
 }
 
-TEST_F(OptionsDlgTest, BackupIntoAMemoFolderIsRefusedBeforeAnythingIsCopied) {
+TEST_F(OptionsDlgTest, ABackupThatWouldCopyAMemoFolderIntoItselfOrMissesOneSaysSo) {
     ScriptedDialogs dialogs;
     Start();
     FillLog();
@@ -489,6 +492,14 @@ TEST_F(OptionsDlgTest, BackupIntoAMemoFolderIsRefusedBeforeAnythingIsCopied) {
     dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "BUDB"));
     Click("Backup");
     EXPECT_TRUE(QDir(inside).isEmpty());
+
+    // A file where the copy of Rides belongs: the database is saved, the memos are not.
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("stick/Rides"), "in the way"));
+    dialogs.AnswerFolder(m_programDir.FilePath(QStringLiteral("stick")));
+    dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "BUMF"));
+    Click("Backup");
+    EXPECT_EQ(dialogs.Asked().back().icon, MessageIcon::Error);
+    EXPECT_TRUE(QFileInfo::exists(m_programDir.FilePath(QStringLiteral("stick/bicycle.db"))));
 }
 
 // ---- Initialize ----------------------------------------------------------------
@@ -523,7 +534,8 @@ TEST_F(OptionsDlgTest, InitializeEmptiesEveryListAndBothMemoFoldersButKeepsTheFo
 }
 
 int DenyRideTable(void*, int action, const char* name, const char*, const char*, const char*) {
-    return action == SQLITE_CREATE_TABLE && name && std::strcmp(name, "RideRecord") == 0 ? SQLITE_DENY : SQLITE_OK;
+    return action == SQLITE_CREATE_TABLE && name && std::strcmp(name, "RideRecord") == 0 ? SQLITE_DENY
+                                                                                         : SQLITE_OK;
 }
 int DenyRideTableOnOpen(sqlite3* connection, const char**, const sqlite3_api_routines*) {
     sqlite3_set_authorizer(connection, DenyRideTable, nullptr);

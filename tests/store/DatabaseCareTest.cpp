@@ -54,8 +54,8 @@ TEST_F(DatabaseCareTest, BackupIsASnapshotOfCommittedDataTakenWhileTheDatabaseSt
 
     // Another writer is half-way through a change: it must not reach the copy.
     OtherClient writer;
-    ASSERT_EQ(sqlite3_exec(writer.connection, "begin immediate; insert into RideRecord(Date) values (7)", nullptr,
-                           nullptr, nullptr),
+    ASSERT_EQ(sqlite3_exec(writer.connection, "begin immediate; insert into RideRecord(Date) values (7)",
+                           nullptr, nullptr, nullptr),
               SQLITE_OK);
     MakeBackup();
     ASSERT_EQ(sqlite3_exec(writer.connection, "commit", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -96,11 +96,12 @@ TEST_F(DatabaseCareTest, BackupNeverReplacesWhatIsThereAndLeavesNothingBehind) {
     const Case cases[] = {
         {"an older backup", [] { std::ofstream("backup/bicycle.db") << "older backup"; }, "backup/bicycle.db",
          "ERROR: Backup file: backup/bicycle.db exists."},
-        {"a link to elsewhere", [] { fs::create_symlink("../elsewhere.db", "backup/link.db"); }, "backup/link.db",
-         "ERROR: Backup file: backup/link.db exists."},
+        {"a link to elsewhere", [] { fs::create_symlink("../elsewhere.db", "backup/link.db"); },
+         "backup/link.db", "ERROR: Backup file: backup/link.db exists."},
         {"a folder", [] { fs::create_directory("backup/folder.db"); }, "backup/folder.db",
          "ERROR: Backup file: backup/folder.db exists."},
-        {"no such folder", [] {}, "missing/bicycle.db", "ERROR: Can not create backup file: missing/bicycle.db."},
+        {"no such folder", [] {}, "missing/bicycle.db",
+         "ERROR: Can not create backup file: missing/bicycle.db."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -149,7 +150,8 @@ TEST_F(DatabaseCareTest, RestoreThatCannotReadItsSourceLeavesTheDatabaseAsItWas)
         // Some other program's database.
         sqlite3* other = nullptr;
         sqlite3_open_v2("other.db", &other, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        sqlite3_exec(other, "create table Bicycle(x); insert into Bicycle values (1)", nullptr, nullptr, nullptr);
+        sqlite3_exec(other, "create table Bicycle(x); insert into Bicycle values (1)", nullptr, nullptr,
+                     nullptr);
         sqlite3_close_v2(other);
     }
     InsertBicycle(u"Racer");
