@@ -4,10 +4,14 @@
 
 #include <QPainter>
 #include <QStyleOptionHeader>
+#include <algorithm>
 
 namespace {
 constexpr int kArrowSize = 16;
 constexpr int kArrowMargin = 2;
+// Room around a text: the cell's margins, and for a heading also the arrow.
+constexpr int kCellPadding = 14;
+constexpr int kHeadingPadding = kArrowSize + 2 * kArrowMargin + 14;
 }  // namespace
 
 SortArrowHeader::SortArrowHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
@@ -53,8 +57,9 @@ void SortArrowHeader::paintSection(QPainter* painter, const QRect& rect, int log
     // The heading keeps clear of the arrow, whichever side it is aligned to.
     const bool arrow = logicalIndex == m_arrowColumn && rect.width() > kArrowSize + 2 * kArrowMargin;
     QStyleOptionHeader label = option;
+    label.rect = style()->subElementRect(QStyle::SE_HeaderLabel, &option, this);
     if (arrow) {
-        label.rect.setRight(ArrowRect(rect).left() - 1);
+        label.rect.setRight(std::min(label.rect.right(), ArrowRect(rect).left() - 1));
     }
     style()->drawControl(QStyle::CE_HeaderLabel, &label, painter, this);
     painter->restore();
@@ -98,6 +103,24 @@ void RecordTableView::SetRecordModel(RecordTableModelBase* model) {
     setModel(model);
     if (model) {
         model->ApplyColumnWidths(m_header);
+    }
+}
+
+void RecordTableView::FitColumnWidths(int sampleRows) {
+    if (!m_model) {
+        return;
+    }
+    const QFontMetrics cells = fontMetrics();
+    const QFontMetrics headings = m_header->fontMetrics();
+    const int rows = std::min(m_model->rowCount(), sampleRows);
+    // The last column takes what room is left.
+    for (int column = 0; column + 1 < m_model->columnCount(); ++column) {
+        int width = std::max(m_model->Column(column).width,
+                             headings.horizontalAdvance(m_model->HeadingText(column)) + kHeadingPadding);
+        for (int row = 0; row < rows; ++row) {
+            width = std::max(width, cells.horizontalAdvance(m_model->CellText(row, column)) + kCellPadding);
+        }
+        m_header->resizeSection(column, width);
     }
 }
 

@@ -46,6 +46,11 @@ public:
     RecordTableModelBase* RecordModel() const { return m_model; }
     SortArrowHeader* ArrowHeader() const { return m_header; }
 
+    // Widens the columns (never below their own widths) so that the headings
+    // and the texts of the first sampleRows rows fit; the last column takes
+    // the rest. Only a sample is measured, so long lists cost no more.
+    void FitColumnWidths(int sampleRows = 200);
+
     // The first selected row, or -1 when none is selected.
     int FirstSelectedRow() const;
     // Selects row and scrolls it into view; -1 clears the selection.

@@ -19,6 +19,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <ctime>
+#include <ostream>
+
+// Failures show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 class RideTest : public ProgramDirectoryTest {
 protected:
