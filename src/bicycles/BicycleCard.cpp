@@ -10,6 +10,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -56,7 +58,6 @@ constexpr int kValueX = 275;
 constexpr int kSecondLabelX = 370;
 constexpr int kSecondValueX = 465;
 constexpr int kGap = 6;
-constexpr int kOpenWidth = 200;  // a value with no column after it
 
 }  // namespace
 
@@ -65,38 +66,65 @@ std::vector<CardText> CardTexts(const BicycleAttribute& record) {
     const QString distanceUnit = GetDistanceUnitWord();
     const QString speedUnit = GetSpeedUnitWord();
     const double average =
-        AverageSpeed(record.TotalDistance, record.TotalHours, record.TotalMinutes, record.TotalSeconds);
-    const int labelWidth = kValueX - kLabelX - kGap;
-    const int valueWidth = kSecondLabelX - kValueX - kGap;
-    const int secondLabelWidth = kSecondValueX - kSecondLabelX - kGap;
+        ShownAverageSpeed(record.TotalDistance, record.TotalHours, record.TotalMinutes, record.TotalSeconds);
     return {
         {{kNameX, 2}, Font::Title, FromTextBlock(record.BicycleName), kTypeX - kNameX - kGap, false},
         {{kTypeX, 2}, Font::Text, GetBicycleTypeName(record.Type), 0, true},
-        {{kLabelX, 25}, Font::Text, GetLanguageStringWithColon("BicycleAttrDlg", "PURD"), labelWidth, false},
-        {{kValueX, 25}, Font::Text, FormatDate(record.DatePurchased), kOpenWidth, false},
-        {{kLabelX, 45}, Font::Text, GetLanguageStringWithColon("Strings", "TODT"), labelWidth, false},
+        {{kLabelX, 25}, Font::Text, GetLanguageStringWithColon("BicycleAttrDlg", "PURD"), 0, false},
+        {{kValueX, 25}, Font::Text, FormatDate(record.DatePurchased), 0, false},
+        {{kLabelX, 45}, Font::Text, GetLanguageStringWithColon("Strings", "TODT"), 0, false},
         {{kValueX, 45},
          Font::Text,
          FormatNumberWithUnit(FromKilometres(record.TotalDistance), distanceUnit),
-         valueWidth,
+         0,
          false},
-        {{kSecondLabelX, 45}, Font::Text, GetLanguageStringWithColon("Strings", "TOTM"), secondLabelWidth, false},
+        {{kSecondLabelX, 45}, Font::Text, GetLanguageStringWithColon("Strings", "TOTM"), 0, false},
         {{kSecondValueX, 45},
          Font::Text,
          FormatRidingTime(record.TotalHours, record.TotalMinutes, record.TotalSeconds),
-         kOpenWidth,
+         0,
          false},
-        {{kLabelX, 65}, Font::Text, GetLanguageStringWithColon("Strings", "AVGS"), labelWidth, false},
-        {{kValueX, 65}, Font::Text, FormatNumberWithUnit(average, speedUnit), valueWidth, false},
-        {{kSecondLabelX, 65}, Font::Text, GetLanguageStringWithColon("Strings", "MAXS"), secondLabelWidth, false},
+        {{kLabelX, 65}, Font::Text, GetLanguageStringWithColon("Strings", "AVGS"), 0, false},
+        {{kValueX, 65}, Font::Text, FormatNumberWithUnit(average, speedUnit), 0, false},
+        {{kSecondLabelX, 65}, Font::Text, GetLanguageStringWithColon("Strings", "MAXS"), 0, false},
         {{kSecondValueX, 65},
          Font::Text,
          FormatNumberWithUnit(FromKilometres(record.MaxSpeed), speedUnit),
-         kOpenWidth,
+         0,
          false},
-        {{kLabelX, 85}, Font::Text, GetLanguageStringWithColon("Strings", "TOMC"), labelWidth, false},
-        {{kValueX, 85}, Font::Text, u'$' + FormatFixed(record.TotalMaintenanceCost, 2), kOpenWidth, false},
+        {{kLabelX, 85}, Font::Text, GetLanguageStringWithColon("Strings", "TOMC"), 0, false},
+        {{kValueX, 85}, Font::Text, u'$' + FormatFixed(record.TotalMaintenanceCost, 2), 0, false},
     };
+}
+
+std::vector<QPoint> CardTextOffsets(const std::vector<CardText>& texts, const QFontMetrics& textMetrics) {
+    // The figure columns stand where they always stand as long as the texts
+    // before them fit; a longer label or figure (another language, a long
+    // distance) moves the columns after it to the right instead of being cut.
+    const int columns[] = {kLabelX, kValueX, kSecondLabelX, kSecondValueX};
+    int shift[std::size(columns)] = {};
+    for (size_t c = 0; c + 1 < std::size(columns); ++c) {
+        int widest = 0;
+        for (const CardText& item : texts) {
+            if (item.offset.y() > 2 && item.offset.x() == columns[c]) {
+                widest = std::max(widest, textMetrics.horizontalAdvance(item.text));
+            }
+        }
+        const int room = columns[c + 1] - columns[c] - kGap;
+        shift[c + 1] = shift[c] + std::max(0, widest - room);
+    }
+    std::vector<QPoint> offsets;
+    offsets.reserve(texts.size());
+    for (const CardText& item : texts) {
+        QPoint offset = item.offset;
+        for (size_t c = 0; c < std::size(columns); ++c) {
+            if (item.offset.y() > 2 && item.offset.x() == columns[c]) {
+                offset.rx() += shift[c];
+            }
+        }
+        offsets.push_back(offset);
+    }
+    return offsets;
 }
 
 void PaintBicycleCard(QPainter& painter, const QRect& rect, bool selected, const BicycleAttribute* record,
@@ -138,18 +166,25 @@ void PaintBicycleCard(QPainter& painter, const QRect& rect, bool selected, const
     }
 
     const CardFonts& fonts = FontsFor(baseFont);
+    const std::vector<CardText> texts = CardTexts(*record);
+    const std::vector<QPoint> offsets = CardTextOffsets(texts, QFontMetrics(fonts.text));
     painter.setPen(palette.color(QPalette::Text));
     painter.setBackgroundMode(Qt::TransparentMode);
-    for (const CardText& item : CardTexts(*record)) {
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const CardText& item = texts[i];
         const QFont& font = item.font == CardText::Font::Title ? fonts.title : fonts.text;
         painter.setFont(font);
         const QFontMetrics metrics(font);
-        const int width =
-            item.alignRight ? metrics.averageCharWidth() * kTypeWidthInCharacters : item.width;
-        const QRect box(rect.topLeft() + item.offset, QSize(width, metrics.height()));
-        const QString text = metrics.elidedText(item.text, Qt::ElideRight, width);
-        painter.drawText(box, (item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine,
-                         text);
+        int width = item.width > 0 ? item.width : metrics.horizontalAdvance(item.text) + 1;
+        if (item.alignRight) {
+            width = std::max(width, metrics.averageCharWidth() * kTypeWidthInCharacters);
+        }
+        const QRect box(rect.topLeft() + offsets[i], QSize(width, metrics.height()));
+        const QString text =
+            item.width > 0 ? metrics.elidedText(item.text, Qt::ElideRight, width) : item.text;
+        painter.drawText(
+            box, (item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine,
+            text);
     }
     painter.restore();
 }

@@ -1,53 +1,46 @@
 #include "bicycles/BicycleSummary.h"
 
 #include "language/Language.h"
+#include "units/RideFigures.h"
 #include "units/SafeFormat.h"
 #include "units/Units.h"
 
-double AverageSpeed(double distanceKm, int hours, int minutes, int seconds) {
-    // In 64 bits: a log of many long rides must not wrap the seconds.
-    const long long totalSeconds =
-        static_cast<long long>(hours) * 3600 + static_cast<long long>(minutes) * 60 + seconds;
-    if (totalSeconds <= 0) {
-        return 0.0;
-    }
-    return FromKilometres(distanceKm * 3600.0 / static_cast<double>(totalSeconds));
+#include <algorithm>
+#include <limits>
+
+double ShownAverageSpeed(double distanceKm, int64_t hours, int64_t minutes, int64_t seconds) {
+    return FromKilometres(AverageSpeed(distanceKm, hours, minutes, seconds));
 }
 
 BicycleTotals SumBicycles(const BicycleList& bicycles) {
     BicycleTotals totals;
-    long long hours = 0;
-    long long minutes = 0;
-    long long seconds = 0;
+    RidingTimeSum time;
     for (const BicycleAttribute& bicycle : bicycles) {
         totals.distanceKm += bicycle.TotalDistance;
-        hours += bicycle.TotalHours;
-        minutes += bicycle.TotalMinutes;
-        seconds += bicycle.TotalSeconds;
+        time.Add(bicycle.TotalHours, bicycle.TotalMinutes, bicycle.TotalSeconds);
         if (bicycle.MaxSpeed > totals.maxSpeedKmh) {
             totals.maxSpeedKmh = bicycle.MaxSpeed;
         }
         ++totals.count;
     }
-    if (seconds > 59) {
-        minutes += seconds / 60;
-        seconds %= 60;
-    }
-    if (minutes > 59) {
-        hours += minutes / 60;
-        minutes %= 60;
-    }
-    totals.hours = static_cast<int>(hours);
-    totals.minutes = static_cast<int>(minutes);
-    totals.seconds = static_cast<int>(seconds);
+    time.Normalise();
+    totals.hours = time.hours;
+    totals.minutes = time.minutes;
+    totals.seconds = time.seconds;
     return totals;
 }
 
 QString BicycleStatusText(const BicycleTotals& totals) {
-    const QString text = SafeFormat(
-        GetLanguageString("BicycleDlg", "STAT"),
-        {totals.count, FromKilometres(totals.distanceKm), GetDistanceUnitWord(), totals.hours, totals.minutes,
-         totals.seconds, AverageSpeed(totals.distanceKm, totals.hours, totals.minutes, totals.seconds),
-         GetSpeedUnitWord(), FromKilometres(totals.maxSpeedKmh), GetSpeedUnitWord()});
+    // The formatter takes int for %d; a sum of hours beyond that is held there.
+    auto asInt = [](int64_t value) {
+        return static_cast<int>(
+            std::clamp<int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    };
+    const QString text =
+        SafeFormat(GetLanguageString("BicycleDlg", "STAT"),
+                   {totals.count, FromKilometres(totals.distanceKm), GetDistanceUnitWord(),
+                    asInt(totals.hours), asInt(totals.minutes), asInt(totals.seconds),
+                    ShownAverageSpeed(totals.distanceKm, totals.hours, totals.minutes, totals.seconds),
+                    GetSpeedUnitWord(), FromKilometres(totals.maxSpeedKmh), GetSpeedUnitWord()});
     return text.left(kStatusTextLength);
 }

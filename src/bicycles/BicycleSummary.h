@@ -1,22 +1,23 @@
 #pragma once
-// The figures of the bicycles page without its widgets: the average speed
-// of a bicycle, the sums over all bicycles and the status line made of them.
+// The figures of the bicycles page without its widgets: the sums over all
+// bicycles and the status line made of them.
 
 #include "store/store.h"
 
 #include <QString>
+#include <cstdint>
 
-// Distance in km over a riding time, in the unit shown: km/h, or mph when
-// miles are configured. 0 when the time is not positive.
-double AverageSpeed(double distanceKm, int hours, int minutes, int seconds);
+// A bicycle's or a sum's average speed in the unit shown: km/h, or mph when
+// miles are configured; 0 when the riding time is not positive.
+double ShownAverageSpeed(double distanceKm, int64_t hours, int64_t minutes, int64_t seconds);
 
 // The sums the status line shows, over every bicycle of a list.
 struct BicycleTotals {
     int count = 0;
     double distanceKm = 0.0;
-    int hours = 0;  // seconds above 59 carried into minutes, minutes into hours
-    int minutes = 0;
-    int seconds = 0;
+    int64_t hours = 0;  // seconds above 59 carried into minutes, minutes into hours
+    int64_t minutes = 0;
+    int64_t seconds = 0;
     double maxSpeedKmh = 0.0;  // the highest of the bicycles' top speeds, 0 when none is higher
 };
 BicycleTotals SumBicycles(const BicycleList& bicycles);

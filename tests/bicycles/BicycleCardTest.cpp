@@ -10,6 +10,7 @@
 #include "BicycleTestSupport.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QStyleOptionViewItem>
 
@@ -74,13 +75,13 @@ protected:
 
 TEST_F(BicycleCardTest, TheCardShowsTheTotalsInTheUnitShown) {
     ScopedTimeZone zone("Europe/Berlin");
-    EXPECT_EQ(Texts(Ridden()), (QStringList{QStringLiteral("Blue Arrow"), QStringLiteral("Road bike"),
-                                            QStringLiteral("Purchased:"), QStringLiteral("2019/04/13"),
-                                            QStringLiteral("Distance:"), QStringLiteral("30.00 km"),
-                                            QStringLiteral("Riding time:"), QStringLiteral("1:00:00"),
-                                            QStringLiteral("Avg. speed:"), QStringLiteral("30.00 km/h"),
-                                            QStringLiteral("Max. speed:"), QStringLiteral("48.27 km/h"),
-                                            QStringLiteral("Maintenance:"), QStringLiteral("$12.50")}));
+    EXPECT_EQ(Texts(Ridden()),
+              (QStringList{
+                  QStringLiteral("Blue Arrow"), QStringLiteral("Road bike"), QStringLiteral("Purchased:"),
+                  QStringLiteral("2019/04/13"), QStringLiteral("Distance:"), QStringLiteral("30.00 km"),
+                  QStringLiteral("Riding time:"), QStringLiteral("1:00:00"), QStringLiteral("Average speed:"),
+                  QStringLiteral("30.00 km/h"), QStringLiteral("Max speed:"), QStringLiteral("48.27 km/h"),
+                  QStringLiteral("Maintenance:"), QStringLiteral("$12.50")}));
     SetDistanceUnit(1);
     const QStringList miles = Texts(Ridden());
     EXPECT_EQ(miles[5], QStringLiteral("18.65 miles"));
@@ -167,6 +168,26 @@ TEST_F(BicycleCardTest, ASelectedCardIsBlueInAFrameAndAnotherWhiteWithARaisedEdg
     const QRect figures(170, 20, kWidth - 180, kCardHeight - 24);
     EXPECT_GT(InkIn(plain, figures), 200);
     EXPECT_GT(InkIn(selected, figures), 200);
+}
+
+TEST_F(BicycleCardTest, ColumnsStayInPlaceUnlessATextBeforeThemIsTooWide) {
+    QFont small = QApplication::font();
+    small.setPixelSize(9);
+    const QFontMetrics metrics(small);
+    std::vector<CardText> texts = CardTexts(Ridden());
+    std::vector<QPoint> offsets = CardTextOffsets(texts, metrics);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(offsets[i], texts[i].offset) << texts[i].text.toStdString();
+    }
+    // A long distance label moves its value and the column after it, never over the label.
+    texts[4].text = QString(40, u'W');
+    offsets = CardTextOffsets(texts, metrics);
+    const int labelEnd = offsets[4].x() + metrics.horizontalAdvance(texts[4].text);
+    EXPECT_GT(offsets[5].x(), labelEnd);
+    EXPECT_GT(offsets[6].x(), offsets[5].x() + metrics.horizontalAdvance(texts[5].text));
+    EXPECT_EQ(offsets[3].x() - texts[3].offset.x(), offsets[5].x() - texts[5].offset.x());
+    EXPECT_EQ(offsets[0], texts[0].offset);
+    EXPECT_EQ(offsets[1], texts[1].offset);
 }
 
 TEST_F(BicycleCardTest, ARowWithoutRecordGetsOnlyItsBackground) {
