@@ -4,11 +4,13 @@
 #include "bicycles/BicycleCard.h"
 #include "bicycles/BicycleDeletion.h"
 #include "bicycles/BicycleListModel.h"
+#include "bicycles/BicycleReports.h"
 #include "bicycles/BicycleSummary.h"
 #include "language/Language.h"
 #include "platform/Dialogs.h"
 #include "platform/GuardedModal.h"
 #include "widgets/ImageButton.h"
+#include "widgets/ImportExportDlg.h"
 #include "widgets/LinkLabel.h"
 #include "widgets/ModalRun.h"
 
@@ -170,4 +172,12 @@ void BicycleDlg::OnDelete() {
     SelectRow(std::min(row, m_model->rowCount() - 1));
 }
 
-void BicycleDlg::OnExport() {}
+void BicycleDlg::OnExport() {
+    QString fileName;
+    int format = kTextReport;
+    if (!ImportExportDlg::Ask(this, true, true, &fileName, &format)) {
+        return;
+    }
+    // The reports list what the page shows: the bicycles of its last reload.
+    ExportBicycles(this, m_model->Bicycles(), m_statusText, fileName, format);
+}

@@ -26,7 +26,8 @@
 namespace {
 
 const QString kEmptyStatus = QStringLiteral(
-    "0 bicycles    Distance: 0.00 km    Riding time: 0:00:00    Avg. speed: 0.00 km/h    Top speed: 0.00 km/h");
+    "0 bicycles    Distance: 0.00 km    Riding time: 0:00:00    Avg. speed: 0.00 km/h    Top speed: 0.00 "
+    "km/h");
 
 class BicyclePageTest : public BicycleTest {
 protected:
@@ -117,14 +118,16 @@ TEST_F(BicyclePageTest, ListsEveryBicycleAsACardAndSumsThemInTheStatusLine) {
     EXPECT_EQ(List()->visualRect(Model().index(1)).height(), 110);
     // 30 km in 1:11:10 is 25.29 km/h.
     const QString kilometres = QStringLiteral(
-        "2 bicycles    Distance: 30.00 km    Riding time: 1:11:10    Avg. speed: 25.29 km/h    Top speed: 45.50 km/h");
+        "2 bicycles    Distance: 30.00 km    Riding time: 1:11:10    Avg. speed: 25.29 km/h    Top speed: "
+        "45.50 km/h");
     EXPECT_EQ(m_status.Text(), kilometres);
     EXPECT_EQ(m_page->StatusText(), kilometres);
 
     SetDistanceUnit(1);
     m_page->Reload();
-    EXPECT_EQ(m_status.Text(), QStringLiteral("2 bicycles    Distance: 18.65 miles    Riding time: 1:11:10    "
-                                              "Avg. speed: 15.72 mph    Top speed: 28.28 mph"));
+    EXPECT_EQ(m_status.Text(),
+              QStringLiteral("2 bicycles    Distance: 18.65 miles    Riding time: 1:11:10    "
+                             "Avg. speed: 15.72 mph    Top speed: 28.28 mph"));
 }
 
 TEST_F(BicyclePageTest, TheStatusTextIsCutAtItsLength) {
@@ -133,7 +136,8 @@ TEST_F(BicyclePageTest, TheStatusTextIsCutAtItsLength) {
     QFile source(SourcePath(QStringLiteral("languages/vmq_00.ini")));
     ASSERT_TRUE(source.open(QIODevice::ReadOnly));
     QByteArray english = source.readAll();
-    english.replace("STAT=%d bicycles", QByteArray("STAT=").append(QByteArray(300, 'x')).append(" %d bicycles"));
+    english.replace("STAT=%d bicycles",
+                    QByteArray("STAT=").append(QByteArray(300, 'x')).append(" %d bicycles"));
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("long.ini"), english));
     FreeLanguageTable();
     ASSERT_EQ(LoadLanguageFile(m_programDir.FilePath(QStringLiteral("long.ini"))), 0);
@@ -218,7 +222,7 @@ TEST_F(BicyclePageTest, AFailedUpdateIsReportedAndTheListIsReadAgain) {
 }
 
 TEST_F(BicyclePageTest, ModifyAndDeleteWithoutASelectionDoNothing) {
-    ScriptedDialogs dialogs;  // fails on any message
+    ScriptedDialogs dialogs;     // fails on any message
     ScopedModalDrivers drivers;  // fails on any dialog
     AddBicycle(NamedBicycle(QStringLiteral("Blue Arrow")));
     ShowPage();
