@@ -34,7 +34,8 @@ std::array<GearResultTexts, kGearRowCount> CalculateGearTable(const GearInputTex
     const int cadence = LeadingInteger(inputs.cadence);
     std::array<GearResultTexts, kGearRowCount> results;
     for (int row = 0; row < kGearRowCount; ++row) {
-        const auto figures = CalculateGear(chainWheel, cadence, diameter, LeadingInteger(inputs.freeWheels[row]));
+        const auto figures =
+            CalculateGear(chainWheel, cadence, diameter, LeadingInteger(inputs.freeWheels[row]));
         if (!figures) {
             continue;
         }
@@ -54,10 +55,11 @@ QString GearReportText(const GearReportContents& contents) {
             GetLanguageString("GearCalculatorDlg", "INCH") + crlf;
     text += GetLanguageStringWithColon("GearCalculatorDlg", "CHWG") + contents.chainWheel + crlf;
     text += GetLanguageStringWithColon("GearCalculatorDlg", "RPMV") + contents.cadence + crlf;
-    text += GetLanguageString("GearCalculatorDlg", "RRDE") + tab + GetLanguageString("GearCalculatorDlg", "FRWG") +
-            tab + GetLanguageString("GearCalculatorDlg", "GERA") + tab +
-            GetLanguageString("GearCalculatorDlg", "SPRA") + tab + GetLanguageString("GearCalculatorDlg", "SPED") +
-            crlf;
+    text += GetLanguageString("GearCalculatorDlg", "RRDE") + tab +
+            GetLanguageString("GearCalculatorDlg", "FRWG") + tab +
+            GetLanguageString("GearCalculatorDlg", "GERA") + tab +
+            GetLanguageString("GearCalculatorDlg", "SPRA") + tab +
+            GetLanguageString("GearCalculatorDlg", "SPED") + crlf;
     int number = 0;
     for (const GearTableRow& row : contents.rows) {
         if (row.freeWheel.isEmpty()) {

@@ -20,11 +20,11 @@ struct RimSize {
 };
 
 inline constexpr RimSize kRimSizes[] = {
-    {LanguageKey{"BicycleAttrDlg", "28IN"}, "28"}, {LanguageKey{"BicycleAttrDlg", "700C"}, "27.5"},
-    {LanguageKey{"BicycleAttrDlg", "26IN"}, "26"}, {LanguageKey{"BicycleAttrDlg", "24IN"}, "24"},
-    {LanguageKey{"BicycleAttrDlg", "22IN"}, "22"}, {LanguageKey{"BicycleAttrDlg", "20IN"}, "20"},
-    {LanguageKey{"BicycleAttrDlg", "18IN"}, "18"}, {LanguageKey{"BicycleAttrDlg", "16IN"}, "16"},
-    {LanguageKey{"BicycleAttrDlg", "14IN"}, "14"}, {LanguageKey{"BicycleAttrDlg", "12IN"}, "12"},
+    {LanguageKey{"BicycleAttrDlg", "28IN"}, "28"},    {LanguageKey{"BicycleAttrDlg", "700C"}, "27.5"},
+    {LanguageKey{"BicycleAttrDlg", "26IN"}, "26"},    {LanguageKey{"BicycleAttrDlg", "24IN"}, "24"},
+    {LanguageKey{"BicycleAttrDlg", "22IN"}, "22"},    {LanguageKey{"BicycleAttrDlg", "20IN"}, "20"},
+    {LanguageKey{"BicycleAttrDlg", "18IN"}, "18"},    {LanguageKey{"BicycleAttrDlg", "16IN"}, "16"},
+    {LanguageKey{"BicycleAttrDlg", "14IN"}, "14"},    {LanguageKey{"BicycleAttrDlg", "12IN"}, "12"},
     {LanguageKey{"BicycleAttrDlg", "OTHF"}, nullptr},
 };
 inline constexpr int kRimSizeCount = static_cast<int>(std::size(kRimSizes));
@@ -42,12 +42,27 @@ struct GearTemplate {
 };
 
 inline constexpr GearTemplate kGearTemplates[] = {
-    {LanguageKey{"GearCalculatorDlg", "700C"}, 1, {"53", "39", nullptr}, 2, 0,
-     {23, 21, 19, 17, 16, 15, 14, 13, 12, 11}, "90"},
-    {LanguageKey{"GearCalculatorDlg", "26IN"}, 2, {"44", "32", "22"}, 3, 1,
-     {32, 28, 24, 21, 18, 15, 13, 11, 0, 0}, "90"},
-    {LanguageKey{"GearCalculatorDlg", "20IN"}, 5, {"52", nullptr, nullptr}, 1, 0,
-     {32, 28, 24, 21, 18, 15, 13, 11, 0, 0}, "90"},
+    {LanguageKey{"GearCalculatorDlg", "700C"},
+     1,
+     {"53", "39", nullptr},
+     2,
+     0,
+     {23, 21, 19, 17, 16, 15, 14, 13, 12, 11},
+     "90"},
+    {LanguageKey{"GearCalculatorDlg", "26IN"},
+     2,
+     {"44", "32", "22"},
+     3,
+     1,
+     {32, 28, 24, 21, 18, 15, 13, 11, 0, 0},
+     "90"},
+    {LanguageKey{"GearCalculatorDlg", "20IN"},
+     5,
+     {"52", nullptr, nullptr},
+     1,
+     0,
+     {32, 28, 24, 21, 18, 15, 13, 11, 0, 0},
+     "90"},
 };
 inline constexpr int kGearTemplateCount = static_cast<int>(std::size(kGearTemplates));
 
