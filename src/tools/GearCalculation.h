@@ -42,27 +42,27 @@ struct GearTemplate {
 };
 
 inline constexpr GearTemplate kGearTemplates[] = {
-    {LanguageKey{"GearCalculatorDlg", "700C"},
-     1,
-     {"53", "39", nullptr},
-     2,
-     0,
-     {23, 21, 19, 17, 16, 15, 14, 13, 12, 11},
-     "90"},
-    {LanguageKey{"GearCalculatorDlg", "26IN"},
-     2,
-     {"44", "32", "22"},
-     3,
-     1,
-     {32, 28, 24, 21, 18, 15, 13, 11, 0, 0},
-     "90"},
-    {LanguageKey{"GearCalculatorDlg", "20IN"},
-     5,
-     {"52", nullptr, nullptr},
-     1,
-     0,
-     {32, 28, 24, 21, 18, 15, 13, 11, 0, 0},
-     "90"},
+    {.name = LanguageKey{"GearCalculatorDlg", "700C"},
+     .rimSize = 1,  // 700C
+     .chainWheels = {"53", "39", nullptr},
+     .chainWheelCount = 2,
+     .selectedChainWheel = 0,
+     .freeWheels = {23, 21, 19, 17, 16, 15, 14, 13, 12, 11},
+     .cadence = "90"},
+    {.name = LanguageKey{"GearCalculatorDlg", "26IN"},
+     .rimSize = 2,  // 26 inch
+     .chainWheels = {"44", "32", "22"},
+     .chainWheelCount = 3,
+     .selectedChainWheel = 1,
+     .freeWheels = {32, 28, 24, 21, 18, 15, 13, 11, 0, 0},
+     .cadence = "90"},
+    {.name = LanguageKey{"GearCalculatorDlg", "20IN"},
+     .rimSize = 5,  // 20 inch
+     .chainWheels = {"52", nullptr, nullptr},
+     .chainWheelCount = 1,
+     .selectedChainWheel = 0,
+     .freeWheels = {32, 28, 24, 21, 18, 15, 13, 11, 0, 0},
+     .cadence = "90"},
 };
 inline constexpr int kGearTemplateCount = static_cast<int>(std::size(kGearTemplates));
 

@@ -160,7 +160,8 @@ GearCalculatorDlg::GearCalculatorDlg(QWidget* parent) : QDialog(parent) {
     auto* exportButton =
         new QPushButton(GetLanguageStringWithAccelerator("Strings", "EXPT", QStringLiteral("E")), this);
     exportButton->setObjectName(QStringLiteral("export"));
-    auto* close = new QPushButton(GetLanguageStringWithAccelerator("Strings", "CLOS", QStringLiteral("C")), this);
+    auto* close =
+        new QPushButton(GetLanguageStringWithAccelerator("Strings", "CLOS", QStringLiteral("C")), this);
     close->setObjectName(QStringLiteral("close"));
     // Enter calculates wherever the focus is (keyPressEvent); no button
     // takes it for itself.
@@ -216,7 +217,8 @@ void GearCalculatorDlg::ApplyTemplate(int index) {
     }
     m_chainWheel->setCurrentIndex(gear.selectedChainWheel);
     for (int i = 0; i < kGearRowCount; ++i) {
-        m_rows[i].freeWheel->setText(gear.freeWheels[i] > 0 ? QString::number(gear.freeWheels[i]) : QString());
+        m_rows[i].freeWheel->setText(gear.freeWheels[i] > 0 ? QString::number(gear.freeWheels[i])
+                                                            : QString());
     }
     m_cadence->setEditText(QString::fromLatin1(gear.cadence));
     ApplyRimSize(m_rimSize->currentIndex());
@@ -261,8 +263,9 @@ GearReportContents GearCalculatorDlg::ReportContents() const {
     contents.chainWheel = m_chainWheel->currentText();
     contents.cadence = m_cadence->currentText();
     for (int i = 0; i < kGearRowCount; ++i) {
-        contents.rows[i] = {m_rows[i].freeWheel->text(),
-                            {m_rows[i].gearRatio->text(), m_rows[i].speedRatio->text(), m_rows[i].speed->text()}};
+        contents.rows[i] = {
+            m_rows[i].freeWheel->text(),
+            {m_rows[i].gearRatio->text(), m_rows[i].speedRatio->text(), m_rows[i].speed->text()}};
     }
     return contents;
 }

@@ -57,9 +57,9 @@ UnitConversionDlg::UnitConversionDlg(QWidget* parent) : QDialog(parent) {
     const QString milesWord = GetLanguageString("Strings", "MILE");
     const QString arrow = QStringLiteral("==>");
     int column = 0;
-    for (QWidget* widget : std::initializer_list<QWidget*>{
-             m_kilometres, new QLabel(kilometresWord, frame), new QLabel(arrow, frame), m_kilometresInMiles,
-             new QLabel(milesWord, frame), convertKilometres}) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_kilometres, new QLabel(kilometresWord, frame),
+                                                           new QLabel(arrow, frame), m_kilometresInMiles,
+                                                           new QLabel(milesWord, frame), convertKilometres}) {
         lines->addWidget(widget, 0, column++);
     }
     column = 0;
@@ -81,7 +81,8 @@ UnitConversionDlg::UnitConversionDlg(QWidget* parent) : QDialog(parent) {
     tips->setPalette(tipsPalette);
     tips->setFixedHeight(tips->fontMetrics().lineSpacing() * 5 + 12);
 
-    auto* close = new QPushButton(GetLanguageStringWithAccelerator("Strings", "CLOS", QStringLiteral("C")), this);
+    auto* close =
+        new QPushButton(GetLanguageStringWithAccelerator("Strings", "CLOS", QStringLiteral("C")), this);
     close->setObjectName(QStringLiteral("close"));
     // Enter closes the converter (keyPressEvent); no button takes it for itself.
     for (QPushButton* button : {convertKilometres, convertMiles, close}) {
@@ -109,7 +110,8 @@ UnitConversionDlg::UnitConversionDlg(QWidget* parent) : QDialog(parent) {
             ConvertDistanceText(m_kilometres->text(), ConversionDirection::KilometresToMiles));
     });
     connect(convertMiles, &QPushButton::clicked, this, [this] {
-        m_milesInKilometres->setText(ConvertDistanceText(m_miles->text(), ConversionDirection::MilesToKilometres));
+        m_milesInKilometres->setText(
+            ConvertDistanceText(m_miles->text(), ConversionDirection::MilesToKilometres));
     });
     connect(close, &QPushButton::clicked, this, &UnitConversionDlg::reject);
 }

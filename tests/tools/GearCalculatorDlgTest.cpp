@@ -76,8 +76,8 @@ TEST_F(GearCalculatorTest, OpensEmptyWithNothingChosen) {
     const auto shows = [&](const QString& text) {
         return std::any_of(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == text; });
     };
-    for (const char* text : {"Bicycle template:", "Rim size:", "Chain wheel teeth:", "Cadence (rpm):", "inch", "No.",
-                             "Free wheel teeth", "Gear ratio", "Speed ratio", "Speed", "1", "10"}) {
+    for (const char* text : {"Bicycle template:", "Rim size:", "Chain wheel teeth:", "Cadence (rpm):", "inch",
+                             "No.", "Free wheel teeth", "Gear ratio", "Speed ratio", "Speed", "1", "10"}) {
         EXPECT_TRUE(shows(QString::fromUtf8(text))) << text;
     }
     EXPECT_EQ(Button("calculate")->text(), QStringLiteral("Calculate(&K)"));

@@ -186,11 +186,12 @@ TEST_F(ToolKitsPageTest, GearCalculatorButtonOpensTheCalculator) {
 }
 
 TEST_F(ToolKitsPageTest, CaptionsFollowTheLanguage) {
-    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("languages/vmq_01.ini"),
-                                       QStringLiteral("[CommonInfo]\nLanguage=Deutsch\n"
-                                                      "[ToolKitsDlg]\nUTCS=Einheiten umrechnen\n"
-                                                      "GECL=Gangrechner\nUTCD=km und Meilen\nGECD=Übersetzungen\n")
-                                           .toUtf8()));
+    ASSERT_TRUE(
+        m_programDir.WriteFile(QStringLiteral("languages/vmq_01.ini"),
+                               QStringLiteral("[CommonInfo]\nLanguage=Deutsch\n"
+                                              "[ToolKitsDlg]\nUTCS=Einheiten umrechnen\n"
+                                              "GECL=Gangrechner\nUTCD=km und Meilen\nGECD=Übersetzungen\n")
+                                   .toUtf8()));
     FreeLanguageTable();
     ASSERT_EQ(LoadLanguageFile(m_programDir.FilePath(QStringLiteral("languages/vmq_01.ini"))), 0);
     m_page->RefreshCaptions();

@@ -23,7 +23,9 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 class EnglishTextsTest : public ProgramDirectoryTest {
 protected:
-    void SetUp() override { ASSERT_EQ(LoadLanguageFile(SourcePath(QStringLiteral("languages/vmq_00.ini"))), 0); }
+    void SetUp() override {
+        ASSERT_EQ(LoadLanguageFile(SourcePath(QStringLiteral("languages/vmq_00.ini"))), 0);
+    }
 };
 
 template <typename Widget>
@@ -54,7 +56,8 @@ inline void ChooseTypableListEntry(QComboBox* list, int index) {
     QStyleOptionComboBox option;
     option.initFrom(list);
     option.editable = true;
-    const QRect arrow = list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, list);
+    const QRect arrow =
+        list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, list);
     QTest::mouseClick(list, Qt::LeftButton, {}, arrow.center());
     QAbstractItemView* popup = list->view();
     ASSERT_TRUE(popup->isVisible()) << "the list did not open";
