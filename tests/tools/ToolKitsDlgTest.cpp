@@ -68,13 +68,6 @@ TEST_F(UnitConversionTest, StartsEmptyAndLeavesTheOtherLineAlone) {
     EXPECT_TRUE(Field("milesInKilometres")->text().isEmpty());
 }
 
-TEST_F(UnitConversionTest, TheFactorIgnoresTheConfiguredUnit) {
-    SetDistanceUnit(1);
-    TypeInto(Field("miles"), QStringLiteral("100"));
-    QTest::mouseClick(Button("convertMiles"), Qt::LeftButton);
-    EXPECT_EQ(Field("milesInKilometres")->text(), QStringLiteral("160.90"));
-}
-
 TEST_F(UnitConversionTest, InputsHoldNineCharacters) {
     TypeInto(Field("miles"), QStringLiteral("1234567890123"));
     EXPECT_EQ(Field("miles")->text(), QStringLiteral("123456789"));
