@@ -4,7 +4,6 @@
 #include "tools/ToolKitsDlg.h"
 #include "tools/ToolsTestSupport.h"
 #include "tools/UnitConversionDlg.h"
-#include "units/Units.h"
 #include "widgets/ImageButton.h"
 #include "widgets/LinkLabel.h"
 
