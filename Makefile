@@ -57,3 +57,14 @@ format-check:
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+
+# Installs the program, its shipped files, menu entry, icons and AppStream
+# data under $(PREFIX); DESTDIR stages the tree elsewhere, as packagers do.
+PREFIX ?= /usr/local
+.PHONY: install package
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# A Debian package, velomarq_<version>-<revision>_<arch>.deb, in $(BUILD_DIR).
+package: build
+	cmake --build $(BUILD_DIR) --target package

@@ -11,6 +11,7 @@ packages=(
   libgtest-dev
   imagemagick
   xvfb xauth xdotool
+  desktop-file-utils appstream
   fonts-dejavu-core
 )
 
