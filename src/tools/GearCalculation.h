@@ -6,6 +6,7 @@
 // written here, not the precise value of pi or of an inch.
 
 #include "language/Language.h"
+#include "reports/ReportText.h"
 
 #include <QString>
 #include <array>
@@ -109,7 +110,7 @@ struct GearReportContents {
     std::array<GearTableRow, kGearRowCount> rows;
 };
 
-// The gear report's text, lines ended with CR LF. Rows with an empty
-// free-wheel field are left out and numbered past; every other row is written
-// with its results as displayed, also when they are empty.
-QString GearReportText(const GearReportContents& contents);
+// The gear report. Rows with an empty free-wheel field are left out and
+// numbered past; every other row is written with its results as displayed,
+// also when they are empty.
+ReportText GearReport(const GearReportContents& contents);

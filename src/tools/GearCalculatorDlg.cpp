@@ -1,6 +1,8 @@
 #include "tools/GearCalculatorDlg.h"
 
 #include "language/Language.h"
+#include "reports/ReportFiles.h"
+#include "widgets/ImportExportDlg.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -270,7 +272,15 @@ GearReportContents GearCalculatorDlg::ReportContents() const {
     return contents;
 }
 
-void GearCalculatorDlg::Export() {}
+void GearCalculatorDlg::Export() {
+    QString fileName;
+    int format = kTextReport;
+    if (!ImportExportDlg::Ask(this, false, false, &fileName, &format)) {
+        return;
+    }
+    // The table as it stands, calculated or not.
+    ShowReportResult(this, WriteReport(fileName, GearReport(ReportContents())));
+}
 
 void GearCalculatorDlg::keyPressEvent(QKeyEvent* event) {
     // Enter calculates and keeps the dialog open; Escape still closes it.

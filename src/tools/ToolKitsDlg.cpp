@@ -6,6 +6,7 @@
 #include "tools/UnitConversionDlg.h"
 #include "widgets/ImageButton.h"
 #include "widgets/LinkLabel.h"
+#include "widgets/ModalRun.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -79,10 +80,10 @@ void ToolKitsDlg::showEvent(QShowEvent* event) {
 
 void ToolKitsDlg::OpenUnitConversion() {
     GuardedModal dialog(new UnitConversionDlg(this));
-    dialog.Exec();
+    RunModal(&*dialog, QDialog::Rejected);
 }
 
 void ToolKitsDlg::OpenGearCalculator() {
     GuardedModal dialog(new GearCalculatorDlg(this));
-    dialog.Exec();
+    RunModal(&*dialog, QDialog::Rejected);
 }

@@ -1,5 +1,6 @@
 // The tools page and the kilometre/mile converter, driven like a rider.
 
+#include "support/ModalDrivers.h"
 #include "tools/GearCalculatorDlg.h"
 #include "tools/ToolKitsDlg.h"
 #include "tools/ToolsTestSupport.h"
@@ -7,10 +8,7 @@
 #include "widgets/ImageButton.h"
 #include "widgets/LinkLabel.h"
 
-#include <QApplication>
 #include <QPushButton>
-#include <QTimer>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -113,28 +111,10 @@ protected:
 
     ImageButton* Button(const char* name) const { return Find<ImageButton>(m_page, name); }
 
-    // Clicks the button and hands the modal dialog it opens to act, which
-    // must close it. The dialog is closed anyway should act leave it open.
-    void ClickIntoModal(ImageButton* button, const std::function<void(QWidget*)>& act) {
-        bool acted = false;
-        QTimer::singleShot(0, m_page, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            acted = modal != nullptr;
-            if (modal) {
-                act(modal);
-                if (modal->isVisible()) {
-                    ADD_FAILURE() << "the dialog was left open";
-                    modal->close();
-                }
-            }
-        });
-        QTest::mouseClick(button, Qt::LeftButton);
-        EXPECT_TRUE(acted) << "no modal dialog opened";
-    }
-
     std::unique_ptr<QWidget> m_window;
     LinkLabel* m_statusLine = nullptr;
     ToolKitsDlg* m_page = nullptr;
+    ScopedModalDrivers m_drivers;
 };
 
 TEST_F(ToolKitsPageTest, ShowsItsPictureAndTwoButtonsAndClearsTheStatusLine) {
@@ -155,26 +135,28 @@ TEST_F(ToolKitsPageTest, ShowsItsPictureAndTwoButtonsAndClearsTheStatusLine) {
 
 TEST_F(ToolKitsPageTest, UnitConversionButtonOpensTheConverter) {
     m_page->show();
-    ClickIntoModal(Button("unitConversion"), [](QWidget* modal) {
-        ASSERT_TRUE(qobject_cast<UnitConversionDlg*>(modal));
-        TypeInto(Find<QLineEdit>(modal, "kilometres"), QStringLiteral("100"));
-        QTest::mouseClick(Find<QPushButton>(modal, "convertKilometres"), Qt::LeftButton);
-        EXPECT_EQ(Find<QLineEdit>(modal, "kilometresInMiles")->text(), QStringLiteral("62.15"));
-        QTest::keyClick(modal, Qt::Key_Escape);
+    m_drivers.Then<UnitConversionDlg>([](UnitConversionDlg& dialog) {
+        EXPECT_TRUE(dialog.isVisible());
+        TypeInto(Find<QLineEdit>(&dialog, "kilometres"), QStringLiteral("100"));
+        QTest::mouseClick(Find<QPushButton>(&dialog, "convertKilometres"), Qt::LeftButton);
+        EXPECT_EQ(Find<QLineEdit>(&dialog, "kilometresInMiles")->text(), QStringLiteral("62.15"));
+        QTest::keyClick(&dialog, Qt::Key_Escape);
     });
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    QTest::mouseClick(Button("unitConversion"), Qt::LeftButton);
+    EXPECT_EQ(m_drivers.Opened(), 1);
     EXPECT_TRUE(m_page->findChildren<UnitConversionDlg*>().isEmpty()) << "the closed dialog was kept";
 }
 
 TEST_F(ToolKitsPageTest, GearCalculatorButtonOpensTheCalculator) {
     m_page->show();
-    ClickIntoModal(Button("gearCalculator"), [](QWidget* modal) {
-        ASSERT_TRUE(qobject_cast<GearCalculatorDlg*>(modal));
-        ChooseListEntry(Find<QComboBox>(modal, "template"), 0);
-        EXPECT_EQ(Find<QLineEdit>(modal, "speed1")->text(), QStringLiteral("27.29km/h"));
-        QTest::mouseClick(Find<QPushButton>(modal, "close"), Qt::LeftButton);
+    m_drivers.Then<GearCalculatorDlg>([](GearCalculatorDlg& dialog) {
+        ChooseListEntry(Find<QComboBox>(&dialog, "template"), 0);
+        EXPECT_EQ(Find<QLineEdit>(&dialog, "speed1")->text(), QStringLiteral("27.29km/h"));
+        QTest::mouseClick(Find<QPushButton>(&dialog, "close"), Qt::LeftButton);
     });
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    QTest::mouseClick(Button("gearCalculator"), Qt::LeftButton);
+    EXPECT_EQ(m_drivers.Opened(), 1);
+    EXPECT_TRUE(m_page->findChildren<GearCalculatorDlg*>().isEmpty()) << "the closed dialog was kept";
 }
 
 TEST_F(ToolKitsPageTest, CaptionsFollowTheLanguage) {
