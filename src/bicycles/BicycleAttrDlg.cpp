@@ -397,11 +397,11 @@ void BicycleAttrDlg::OnSave() {
         return;
     }
     edited.Type = m_type->currentIndex();
-    edited.Weight = LeadingDecimal(m_weight->text());
+    edited.Weight = DecimalOfText(m_weight->text());
     edited.Frame = FrameFromChoice(m_frame->currentIndex(), m_inches->text());
-    edited.Cost = LeadingDecimal(m_cost->text());
+    edited.Cost = DecimalOfText(m_cost->text());
     edited.DatePurchased = FromPickerTime(m_purchased->dateTime());
-    edited.PreviousODO = ToKilometres(LeadingDecimal(m_odometer->text()));
+    edited.PreviousODO = ToKilometres(DecimalOfText(m_odometer->text()));
     m_record = std::move(edited);
     accept();
 }

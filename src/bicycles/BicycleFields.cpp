@@ -4,7 +4,7 @@
 #include <QRegularExpression>
 #include <limits>
 
-double LeadingDecimal(const QString& text) {
+double DecimalOfText(const QString& text) {
     // The C locale's form whatever the user's locale: the stored texts and
     // the fields' own "%.2f" both use a decimal point.
     static const QRegularExpression number(
@@ -18,7 +18,7 @@ double LeadingDecimal(const QString& text) {
     return ok ? value : 0.0;
 }
 
-int LeadingInteger(const QString& text) {
+int IntegerOfText(const QString& text) {
     qsizetype i = 0;
     while (i < text.size() && text[i].isSpace()) {
         ++i;
@@ -50,7 +50,7 @@ int FrameFromChoice(int position, const QString& inchText) {
         return position;
     }
     if (position == kOtherFramePosition) {
-        return LeadingInteger(inchText);
+        return IntegerOfText(inchText);
     }
     return kDefaultFramePosition;
 }

@@ -9,11 +9,11 @@
 // leading blanks, a sign, digits with one decimal point and an exponent.
 // Anything that does not start like a number gives 0; what follows the
 // number is ignored ("12.5 kg" gives 12.5).
-double LeadingDecimal(const QString& text);
+double DecimalOfText(const QString& text);
 
 // The whole number a text begins with (blanks and a sign allowed), 0 when
 // there is none; clamped to the 32-bit range.
-int LeadingInteger(const QString& text);
+int IntegerOfText(const QString& text);
 
 // The frame list: positions 0 to 9 are the sizes of the list, position 10
 // means "another size", typed in inches into the field beside the list.

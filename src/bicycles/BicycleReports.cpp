@@ -57,15 +57,16 @@ struct BicycleFigures {
     QString cost;      // "$%.2f"
 };
 
-BicycleFigures FiguresOf(const BicycleAttribute& bicycle, const QString& distanceUnit, const QString& speedUnit) {
+BicycleFigures FiguresOf(const BicycleAttribute& bicycle, const QString& distanceUnit,
+                         const QString& speedUnit) {
     return {
         FromTextBlock(bicycle.BicycleName),
         GetBicycleTypeName(bicycle.Type),
         FormatDate(bicycle.DatePurchased),
         FormatNumberWithUnit(FromKilometres(bicycle.TotalDistance), distanceUnit),
         FormatRidingTime(bicycle.TotalHours, bicycle.TotalMinutes, bicycle.TotalSeconds),
-        FormatNumberWithUnit(ShownAverageSpeed(bicycle.TotalDistance, bicycle.TotalHours, bicycle.TotalMinutes,
-                                               bicycle.TotalSeconds),
+        FormatNumberWithUnit(ShownAverageSpeed(bicycle.TotalDistance, bicycle.TotalHours,
+                                               bicycle.TotalMinutes, bicycle.TotalSeconds),
                              speedUnit),
         FormatNumberWithUnit(FromKilometres(bicycle.MaxSpeed), speedUnit),
         u'$' + FormatFixed(bicycle.TotalMaintenanceCost, 2),
@@ -138,7 +139,8 @@ ReportText BicycleCsvReport(const BicycleList& bicycles, const QString& statusTe
     return report;
 }
 
-ReportText BicycleHtmlReport(const BicycleList& bicycles, const QString& statusText, const QString& baseName) {
+ReportText BicycleHtmlReport(const BicycleList& bicycles, const QString& statusText,
+                             const QString& baseName) {
     const QString distanceUnit = GetDistanceUnitWord();
     const QString speedUnit = GetSpeedUnitWord();
     auto label = [](const char* section, const char* key) {
@@ -201,17 +203,16 @@ void ExportBicycles(QWidget* parent, const BicycleList& bicycles, const QString&
             result = WriteReport(fileName, BicycleCsvReport(bicycles, statusText));
             break;
         case kHtmlReport: {
-            result = WriteHtmlReport(fileName, BicycleHtmlReport(bicycles, statusText, GetFileNamePart(fileName)),
-                                     {});
+            result = WriteHtmlReport(fileName,
+                                     BicycleHtmlReport(bicycles, statusText, GetFileNamePart(fileName)), {});
             if (result == ReportResult::Written) {
                 // A picture that cannot be written leaves the page without it,
                 // as a missing logo does; the report itself is there.
                 const QString companion = CompanionFolderPath(fileName);
                 for (const ReportPicture& picture : BicycleReportPictures(bicycles)) {
-                    (void)WriteFileReplacing(
-                        companion + u'/' + picture.fileName,
-                        QByteArray(reinterpret_cast<const char*>(picture.bytes.data()),
-                                   static_cast<qsizetype>(picture.bytes.size())));
+                    (void)WriteFileReplacing(companion + u'/' + picture.fileName,
+                                             QByteArray(reinterpret_cast<const char*>(picture.bytes.data()),
+                                                        static_cast<qsizetype>(picture.bytes.size())));
                 }
             }
             break;

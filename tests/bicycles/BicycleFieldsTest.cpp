@@ -29,8 +29,8 @@ TEST(BicycleFields, NumbersAreReadFromTheStartOfTheText) {
         {"99999999999", 99999999999.0, std::numeric_limits<int>::max()},
     };
     for (const Case& c : cases) {
-        EXPECT_DOUBLE_EQ(LeadingDecimal(QString::fromLatin1(c.text)), c.decimal) << c.text;
-        EXPECT_EQ(LeadingInteger(QString::fromLatin1(c.text)), c.integer) << c.text;
+        EXPECT_DOUBLE_EQ(DecimalOfText(QString::fromLatin1(c.text)), c.decimal) << c.text;
+        EXPECT_EQ(IntegerOfText(QString::fromLatin1(c.text)), c.integer) << c.text;
     }
 }
 
