@@ -8,10 +8,14 @@
 #include "units/Units.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 #include <QPalette>
+#include <QStaticText>
+#include <QTransform>
 #include <algorithm>
 #include <iterator>
+#include <memory>
 
 namespace {
 
@@ -36,18 +40,50 @@ QFont CardFont(const QFont& base, int cellHeight, bool bold) {
 }
 
 struct CardFonts {
+    CardFonts(const QString& key, const QFont& titleFont, const QFont& textFont)
+        : baseKey(key), title(titleFont), text(textFont), titleMetrics(titleFont), textMetrics(textFont) {}
+
+    // A text that every card shows alike (a label, a type word), laid out
+    // once in the text font and kept: a list of many cards draws the same
+    // few texts again and again.
+    struct SharedText {
+        QStaticText layout;
+        int width = 0;
+    };
+    const SharedText& Shared(const QString& textToShow) const {
+        auto found = sharedTexts.find(textToShow);
+        if (found == sharedTexts.end()) {
+            SharedText shared;
+            shared.layout.setText(textToShow);
+            shared.layout.setTextFormat(Qt::PlainText);
+            shared.layout.setPerformanceHint(QStaticText::AggressiveCaching);
+            shared.layout.prepare(QTransform(), text);
+            shared.width = textMetrics.horizontalAdvance(textToShow);
+            // Words of another language replace these; a bound keeps the cache small.
+            if (sharedTexts.size() > 256) {
+                sharedTexts.clear();
+            }
+            found = sharedTexts.insert(textToShow, shared);
+        }
+        return *found;
+    }
+
     QString baseKey;
     QFont title;
     QFont text;
+    QFontMetrics titleMetrics;
+    QFontMetrics textMetrics;
+    mutable QHash<QString, SharedText> sharedTexts;
 };
 
 const CardFonts& FontsFor(const QFont& base) {
-    static CardFonts fonts;
+    static std::unique_ptr<CardFonts> fonts;
     const QString key = base.key();
-    if (fonts.baseKey != key || fonts.baseKey.isEmpty()) {
-        fonts = {key, CardFont(base, kTitleHeight, true), CardFont(base, kTextHeight, false)};
+    if (!fonts || fonts->baseKey != key) {
+        fonts = std::make_unique<CardFonts>(key, CardFont(base, kTitleHeight, true),
+                                            CardFont(base, kTextHeight, false));
     }
-    return fonts;
+    return *fonts;
 }
 
 // Columns of the card, from its left edge.
@@ -69,35 +105,39 @@ std::vector<CardText> CardTexts(const BicycleAttribute& record) {
         ShownAverageSpeed(record.TotalDistance, record.TotalHours, record.TotalMinutes, record.TotalSeconds);
     return {
         {{kNameX, 2}, Font::Title, FromTextBlock(record.BicycleName), kTypeX - kNameX - kGap, false},
-        {{kTypeX, 2}, Font::Text, GetBicycleTypeName(record.Type), 0, true},
-        {{kLabelX, 25}, Font::Text, GetLanguageStringWithColon("BicycleAttrDlg", "PURD"), 0, false},
+        {{kTypeX, 2}, Font::Text, GetBicycleTypeName(record.Type), 0, true, true},
+        {{kLabelX, 25}, Font::Text, GetLanguageStringWithColon("BicycleAttrDlg", "PURD"), 0, false, true},
         {{kValueX, 25}, Font::Text, FormatDate(record.DatePurchased), 0, false},
-        {{kLabelX, 45}, Font::Text, GetLanguageStringWithColon("Strings", "TODT"), 0, false},
+        {{kLabelX, 45}, Font::Text, GetLanguageStringWithColon("Strings", "TODT"), 0, false, true},
         {{kValueX, 45},
          Font::Text,
          FormatNumberWithUnit(FromKilometres(record.TotalDistance), distanceUnit),
          0,
          false},
-        {{kSecondLabelX, 45}, Font::Text, GetLanguageStringWithColon("Strings", "TOTM"), 0, false},
+        {{kSecondLabelX, 45}, Font::Text, GetLanguageStringWithColon("Strings", "TOTM"), 0, false, true},
         {{kSecondValueX, 45},
          Font::Text,
          FormatRidingTime(record.TotalHours, record.TotalMinutes, record.TotalSeconds),
          0,
          false},
-        {{kLabelX, 65}, Font::Text, GetLanguageStringWithColon("Strings", "AVGS"), 0, false},
+        {{kLabelX, 65}, Font::Text, GetLanguageStringWithColon("Strings", "AVGS"), 0, false, true},
         {{kValueX, 65}, Font::Text, FormatNumberWithUnit(average, speedUnit), 0, false},
-        {{kSecondLabelX, 65}, Font::Text, GetLanguageStringWithColon("Strings", "MAXS"), 0, false},
+        {{kSecondLabelX, 65}, Font::Text, GetLanguageStringWithColon("Strings", "MAXS"), 0, false, true},
         {{kSecondValueX, 65},
          Font::Text,
          FormatNumberWithUnit(FromKilometres(record.MaxSpeed), speedUnit),
          0,
          false},
-        {{kLabelX, 85}, Font::Text, GetLanguageStringWithColon("Strings", "TOMC"), 0, false},
+        {{kLabelX, 85}, Font::Text, GetLanguageStringWithColon("Strings", "TOMC"), 0, false, true},
         {{kValueX, 85}, Font::Text, u'$' + FormatFixed(record.TotalMaintenanceCost, 2), 0, false},
     };
 }
 
-std::vector<QPoint> CardTextOffsets(const std::vector<CardText>& texts, const QFontMetrics& textMetrics) {
+namespace {
+
+// Where each text goes, given how wide a text is.
+template <typename Advance>
+std::vector<QPoint> ColumnOffsets(const std::vector<CardText>& texts, Advance advance) {
     // The figure columns stand where they always stand as long as the texts
     // before them fit; a longer label or figure (another language, a long
     // distance) moves the columns after it to the right instead of being cut.
@@ -107,7 +147,7 @@ std::vector<QPoint> CardTextOffsets(const std::vector<CardText>& texts, const QF
         int widest = 0;
         for (const CardText& item : texts) {
             if (item.offset.y() > 2 && item.offset.x() == columns[c]) {
-                widest = std::max(widest, textMetrics.horizontalAdvance(item.text));
+                widest = std::max(widest, advance(item));
             }
         }
         const int room = columns[c + 1] - columns[c] - kGap;
@@ -125,6 +165,13 @@ std::vector<QPoint> CardTextOffsets(const std::vector<CardText>& texts, const QF
         offsets.push_back(offset);
     }
     return offsets;
+}
+
+}  // namespace
+
+std::vector<QPoint> CardTextOffsets(const std::vector<CardText>& texts, const QFontMetrics& textMetrics) {
+    return ColumnOffsets(texts,
+                         [&](const CardText& item) { return textMetrics.horizontalAdvance(item.text); });
 }
 
 void PaintBicycleCard(QPainter& painter, const QRect& rect, bool selected, const BicycleAttribute* record,
@@ -167,24 +214,38 @@ void PaintBicycleCard(QPainter& painter, const QRect& rect, bool selected, const
 
     const CardFonts& fonts = FontsFor(baseFont);
     const std::vector<CardText> texts = CardTexts(*record);
-    const std::vector<QPoint> offsets = CardTextOffsets(texts, QFontMetrics(fonts.text));
+    const std::vector<QPoint> offsets = ColumnOffsets(texts, [&](const CardText& item) {
+        return item.shared ? fonts.Shared(item.text).width : fonts.textMetrics.horizontalAdvance(item.text);
+    });
     painter.setPen(palette.color(QPalette::Text));
     painter.setBackgroundMode(Qt::TransparentMode);
+    const QFont* selectedFont = nullptr;
     for (size_t i = 0; i < texts.size(); ++i) {
         const CardText& item = texts[i];
-        const QFont& font = item.font == CardText::Font::Title ? fonts.title : fonts.text;
-        painter.setFont(font);
-        const QFontMetrics metrics(font);
-        int width = item.width > 0 ? item.width : metrics.horizontalAdvance(item.text) + 1;
-        if (item.alignRight) {
-            width = std::max(width, metrics.averageCharWidth() * kTypeWidthInCharacters);
+        const bool title = item.font == CardText::Font::Title;
+        const QFont& font = title ? fonts.title : fonts.text;
+        const QFontMetrics& metrics = title ? fonts.titleMetrics : fonts.textMetrics;
+        if (selectedFont != &font) {
+            painter.setFont(font);
+            selectedFont = &font;
         }
-        const QRect box(rect.topLeft() + offsets[i], QSize(width, metrics.height()));
-        const QString text =
-            item.width > 0 ? metrics.elidedText(item.text, Qt::ElideRight, width) : item.text;
-        painter.drawText(
-            box, (item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine,
-            text);
+        QPoint at = rect.topLeft() + offsets[i];
+        if (item.shared && !title) {
+            const CardFonts::SharedText& shared = fonts.Shared(item.text);
+            if (item.alignRight) {
+                // Right-aligned in the room of 20 characters, as "%20s" would place it.
+                at.rx() += std::max(0, metrics.averageCharWidth() * kTypeWidthInCharacters - shared.width);
+            }
+            painter.drawStaticText(at, shared.layout);
+            continue;
+        }
+        QString text = item.text;
+        // Only a text that may be too long is measured for the cut.
+        if (item.width > 0 && text.size() * metrics.maxWidth() > item.width) {
+            text = metrics.elidedText(text, Qt::ElideRight, item.width);
+        }
+        // The offsets name the top-left corner; text is drawn on its baseline.
+        painter.drawText(QPoint(at.x(), at.y() + metrics.ascent()), text);
     }
     painter.restore();
 }

@@ -31,6 +31,7 @@ struct CardText {
     QString text;
     int width = 0;            // room in pixels, or 0 for as much as the text needs
     bool alignRight = false;  // right-aligned within its width (the type word)
+    bool shared = false;      // the same on many cards (labels, type words)
 };
 
 // The texts of a card in drawing order: the name, the type word, then each
