@@ -20,11 +20,11 @@
 #include "units/ProductInfo.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QListView>
@@ -118,7 +118,8 @@ class VirtualDisplay {
 public:
     bool Start() {
         for (int attempt = 0; attempt < 40; ++attempt) {
-            const int number = 400 + (attempt * 37 + static_cast<int>(QCoreApplication::applicationPid())) % 500;
+            const int number =
+                400 + (attempt * 37 + static_cast<int>(QCoreApplication::applicationPid())) % 500;
             if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number))) {
                 continue;
             }
@@ -230,8 +231,9 @@ bool LayOutProgramDirectory(const QString& directory) {
     QDir::setCurrent(directory);
     bool made = DB_CreateDatabase() == 0 && DB_OpenDatabase() == 0 && benchlog::GenerateLog();
     sqlite3_stmt* update = nullptr;
-    made = made && sqlite3_prepare_v2(DB_GetConnection(), "update Bicycle set PictureData=? where BicycleNumber=?",
-                                      -1, &update, nullptr) == SQLITE_OK;
+    made = made &&
+           sqlite3_prepare_v2(DB_GetConnection(), "update Bicycle set PictureData=? where BicycleNumber=?",
+                              -1, &update, nullptr) == SQLITE_OK;
     for (int bicycle = 1; made && bicycle <= benchlog::kBicycles; ++bicycle) {
         const ByteBlock picture = Thumbnail(bicycle);
         sqlite3_bind_blob(update, 1, picture.data(), static_cast<int>(picture.size()), SQLITE_TRANSIENT);
@@ -263,8 +265,10 @@ int RunBenchmark(int argc, char** argv) {
     std::vector<double> bare;
     std::vector<double> main;
     for (int run = 0; run <= kRuns; ++run) {
-        const std::optional<double> bareTime = TimeStart(QStringLiteral("--bare"), display.Display(), directory.path());
-        const std::optional<double> mainTime = TimeStart(QStringLiteral("--main"), display.Display(), directory.path());
+        const std::optional<double> bareTime =
+            TimeStart(QStringLiteral("--bare"), display.Display(), directory.path());
+        const std::optional<double> mainTime =
+            TimeStart(QStringLiteral("--main"), display.Display(), directory.path());
         if (!bareTime || !mainTime) {
             std::fprintf(stderr, "the %s did not paint\n", bareTime ? "main window" : "bare dialog");
             return 2;
@@ -278,8 +282,8 @@ int RunBenchmark(int argc, char** argv) {
     const double mainTime = Median(main);
     const double ratio = mainTime / bareTime;
     std::printf("bare Qt dialog to first paint: %.1f ms\n", bareTime);
-    std::printf("start-up to painted main window: %.1f ms (floor %.1f ms, ratio %.2f)%s\n", mainTime, bareTime,
-                ratio, ratio <= kTarget ? "" : "  <-- above target");
+    std::printf("start-up to painted main window: %.1f ms (floor %.1f ms, ratio %.2f)%s\n", mainTime,
+                bareTime, ratio, ratio <= kTarget ? "" : "  <-- above target");
     std::printf("target %s\n", ratio <= kTarget ? "met" : "missed");
     return ratio <= kTarget ? 0 : 1;
 }

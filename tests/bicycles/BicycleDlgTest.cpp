@@ -26,7 +26,7 @@
 namespace {
 
 const QString kEmptyStatus = QStringLiteral(
-    "0 bicycles    Distance: 0.00 km    Riding time: 0:00:00    Avg. speed: 0.00 km/h    Top speed: 0.00 "
+    "Bicycles: 0    Distance: 0.00 km    Riding time: 0:00:00    Average speed: 0.00 km/h    Top speed: 0.00 "
     "km/h");
 
 class BicyclePageTest : public BicycleTest {
@@ -118,7 +118,8 @@ TEST_F(BicyclePageTest, ListsEveryBicycleAsACardAndSumsThemInTheStatusLine) {
     EXPECT_EQ(List()->visualRect(Model().index(1)).height(), 110);
     // 30 km in 1:11:10 is 25.29 km/h.
     const QString kilometres = QStringLiteral(
-        "2 bicycles    Distance: 30.00 km    Riding time: 1:11:10    Avg. speed: 25.29 km/h    Top speed: "
+        "Bicycles: 2    Distance: 30.00 km    Riding time: 1:11:10    Average speed: 25.29 km/h    Top "
+        "speed: "
         "45.50 km/h");
     EXPECT_EQ(m_status.Text(), kilometres);
     EXPECT_EQ(m_page->StatusText(), kilometres);
@@ -126,8 +127,8 @@ TEST_F(BicyclePageTest, ListsEveryBicycleAsACardAndSumsThemInTheStatusLine) {
     SetDistanceUnit(1);
     m_page->Reload();
     EXPECT_EQ(m_status.Text(),
-              QStringLiteral("2 bicycles    Distance: 18.65 miles    Riding time: 1:11:10    "
-                             "Avg. speed: 15.72 mph    Top speed: 28.28 mph"));
+              QStringLiteral("Bicycles: 2    Distance: 18.65 miles    Riding time: 1:11:10    "
+                             "Average speed: 15.72 mph    Top speed: 28.28 mph"));
 }
 
 TEST_F(BicyclePageTest, TheStatusTextIsCutAtItsLength) {
@@ -136,8 +137,7 @@ TEST_F(BicyclePageTest, TheStatusTextIsCutAtItsLength) {
     QFile source(SourcePath(QStringLiteral("languages/vmq_00.ini")));
     ASSERT_TRUE(source.open(QIODevice::ReadOnly));
     QByteArray english = source.readAll();
-    english.replace("STAT=%d bicycles",
-                    QByteArray("STAT=").append(QByteArray(300, 'x')).append(" %d bicycles"));
+    english.replace("STAT=Bicycles:", QByteArray("STAT=").append(QByteArray(300, 'x')).append(" Bicycles:"));
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("long.ini"), english));
     FreeLanguageTable();
     ASSERT_EQ(LoadLanguageFile(m_programDir.FilePath(QStringLiteral("long.ini"))), 0);
@@ -154,7 +154,7 @@ TEST_F(BicyclePageTest, NewAddsTheBicycleAndSelectsIt) {
     Click("new");
     EXPECT_EQ(Names(), (QStringList{QStringLiteral("Blue Arrow"), QStringLiteral("Fresh")}));
     EXPECT_EQ(SelectedRow(), 1);
-    EXPECT_TRUE(m_status.Text().startsWith(QStringLiteral("2 bicycles")));
+    EXPECT_TRUE(m_status.Text().startsWith(QStringLiteral("Bicycles: 2 ")));
     const BicycleList stored = StoredBicycles();
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[1].BicycleName, ToTextBlock(QStringLiteral("Fresh")));
@@ -262,7 +262,7 @@ TEST_F(BicyclePageTest, DeleteRemovesTheBicycleWithItsRecordsAndTheirMemoFolders
     EXPECT_EQ(dialogs.Asked()[1].title, GetLanguageString("Strings", "CONF"));
     EXPECT_EQ(dialogs.Asked()[1].defaultButton, kButtonNo);
     EXPECT_EQ(Names(), QStringList{QStringLiteral("Keep")});
-    EXPECT_TRUE(m_status.Text().startsWith(QStringLiteral("1 bicycles")));
+    EXPECT_TRUE(m_status.Text().startsWith(QStringLiteral("Bicycles: 1 ")));
 
     RideRecordList rides;
     ASSERT_EQ(DB_GetRideRecords(nullptr, &rides), store::kOk);

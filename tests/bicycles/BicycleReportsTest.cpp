@@ -40,7 +40,8 @@ QByteArray Bytes(const ByteBlock& block) {
 
 const QString kName = QStringLiteral("Fuji <Track>, \"fast\" & light");
 const QString kStatus = QStringLiteral(
-    "3 bicycles    Distance: 40.00 km    Riding time: 1:20:00    Avg. speed: 30.00 km/h    Top speed: 48.27 "
+    "Bicycles: 3    Distance: 40.00 km    Riding time: 1:20:00    Average speed: 30.00 km/h    Top speed: "
+    "48.27 "
     "km/h");
 
 class BicycleReportsTest : public BicycleTest {
