@@ -158,6 +158,8 @@ void MainDlg::CreatePages() {
     auto* maintenance = new MaintenanceDlg(*m_statusLine, tabs);
     auto* options = new OptionsDlg(*m_statusLine, tabs);
     connect(options, &OptionsDlg::SettingsChanged, this, &MainDlg::RefreshLanguage);
+    // Closing the main window ends the program, as its close box does.
+    connect(options, &OptionsDlg::EndProgramRequested, this, &MainDlg::reject);
     auto* statistics = new StatDlg(*m_statusLine, tabs);
     auto* tools = new ToolKitsDlg(*m_statusLine, tabs);
     auto* help = new HelpDlg(*m_statusLine, tabs);

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace {
 namespace fs = std::filesystem;
@@ -92,6 +93,30 @@ bool DeleteFolder(const QString& path) {
     std::error_code error;
     fs::remove_all(ToFsPath(path), error);
     return !error;
+}
+
+bool EmptyFolder(const QString& path) {
+    if (path.isEmpty()) {
+        return false;
+    }
+    std::error_code error;
+    const fs::path folder = ToFsPath(path);
+    if (!fs::is_directory(folder, error)) {
+        // A file in the folder's place is not the rider's memo folder: leave it.
+        return !fs::exists(fs::symlink_status(folder, error)) && fs::create_directories(folder, error);
+    }
+    // Listed first, removed after: a folder is not changed under its own listing.
+    std::vector<fs::path> entries;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        entries.push_back(entry->path());
+    }
+    bool emptied = !error;
+    for (const fs::path& entry : entries) {
+        std::error_code removeError;
+        fs::remove_all(entry, removeError);
+        emptied = emptied && !removeError;
+    }
+    return emptied;
 }
 
 void SetWriteFailureForTesting(WriteFailurePredicate shouldFail) {

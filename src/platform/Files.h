@@ -25,6 +25,10 @@
 // links out of it. Silent; false on failure (a missing folder is no failure).
 bool DeleteFolder(const QString& path);
 
+// Removes everything inside the folder and keeps the folder itself (made when
+// missing). Silent; false when something could not be removed.
+bool EmptyFolder(const QString& path);
+
 // Tests make chosen writes fail part-way: the function is asked before each
 // WriteFileReplacing or CopyFileReplacing with the target path, and when it
 // answers true that write breaks off after part of the bytes, as a full disk

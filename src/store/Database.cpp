@@ -58,18 +58,32 @@ bool FileReadable(const char* name) {
     return true;
 }
 
-// A journal left beside a deleted database would be played back into the new
-// file of the same name.
+}  // namespace
+
+using namespace store;
+using namespace store::detail;
+
+namespace store::detail {
+
+const char* CreateSchema() {
+    for (const TableDefinition& table : kTables) {
+        if (DB_ExecSql(Connection(), table.createSql) != kOk) {
+            return table.failureText;
+        }
+    }
+    if (DB_WriteDefaultConfig() != kOk) {
+        return "ERROR: Can not write application default config.";
+    }
+    return nullptr;
+}
+
 void RemoveCompanionFiles(const std::string& name) {
     for (const char* suffix : {"-journal", "-wal", "-shm"}) {
         std::remove((name + suffix).c_str());
     }
 }
 
-}  // namespace
-
-using namespace store;
-using namespace store::detail;
+}  // namespace store::detail
 
 int DB_CreateDatabase() {
     const char* name = kDatabaseFileName;
@@ -111,13 +125,8 @@ int DB_CreateDatabase() {
     }
     SetConnection(connection);
 
-    for (const TableDefinition& table : kTables) {
-        if (DB_ExecSql(Connection(), table.createSql) != kOk) {
-            return fail(table.failureText);
-        }
-    }
-    if (DB_WriteDefaultConfig() != kOk) {
-        return fail("ERROR: Can not write application default config.");
+    if (const char* failure = CreateSchema()) {
+        return fail(failure);
     }
     CloseConnection();
     return kOk;

@@ -33,6 +33,15 @@ sqlite3* Connection();
 void SetConnection(sqlite3* connection);
 void CloseConnection();
 
+// Creates the four tables and writes the default configuration record on the
+// store's connection. nullptr on success, else the last-error text to report.
+const char* CreateSchema();
+
+// Removes the journal and WAL files SQLite may keep beside a database: one left
+// beside a replaced or deleted database would be played back into the new
+// file of the same name.
+void RemoveCompanionFiles(const std::string& name);
+
 // Overwrites the 256-byte last-error text.
 void SetLastError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void ClearLastError();

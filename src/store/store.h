@@ -50,6 +50,32 @@ public:
 };
 }  // namespace store
 
+// ---- The database as a whole: backup, restore, initialize -------------------
+// Each builds its new file beside the target under a temporary name and puts
+// it in place with one rename only when it is complete: the target is at every
+// moment either the old file or the whole new one, never half of either.
+// Paths are file-system bytes (UTF-8 here).
+
+// Writes a consistent snapshot of the database to targetPath (SQLite's online
+// backup: a change in progress is either wholly in the copy or not at all).
+// Never replaces an existing file at targetPath. Reads through the store's
+// connection when one is open, else from bicycle.db; the connection stays as
+// it was. 1 when targetPath is missing or empty.
+int DB_BackupDatabase(const char* targetPath);
+
+// Replaces bicycle.db by the database at sourcePath. Closes the connection
+// first, copies the source beside bicycle.db, checks that the copy is a whole
+// database of this program and only then renames it into place; on any
+// failure bicycle.db stays as it was. Leaves the store without a connection.
+// 1 when sourcePath is missing or empty.
+int DB_RestoreDatabase(const char* sourcePath);
+
+// Replaces bicycle.db by a new, empty database with the default configuration
+// record, built beside it and swapped in when complete; on failure the old
+// file stays as it was. Leaves the store without a connection, like
+// DB_CreateDatabase.
+int DB_InitializeDatabase();
+
 // ---- Application configuration record --------------------------------------
 
 struct ApplicationConfigRecord {

@@ -9,21 +9,25 @@ enum class Conversion { Percent, Int, Text, Fixed, Unknown };
 
 struct ParsedConversion {
     Conversion kind = Conversion::Unknown;
-    int decimals = 6;
+    int decimals = 6;  // Fixed: digits after the point; Int: least digits, padded with zeros
 };
 
 bool IsAsciiDigit(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
-// Only the exact forms "%%", "%d", "%s", "%f" and "%.Nf" with one digit N are
-// known; flags, widths, length modifiers and every other letter are not.
+// Only the exact forms "%%", "%d", "%0Nd", "%s", "%f" and "%.Nf" with one
+// digit N are known; other flags, widths, length modifiers and every other
+// letter are not. "%0Nd" is there for clock times such as "%d:%02d:%02d".
 ParsedConversion Classify(QStringView spec) {
     if (spec == u"%%") {
         return {Conversion::Percent};
     }
     if (spec == u"%d") {
-        return {Conversion::Int};
+        return {Conversion::Int, 0};
+    }
+    if (spec.size() == 4 && spec[1] == u'0' && IsAsciiDigit(spec[2]) && spec[3] == u'd') {
+        return {Conversion::Int, spec[2].unicode() - u'0'};
     }
     if (spec == u"%s") {
         return {Conversion::Text};
@@ -113,7 +117,14 @@ QString SafeFormat(const QString& format, std::initializer_list<FormatArg> args)
         // must not shift every argument after it.
         const FormatArg& arg = *nextArg++;
         if (conversion.kind == Conversion::Int && std::holds_alternative<int>(arg)) {
-            out += QString::number(std::get<int>(arg));
+            const int value = std::get<int>(arg);
+            // printf pads after the sign: "%03d" of -5 is "-05".
+            const QString digits = QString::number(value < 0 ? -static_cast<qint64>(value) : value);
+            if (value < 0) {
+                out += u'-';
+            }
+            const qsizetype width = conversion.decimals - (value < 0 ? 1 : 0);
+            out += digits.rightJustified(width, u'0');
         } else if (conversion.kind == Conversion::Text && std::holds_alternative<QString>(arg)) {
             out += std::get<QString>(arg);
         } else if (conversion.kind == Conversion::Fixed && std::holds_alternative<double>(arg)) {

@@ -81,4 +81,26 @@ TEST(Files, DeleteFolderNeverFollowsALinkOutOfIt) {
     EXPECT_EQ(dir.ReadFile(QStringLiteral("keep/photo.jpg")), QByteArray("precious"));
 }
 
+TEST(Files, EmptyFolderKeepsTheFolderAndWhatLinksPointTo) {
+    ProgramDirectory dir;
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("keep/photo.jpg"), "precious"));
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("Rides/3/data.htm"), "memo"));
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("Rides/3/data.files/a.jpg"), "picture"));
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("Rides/stray.txt"), "x"));
+    ASSERT_TRUE(
+        QFile::link(dir.FilePath(QStringLiteral("keep")), dir.FilePath(QStringLiteral("Rides/linked"))));
+    EXPECT_TRUE(EmptyFolder(dir.FilePath(QStringLiteral("Rides"))));
+    EXPECT_TRUE(QDir(dir.FilePath(QStringLiteral("Rides")))
+                    .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System));
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("keep/photo.jpg")), QByteArray("precious"));
+
+    // A missing folder is made; a file in its place is left alone.
+    EXPECT_TRUE(EmptyFolder(dir.FilePath(QStringLiteral("Maintenance"))));
+    EXPECT_TRUE(QFileInfo(dir.FilePath(QStringLiteral("Maintenance"))).isDir());
+    ASSERT_TRUE(dir.WriteFile(QStringLiteral("notes"), "text"));
+    EXPECT_FALSE(EmptyFolder(dir.FilePath(QStringLiteral("notes"))));
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("notes")), QByteArray("text"));
+    EXPECT_FALSE(EmptyFolder(QString()));
+}
+
 }  // namespace

@@ -34,30 +34,6 @@ std::string DefaultConfigBlob() {
     return blob;
 }
 
-// Failure injection: every connection opened while installed refuses one
-// statement kind through an authorizer, or refuses to open at all.
-const char* g_deniedTable = nullptr;
-int g_deniedAction = 0;
-
-int DenyOne(void*, int action, const char* name, const char*, const char*, const char*) {
-    return action == g_deniedAction && name && std::strcmp(name, g_deniedTable) == 0 ? SQLITE_DENY
-                                                                                     : SQLITE_OK;
-}
-
-int InstallAuthorizer(sqlite3* connection, const char**, const sqlite3_api_routines*) {
-    sqlite3_set_authorizer(connection, DenyOne, nullptr);
-    return SQLITE_OK;
-}
-
-int RefuseToOpen(sqlite3*, const char**, const sqlite3_api_routines*) {
-    return SQLITE_ERROR;
-}
-
-template <typename EntryPoint>
-void InstallOnEveryOpen(EntryPoint entryPoint) {
-    sqlite3_auto_extension(reinterpret_cast<void (*)()>(entryPoint));
-}
-
 bool Exists(const char* name) {
     return std::filesystem::exists(name);
 }

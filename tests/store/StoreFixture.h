@@ -38,6 +38,31 @@ inline int SkipSyncs(sqlite3* connection, const char**, const sqlite3_api_routin
     return sqlite3_exec(connection, "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
 }
 
+// Failure injection: every connection opened while installed refuses one
+// statement kind through an authorizer, or refuses to open at all. The test
+// fixture removes what was installed when the test ends.
+inline const char* g_deniedTable = nullptr;
+inline int g_deniedAction = 0;
+
+inline int DenyOne(void*, int action, const char* name, const char*, const char*, const char*) {
+    return action == g_deniedAction && name && std::strcmp(name, g_deniedTable) == 0 ? SQLITE_DENY
+                                                                                     : SQLITE_OK;
+}
+
+inline int InstallAuthorizer(sqlite3* connection, const char**, const sqlite3_api_routines*) {
+    sqlite3_set_authorizer(connection, DenyOne, nullptr);
+    return SQLITE_OK;
+}
+
+inline int RefuseToOpen(sqlite3*, const char**, const sqlite3_api_routines*) {
+    return SQLITE_ERROR;
+}
+
+template <typename EntryPoint>
+void InstallOnEveryOpen(EntryPoint entryPoint) {
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(entryPoint));
+}
+
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override {

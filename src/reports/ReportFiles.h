@@ -1,0 +1,42 @@
+#pragma once
+// Putting a finished report on disk and telling the user how it went. A
+// report is written completely or not at all: a failed export leaves neither
+// a half file nor an empty companion folder behind, and an older report of
+// the same name stays as it was.
+
+#include <QString>
+#include <vector>
+
+class QWidget;
+class ReportText;
+
+enum class ReportResult {
+    Written,
+    FileFailed,    // the report file could not be written
+    FolderFailed,  // the HTML report's companion folder could not be made
+};
+
+// Writes a text or comma-separated report.
+ReportResult WriteReport(const QString& path, const ReportText& report);
+
+// The folder an HTML report keeps beside it: its full file name followed by
+// ".files" (log.htm -> log.htm.files). Links of the page point into it.
+QString CompanionFolderPath(const QString& reportPath);
+
+// A folder copied into the companion folder under the given name (a memo
+// folder keeps its record number as name).
+struct CompanionCopy {
+    QString sourceFolder;
+    QString name;
+};
+
+// Writes an HTML report: makes the companion folder when missing, writes the
+// page, then copies the given folders into the companion folder and the
+// program's logo.dat there as logo.jpg. A folder or the logo that cannot be
+// copied is left out silently, as the page still reads without it.
+ReportResult WriteHtmlReport(const QString& path, const ReportText& page,
+                             const std::vector<CompanionCopy>& copies);
+
+// The message that ends every export: Strings/EXPC when it was written,
+// ErrorStrings/CCTF or CRTD when not.
+void ShowReportResult(QWidget* parent, ReportResult result);

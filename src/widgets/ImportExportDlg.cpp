@@ -1,0 +1,128 @@
+#include "widgets/ImportExportDlg.h"
+
+#include "language/Language.h"
+#include "platform/Dialogs.h"
+#include "platform/GuardedModal.h"
+#include "widgets/ModalRun.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+
+QString WithReportExtension(const QString& path, int format) {
+    const QString extension = QFileInfo(path).suffix().toLower();
+    switch (format) {
+        case kCsvReport:
+            return extension == u"csv" ? path : path + QStringLiteral(".csv");
+        case kHtmlReport:
+            return extension == u"htm" || extension == u"html" ? path : path + QStringLiteral(".html");
+        default:
+            return extension == u"txt" ? path : path + QStringLiteral(".txt");
+    }
+}
+
+ImportExportDlg::ImportExportDlg(bool offerCsv, bool offerHtml, QWidget* parent)
+    : QDialog(parent),
+      m_fileNameBox(new QLineEdit(this)),
+      m_formatList(new QComboBox(this)),
+      m_save(new QPushButton(this)) {
+    setObjectName(QStringLiteral("ImportExportDlg"));
+    setWindowTitle(GetLanguageString("Strings", "EXPT"));
+
+    auto* fileLabel = new QLabel(GetLanguageStringWithColon("Strings", "FILN"), this);
+    auto* browse = new QPushButton(QStringLiteral("..."), this);
+    auto* formatLabel = new QLabel(GetLanguageStringWithColon("ImportExportDlg", "EXPT"), this);
+    auto* cancel =
+        new QPushButton(GetLanguageStringWithAccelerator("Strings", "CANC", QStringLiteral("C")), this);
+    m_save->setText(GetLanguageStringWithAccelerator("Strings", "SAVE", QStringLiteral("S")));
+
+    m_fileNameBox->setObjectName(QStringLiteral("fileName"));
+    m_fileNameBox->setMaxLength(1023);
+    m_fileNameBox->setMinimumWidth(320);
+    browse->setObjectName(QStringLiteral("browse"));
+    browse->setAutoDefault(false);
+    browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
+    m_formatList->setObjectName(QStringLiteral("format"));
+    m_save->setObjectName(QStringLiteral("save"));
+    m_save->setDefault(true);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    cancel->setAutoDefault(false);
+    fileLabel->setBuddy(m_fileNameBox);
+    formatLabel->setBuddy(m_formatList);
+
+    m_formatList->addItem(GetLanguageString("ImportExportDlg", "TXTF"));
+    if (offerCsv) {
+        m_formatList->addItem(GetLanguageString("ImportExportDlg", "CSVF"));
+    }
+    if (offerHtml) {
+        m_formatList->addItem(GetLanguageString("ImportExportDlg", "HTMF"));
+    }
+    m_formatList->setCurrentIndex(0);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(fileLabel, 0, 0);
+    grid->addWidget(m_fileNameBox, 0, 1);
+    grid->addWidget(browse, 0, 2);
+    grid->addWidget(formatLabel, 1, 0);
+    grid->addWidget(m_formatList, 1, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_save);
+    buttons->addWidget(cancel);
+    auto* layout = new QGridLayout(this);
+    layout->addLayout(grid, 0, 0);
+    layout->setRowMinimumHeight(1, 8);
+    layout->addLayout(buttons, 2, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(browse, &QPushButton::clicked, this, &ImportExportDlg::OnBrowse);
+    connect(m_save, &QPushButton::clicked, this, &ImportExportDlg::OnSave);
+    connect(cancel, &QPushButton::clicked, this, &ImportExportDlg::reject);
+}
+
+void ImportExportDlg::OnBrowse() {
+    // The filter texts carry the file dialog's own syntax: a format's filter
+    // followed by the "all files" one.
+    static constexpr LanguageKey kFilters[] = {
+        LanguageKey{"ImportExportDlg", "TXTM"},
+        LanguageKey{"ImportExportDlg", "CSVM"},
+        LanguageKey{"ImportExportDlg", "HTMM"},
+    };
+    const int format = std::clamp(m_formatList->currentIndex(), 0, 2);
+    const QString filter = GetLanguageString(kFilters[format]) + GetLanguageString("ImportExportDlg", "ALLM");
+    const QString chosen =
+        AppDialogs().GetSaveFileName(this, GetLanguageString("Strings", "EXPT"), QString(), filter);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    m_fileNameBox->setText(WithReportExtension(chosen, format));
+}
+
+void ImportExportDlg::OnSave() {
+    m_formatIndex = m_formatList->currentIndex();
+    if (m_fileNameBox->text().isEmpty()) {
+        ShowError(this, GetLanguageString("ErrorStrings", "SELF"));
+        m_fileNameBox->setFocus();
+        return;
+    }
+    // A typed name is used as typed: no extension is added.
+    m_fileName = m_fileNameBox->text();
+    accept();
+}
+
+bool ImportExportDlg::Ask(QWidget* parent, bool offerCsv, bool offerHtml, QString* fileName,
+                          int* formatIndex) {
+    GuardedModal dialog(new ImportExportDlg(offerCsv, offerHtml, parent));
+    if (RunModal(&*dialog, QDialog::Rejected) != QDialog::Accepted || !dialog.Alive()) {
+        return false;
+    }
+    *fileName = dialog->FileName();
+    *formatIndex = dialog->FormatIndex();
+    return true;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The small dialog every export asks first: the target file and the report
+// format. The bicycle, ride and maintenance pages offer plain text,
+// comma-separated text and HTML; the statistics page and the gear calculator
+// plain text only. The caller then writes the report itself.
+
+#include <QDialog>
+#include <QString>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+// Positions in the format list; callers offer both further formats or neither.
+enum ReportFormat : int { kTextReport = 0, kCsvReport = 1, kHtmlReport = 2 };
+
+// A path chosen in the file dialog made to end in its format's extension:
+// ".txt", ".csv", or ".html" (".htm" is left as it is), compared without case.
+QString WithReportExtension(const QString& path, int format);
+
+class ImportExportDlg : public QDialog {
+    Q_OBJECT
+public:
+    ImportExportDlg(bool offerCsv, bool offerHtml, QWidget* parent = nullptr);
+
+    // Set when the dialog was accepted with Save.
+    QString FileName() const { return m_fileName; }
+    int FormatIndex() const { return m_formatIndex; }
+
+    // Runs the dialog (guarded against its parent closing); true when the
+    // user chose Save with a file name.
+    static bool Ask(QWidget* parent, bool offerCsv, bool offerHtml, QString* fileName, int* formatIndex);
+
+private:
+    void OnBrowse();
+    void OnSave();
+
+    QLineEdit* m_fileNameBox;
+    QComboBox* m_formatList;
+    QPushButton* m_save;
+    QString m_fileName;
+    int m_formatIndex = 0;
+};

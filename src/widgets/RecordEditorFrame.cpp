@@ -1,0 +1,132 @@
+#include "widgets/RecordEditorFrame.h"
+
+#include "language/Language.h"
+#include "memo/HtmlView.h"
+#include "memo/MemoDocument.h"
+#include "memo/MemoEditor.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+// The memo fills the dialog but for these margins; the fields sit above it.
+constexpr int kMemoTop = 110;
+constexpr int kMemoBottom = 35;
+constexpr int kSide = 10;
+constexpr int kButtonsAboveBottom = 30;
+constexpr int kButtonGap = 5;
+}  // namespace
+
+RecordEditorFrame::RecordEditorFrame(RecordKind kind, bool newRecord, QWidget* parent)
+    : QDialog(parent),
+      m_kind(kind),
+      m_newRecord(newRecord),
+      m_memo(new MemoEditor(this)),
+      m_fieldArea(new QWidget(this)),
+      m_memoLabel(new QLabel(this)),
+      m_previous(new QPushButton(this)),
+      m_save(new QPushButton(this)),
+      m_cancel(new QPushButton(this)),
+      m_next(new QPushButton(this)) {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(true);
+    setWindowTitle(newRecord ? GetLanguageString("Strings", "NEWS") : GetLanguageString("Strings", "MODF"));
+
+    m_fieldArea->setObjectName(QStringLiteral("fields"));
+    m_memoLabel->setText(GetLanguageStringWithColon("Strings", "MEMO"));
+    m_previous->setObjectName(QStringLiteral("previous"));
+    m_save->setObjectName(QStringLiteral("save"));
+    m_cancel->setObjectName(QStringLiteral("cancel"));
+    m_next->setObjectName(QStringLiteral("next"));
+    m_previous->setText(GetLanguageStringWithAccelerator("Strings", "PRER", QStringLiteral("P")));
+    m_save->setText(GetLanguageStringWithAccelerator("Strings", "SAVE", QStringLiteral("S")));
+    m_cancel->setText(GetLanguageStringWithAccelerator("Strings", "CANC", QStringLiteral("C")));
+    m_next->setText(GetLanguageStringWithAccelerator("Strings", "NXTR", QStringLiteral("N")));
+    for (QPushButton* button : {m_previous, m_save, m_cancel, m_next}) {
+        button->setAutoDefault(false);
+        button->resize(button->sizeHint().expandedTo(QSize(96, 26)));
+    }
+    m_save->setDefault(true);
+    SetNeighbours(false, false);
+
+    connect(m_previous, &QPushButton::clicked, this, [this] { done(kEditorPrevious); });
+    connect(m_next, &QPushButton::clicked, this, [this] { done(kEditorNext); });
+    connect(m_save, &QPushButton::clicked, this, &RecordEditorFrame::OnSave);
+    connect(m_cancel, &QPushButton::clicked, this, &RecordEditorFrame::OnCancel);
+
+    setMinimumSize(560, 420);
+    resize(760, 600);
+    LayOut();
+}
+
+RecordEditorFrame::~RecordEditorFrame() = default;
+
+void RecordEditorFrame::OpenMemoFolder(int number, const QString& storedMemoText) {
+    m_folder = RecordMemoFolder(m_kind, number);
+    if (m_newRecord) {
+        DeleteFolder(m_folder);
+        QDir().mkpath(m_folder);
+    } else {
+        QDir().mkpath(m_folder);
+        if (!QFileInfo::exists(MemoDocumentPath(m_folder))) {
+            (void)StartMemoFromPlainText(m_folder, storedMemoText);
+        }
+    }
+    m_memo->OpenDocument(m_folder);
+}
+
+void RecordEditorFrame::SetNeighbours(bool hasPrevious, bool hasNext) {
+    m_previous->setVisible(!m_newRecord);
+    m_next->setVisible(!m_newRecord);
+    m_previous->setEnabled(!m_newRecord && hasPrevious);
+    m_next->setEnabled(!m_newRecord && hasNext);
+}
+
+void RecordEditorFrame::OnSave() {
+    if (!CommitFields()) {
+        return;
+    }
+    CommitMemoText(m_memo->GetMemoText());
+    if (!m_memo->SaveDocument()) {
+        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+        return;
+    }
+    done(kEditorSaved);
+}
+
+void RecordEditorFrame::OnCancel() {
+    if (m_newRecord && !m_folder.isEmpty()) {
+        // The view lets go of the document before its folder goes.
+        m_memo->View()->Navigate(QStringLiteral("about:blank"));
+        DeleteFolder(m_folder);
+    }
+    done(kEditorCancelled);
+}
+
+void RecordEditorFrame::reject() {
+    OnCancel();
+}
+
+void RecordEditorFrame::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    LayOut();
+}
+
+void RecordEditorFrame::LayOut() {
+    const QRect client = rect();
+    m_fieldArea->setGeometry(kSide, 6, client.width() - 2 * kSide, 82);
+    m_memoLabel->setGeometry(kSide, 90, client.width() - 2 * kSide, 18);
+    m_memo->setGeometry(QRect(QPoint(kSide, kMemoTop),
+                              QPoint(client.width() - kSide - 1, client.height() - kMemoBottom - 1)));
+    const int top = client.height() - kButtonsAboveBottom;
+    const int centre = client.width() / 2;
+    m_previous->move(kSide, top);
+    m_save->move(centre - kButtonGap - m_save->width(), top);
+    m_cancel->move(centre + kButtonGap, top);
+    m_next->move(client.width() - kSide - m_next->width(), top);
+}

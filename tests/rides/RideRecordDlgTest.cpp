@@ -1,0 +1,306 @@
+// The ride editor: what a saved ride holds, units, the average speed, the
+// memo folder through new, existing, cancelled and stepped-over rides.
+
+#include "memo/HtmlView.h"
+#include "memo/MemoDocument.h"
+#include "memo/MemoEditor.h"
+#include "rides/RideRecordDlg.h"
+#include "rides/RideTestSupport.h"
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+
+namespace {
+
+class RideRecordDlgTest : public RideTest {
+protected:
+    void SetUp() override {
+        RideTest::SetUp();
+        AddBicycle(QStringLiteral("Trek 520"));
+        AddBicycle(QStringLiteral("Fuji <Track>"));
+    }
+
+    RideEditorSetup NewRide(int number = 5, int preselected = -1) const {
+        RideEditorSetup setup;
+        setup.bicycles = Bicycles();
+        setup.newRideNumber = number;
+        setup.preselectedBicycle = preselected;
+        return setup;
+    }
+
+    RideEditorSetup ExistingRide(const RideRecord& ride, bool hasPrevious = false,
+                                 bool hasNext = false) const {
+        RideEditorSetup setup;
+        setup.newRide = false;
+        setup.bicycles = Bicycles();
+        setup.ride = ride;
+        setup.hasPrevious = hasPrevious;
+        setup.hasNext = hasNext;
+        return setup;
+    }
+
+    // Runs an editor with the scripted step; returns its result and the working record.
+    std::pair<int, RideRecord> Run(RideEditorSetup setup, std::function<void(RideRecordDlg&)> step) {
+        m_drivers.Then<RideRecordDlg>(std::move(step));
+        RideRecordDlg editor(std::move(setup), nullptr);
+        const int result = RunModal(&editor, kEditorCancelled);
+        return {result, editor.Ride()};
+    }
+
+    ScopedClock m_clock{Local(2025, 6, 1, 18, 30, 15)};
+};
+
+TEST_F(RideRecordDlgTest, NewRideWithOnlyABicycle) {
+    const auto [result, ride] = Run(NewRide(), [&](RideRecordDlg& editor) {
+        EXPECT_EQ(editor.windowTitle(), GetLanguageString("Strings", "NEWS"));
+        EXPECT_FALSE(Find<QPushButton>(editor, "previous")->isVisible());
+        EXPECT_FALSE(Find<QPushButton>(editor, "next")->isVisible());
+        EXPECT_TRUE(Find(editor, "distance")->text().isEmpty());
+        EXPECT_TRUE(Find(editor, "averageSpeed")->text().isEmpty());
+        EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentIndex(), -1);
+        ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 1);
+        Click(editor, "save");
+    });
+    ASSERT_EQ(result, kEditorSaved);
+    EXPECT_EQ(ride.BicycleNumber, 2);
+    EXPECT_EQ(ride.Date, Local(2025, 6, 1, 18, 30, 15));
+    EXPECT_EQ(ride.Distance, 0.0);
+    EXPECT_EQ(ride.MaxSpeed, 0.0);
+    EXPECT_EQ(ride.Hours + ride.Minutes + ride.Seconds, 0);
+    EXPECT_EQ(ride.DifficultyLevel + ride.FeelingLevel, 0);
+    EXPECT_EQ(ride.Memo, ToTextBlock(QString()));
+    // The memo document was written into the new ride's folder.
+    EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Rides/5/data.htm"))));
+}
+
+TEST_F(RideRecordDlgTest, SaveWithoutBicycleAsksForOne) {
+    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "SELB"));
+    const auto [result, ride] = Run(NewRide(), [&](RideRecordDlg& editor) {
+        Type(editor, "distance", QStringLiteral("42"));
+        Click(editor, "save");
+        EXPECT_TRUE(editor.isVisible());
+        EXPECT_EQ(editor.focusWidget(), Find<QComboBox>(editor, "bicycle"));
+        Click(editor, "cancel");
+    });
+    EXPECT_EQ(result, kEditorCancelled);
+    EXPECT_EQ(m_dialogs.Asked().at(0).title, GetLanguageString("ErrorStrings", "ERRO"));
+}
+
+TEST_F(RideRecordDlgTest, TypedNumbersAndThePreselectedBicycle) {
+    const auto [result, ride] = Run(NewRide(5, 0), [&](RideRecordDlg& editor) {
+        EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentText(), QStringLiteral("Trek 520"));
+        Type(editor, "hours", QStringLiteral("1x2"));  // only digits get in
+        Type(editor, "minutes", QStringLiteral("99"));
+        Type(editor, "seconds", QStringLiteral("123"));  // two at most
+        Type(editor, "distance", QStringLiteral("42,5 km"));
+        Type(editor, "maxSpeed", QStringLiteral("fast"));
+        EXPECT_EQ(Find(editor, "hours")->text(), QStringLiteral("12"));
+        EXPECT_EQ(Find(editor, "seconds")->text(), QStringLiteral("12"));
+        Find<QDateTimeEdit>(editor, "date")->setDateTime(QDateTime(QDate(2025, 5, 30), QTime(7, 5, 0)));
+        QTest::keyClick(Find(editor, "distance"), Qt::Key_Return);  // Enter saves
+    });
+    ASSERT_EQ(result, kEditorSaved);
+    EXPECT_EQ(ride.BicycleNumber, 1);
+    EXPECT_EQ(ride.Hours, 12);
+    EXPECT_EQ(ride.Minutes, 99);
+    EXPECT_EQ(ride.Seconds, 12);
+    EXPECT_DOUBLE_EQ(ride.Distance, 42.5);
+    EXPECT_EQ(ride.MaxSpeed, 0.0);
+    EXPECT_EQ(ride.Date, Local(2025, 5, 30, 7, 5, 0));
+}
+
+TEST_F(RideRecordDlgTest, MilesAreStoredAsKilometresAndShownBack) {
+    SetDistanceUnit(1);
+    auto [result, ride] = Run(NewRide(), [&](RideRecordDlg& editor) {
+        EXPECT_EQ(Find<QLabel>(editor, "distanceUnit")->text(), QStringLiteral("miles"));
+        EXPECT_EQ(Find<QLabel>(editor, "maxSpeedUnit")->text(), QStringLiteral("mph"));
+        ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
+        Type(editor, "distance", QStringLiteral("10"));
+        Type(editor, "maxSpeed", QStringLiteral("20"));
+        Click(editor, "save");
+    });
+    ASSERT_EQ(result, kEditorSaved);
+    EXPECT_NEAR(ride.Distance, 16.09, 1e-9);
+    EXPECT_NEAR(ride.MaxSpeed, 32.18, 1e-9);
+
+    ride.RideRecordNumber = 5;
+    Run(ExistingRide(ride), [&](RideRecordDlg& editor) {
+        EXPECT_EQ(Find(editor, "distance")->text(), QStringLiteral("10.00"));
+        EXPECT_EQ(Find(editor, "maxSpeed")->text(), QStringLiteral("20.00"));
+        Click(editor, "cancel");
+    });
+}
+
+TEST_F(RideRecordDlgTest, UnchangedFieldsKeepTheStoredValuesExactly) {
+    SetDistanceUnit(1);
+    RideRecord stored =
+        Ride(2, Local(1975, 3, 1, 9), 16.0934, 0, 40, 0, 33.3333);  // before the picker's range
+    stored.RideRecordNumber = 8;
+    stored.DifficultyLevel = 3;
+    stored.FeelingLevel = 2;
+    const auto [result, ride] = Run(ExistingRide(stored), [&](RideRecordDlg& editor) {
+        EXPECT_EQ(editor.windowTitle(), GetLanguageString("Strings", "MODF"));
+        EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentText(), QStringLiteral("Fuji <Track>"));
+        Click(editor, "save");
+    });
+    ASSERT_EQ(result, kEditorSaved);
+    EXPECT_EQ(ride.Distance, 16.0934);
+    EXPECT_EQ(ride.MaxSpeed, 33.3333);
+    EXPECT_EQ(ride.Date, stored.Date);
+    EXPECT_EQ(ride.DifficultyLevel, 3);
+    EXPECT_EQ(ride.FeelingLevel, 2);
+    EXPECT_EQ(ride.RideRecordNumber, 8);
+}
+
+TEST_F(RideRecordDlgTest, AverageSpeedOfAnExistingRide) {
+    struct Case {
+        int unit;
+        RideRecord ride;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {0, Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0), "30.00"},
+        {1, Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0), "18.65"},
+        {0, Ride(1, Local(2025, 5, 1), 30.0, 0, 0, 0), "0.00"},
+        {0, Ride(1, Local(2025, 5, 1), 25.0, 0, 50, 0), "30.00"},
+    };
+    for (const Case& c : cases) {
+        SetDistanceUnit(c.unit);
+        Run(ExistingRide(c.ride), [&](RideRecordDlg& editor) {
+            EXPECT_EQ(Find(editor, "averageSpeed")->text(), QString::fromLatin1(c.shown));
+            EXPECT_TRUE(Find(editor, "averageSpeed")->isReadOnly());
+            // Not worked out again while typing.
+            Type(editor, "distance", QStringLiteral("100"));
+            EXPECT_EQ(Find(editor, "averageSpeed")->text(), QString::fromLatin1(c.shown));
+            Click(editor, "cancel");
+        });
+    }
+}
+
+TEST_F(RideRecordDlgTest, ExistingRideWithoutDocumentStartsFromItsPlainText) {
+    RideRecord stored =
+        Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0, 0.0, QStringLiteral("Windy\r\nHome by six"));
+    stored.RideRecordNumber = 12;
+    const auto [result, ride] = Run(ExistingRide(stored), [&](RideRecordDlg& editor) {
+        EXPECT_EQ(editor.Memo()->GetMemoText(), QStringLiteral("Windy\r\nHome by six"));
+        Click(editor, "cancel");
+    });
+    EXPECT_EQ(result, kEditorCancelled);
+    const QByteArray expected =
+        QByteArray("\xFF\xFE", 2) +
+        QByteArray(reinterpret_cast<const char*>(u"<html><body>Windy<br>Home by six</body></html>"), 46 * 2);
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/12/data.htm")), expected);
+}
+
+TEST_F(RideRecordDlgTest, MemoTextIsStoredAndItsDocumentSaved) {
+    const auto [result, ride] = Run(NewRide(7, 1), [&](RideRecordDlg& editor) {
+        editor.Memo()->View()->setFocus();
+        QTest::keyClicks(editor.Memo()->View(), QStringLiteral("Rain, \"mostly\""));
+        Click(editor, "save");
+    });
+    ASSERT_EQ(result, kEditorSaved);
+    EXPECT_EQ(FromTextBlock(ride.Memo), QStringLiteral("Rain, \"mostly\""));
+    EXPECT_EQ(ride.Memo.size(), 2u * 14 + 4);
+    EXPECT_TRUE(
+        DecodeMemoDocument(m_programDir.ReadFile(QStringLiteral("Rides/7/data.htm"))).contains(u"mostly"));
+}
+
+TEST_F(RideRecordDlgTest, MemoThatCannotBeWrittenKeepsTheEditorOpen) {
+    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+    const auto [result, ride] = Run(NewRide(7, 0), [&](RideRecordDlg& editor) {
+        {
+            ScopedWriteFailure failure;
+            Click(editor, "save");
+        }
+        EXPECT_TRUE(editor.isVisible());
+        Click(editor, "save");
+    });
+    EXPECT_EQ(result, kEditorSaved);
+}
+
+TEST_F(RideRecordDlgTest, CancellingANewRideRemovesItsFolder) {
+    // Whatever a removed ride left under the number does not show up in the new one.
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/5/data.htm"),
+                                       EncodePlainTextMemo(QStringLiteral("old"))));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/5/data.files/old.png"), "x"));
+    Run(NewRide(5), [&](RideRecordDlg& editor) {
+        EXPECT_TRUE(editor.Memo()->GetMemoText().isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Rides/5/data.files"))));
+        QTest::keyClicks(editor.Memo()->View(), QStringLiteral("typed"));
+        Click(editor, "cancel");
+    });
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Rides/5"))));
+    // Escape cancels as well.
+    Run(NewRide(6), [&](RideRecordDlg& editor) {
+        EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Rides/6"))));
+        QTest::keyClick(Find(editor, "distance"), Qt::Key_Escape);
+    });
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Rides/6"))));
+    EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Rides"))));
+}
+
+TEST_F(RideRecordDlgTest, CancellingAnExistingRideKeepsItsDocument) {
+    const QByteArray document = EncodeMemoDocument(QStringLiteral("<html><body>kept</body></html>"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/3/data.htm"), document));
+    RideRecord stored = Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0);
+    stored.RideRecordNumber = 3;
+    const auto [result, ride] = Run(ExistingRide(stored), [&](RideRecordDlg& editor) {
+        QTest::keyClicks(editor.Memo()->View(), QStringLiteral("more"));
+        editor.close();  // the close box
+    });
+    EXPECT_EQ(result, kEditorCancelled);
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/3/data.htm")), document);
+}
+
+TEST_F(RideRecordDlgTest, PreviousAndNextStepWithoutSaving) {
+    RideRecord stored = Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0);
+    stored.RideRecordNumber = 3;
+    struct Case {
+        bool hasPrevious;
+        bool hasNext;
+        const char* click;
+        int result;
+    };
+    for (const Case& c :
+         {Case{false, true, "next", kEditorNext}, Case{true, false, "previous", kEditorPrevious},
+          Case{true, true, "next", kEditorNext}}) {
+        const auto [result, ride] =
+            Run(ExistingRide(stored, c.hasPrevious, c.hasNext), [&](RideRecordDlg& editor) {
+                EXPECT_TRUE(Find<QPushButton>(editor, "previous")->isVisible());
+                EXPECT_EQ(Find<QPushButton>(editor, "previous")->isEnabled(), c.hasPrevious);
+                EXPECT_EQ(Find<QPushButton>(editor, "next")->isEnabled(), c.hasNext);
+                QTest::keyClicks(editor.Memo()->View(), QStringLiteral("lost"));
+                Type(editor, "distance", QStringLiteral("99"));
+                Click(editor, c.click);
+            });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(ride.Distance, 30.0);
+        EXPECT_FALSE(
+            DecodeMemoDocument(m_programDir.ReadFile(QStringLiteral("Rides/3/data.htm"))).contains(u"lost"));
+    }
+}
+
+TEST_F(RideRecordDlgTest, LayoutKeepsTheMemoAndButtonsInPlace) {
+    Run(ExistingRide(Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0), true, true), [&](RideRecordDlg& editor) {
+        editor.resize(900, 700);
+        const QRect memo = editor.Memo()->geometry();
+        EXPECT_EQ(memo, QRect(10, 110, 880, 700 - 110 - 35));
+        const QRect save = Find<QPushButton>(editor, "save")->geometry();
+        const QRect cancel = Find<QPushButton>(editor, "cancel")->geometry();
+        EXPECT_EQ(save.top(), 670);
+        EXPECT_EQ(save.right() + 1, 450 - 5);
+        EXPECT_EQ(cancel.left(), 450 + 5);
+        EXPECT_EQ(Find<QPushButton>(editor, "previous")->geometry().left(), 10);
+        EXPECT_EQ(Find<QPushButton>(editor, "next")->geometry().right() + 1, 890);
+        // The fields stay above the memo.
+        EXPECT_LE(Find<QComboBox>(editor, "bicycle")->mapTo(&editor, QPoint(0, 0)).y() +
+                      Find<QComboBox>(editor, "bicycle")->height(),
+                  110);
+        Click(editor, "cancel");
+    });
+}
+
+}  // namespace
