@@ -17,9 +17,11 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -88,7 +90,6 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
     m_chart->setObjectName(QStringLiteral("StatChart"));
 
     m_bicycleLabel->setBuddy(m_bicycles);
-    m_bicycles->setMinimumContentsLength(24);
     m_bicycles->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     for (int i = 0; i < kContentsCount; ++i) {
@@ -135,16 +136,45 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
     connect(m_end, &QDateTimeEdit::dateTimeChanged, this, &StatDlg::RefreshStatistics);
     connect(m_export, &QPushButton::clicked, this, &StatDlg::ExportStatisticsText);
 
+    // The same arrangement as the other list pages: the button on the left,
+    // each chooser under its label beside it. Hidden controls take no room.
+    m_export->setMinimumSize(84, 34);
+    m_export->setMaximumSize(104, 34);
+    m_export->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_bicycles->setMinimumWidth(200);
+    auto labelled = [](QLabel* label, QWidget* control) {
+        auto* column = new QVBoxLayout;
+        column->setSpacing(2);
+        column->addWidget(label);
+        column->addWidget(control);
+        return column;
+    };
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(kMargin, 4, kMargin, 0);
+    top->setSpacing(12);
+    top->addWidget(m_export);
+    top->addLayout(labelled(m_bicycleLabel, m_bicycles));
+    top->addLayout(labelled(m_contentsLabel, m_contents));
+    top->addLayout(labelled(m_styleLabel, m_style));
+    top->addLayout(labelled(m_startLabel, m_start));
+    top->addLayout(labelled(m_endLabel, m_end));
+    top->addStretch(1);
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->addLayout(top);
+    page->addStretch(1);
+
     RefreshCaptions();
     LayOut();
 }
 
 void StatDlg::RefreshCaptions() {
-    m_bicycleLabel->setText(GetLanguageStringWithColon("Strings", "SELB"));
-    m_contentsLabel->setText(GetLanguageStringWithColon("StatDlg", "CNTS"));
-    m_startLabel->setText(GetLanguageStringWithColon("Strings", "STDT"));
-    m_endLabel->setText(GetLanguageStringWithColon("Strings", "EDDT"));
-    m_styleLabel->setText(GetLanguageStringWithColon("StatDlg", "STYL"));
+    // Labels stand above their choosers, as on the other list pages.
+    m_bicycleLabel->setText(GetLanguageString("Strings", "SELB"));
+    m_contentsLabel->setText(GetLanguageString("StatDlg", "CNTS"));
+    m_startLabel->setText(GetLanguageString("Strings", "STDT"));
+    m_endLabel->setText(GetLanguageString("Strings", "EDDT"));
+    m_styleLabel->setText(GetLanguageString("StatDlg", "STYL"));
     m_export->setText(GetLanguageStringWithAccelerator("Strings", "EXPT", QStringLiteral("E")));
     {
         const QSignalBlocker quietContents(m_contents);
@@ -160,7 +190,6 @@ void StatDlg::RefreshCaptions() {
             m_bicycles->setItemText(0, GetLanguageString("Strings", "ALBC"));
         }
     }
-    LayOut();
     // Headings and row names are language texts too.
     if (isVisible()) {
         RefreshStatistics();
@@ -189,29 +218,8 @@ void StatDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void StatDlg::LayOut() {
-    const int labelWidth = m_bicycleLabel->sizeHint().width();
-    m_bicycleLabel->setGeometry(12, 18, labelWidth, 24);
-    m_bicycles->setGeometry(12 + labelWidth + 8, 18, qMax(240, m_bicycles->sizeHint().width()), 24);
-
-    const QSize button(qMax(110, m_export->sizeHint().width()), 34);
-    m_export->setGeometry(width() - 12 - button.width(), 13, button.width(), button.height());
-
-    // The hidden choosers sit between the two, should they ever be shown.
-    int x = m_bicycles->geometry().right() + 24;
-    for (QWidget* control : {static_cast<QWidget*>(m_contentsLabel), static_cast<QWidget*>(m_contents),
-                             static_cast<QWidget*>(m_styleLabel), static_cast<QWidget*>(m_style)}) {
-        const int controlWidth = control->sizeHint().width();
-        control->setGeometry(x, 4, controlWidth, 24);
-        x += controlWidth + 6;
-    }
-    x = m_bicycles->geometry().right() + 24;
-    for (QWidget* control : {static_cast<QWidget*>(m_startLabel), static_cast<QWidget*>(m_start),
-                             static_cast<QWidget*>(m_endLabel), static_cast<QWidget*>(m_end)}) {
-        const int controlWidth = control->sizeHint().width();
-        control->setGeometry(x, 32, controlWidth, 24);
-        x += controlWidth + 6;
-    }
-
+    // The controls sit in the page's layout; the list and the chart area fill
+    // what lies below them.
     const QRect area = rect().adjusted(kMargin, kControlsHeight, -kMargin, -kMargin);
     m_list->setGeometry(area);
     m_chart->setGeometry(area);
