@@ -160,18 +160,22 @@ inline int Check(int result) {
 // Times work and its floor in alternation, so that a busy moment of the
 // machine weighs on both alike, until there are enough runs; prints
 // "label: X ms (floor Y ms, ratio r)" from the medians and returns whether
-// the ratio is within the target. cleanUp runs after each timed work, untimed.
-inline bool Compare(const char* label, const std::function<void()>& work,
-                    const std::function<void()>& cleanUp, const std::function<void()>& floor, double target) {
+// the ratio is within the target. cleanUp runs after each timed work and
+// floorCleanUp after each timed floor, both untimed.
+inline bool Compare(
+    const char* label, const std::function<void()>& work, const std::function<void()>& cleanUp,
+    const std::function<void()>& floor, double target, const std::function<void()>& floorCleanUp = [] {}) {
     work();
     cleanUp();
     floor();
+    floorCleanUp();
 
     std::vector<double> workTimes;
     std::vector<double> floorTimes;
     double spent = 0;
     while (workTimes.size() < kMinRuns || spent < kMinSecondsPerFigure * 1000) {
         floorTimes.push_back(Milliseconds(floor));
+        floorCleanUp();
         workTimes.push_back(Milliseconds(work));
         cleanUp();
         spent += floorTimes.back() + workTimes.back();
