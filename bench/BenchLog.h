@@ -1,32 +1,23 @@
 #pragma once
-// What the benchmarks share: the long log they run on (50 bicycles, 100,000
-// rides and 20,000 maintenance entries over ten years, made in a temporary
-// program directory) and the way they time a figure against its floor.
+// The long log the benchmarks run on: the log a keen rider builds over ten
+// years, 50 bicycles, 100,000 rides and 20,000 maintenance entries, written
+// into the store's open database. The same seed gives the same log every run.
 
 #include "store/store.h"
 
 #include <sqlite3.h>
-#include <stdlib.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <functional>
 #include <random>
 #include <string>
-#include <vector>
 
-namespace bench {
+namespace benchlog {
 
-constexpr int kBicycles = 50;
-constexpr int kRides = 100000;
-constexpr int kMaintenanceEntries = 20000;
-constexpr int kMaxMemoCharacters = 200;
-constexpr int kMinRuns = 7;
-constexpr double kMinSecondsPerFigure = 0.3;
+inline constexpr int kBicycles = 50;
+inline constexpr int kRides = 100000;
+inline constexpr int kMaintenanceEntries = 20000;
+inline constexpr int kMaxMemoCharacters = 200;
 
 inline int32_t Day(int year, int month, int day) {
     std::tm date{};
@@ -64,7 +55,7 @@ inline ByteBlock Memo(std::mt19937& random) {
 }
 
 // The log a keen rider builds over ten years: rides roughly in date order,
-// several bicycles, a service now and then. Always the same log.
+// several bicycles, a service now and then.
 inline bool GenerateLog() {
     std::mt19937 random(20080501);
     std::uniform_int_distribution<int> bicycle(1, kBicycles);
@@ -136,97 +127,4 @@ inline bool GenerateLog() {
     return Exec("commit");
 }
 
-inline double Milliseconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-inline double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-// Ends the benchmark when a store call fails: its figures would mean nothing.
-inline int Check(int result) {
-    if (result != 0) {
-        std::fprintf(stderr, "store call failed (%d): %s\n", result, DB_GetLastError());
-        std::exit(2);
-    }
-    return result;
-}
-
-// Times work and its floor in alternation, so that a busy moment of the
-// machine weighs on both alike, until there are enough runs; prints
-// "label: X ms (floor Y ms, ratio r)" from the medians and returns whether
-// the ratio is within the target. cleanUp runs after each timed work and
-// floorCleanUp after each timed floor, both untimed.
-inline bool Compare(
-    const char* label, const std::function<void()>& work, const std::function<void()>& cleanUp,
-    const std::function<void()>& floor, double target, const std::function<void()>& floorCleanUp = [] {}) {
-    work();
-    cleanUp();
-    floor();
-    floorCleanUp();
-
-    std::vector<double> workTimes;
-    std::vector<double> floorTimes;
-    double spent = 0;
-    while (workTimes.size() < kMinRuns || spent < kMinSecondsPerFigure * 1000) {
-        floorTimes.push_back(Milliseconds(floor));
-        floorCleanUp();
-        workTimes.push_back(Milliseconds(work));
-        cleanUp();
-        spent += floorTimes.back() + workTimes.back();
-    }
-    const double workTime = Median(workTimes);
-    const double floorTime = Median(floorTimes);
-    const double ratio = workTime / floorTime;
-    // Sub-millisecond figures keep enough digits to mean something.
-    const int digits = floorTime < 1.0 ? 3 : 1;
-    std::printf("%s: %.*f ms (floor %.*f ms, ratio %.2f)%s\n", label, digits, workTime, digits, floorTime,
-                ratio, ratio <= target ? "" : "  <-- above target");
-    std::fflush(stdout);
-    return ratio <= target;
-}
-
-// The long log in a fresh temporary program directory, made current for the
-// benchmark's lifetime; the directory goes with it.
-class LogDirectory {
-public:
-    LogDirectory() : m_previous(std::filesystem::current_path()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velomarq-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            std::perror("mkdtemp");
-            std::exit(2);
-        }
-        m_path = pattern;
-        std::filesystem::current_path(m_path);
-        const double generated = Milliseconds([] {
-            Check(DB_CreateDatabase());
-            Check(DB_OpenDatabase());
-            if (!GenerateLog()) {
-                std::exit(2);
-            }
-        });
-        std::printf("log of %d bicycles, %d rides, %d maintenance entries made in %.0f ms\n", kBicycles,
-                    kRides, kMaintenanceEntries, generated);
-    }
-    ~LogDirectory() {
-        DB_CloseDatabase();
-        std::filesystem::current_path(m_previous);
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    LogDirectory(const LogDirectory&) = delete;
-    LogDirectory& operator=(const LogDirectory&) = delete;
-
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_previous;
-    std::filesystem::path m_path;
-};
-
-}  // namespace bench
+}  // namespace benchlog
