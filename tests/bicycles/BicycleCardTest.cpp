@@ -79,7 +79,7 @@ TEST_F(BicycleCardTest, TheCardShowsTheTotalsInTheUnitShown) {
               (QStringList{
                   QStringLiteral("Blue Arrow"), QStringLiteral("Road bike"), QStringLiteral("Purchased:"),
                   QStringLiteral("2019/04/13"), QStringLiteral("Distance:"), QStringLiteral("30.00 km"),
-                  QStringLiteral("Riding time:"), QStringLiteral("1:00:00"), QStringLiteral("Average speed:"),
+                  QStringLiteral("Total time:"), QStringLiteral("1:00:00"), QStringLiteral("Average speed:"),
                   QStringLiteral("30.00 km/h"), QStringLiteral("Max speed:"), QStringLiteral("48.27 km/h"),
                   QStringLiteral("Maintenance:"), QStringLiteral("$12.50")}));
     SetDistanceUnit(1);
