@@ -6,6 +6,7 @@
 #include "language/Language.h"
 #include "platform/Dialogs.h"
 #include "units/Clock.h"
+#include "units/NumberInput.h"
 #include "units/ProductInfo.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
@@ -397,11 +398,11 @@ void BicycleAttrDlg::OnSave() {
         return;
     }
     edited.Type = m_type->currentIndex();
-    edited.Weight = DecimalOfText(m_weight->text());
+    edited.Weight = ParseDecimal(m_weight->text());
     edited.Frame = FrameFromChoice(m_frame->currentIndex(), m_inches->text());
-    edited.Cost = DecimalOfText(m_cost->text());
+    edited.Cost = ParseDecimal(m_cost->text());
     edited.DatePurchased = FromPickerTime(m_purchased->dateTime());
-    edited.PreviousODO = ToKilometres(DecimalOfText(m_odometer->text()));
+    edited.PreviousODO = ToKilometres(ParseDecimal(m_odometer->text()));
     m_record = std::move(edited);
     accept();
 }

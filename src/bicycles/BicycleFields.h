@@ -1,19 +1,8 @@
 #pragma once
-// How the bicycle editor reads and shows its fields, apart from the widgets:
-// the forgiving number reading of its text fields and the frame rule that
-// maps the frame list and the inch field onto one stored number.
+// The frame rule of the bicycle editor, apart from its widgets: how the frame
+// list and the inch field map onto one stored number.
 
 #include <QString>
-
-// The number a text begins with, the way the C library's atof reads it:
-// leading blanks, a sign, digits with one decimal point and an exponent.
-// Anything that does not start like a number gives 0; what follows the
-// number is ignored ("12.5 kg" gives 12.5).
-double DecimalOfText(const QString& text);
-
-// The whole number a text begins with (blanks and a sign allowed), 0 when
-// there is none; clamped to the 32-bit range.
-int IntegerOfText(const QString& text);
 
 // The frame list: positions 0 to 9 are the sizes of the list, position 10
 // means "another size", typed in inches into the field beside the list.
