@@ -2,12 +2,15 @@
 
 #include "language/Language.h"
 #include "maintenance/MaintenanceRecordDlg.h"
+#include "maintenance/MaintenanceReport.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/GuardedModal.h"
+#include "reports/ReportFiles.h"
 #include "units/DayRange.h"
 #include "units/RecordFolders.h"
 #include "units/TextBlock.h"
+#include "units/Units.h"
 #include "widgets/DayPickers.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
@@ -323,8 +326,31 @@ void MaintenanceDlg::OnExport() {
 }
 
 void MaintenanceDlg::ExportEntries(const QString& fileName, int format) {
-    (void)fileName;
-    (void)format;
+    MaintenanceReportInput input;
+    input.entries.reserve(static_cast<size_t>(m_model->rowCount()));
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        input.entries.push_back(&m_model->RecordAt(row));
+    }
+    input.bicycles = &m_bicycles;
+    input.statusText = m_statusText;
+    ReportResult result = ReportResult::FileFailed;
+    switch (format) {
+        case kCsvReport:
+            result = WriteReport(fileName, MaintenanceCsvReport(input));
+            break;
+        case kHtmlReport:
+            if (m_bicycles.empty()) {
+                ShowError(this, GetLanguageString("ErrorStrings", "NTCB"));
+                return;
+            }
+            result = WriteHtmlReport(fileName, MaintenanceHtmlReport(input, GetFileNamePart(fileName)),
+                                     MaintenanceMemoCopies(input));
+            break;
+        default:
+            result = WriteReport(fileName, MaintenanceTextReport(input));
+            break;
+    }
+    ShowReportResult(this, result);
 }
 
 void MaintenanceDlg::SortByColumn(int column) {
