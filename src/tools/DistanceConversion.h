@@ -1,0 +1,15 @@
+#pragma once
+// The kilometre/mile converter's arithmetic. It always uses the program's one
+// factor of 1.609 km to the mile, whatever unit the rider has chosen for the
+// log itself.
+
+#include <QString>
+
+enum class ConversionDirection { KilometresToMiles, MilesToKilometres };
+
+double ConvertDistance(double value, ConversionDirection direction);
+
+// Reads the number the input starts with (0 when there is none) and gives
+// the converted value with two decimals: "100" km -> "62.15", "3,5" -> 3 ->
+// "1.86", "" -> "0.00".
+QString ConvertDistanceText(const QString& input, ConversionDirection direction);

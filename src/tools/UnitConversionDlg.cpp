@@ -1,0 +1,127 @@
+#include "tools/UnitConversionDlg.h"
+
+#include "language/Language.h"
+#include "tools/DistanceConversion.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kMaxInputCharacters = 9;
+}  // namespace
+
+UnitConversionDlg::UnitConversionDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("UnitConversionDlg"));
+    setWindowTitle(GetLanguageString("ToolKitsDlg", "UTCS"));
+
+    auto* frame = new QGroupBox(GetLanguageString("ToolKitsDlg", "UTCS"), this);
+    const int fieldWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000000000.00")) + 16;
+    m_kilometres = new QLineEdit(frame);
+    m_kilometres->setObjectName(QStringLiteral("kilometres"));
+    m_miles = new QLineEdit(frame);
+    m_miles->setObjectName(QStringLiteral("miles"));
+    for (QLineEdit* input : {m_kilometres, m_miles}) {
+        input->setMaxLength(kMaxInputCharacters);
+        input->setFixedWidth(fieldWidth);
+    }
+    m_kilometresInMiles = new QLineEdit(frame);
+    m_kilometresInMiles->setObjectName(QStringLiteral("kilometresInMiles"));
+    m_milesInKilometres = new QLineEdit(frame);
+    m_milesInKilometres->setObjectName(QStringLiteral("milesInKilometres"));
+    for (QLineEdit* result : {m_kilometresInMiles, m_milesInKilometres}) {
+        result->setReadOnly(true);
+        result->setFocusPolicy(Qt::ClickFocus);
+        result->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        result->setFixedWidth(fieldWidth);
+        QPalette readOnly = result->palette();
+        readOnly.setColor(QPalette::Base, QColor(0xF2, 0xF6, 0xF7));
+        result->setPalette(readOnly);
+    }
+    auto* convertKilometres = new QPushButton(
+        GetLanguageStringWithAccelerator("UnitConversionDlg", "COVT", QStringLiteral("V")), frame);
+    convertKilometres->setObjectName(QStringLiteral("convertKilometres"));
+    auto* convertMiles = new QPushButton(
+        GetLanguageStringWithAccelerator("UnitConversionDlg", "COVT", QStringLiteral("T")), frame);
+    convertMiles->setObjectName(QStringLiteral("convertMiles"));
+
+    auto* lines = new QGridLayout(frame);
+    lines->setHorizontalSpacing(8);
+    const QString kilometresWord = GetLanguageString("Strings", "KMSS");
+    const QString milesWord = GetLanguageString("Strings", "MILE");
+    const QString arrow = QStringLiteral("==>");
+    int column = 0;
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_kilometres, new QLabel(kilometresWord, frame),
+                                                           new QLabel(arrow, frame), m_kilometresInMiles,
+                                                           new QLabel(milesWord, frame), convertKilometres}) {
+        lines->addWidget(widget, 0, column++);
+    }
+    column = 0;
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_miles, new QLabel(milesWord, frame),
+                                                           new QLabel(arrow, frame), m_milesInKilometres,
+                                                           new QLabel(kilometresWord, frame), convertMiles}) {
+        lines->addWidget(widget, 1, column++);
+    }
+
+    auto* tips = new QPlainTextEdit(this);
+    tips->setObjectName(QStringLiteral("tips"));
+    tips->setReadOnly(true);
+    tips->setFocusPolicy(Qt::ClickFocus);
+    tips->setPlainText(GetLanguageString("UnitConversionDlg", "TIP1") + u'\n' +
+                       GetLanguageString("UnitConversionDlg", "TIP2") + u'\n' +
+                       GetLanguageString("UnitConversionDlg", "TIP3"));
+    QPalette tipsPalette = tips->palette();
+    tipsPalette.setColor(QPalette::Base, QColor(0xFF, 0xF8, 0xEE));
+    tips->setPalette(tipsPalette);
+    tips->setFixedHeight(tips->fontMetrics().lineSpacing() * 5 + 12);
+
+    auto* close =
+        new QPushButton(GetLanguageStringWithAccelerator("Strings", "CLOS", QStringLiteral("C")), this);
+    close->setObjectName(QStringLiteral("close"));
+    // Enter closes the converter (keyPressEvent); no button takes it for itself.
+    for (QPushButton* button : {convertKilometres, convertMiles, close}) {
+        button->setAutoDefault(false);
+        button->setMinimumWidth(100);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addWidget(tips);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(m_kilometres, convertKilometres);
+    setTabOrder(convertKilometres, m_miles);
+    setTabOrder(m_miles, convertMiles);
+    setTabOrder(convertMiles, close);
+    m_kilometres->setFocus();
+
+    connect(convertKilometres, &QPushButton::clicked, this, [this] {
+        m_kilometresInMiles->setText(
+            ConvertDistanceText(m_kilometres->text(), ConversionDirection::KilometresToMiles));
+    });
+    connect(convertMiles, &QPushButton::clicked, this, [this] {
+        m_milesInKilometres->setText(
+            ConvertDistanceText(m_miles->text(), ConversionDirection::MilesToKilometres));
+    });
+    connect(close, &QPushButton::clicked, this, &UnitConversionDlg::reject);
+}
+
+void UnitConversionDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter closes like Escape and the Close button; it never converts.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The kilometre/mile converter: two lines, each with its own input, result and
+// Convert button. Enter and Escape close it, as its Close button does.
+
+#include <QDialog>
+
+class QLineEdit;
+
+class UnitConversionDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit UnitConversionDlg(QWidget* parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QLineEdit* m_kilometres = nullptr;
+    QLineEdit* m_miles = nullptr;
+    QLineEdit* m_kilometresInMiles = nullptr;
+    QLineEdit* m_milesInKilometres = nullptr;
+};
