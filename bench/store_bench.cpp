@@ -9,6 +9,7 @@
 //
 //   build/store_bench        exits 1 when a target is missed
 
+#include "BenchLog.h"
 #include "store/store.h"
 
 #include <sqlite3.h>
@@ -26,120 +27,14 @@
 
 namespace {
 
-constexpr int kBicycles = 50;
-constexpr int kRides = 100000;
-constexpr int kMaintenanceEntries = 20000;
-constexpr int kMaxMemoCharacters = 200;
 constexpr int kMinRuns = 7;
 constexpr double kMinSecondsPerFigure = 0.3;
 
-int32_t Day(int year, int month, int day) {
-    std::tm date{};
-    date.tm_year = year - 1900;
-    date.tm_mon = month - 1;
-    date.tm_mday = day;
-    return static_cast<int32_t>(timegm(&date));
-}
-
-const int32_t kLogStart = Day(2014, 1, 1);
-const int32_t kLogEnd = Day(2024, 1, 1);
-
-bool Exec(const char* sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(DB_GetConnection(), sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, message ? message : "?");
-        sqlite3_free(message);
-        return false;
-    }
-    return true;
-}
-
-// A memo as the editors store it: UTF-16LE characters and two zero characters.
-ByteBlock Memo(std::mt19937& random) {
-    std::uniform_int_distribution<int> length(0, kMaxMemoCharacters);
-    std::uniform_int_distribution<int> letter(0, 26);
-    ByteBlock block;
-    for (int i = length(random); i > 0; --i) {
-        const int c = letter(random);
-        block.push_back(static_cast<uint8_t>(c == 26 ? ' ' : 'a' + c));
-        block.push_back(0);
-    }
-    block.insert(block.end(), 4, 0);
-    return block;
-}
-
-// The log a keen rider builds over ten years: rides roughly in date order,
-// several bicycles, a service now and then.
-bool GenerateLog() {
-    std::mt19937 random(20080501);
-    std::uniform_int_distribution<int> bicycle(1, kBicycles);
-    std::uniform_real_distribution<double> distance(5.0, 150.0);
-    std::uniform_int_distribution<int> jitter(0, 6 * 3600);
-
-    if (!Exec("begin")) {
-        return false;
-    }
-    for (int i = 1; i <= kBicycles; ++i) {
-        BicycleAttribute record;
-        const std::string name = "Bicycle " + std::to_string(i);
-        for (char c : name) {
-            record.BicycleName.push_back(static_cast<uint8_t>(c));
-            record.BicycleName.push_back(0);
-        }
-        record.BicycleName.insert(record.BicycleName.end(), 4, 0);
-        record.Weight = 8.0 + i % 7;
-        record.MaxSpeed = 60.0;
-        record.PictureData.assign(20000, static_cast<uint8_t>(i));
-        if (DB_InsertBicycle(&record) != 0) {
-            std::fprintf(stderr, "%s\n", DB_GetLastError());
-            return false;
-        }
-    }
-
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(DB_GetConnection(), "insert into RideRecord values (NULL,?,?,?,?,?,?,?,?,?,?)", -1,
-                       &insert, nullptr);
-    const double step = double(kLogEnd - kLogStart) / kRides;
-    for (int i = 0; i < kRides; ++i) {
-        const double km = distance(random);
-        const int seconds = static_cast<int>(km / 25.0 * 3600);
-        const ByteBlock memo = Memo(random);
-        sqlite3_bind_int(insert, 1, kLogStart + static_cast<int32_t>(i * step) + jitter(random));
-        sqlite3_bind_int(insert, 2, bicycle(random));
-        sqlite3_bind_double(insert, 3, km);
-        sqlite3_bind_double(insert, 4, 30.0 + km / 5.0);
-        sqlite3_bind_int(insert, 5, seconds / 3600);
-        sqlite3_bind_int(insert, 6, seconds / 60 % 60);
-        sqlite3_bind_int(insert, 7, seconds % 60);
-        sqlite3_bind_int(insert, 8, i % 5);
-        sqlite3_bind_int(insert, 9, i % 3);
-        sqlite3_bind_blob(insert, 10, memo.data(), static_cast<int>(memo.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(insert) != SQLITE_DONE) {
-            std::fprintf(stderr, "ride insert: %s\n", sqlite3_errmsg(DB_GetConnection()));
-            return false;
-        }
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-
-    sqlite3_prepare_v2(DB_GetConnection(), "insert into MaintenanceRecord values (NULL,?,?,?,?)", -1, &insert,
-                       nullptr);
-    const double entryStep = double(kLogEnd - kLogStart) / kMaintenanceEntries;
-    for (int i = 0; i < kMaintenanceEntries; ++i) {
-        const ByteBlock memo = Memo(random);
-        sqlite3_bind_int(insert, 1, kLogStart + static_cast<int32_t>(i * entryStep) + jitter(random));
-        sqlite3_bind_int(insert, 2, bicycle(random));
-        sqlite3_bind_double(insert, 3, distance(random));
-        sqlite3_bind_blob(insert, 4, memo.data(), static_cast<int>(memo.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(insert) != SQLITE_DONE) {
-            std::fprintf(stderr, "maintenance insert: %s\n", sqlite3_errmsg(DB_GetConnection()));
-            return false;
-        }
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    return Exec("commit");
-}
+using benchlog::Day;
+using benchlog::GenerateLog;
+using benchlog::kBicycles;
+using benchlog::kMaintenanceEntries;
+using benchlog::kRides;
 
 // The floor: step through a query and read every column as its declared type
 // (aggregates as doubles), nothing more.

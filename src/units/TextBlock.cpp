@@ -1,5 +1,7 @@
 #include "units/TextBlock.h"
 
+#include <QtEndian>
+
 std::vector<uint8_t> ToTextBlock(const QString& text) {
     std::vector<uint8_t> block;
     block.reserve(static_cast<size_t>(text.size()) * 2 + 4);
@@ -13,15 +15,13 @@ std::vector<uint8_t> ToTextBlock(const QString& text) {
 }
 
 QString FromTextBlock(const std::vector<uint8_t>& block) {
-    QString text;
     const size_t units = block.size() / 2;  // an odd trailing byte is no character
-    text.reserve(static_cast<qsizetype>(units));
-    for (size_t i = 0; i < units; ++i) {
-        const char16_t unit = static_cast<char16_t>(block[2 * i] | (block[2 * i + 1] << 8));
-        if (unit == 0) {
-            break;
-        }
-        text.append(QChar(unit));
+    size_t length = 0;
+    while (length < units && (block[2 * length] | block[2 * length + 1]) != 0) {
+        ++length;
     }
+    // Lists and reports read thousands of these: one copy, not a character at a time.
+    QString text(static_cast<qsizetype>(length), Qt::Uninitialized);
+    qFromLittleEndian<char16_t>(block.data(), static_cast<qsizetype>(length), text.data());
     return text;
 }

@@ -5,12 +5,14 @@
 #include "support/ProgramDirectory.h"
 #include "support/Scoped.h"
 #include "units/DayRange.h"
+#include "units/LocalCalendar.h"
 #include "units/RecordFolders.h"
 #include "units/RideFigures.h"
 #include "units/Units.h"
 
 #include <gtest/gtest.h>
 #include <ctime>
+#include <tuple>
 
 namespace {
 
@@ -139,6 +141,21 @@ TEST(RideFigures, AverageSpeedAndTimeSums) {
     EXPECT_EQ(big.hours * 3600 + big.minutes * 60 + big.seconds, 1000LL * (30 * 3600 + 99 * 60 + 99));
     EXPECT_LT(big.minutes, 60);
     EXPECT_LT(big.seconds, 60);
+}
+
+TEST(LocalCalendar, AgreesWithTheOneDateConversion) {
+    for (const char* name : {"Europe/Berlin", "America/New_York", "Asia/Kolkata"}) {
+        ScopedTimeZone zone(name);
+        const LocalCalendar calendar;
+        for (int64_t t = Utc(2025, 3, 8); t < Utc(2025, 11, 4); t += 3 * 3600 + 17) {
+            const LocalDateTime one = ToLocalDateTime(t);
+            const LocalDateTime many = calendar.At(t);
+            ASSERT_EQ(
+                std::tie(one.year, one.month, one.day, one.hour, one.minute, one.second, one.weekday),
+                std::tie(many.year, many.month, many.day, many.hour, many.minute, many.second, many.weekday))
+                << name << " " << t;
+        }
+    }
 }
 
 TEST(RecordFolders, NamedByNumberUnderRidesOrMaintenance) {
