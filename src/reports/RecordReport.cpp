@@ -90,5 +90,6 @@ void AppendRecordTableEnd(ReportText& page) {
 void AppendRecordPageFoot(ReportText& page, QStringView statusText, QStringView baseName) {
     page.Template(kFootTemplate, {HtmlEscape(statusText), HtmlLinkName(baseName)});
     const QString home = HtmlEscape(ReportHomePage());
-    page.Write(u"\"").Write(home).Write(u"\">").Write(home).Write(u"</a></div></td></tr></table></body></html>");
+    page.Write(u"\"").Write(home).Write(u"\">").Write(home).Write(
+        u"</a></div></td></tr></table></body></html>");
 }

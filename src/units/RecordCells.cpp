@@ -3,6 +3,8 @@
 #include "units/TextBlock.h"
 #include "units/Units.h"
 
+#include <charconv>
+
 namespace {
 constexpr qsizetype kMemoCellCharacters = 32;
 }  // namespace
@@ -24,11 +26,38 @@ QString RecordCellWords::BicycleName(int32_t number) const {
 }
 
 QString RecordCellWords::DateCell(int64_t date) const {
-    const LocalDateTime local = ToLocalDateTime(date);
+    const LocalDateTime local = calendar.At(date);
     const QString weekday = local.weekday >= 0 && local.weekday < 7
                                 ? weekdays[static_cast<size_t>(local.weekday)]
                                 : GetWeekdayName(local.weekday);
-    return QString::asprintf("%04d/%02d/%02d(", local.year, local.month, local.day) + weekday + u')';
+    QString cell;
+    cell.reserve(13 + weekday.size());
+    AppendZeroPadded(cell, local.year, 4);
+    cell += u'/';
+    AppendZeroPadded(cell, local.month, 2);
+    cell += u'/';
+    AppendZeroPadded(cell, local.day, 2);
+    cell += u'(';
+    cell += weekday;
+    cell += u')';
+    return cell;
+}
+
+void AppendZeroPadded(QString& out, int value, int digits) {
+    std::array<char, 16> buffer;
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    const char* begin = buffer.data();
+    if (*begin == '-') {
+        out += u'-';
+        ++begin;
+        --digits;
+    }
+    for (qsizetype pad = digits - (result.ptr - begin); pad > 0; --pad) {
+        out += u'0';
+    }
+    for (const char* c = begin; c < result.ptr; ++c) {
+        out += QChar::fromLatin1(*c);
+    }
 }
 
 QString MemoCellText(const ByteBlock& memo) {

@@ -5,6 +5,7 @@
 // list scrolls and exports without a language lookup per row.
 
 #include "store/store.h"
+#include "units/LocalCalendar.h"
 
 #include <QString>
 #include <array>
@@ -12,6 +13,7 @@
 #include <unordered_map>
 
 struct RecordCellWords {
+    LocalCalendar calendar;           // the time zone as it was when the words were looked up
     std::array<QString, 7> weekdays;  // 0 = Sunday
     // The first bicycle of each number, as the store's search finds it.
     std::unordered_map<int32_t, QString> bicycleNames;
@@ -23,6 +25,11 @@ struct RecordCellWords {
     // "%04d/%02d/%02d(%s)": the local date and its weekday.
     QString DateCell(int64_t date) const;
 };
+
+// value as printf's "%0Nd" writes it (N = digits): zeros after the sign up to
+// that width. Cells are made by the ten thousand for reports, so without a
+// format parser.
+void AppendZeroPadded(QString& out, int value, int digits);
 
 // The memo as a list shows it: its first 32 characters, followed by "..."
 // when there are more; line breaks shown as blanks so a row stays one line.

@@ -76,9 +76,10 @@ TEST_F(MaintenanceReportTest, TextReportCopiesTheTable) {
     // An empty table: the title, the headings, the status text and the footer.
     MaintenanceReportInput empty;
     empty.statusText = QStringLiteral("0 entries, total cost 0.00");
-    EXPECT_EQ(MaintenanceTextReport(empty).Bytes(),
-              FileBytes(u"Maintenance\r\n\r\nDate | Bicycle | Cost | Memo | \r\n0 entries, total cost 0.00"_qs +
-                        kFooter));
+    EXPECT_EQ(
+        MaintenanceTextReport(empty).Bytes(),
+        FileBytes(u"Maintenance\r\n\r\nDate | Bicycle | Cost | Memo | \r\n0 entries, total cost 0.00"_qs +
+                  kFooter));
 
     // Cells are taken up to 63 characters; the memo is written whole.
     AddBicycle(QString(70, u'x'));
@@ -171,7 +172,8 @@ TEST_F(MaintenanceReportTest, HtmlReportEscapesEveryTextAndFramesEachMemo) {
 TEST_F(MaintenanceReportTest, LanguageTextsAreEscapedInThePage) {
     FreeLanguageTable();
     QByteArray other = m_programDir.ReadFile(QStringLiteral("languages/vmq_00.ini"));
-    other.replace("MAIN=Maintenance", "MAIN=Wartung & <Pflege>").replace("COST=Cost", "COST=Kosten \"netto\"");
+    other.replace("MAIN=Maintenance", "MAIN=Wartung & <Pflege>")
+        .replace("COST=Cost", "COST=Kosten \"netto\"");
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("languages/vmq_01.ini"), other));
     ASSERT_EQ(LoadLanguageFile(Path(QStringLiteral("languages/vmq_01.ini"))), 0);
     const QString page = MaintenanceHtmlReport(m_input, QStringLiteral("log.htm")).Text();
@@ -179,7 +181,8 @@ TEST_F(MaintenanceReportTest, LanguageTextsAreEscapedInThePage) {
     EXPECT_TRUE(page.contains(u"size=5>Wartung &amp; &lt;Pflege&gt;</font>"));
     EXPECT_TRUE(page.contains(u">Kosten &quot;netto&quot;:110.00<"));
     // The text report writes them as they are.
-    EXPECT_TRUE(MaintenanceTextReport(m_input).Text().startsWith(u"Wartung & <Pflege>\r\n\r\nDate | Bicycle | Kosten \"netto\" | "));
+    EXPECT_TRUE(MaintenanceTextReport(m_input).Text().startsWith(
+        u"Wartung & <Pflege>\r\n\r\nDate | Bicycle | Kosten \"netto\" | "));
 }
 
 // Export from the page, through the chooser.
@@ -216,11 +219,13 @@ protected:
 
     QString Written(const QString& relative) const {
         const QByteArray bytes = m_programDir.ReadFile(relative);
-        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                  (bytes.size() - 2) / 2);
     }
 
     QStringList Entries(const QString& relative) const {
-        return QDir(Path(relative)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden, QDir::Name);
+        return QDir(Path(relative))
+            .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden, QDir::Name);
     }
 
     ScopedTimeZone m_zone{"Europe/Berlin"};

@@ -9,6 +9,7 @@
 #include "units/Units.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -35,6 +36,19 @@ TEST(RecordCells, MemoShowsItsFirst32CharactersOnOneLine) {
     ByteBlock bare = ToTextBlock(QStringLiteral("abc"));
     bare.resize(bare.size() - 4);
     EXPECT_EQ(MemoCellText(bare), QStringLiteral("abc"));
+}
+
+TEST(RecordCells, ZeroPaddedNumbersAsPrintfWritesThem) {
+    struct Case {
+        int value;
+        int digits;
+    };
+    for (const Case& c : {Case{2025, 4}, Case{999, 4}, Case{7, 2}, Case{0, 2}, Case{12345, 2}, Case{-5, 4},
+                          Case{-12345, 3}, Case{std::numeric_limits<int>::min(), 4}, Case{42, 1}}) {
+        QString out = QStringLiteral(">");
+        AppendZeroPadded(out, c.value, c.digits);
+        EXPECT_EQ(out, u'>' + QString::asprintf("%0*d", c.digits, c.value)) << c.value << " " << c.digits;
+    }
 }
 
 TEST(RecordCells, DateWithWeekdayAndBicycleNames) {
