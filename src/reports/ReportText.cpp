@@ -42,7 +42,9 @@ QByteArray EncodeReport(QStringView text) {
     bytes[0] = '\xFF';
     bytes[1] = '\xFE';
     // One pass over the characters; on a little-endian machine it is a copy.
-    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data() + 2);
+    if (!text.isEmpty()) {
+        qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data() + 2);
+    }
     return bytes;
 }
 

@@ -21,6 +21,9 @@ QString FromTextBlock(const std::vector<uint8_t>& block) {
         ++length;
     }
     // Lists and reports read thousands of these: one copy, not a character at a time.
+    if (length == 0) {
+        return {};
+    }
     QString text(static_cast<qsizetype>(length), Qt::Uninitialized);
     qFromLittleEndian<char16_t>(block.data(), static_cast<qsizetype>(length), text.data());
     return text;
