@@ -4,13 +4,16 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/GuardedModal.h"
+#include "reports/ReportFiles.h"
 #include "rides/RideRecordDlg.h"
+#include "rides/RideReport.h"
 #include "units/Clock.h"
 #include "units/DayRange.h"
 #include "units/RecordFolders.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
 #include "widgets/ImageButton.h"
+#include "widgets/ImportExportDlg.h"
 #include "widgets/LinkLabel.h"
 #include "widgets/ModalRun.h"
 #include "widgets/RecordTableView.h"
@@ -339,7 +342,41 @@ void RideDlg::OnDelete() {
     m_table->SelectRow(std::min(row, m_model->rowCount() - 1));
 }
 
-void RideDlg::OnExport() {}
+void RideDlg::OnExport() {
+    QString fileName;
+    int format = kTextReport;
+    if (ImportExportDlg::Ask(this, true, true, &fileName, &format)) {
+        ExportRides(fileName, format);
+    }
+}
+
+void RideDlg::ExportRides(const QString& fileName, int format) {
+    RideReportInput input;
+    input.rides.reserve(static_cast<size_t>(m_model->rowCount()));
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        input.rides.push_back(&m_model->RecordAt(row));
+    }
+    input.bicycles = &m_bicycles;
+    input.statusText = m_statusText;
+    ReportResult result = ReportResult::FileFailed;
+    switch (format) {
+        case kCsvReport:
+            result = WriteReport(fileName, RideCsvReport(input));
+            break;
+        case kHtmlReport:
+            if (m_bicycles.empty()) {
+                ShowError(this, GetLanguageString("ErrorStrings", "NTCB"));
+                return;
+            }
+            result = WriteHtmlReport(fileName, RideHtmlReport(input, GetFileNamePart(fileName)),
+                                     RideMemoCopies(input));
+            break;
+        default:
+            result = WriteReport(fileName, RideTextReport(input));
+            break;
+    }
+    ShowReportResult(this, result);
+}
 
 void RideDlg::OnHeadingClicked(int column) {
     if (!IsRideColumnSortable(column)) {

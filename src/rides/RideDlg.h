@@ -50,6 +50,7 @@ private:
     void OnHeadingClicked(int column);
     int PreselectedBicycle() const;
     void SelectRide(int32_t number);
+    void ExportRides(const QString& fileName, int format);
 
     BicycleList m_bicycles;
     RideCellWords m_words;

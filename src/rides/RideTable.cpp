@@ -6,6 +6,7 @@
 #include "units/Units.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 namespace {
@@ -31,6 +32,26 @@ int ClampToInt(int64_t value) {
 // "%.2f" followed directly by a word, as the number cells show it.
 QString NumberCell(double value, const QString& unitWord) {
     return FormatNumber(value) + unitWord;
+}
+
+// value as printf's "%0Nd" writes it (N = digits): zeros after the sign up
+// to that width. Cells are made by the hundred thousand for reports, so
+// without going through a format parser.
+void AppendNumber(QString& out, int value, int digits) {
+    std::array<char, 16> buffer;
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    const char* begin = buffer.data();
+    if (*begin == '-') {
+        out += u'-';
+        ++begin;
+        --digits;
+    }
+    for (qsizetype pad = digits - (result.ptr - begin); pad > 0; --pad) {
+        out += u'0';
+    }
+    for (const char* c = begin; c < result.ptr; ++c) {
+        out += QChar::fromLatin1(*c);
+    }
 }
 
 }  // namespace
@@ -70,18 +91,37 @@ QString RideMemoCell(const ByteBlock& memo) {
 QString RideCellText(const RideRecord& ride, int column, const RideCellWords& words) {
     switch (column) {
         case kRideDateColumn: {
-            const LocalDateTime local = ToLocalDateTime(ride.Date);
-            const QString weekday = local.weekday >= 0 && local.weekday < 7
-                                        ? words.weekdays[static_cast<size_t>(local.weekday)]
-                                        : GetWeekdayName(local.weekday);
-            return QString::asprintf("%04d/%02d/%02d(", local.year, local.month, local.day) + weekday + u')';
+            // "%04d/%02d/%02d(%s)" with the weekday's name.
+            const LocalDateTime local = words.calendar.At(ride.Date);
+            QString cell;
+            cell.reserve(24);
+            AppendNumber(cell, local.year, 4);
+            cell += u'/';
+            AppendNumber(cell, local.month, 2);
+            cell += u'/';
+            AppendNumber(cell, local.day, 2);
+            cell += u'(';
+            cell += local.weekday >= 0 && local.weekday < 7
+                        ? words.weekdays[static_cast<size_t>(local.weekday)]
+                        : GetWeekdayName(local.weekday);
+            cell += u')';
+            return cell;
         }
         case kRideBicycleColumn:
             return words.BicycleName(ride.BicycleNumber);
         case kRideDistanceColumn:
             return NumberCell(FromKilometres(ride.Distance), words.distanceUnit);
-        case kRideTimeColumn:
-            return FormatRidingTime(ride.Hours, ride.Minutes, ride.Seconds);
+        case kRideTimeColumn: {
+            // "%d:%02d:%02d"
+            QString cell;
+            cell.reserve(12);
+            AppendNumber(cell, ride.Hours, 1);
+            cell += u':';
+            AppendNumber(cell, ride.Minutes, 2);
+            cell += u':';
+            AppendNumber(cell, ride.Seconds, 2);
+            return cell;
+        }
         case kRideAverageColumn:
             return NumberCell(
                 FromKilometres(AverageSpeed(ride.Distance, ride.Hours, ride.Minutes, ride.Seconds)),

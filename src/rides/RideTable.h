@@ -4,6 +4,7 @@
 // for the status line. Plain functions of plain inputs, usable without a window.
 
 #include "store/store.h"
+#include "units/LocalCalendar.h"
 #include "units/RideFigures.h"
 #include "widgets/RecordTableModel.h"
 
@@ -29,6 +30,7 @@ const TableColumnInfo& RideColumnInfo(int column);
 // The words and names the cells are made of, looked up once for a whole list
 // rather than once per cell: weekdays, unit words and the bicycles' names.
 struct RideCellWords {
+    LocalCalendar calendar;
     std::array<QString, 7> weekdays;
     QString distanceUnit;
     QString speedUnit;

@@ -1,8 +1,346 @@
 #include "statistics/StatDlg.h"
 
-StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent) : TabPage(statusLine, parent) {
-    setObjectName(QStringLiteral("StatDlg"));
-    RefreshCaptions();
+#include "language/Language.h"
+#include "platform/Dialogs.h"
+#include "reports/ReportFiles.h"
+#include "reports/ReportText.h"
+#include "statistics/StatTableModel.h"
+#include "statistics/StatisticsReport.h"
+#include "units/Clock.h"
+#include "units/TextBlock.h"
+#include "units/Units.h"
+#include "widgets/ImageButton.h"
+#include "widgets/ImportExportDlg.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/RecordTableView.h"
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+// The list and the chart area fill the page below the controls.
+constexpr int kControlsHeight = 60;
+constexpr int kMargin = 4;
+
+constexpr LanguageKey kContentsNames[kContentsCount] = {
+    LanguageKey{"StatDlg", "SIMP"}, LanguageKey{"StatDlg", "DSTD"}, LanguageKey{"StatDlg", "DSTW"},
+    LanguageKey{"StatDlg", "DSTM"}, LanguageKey{"StatDlg", "TMED"}, LanguageKey{"StatDlg", "TMEW"},
+    LanguageKey{"StatDlg", "TMEM"}, LanguageKey{"StatDlg", "AVSD"}, LanguageKey{"StatDlg", "AVSW"},
+    LanguageKey{"StatDlg", "AVSM"}, LanguageKey{"StatDlg", "NORW"}, LanguageKey{"StatDlg", "NORM"},
+};
+
+constexpr LanguageKey kStyleNames[] = {LanguageKey{"StatDlg", "REPT"}, LanguageKey{"StatDlg", "LINE"}};
+constexpr int kStyleList = 0;
+constexpr int kStyleChart = 1;
+
+// The totals rows of the summary, shown in bold above their averages.
+const std::set<int> kSummaryTotalsRows = {0, 3, 6, 10, 14};
+
+QDateTime PickerValue(int64_t secondsSince1970) {
+    const LocalDateTime local = ToLocalDateTime(secondsSince1970);
+    return QDateTime(QDate(local.year, local.month, local.day),
+                     QTime(local.hour, local.minute, local.second));
 }
 
-void StatDlg::RefreshCaptions() {}
+// Clears a flag when the scope ends, however it ends.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~ScopedFlag() { m_flag = false; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+}  // namespace
+
+StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
+    : TabPage(statusLine, parent),
+      m_bicycleLabel(new QLabel(this)),
+      m_bicycles(new QComboBox(this)),
+      m_contentsLabel(new QLabel(this)),
+      m_contents(new QComboBox(this)),
+      m_startLabel(new QLabel(this)),
+      m_start(new QDateTimeEdit(this)),
+      m_endLabel(new QLabel(this)),
+      m_end(new QDateTimeEdit(this)),
+      m_styleLabel(new QLabel(this)),
+      m_style(new QComboBox(this)),
+      m_export(new ImageButton(this)),
+      m_list(new RecordTableView(this)),
+      m_model(new StatTableModel(this)),
+      m_chart(new QFrame(this)) {
+    setObjectName(QStringLiteral("StatDlg"));
+    m_bicycles->setObjectName(QStringLiteral("StatBicycles"));
+    m_contents->setObjectName(QStringLiteral("StatContents"));
+    m_start->setObjectName(QStringLiteral("StatStart"));
+    m_end->setObjectName(QStringLiteral("StatEnd"));
+    m_style->setObjectName(QStringLiteral("StatStyle"));
+    m_export->setObjectName(QStringLiteral("StatExport"));
+    m_list->setObjectName(QStringLiteral("StatList"));
+    m_chart->setObjectName(QStringLiteral("StatChart"));
+
+    m_bicycleLabel->setBuddy(m_bicycles);
+    m_bicycles->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+
+    for (int i = 0; i < kContentsCount; ++i) {
+        m_contents->addItem(QString());
+    }
+    m_contents->setCurrentIndex(kContentsSummary);
+    for (int i = 0; i < static_cast<int>(std::size(kStyleNames)); ++i) {
+        m_style->addItem(QString());
+    }
+    m_style->setCurrentIndex(kStyleList);
+
+    // The pickers cover the dates a ride can have; the range starts on
+    // January 1 of this year and ends now.
+    const QDateTime earliest(QDate(1980, 1, 1), QTime(12, 0));
+    const QDateTime latest(QDate(2038, 1, 17), QTime(12, 0));
+    const int64_t now = CurrentTime();
+    for (QDateTimeEdit* picker : {m_start, m_end}) {
+        // The format first: a new format resets the range.
+        picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+        picker->setCalendarPopup(true);
+        picker->setDateTimeRange(earliest, latest);
+    }
+    m_start->setDateTime(QDateTime(QDate(ToLocalDateTime(now).year, 1, 1), QTime(0, 0)));
+    m_end->setDateTime(PickerValue(now));
+
+    m_list->setModel(m_model);
+    m_list->hide();  // until the first refresh
+    m_chart->setFrameShape(QFrame::Box);
+    m_chart->setFrameShadow(QFrame::Plain);
+    m_chart->hide();
+
+    // Made for the other lists and the chart, and kept out of sight.
+    for (QWidget* hidden : {static_cast<QWidget*>(m_contentsLabel), static_cast<QWidget*>(m_contents),
+                            static_cast<QWidget*>(m_startLabel), static_cast<QWidget*>(m_start),
+                            static_cast<QWidget*>(m_endLabel), static_cast<QWidget*>(m_end),
+                            static_cast<QWidget*>(m_styleLabel), static_cast<QWidget*>(m_style)}) {
+        hidden->hide();
+    }
+
+    connect(m_bicycles, &QComboBox::currentIndexChanged, this, &StatDlg::RefreshStatistics);
+    connect(m_contents, &QComboBox::currentIndexChanged, this, &StatDlg::RefreshStatistics);
+    connect(m_style, &QComboBox::currentIndexChanged, this, &StatDlg::RefreshStatistics);
+    connect(m_start, &QDateTimeEdit::dateTimeChanged, this, &StatDlg::RefreshStatistics);
+    connect(m_end, &QDateTimeEdit::dateTimeChanged, this, &StatDlg::RefreshStatistics);
+    connect(m_export, &QPushButton::clicked, this, &StatDlg::ExportStatisticsText);
+
+    // The same arrangement as the other list pages: the button on the left,
+    // each chooser under its label beside it. Hidden controls take no room.
+    m_export->setMinimumSize(84, 34);
+    m_export->setMaximumSize(104, 34);
+    m_export->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_bicycles->setMinimumWidth(200);
+    auto labelled = [](QLabel* label, QWidget* control) {
+        auto* column = new QVBoxLayout;
+        column->setSpacing(2);
+        column->addWidget(label);
+        column->addWidget(control);
+        return column;
+    };
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(kMargin, 4, kMargin, 0);
+    top->setSpacing(12);
+    top->addWidget(m_export);
+    top->addLayout(labelled(m_bicycleLabel, m_bicycles));
+    top->addLayout(labelled(m_contentsLabel, m_contents));
+    top->addLayout(labelled(m_styleLabel, m_style));
+    top->addLayout(labelled(m_startLabel, m_start));
+    top->addLayout(labelled(m_endLabel, m_end));
+    top->addStretch(1);
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->addLayout(top);
+    page->addStretch(1);
+
+    RefreshCaptions();
+    LayOut();
+}
+
+void StatDlg::RefreshCaptions() {
+    // Labels stand above their choosers, as on the other list pages.
+    m_bicycleLabel->setText(GetLanguageString("Strings", "SELB"));
+    m_contentsLabel->setText(GetLanguageString("StatDlg", "CNTS"));
+    m_startLabel->setText(GetLanguageString("Strings", "STDT"));
+    m_endLabel->setText(GetLanguageString("Strings", "EDDT"));
+    m_styleLabel->setText(GetLanguageString("StatDlg", "STYL"));
+    m_export->setText(GetLanguageStringWithAccelerator("Strings", "EXPT", QStringLiteral("E")));
+    {
+        const QSignalBlocker quietContents(m_contents);
+        const QSignalBlocker quietStyle(m_style);
+        const QSignalBlocker quietBicycles(m_bicycles);
+        for (int i = 0; i < kContentsCount; ++i) {
+            m_contents->setItemText(i, GetLanguageString(kContentsNames[i]));
+        }
+        for (int i = 0; i < static_cast<int>(std::size(kStyleNames)); ++i) {
+            m_style->setItemText(i, GetLanguageString(kStyleNames[i]));
+        }
+        if (m_bicycles->count() > 0) {
+            m_bicycles->setItemText(0, GetLanguageString("Strings", "ALBC"));
+        }
+    }
+    // Headings and row names are language texts too.
+    if (isVisible()) {
+        RefreshStatistics();
+    }
+}
+
+int64_t StatDlg::PickerTime(const QDateTimeEdit* picker) {
+    const QDateTime value = picker->dateTime();
+    return FromLocalDateTime(value.date().year(), value.date().month(), value.date().day(),
+                             value.time().hour(), value.time().minute(), value.time().second());
+}
+
+void StatDlg::showEvent(QShowEvent* event) {
+    TabPage::showEvent(event);
+    // A window coming back from the task bar is no new visit of the page.
+    if (event->spontaneous()) {
+        return;
+    }
+    ReloadBicycles();
+    RefreshStatistics();
+}
+
+void StatDlg::resizeEvent(QResizeEvent* event) {
+    TabPage::resizeEvent(event);
+    LayOut();
+}
+
+void StatDlg::LayOut() {
+    // The controls sit in the page's layout; the list and the chart area fill
+    // what lies below them.
+    const QRect area = rect().adjusted(kMargin, kControlsHeight, -kMargin, -kMargin);
+    m_list->setGeometry(area);
+    m_chart->setGeometry(area);
+}
+
+void StatDlg::ReloadBicycles() {
+    const QSignalBlocker quiet(m_bicycles);
+    m_bicycles->clear();
+    m_bicycles->addItem(GetLanguageString("Strings", "ALBC"));
+    DB_ReleaseBicycleList(&m_bicycleList);
+    if (DB_GetBicycleList(&m_bicycleList) != store::kOk) {
+        m_bicycles->setCurrentIndex(-1);
+        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        return;
+    }
+    // Every bicycle is offered, one without a name too: leaving it out would
+    // hide its rides from the choice.
+    for (const BicycleAttribute& bicycle : m_bicycleList) {
+        m_bicycles->addItem(FromTextBlock(bicycle.BicycleName), bicycle.BicycleNumber);
+    }
+    if (m_firstShow) {
+        m_bicycles->setCurrentIndex(0);
+        m_firstShow = false;
+    }
+    m_bicycles->setCurrentIndex(m_rememberedBicycle);
+}
+
+std::optional<int> StatDlg::ChosenBicycle() const {
+    const int entry = m_bicycles->currentIndex();
+    if (entry <= 0) {
+        return std::nullopt;
+    }
+    return m_bicycles->itemData(entry).toInt();
+}
+
+void StatDlg::SetUpColumns(int contents) {
+    m_start->setEnabled(true);
+    m_end->setEnabled(true);
+    m_style->setEnabled(true);
+
+    const auto heading = [](const LanguageKey& key, int width) {
+        return StatColumn{GetLanguageString(key), width};
+    };
+    const StatColumn date = heading(LanguageKey{"Strings", "DATE"}, 100);
+    std::vector<StatColumn> columns;
+    switch (contents) {
+        case kContentsSummary:
+            columns = {StatColumn{QString(), 120}, heading(LanguageKey{"StatDlg", "NOFR"}, 110),
+                       heading(LanguageKey{"Strings", "DIST"}, 100),
+                       heading(LanguageKey{"Strings", "TOTM"}, 100),
+                       heading(LanguageKey{"Strings", "AVGS"}, 100)};
+            // The summary has no dates and no chart.
+            m_start->setEnabled(false);
+            m_end->setEnabled(false);
+            m_style->setEnabled(false);
+            m_style->setCurrentIndex(kStyleList);
+            m_list->show();
+            m_chart->hide();
+            break;
+        case kContentsDistanceByRide:
+        case kContentsDistanceByWeek:
+        case kContentsDistanceByMonth:
+            columns = {date, heading(LanguageKey{"Strings", "DIST"}, 100)};
+            break;
+        case kContentsTimeByDay:
+        case kContentsTimeByWeek:
+        case kContentsTimeByMonth:
+            columns = {date, heading(LanguageKey{"Strings", "TIMS"}, 100)};
+            break;
+        case kContentsSpeedByDay:
+        case kContentsSpeedByWeek:
+        case kContentsSpeedByMonth:
+            columns = {date, heading(LanguageKey{"Strings", "AVGS"}, 100)};
+            break;
+        case kContentsRidesByWeek:
+        case kContentsRidesByMonth:
+            columns = {date, heading(LanguageKey{"StatDlg", "NOFR"}, 150)};
+            break;
+        default:
+            break;  // nothing chosen: no columns
+    }
+    m_model->SetColumns(std::move(columns));
+    m_model->ApplyColumnWidths(m_list->horizontalHeader());
+}
+
+void StatDlg::RefreshStatistics() {
+    if (m_refreshing) {
+        return;
+    }
+    const ScopedFlag refreshing(m_refreshing);
+
+    const int contents = m_contents->currentIndex();
+    const bool chart = m_style->currentIndex() == kStyleChart;
+    m_list->setVisible(!chart);
+    m_chart->setVisible(chart);
+
+    SetUpColumns(contents);
+    m_model->ClearRows();
+
+    DB_ReleaseRideRecordList(&m_rides);
+    const std::string condition =
+        BuildRideCondition(ChosenBicycle(), contents, PickerTime(m_start), PickerTime(m_end));
+    if (DB_GetRideRecords(condition.c_str(), &m_rides) != store::kOk) {
+        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        return;
+    }
+
+    if (contents == kContentsSummary) {
+        StatusLine().SetText(QString());
+        m_model->SetRows(BuildPeriodSummary(m_rides), kSummaryTotalsRows);
+    } else if (contents == kContentsDistanceByRide && m_style->currentIndex() != kStyleChart) {
+        m_model->SetRows(BuildRideDistanceList(m_rides));
+    }
+}
+
+void StatDlg::ExportStatisticsText() {
+    QString fileName;
+    int format = kTextReport;
+    if (!ImportExportDlg::Ask(this, false, false, &fileName, &format) || format != kTextReport) {
+        return;
+    }
+    const ReportText report = BuildStatisticsReport(m_model->Headings(), m_model->Rows());
+    ShowReportResult(this, WriteReport(fileName, report));
+}

@@ -1,0 +1,199 @@
+#include "statistics/PeriodSummary.h"
+
+#include "language/Language.h"
+#include "units/Clock.h"
+#include "units/DayRange.h"
+#include "units/Units.h"
+
+#include <QString>
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+constexpr int kMonthsPerYear = 12;
+constexpr int64_t kSecondsPerDay = 86400;
+constexpr int64_t kDaysPerMonthOfAllRides = 30;
+
+QString DistanceText(double kilometres) {
+    return FormatNumberWithUnit(FromKilometres(kilometres), GetDistanceUnitWord());
+}
+
+QString SpeedText(double kilometresPerHour) {
+    return FormatNumberWithUnit(FromKilometres(kilometresPerHour), GetSpeedUnitWord());
+}
+
+// Riding times are summed in 64 bits, so they are shown the same way.
+QString TimeText(int64_t hours, int64_t minutes, int64_t seconds) {
+    return QString::asprintf("%lld:%02lld:%02lld", static_cast<long long>(hours),
+                             static_cast<long long>(minutes), static_cast<long long>(seconds));
+}
+
+int64_t TotalSeconds(const RidingTimeSum& time) {
+    return time.hours * 3600 + time.minutes * 60 + time.seconds;
+}
+
+StatRow TotalsRow(const LanguageKey& label, const PeriodTotals& totals) {
+    const RidingTimeSum& time = totals.time;
+    return {GetLanguageString(label), QString::number(totals.rides), DistanceText(totals.distance),
+            TimeText(time.hours, time.minutes, time.seconds),
+            SpeedText(AverageSpeed(totals.distance, time.hours, time.minutes, time.seconds))};
+}
+
+// How the rides column of an average row divides: most rows count whole
+// rides per day or month, the daily averages of the two years show the
+// fraction.
+enum class RideQuotient { Whole, Real };
+
+StatRow AverageRow(const LanguageKey& label, const PeriodTotals& totals, int64_t divisor,
+                   RideQuotient quotient) {
+    const double rides = quotient == RideQuotient::Whole ? static_cast<double>(totals.rides / divisor)
+                                                         : static_cast<double>(totals.rides) / divisor;
+    const double distance = totals.distance / static_cast<double>(divisor);
+    const int64_t seconds = TotalSeconds(totals.time) / divisor;
+    return {GetLanguageString(label), FormatNumber(rides), DistanceText(distance),
+            TimeText(seconds / 3600, seconds % 3600 / 60, seconds % 60),
+            SpeedText(AverageSpeed(distance, 0, 0, seconds))};
+}
+
+StatRow SeparatorRow() {
+    return {QString(), QString(), QString(), QString(), QString()};
+}
+
+}  // namespace
+
+std::string BuildRideCondition(std::optional<int> bicycleNumber, int contents, int64_t startTime,
+                               int64_t endTime) {
+    if (contents == kContentsSummary) {
+        if (!bicycleNumber) {
+            return {};
+        }
+        char condition[64];
+        std::snprintf(condition, sizeof condition, "(BicycleNumber==%d)", *bicycleNumber);
+        return condition;
+    }
+    // The same whole local days, both ends included, as the ride list's filter.
+    return DayRangeCondition(LocalDayRange(startTime, endTime), bicycleNumber);
+}
+
+void PeriodTotals::Add(const RideRecord& ride) {
+    ++rides;
+    distance += ride.Distance;
+    time.Add(ride.Hours, ride.Minutes, ride.Seconds);
+}
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[kMonthsPerYear] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > kMonthsPerYear) {
+        return 0;
+    }
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+Period LocalMonth(int year, int month) {
+    // The day after the last one is day 1 of the next month (or year).
+    return {LocalDayStart(year, month, 1), LocalDayStart(year, month, DaysInMonth(year, month) + 1) - 1};
+}
+
+Period LocalYear(int year) {
+    return {LocalDayStart(year, 1, 1), LocalDayStart(year + 1, 1, 1) - 1};
+}
+
+PeriodSums SumPeriods(const RideRecordList& rides, int64_t now) {
+    const LocalDateTime today = ToLocalDateTime(now);
+    const int year = today.year;
+    const int month = today.month;
+    const int lastMonthYear = month == 1 ? year - 1 : year;
+    const int lastMonth = month == 1 ? kMonthsPerYear : month - 1;
+
+    PeriodSums sums;
+    sums.daysThisMonth = DaysInMonth(year, month);
+    sums.daysLastMonth = DaysInMonth(lastMonthYear, lastMonth);
+    sums.daysThisYear = IsLeapYear(year) ? 366 : 365;
+    sums.daysLastYear = IsLeapYear(year - 1) ? 366 : 365;
+
+    const Period thisMonthPeriod = LocalMonth(year, month);
+    const Period lastMonthPeriod = LocalMonth(lastMonthYear, lastMonth);
+    const Period thisYearPeriod = LocalYear(year);
+    const Period lastYearPeriod = LocalYear(year - 1);
+
+    // The store hands the rides newest first, but the span of all rides is
+    // taken from the smallest and largest date, so a list in any other order
+    // can never give a span of no days.
+    int64_t newest = std::numeric_limits<int64_t>::min();
+    int64_t oldest = std::numeric_limits<int64_t>::max();
+    for (const RideRecord& ride : rides) {
+        const int64_t date = ride.Date;
+        if (thisMonthPeriod.Contains(date)) {
+            sums.thisMonth.Add(ride);
+        }
+        if (lastMonthPeriod.Contains(date)) {
+            sums.lastMonth.Add(ride);
+        }
+        if (thisYearPeriod.Contains(date)) {
+            sums.thisYear.Add(ride);
+        }
+        if (lastYearPeriod.Contains(date)) {
+            sums.lastYear.Add(ride);
+        }
+        sums.allRides.Add(ride);
+        newest = std::max(newest, date);
+        oldest = std::min(oldest, date);
+    }
+
+    for (PeriodTotals* totals :
+         {&sums.thisMonth, &sums.lastMonth, &sums.thisYear, &sums.lastYear, &sums.allRides}) {
+        totals->time.Normalise();
+    }
+    if (!rides.empty()) {
+        sums.daysAllRides = (newest - oldest) / kSecondsPerDay + 1;
+        sums.monthsAllRides = sums.daysAllRides / kDaysPerMonthOfAllRides + 1;
+    }
+    return sums;
+}
+
+StatRows FormatPeriodSummary(const PeriodSums& sums) {
+    const LanguageKey daily{"StatDlg", "DLAV"};
+    const LanguageKey monthly{"StatDlg", "MTAV"};
+    return {
+        TotalsRow(LanguageKey{"StatDlg", "THMT"}, sums.thisMonth),
+        AverageRow(daily, sums.thisMonth, sums.daysThisMonth, RideQuotient::Whole),
+        SeparatorRow(),
+        TotalsRow(LanguageKey{"StatDlg", "LTMT"}, sums.lastMonth),
+        AverageRow(daily, sums.lastMonth, sums.daysLastMonth, RideQuotient::Whole),
+        SeparatorRow(),
+        TotalsRow(LanguageKey{"StatDlg", "THYR"}, sums.thisYear),
+        AverageRow(monthly, sums.thisYear, kMonthsPerYear, RideQuotient::Whole),
+        AverageRow(daily, sums.thisYear, sums.daysThisYear, RideQuotient::Real),
+        SeparatorRow(),
+        TotalsRow(LanguageKey{"StatDlg", "LTYR"}, sums.lastYear),
+        AverageRow(monthly, sums.lastYear, kMonthsPerYear, RideQuotient::Whole),
+        AverageRow(daily, sums.lastYear, sums.daysLastYear, RideQuotient::Real),
+        SeparatorRow(),
+        TotalsRow(LanguageKey{"StatDlg", "ALLR"}, sums.allRides),
+        AverageRow(monthly, sums.allRides, sums.monthsAllRides, RideQuotient::Whole),
+        AverageRow(daily, sums.allRides, sums.daysAllRides, RideQuotient::Whole),
+    };
+}
+
+StatRows BuildPeriodSummary(const RideRecordList& rides) {
+    return FormatPeriodSummary(SumPeriods(rides, CurrentTime()));
+}
+
+StatRows BuildRideDistanceList(const RideRecordList& rides) {
+    StatRows rows;
+    rows.reserve(rides.size());
+    // The rides come newest first; the list reads from the oldest down.
+    for (auto ride = rides.rbegin(); ride != rides.rend(); ++ride) {
+        const LocalDateTime local = ToLocalDateTime(ride->Date);
+        const QString date = QString::asprintf("%04d/%02d/%02d(", local.year, local.month, local.day) +
+                             GetWeekdayName(local.weekday) + u')';
+        rows.push_back({date, DistanceText(ride->Distance)});
+    }
+    return rows;
+}
