@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
+#include <map>
 #include <set>
 
 namespace {
@@ -33,6 +34,47 @@ std::set<KeyRef> LookedUpKeys(int* filesScanned) {
     }
     return keys;
 }
+
+// The values of an INI file by (section, key), as the reader trims them.
+std::map<KeyRef, QString> ValuesOf(const QString& path) {
+    std::map<KeyRef, QString> values;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return values;
+    QString section;
+    for (const QString& raw : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            section = line.mid(1, line.size() - 2);
+        } else if (const int eq = line.indexOf(QLatin1Char('='));
+                   eq > 0 && !line.startsWith(QLatin1Char(';'))) {
+            values.emplace(KeyRef{section, line.left(eq).trimmed()}, line.mid(eq + 1).trimmed());
+        }
+    }
+    return values;
+}
+
+// The shipped translations vmq_01.ini ... vmq_15.ini that exist.
+QStringList TranslationPaths() {
+    QStringList paths;
+    for (int n = 1; n < 16; ++n) {
+        const QString path =
+            SourcePath(QStringLiteral("languages/vmq_%1.ini").arg(n, 2, 10, QLatin1Char('0')));
+        if (QFile::exists(path))
+            paths << path;
+    }
+    return paths;
+}
+
+// Every "%" piece of a text as the formatter cuts it (flags, width, precision,
+// length, then one character), so a stray "%" counts too: "50 % de" holds "% d".
+std::string Conversions(const QString& text) {
+    static const QRegularExpression piece(QStringLiteral(R"(%[-+ #0]*[0-9*]*(?:\.[0-9*]*)?[hlLqjzt]*.?)"));
+    QStringList pieces;
+    for (auto match = piece.globalMatch(text); match.hasNext();)
+        pieces << match.next().captured();
+    return pieces.join(QLatin1Char('|')).toStdString();
+}
 }  // namespace
 
 TEST(LanguageKeys, EveryKeyLookedUpIsInTheEnglishFile) {
@@ -55,41 +97,46 @@ TEST(LanguageKeys, EveryKeyLookedUpIsInTheEnglishFile) {
 
 TEST(LanguageKeys, EveryShippedTranslationHasTheEnglishKeys) {
     // A translation that lacks a key shows "<NULL>" in its place.
-    auto keysOf = [](const QString& path) {
-        std::set<KeyRef> keys;
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return keys;
-        QString section;
-        for (const QString& raw : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-            const QString line = raw.trimmed();
-            if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-                section = line.mid(1, line.size() - 2);
-            } else if (const int eq = line.indexOf(QLatin1Char('='));
-                       eq > 0 && !line.startsWith(QLatin1Char(';'))) {
-                keys.emplace(section, line.left(eq).trimmed());
-            }
-        }
-        return keys;
-    };
-    const std::set<KeyRef> english = keysOf(SourcePath(QStringLiteral("languages/vmq_00.ini")));
+    const std::map<KeyRef, QString> english = ValuesOf(SourcePath(QStringLiteral("languages/vmq_00.ini")));
     ASSERT_FALSE(english.empty());
-    int checked = 0;
-    for (int n = 1; n < 16; ++n) {
-        const QString path =
-            SourcePath(QStringLiteral("languages/vmq_%1.ini").arg(n, 2, 10, QLatin1Char('0')));
-        if (!QFile::exists(path))
-            continue;
-        ++checked;
-        const std::set<KeyRef> translated = keysOf(path);
-        for (const KeyRef& key : english) {
+    const QStringList paths = TranslationPaths();
+    for (const QString& path : paths) {
+        const std::map<KeyRef, QString> translated = ValuesOf(path);
+        for (const auto& [key, value] : english) {
             if (key.first == QLatin1String("CommonInfo"))
                 continue;
             EXPECT_TRUE(translated.count(key)) << path.toStdString() << " lacks " << key.first.toStdString()
                                                << "/" << key.second.toStdString();
         }
     }
-    if (checked == 0) {
+    if (paths.isEmpty()) {
         GTEST_SKIP() << "no translation ships yet; only the English file was looked at";
+    }
+}
+
+TEST(LanguageKeys, EveryShippedTranslationLoadsAndKeepsTheEnglishConversions) {
+    // The texts are filled positionally, so a translation must keep the English
+    // conversions in their order; an empty value makes the whole file fail to load.
+    const std::map<KeyRef, QString> english = ValuesOf(SourcePath(QStringLiteral("languages/vmq_00.ini")));
+    ASSERT_EQ(Conversions(QStringLiteral("%d in %d:%02d, %.2f %s, 5 %% or 50 % de")),
+              "%d|%d|%02d|%.2f|%s|%%|% d");
+    const QStringList paths = TranslationPaths();
+    for (const QString& path : paths) {
+        {
+            LanguageTableSession table;
+            EXPECT_EQ(LoadLanguageFile(path), 0) << path.toStdString();
+        }
+        for (const auto& [key, value] : ValuesOf(path)) {
+            const std::string where =
+                path.toStdString() + " " + key.first.toStdString() + "/" + key.second.toStdString();
+            EXPECT_FALSE(value.isEmpty()) << where;
+            const auto found = english.find(key);
+            if (found != english.end()) {
+                EXPECT_EQ(Conversions(value), Conversions(found->second)) << where;
+            }
+        }
+    }
+    if (paths.isEmpty()) {
+        GTEST_SKIP() << "no translation ships yet";
     }
 }

@@ -141,6 +141,7 @@ TEST_F(MainDlgTest, ConfiguredLanguageUnitAndWeekStartAreApplied) {
 }
 
 TEST_F(MainDlgTest, MissingConfiguredLanguageFallsBackToTheDefaultOnce) {
+    m_programDir.RemoveTranslations();
     CreateDatabase();
     ApplicationConfigRecord config;
     config.Language = 3;

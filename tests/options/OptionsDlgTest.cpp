@@ -176,6 +176,7 @@ protected:
 // ---- Language ----------------------------------------------------------------
 
 TEST_F(OptionsDlgTest, LanguagesAreListedByFileAndTheChosenFileIsLoadedAndStoredByNumber) {
+    m_programDir.RemoveTranslations();
     WriteLanguage(1, QStringLiteral("Deutsch"), QStringLiteral("Fahrräder"));
     WriteLanguage(3, QStringLiteral("Français"), QStringLiteral("Vélos"));  // 02 is missing
     QByteArray nameless = m_programDir.ReadFile(QStringLiteral("languages/vmq_00.ini"));

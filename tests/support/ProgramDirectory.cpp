@@ -48,6 +48,12 @@ void ProgramDirectory::InstallShippedFiles() const {
     fs::copy_file(source / "dist" / "logo.dat", target / "logo.dat", fs::copy_options::overwrite_existing);
 }
 
+void ProgramDirectory::RemoveTranslations() const {
+    for (int n = 1; n < 16; ++n) {
+        QFile::remove(m_dir.filePath(QStringLiteral("languages/vmq_%1.ini").arg(n, 2, 10, QLatin1Char('0'))));
+    }
+}
+
 bool ProgramDirectory::WriteFile(const QString& relative, const QByteArray& bytes) const {
     const QString path = m_dir.filePath(relative);
     QDir().mkpath(QFileInfo(path).absolutePath());

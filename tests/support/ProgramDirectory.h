@@ -23,6 +23,9 @@ public:
     // Copies the shipped files of the source tree (languages/, help/,
     // htmltemplate.dat, logo.dat) into the directory.
     void InstallShippedFiles() const;
+    // Removes the shipped translations (languages/vmq_01.ini ... vmq_15.ini),
+    // for tests that lay out the numbered language files themselves.
+    void RemoveTranslations() const;
     // Writes a file (folders made as needed); returns false on failure.
     bool WriteFile(const QString& relative, const QByteArray& bytes) const;
     QByteArray ReadFile(const QString& relative) const;
