@@ -12,7 +12,7 @@ packages=(
   imagemagick
   xvfb xauth xdotool
   desktop-file-utils appstream
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-wqy-microhei
 )
 
 missing=()
