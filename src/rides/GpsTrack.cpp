@@ -413,7 +413,8 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
             lapDepth = depth;
         } else if (name == u"DistanceMeters" && depth == lapDepth + 1) {
             // The lap's own total; track points carry running distances of the same name.
-            if (const std::optional<double> metres = ParseNumber(ElementText(xml)); metres && *metres >= 0.0) {
+            if (const std::optional<double> metres = ParseNumber(ElementText(xml));
+                metres && *metres >= 0.0) {
                 lapMetres += *metres;
                 anyLapDistance = true;
             }

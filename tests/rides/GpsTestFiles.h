@@ -33,8 +33,8 @@ inline QString IsoTime(int64_t seconds) {
 
 // Riding due north at metresPerSecond, one fix a second, for the given
 // seconds after start. Along a meridian the way is exactly radius x angle.
-inline Segment RideNorth(double latitude, double longitude, int64_t start, int seconds, double metresPerSecond,
-                         double elevation = NAN) {
+inline Segment RideNorth(double latitude, double longitude, int64_t start, int seconds,
+                         double metresPerSecond, double elevation = NAN) {
     Segment fixes;
     const double step = metresPerSecond / kRadius * 180.0 / std::numbers::pi;
     for (int i = 0; i <= seconds; ++i) {
@@ -84,24 +84,27 @@ inline QByteArray GpxFile(const std::vector<Segment>& segments, const QString& n
 // One activity, one lap per segment, each lap with the distance its device
 // measured. Track points carry running distances of the same element name.
 inline QByteArray TcxFile(const std::vector<Segment>& laps, const std::vector<double>& lapMetres) {
-    QString text = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<TrainingCenterDatabase xmlns=\"http://www.garmin.com/xmlschemas/TrainingCenterDatabase/v2\">\n"
-        "<Activities><Activity Sport=\"Biking\"><Id>") +
-                   IsoTime(*laps.front().front().time) + QStringLiteral("</Id>\n");
+    QString text =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<TrainingCenterDatabase xmlns=\"http://www.garmin.com/xmlschemas/TrainingCenterDatabase/v2\">\n"
+            "<Activities><Activity Sport=\"Biking\"><Id>") +
+        IsoTime(*laps.front().front().time) + QStringLiteral("</Id>\n");
     double running = 0.0;
     for (size_t lap = 0; lap < laps.size(); ++lap) {
-        text += QStringLiteral("<Lap StartTime=\"%1\"><TotalTimeSeconds>%2</TotalTimeSeconds>"
-                               "<DistanceMeters>%3</DistanceMeters><MaximumSpeed>99</MaximumSpeed>"
-                               "<Intensity>Active</Intensity><Track>\n")
+        text += QStringLiteral(
+                    "<Lap StartTime=\"%1\"><TotalTimeSeconds>%2</TotalTimeSeconds>"
+                    "<DistanceMeters>%3</DistanceMeters><MaximumSpeed>99</MaximumSpeed>"
+                    "<Intensity>Active</Intensity><Track>\n")
                     .arg(IsoTime(*laps[lap].front().time))
                     .arg(laps[lap].size())
                     .arg(lapMetres[lap], 0, 'f', 2);
         for (const Fix& fix : laps[lap]) {
             running += 7.0;
             text += QStringLiteral("<Trackpoint><Time>") + IsoTime(*fix.time) +
-                    QStringLiteral("</Time><Position><LatitudeDegrees>%1</LatitudeDegrees>"
-                                   "<LongitudeDegrees>%2</LongitudeDegrees></Position>")
+                    QStringLiteral(
+                        "</Time><Position><LatitudeDegrees>%1</LatitudeDegrees>"
+                        "<LongitudeDegrees>%2</LongitudeDegrees></Position>")
                         .arg(fix.latitude, 0, 'f', 9)
                         .arg(fix.longitude, 0, 'f', 9);
             if (fix.elevation) {
@@ -125,8 +128,9 @@ inline void MakeFitFromGpx(const QString& gpxPath, const QString& fitPath) {
     const QString gpsbabel = QStandardPaths::findExecutable(QStringLiteral("gpsbabel"));
     ASSERT_FALSE(gpsbabel.isEmpty()) << "gpsbabel is not installed (scripts/install-deps.sh installs it)";
     QProcess process;
-    process.start(gpsbabel, {QStringLiteral("-i"), QStringLiteral("gpx"), QStringLiteral("-f"), gpxPath,
-                             QStringLiteral("-o"), QStringLiteral("garmin_fit"), QStringLiteral("-F"), fitPath});
+    process.start(gpsbabel,
+                  {QStringLiteral("-i"), QStringLiteral("gpx"), QStringLiteral("-f"), gpxPath,
+                   QStringLiteral("-o"), QStringLiteral("garmin_fit"), QStringLiteral("-F"), fitPath});
     ASSERT_TRUE(process.waitForFinished(60000));
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
 }
@@ -138,8 +142,9 @@ inline double VincentyMetres(const Fix& a, const Fix& b) {
     const double lat1 = a.latitude * toRadians;
     const double lat2 = b.latitude * toRadians;
     const double dLon = (b.longitude - a.longitude) * toRadians;
-    const double y = std::hypot(std::cos(lat2) * std::sin(dLon),
-                                std::cos(lat1) * std::sin(lat2) - std::sin(lat1) * std::cos(lat2) * std::cos(dLon));
+    const double y =
+        std::hypot(std::cos(lat2) * std::sin(dLon),
+                   std::cos(lat1) * std::sin(lat2) - std::sin(lat1) * std::cos(lat2) * std::cos(dLon));
     const double x = std::sin(lat1) * std::sin(lat2) + std::cos(lat1) * std::cos(lat2) * std::cos(dLon);
     return kRadius * std::atan2(y, x);
 }

@@ -202,9 +202,11 @@ TEST_F(GpsFileTest, FilesAreReadByTheirExtension) {
     EXPECT_EQ(ReadGpsFile(Write(QStringLiteral("ride.GPX"), gpx)).tracks.size(), 1u);
     EXPECT_EQ(ReadGpsFile(Write(QStringLiteral("ride.tcx"), gpx)).error, GpsFileError::NotGps);
     EXPECT_EQ(ReadGpsFile(Write(QStringLiteral("ride.txt"), gpx)).error, GpsFileError::UnknownType);
-    EXPECT_EQ(ReadGpsFile(m_programDir.FilePath(QStringLiteral("missing.gpx"))).error, GpsFileError::CannotOpen);
+    EXPECT_EQ(ReadGpsFile(m_programDir.FilePath(QStringLiteral("missing.gpx"))).error,
+              GpsFileError::CannotOpen);
     ASSERT_TRUE(QDir().mkpath(m_programDir.FilePath(QStringLiteral("folder.gpx"))));
-    EXPECT_EQ(ReadGpsFile(m_programDir.FilePath(QStringLiteral("folder.gpx"))).error, GpsFileError::CannotOpen);
+    EXPECT_EQ(ReadGpsFile(m_programDir.FilePath(QStringLiteral("folder.gpx"))).error,
+              GpsFileError::CannotOpen);
 }
 
 // ---- Figures ----------------------------------------------------------------
@@ -258,7 +260,8 @@ TEST(GpsFigures, StandingStillIsNotRidingTime) {
 TEST(GpsFigures, OneBadFixDoesNotMakeTheTopSpeed) {
     // 8 m/s (28.8 km/h) with one fix 100 m off to the east: 360 km/h from point to point.
     Segment ride = RideNorth(48.0, 11.0, kMay1, 600, 8.0);
-    ride[300].longitude += 100.0 / (kRadius * std::cos(48.0 * std::numbers::pi / 180.0)) * 180.0 / std::numbers::pi;
+    ride[300].longitude +=
+        100.0 / (kRadius * std::cos(48.0 * std::numbers::pi / 180.0)) * 180.0 / std::numbers::pi;
     ASSERT_GT(VincentyMetres(ride[299], ride[300]) * 3.6, 300.0);
     EXPECT_NEAR(WorkOutRideFigures(TrackOf({ride})).topSpeedKmh, 28.8, 0.05);
 
@@ -288,7 +291,9 @@ TEST(GpsFigures, ClimbCountsRealRisesOnly) {
     Segment ride = RideNorth(48.0, 11.0, kMay1, 900, 5.0);
     for (size_t i = 0; i < ride.size(); ++i) {
         const double t = static_cast<double>(i);
-        double height = t < 300 ? 100.0 + t / 6.0 : t < 600 ? 150.0 - (t - 300) / 10.0 : 120.0 + (t - 600) * 40.0 / 300;
+        double height = t < 300   ? 100.0 + t / 6.0
+                        : t < 600 ? 150.0 - (t - 300) / 10.0
+                                  : 120.0 + (t - 600) * 40.0 / 300;
         ride[i].elevation = height + ((i % 2) ? 0.5 : -0.5);
     }
     const GpsRideFigures figures = WorkOutRideFigures(TrackOf({ride}));

@@ -1,0 +1,274 @@
+#include "rides/RideImport.h"
+
+#include "language/Language.h"
+#include "memo/MemoDocument.h"
+#include "platform/Files.h"
+#include "rides/TrackPicture.h"
+#include "units/RecordFolders.h"
+#include "units/SafeFormat.h"
+#include "units/TextBlock.h"
+#include "units/Units.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextDocument>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Where a ride's memo folder is written before the ride is stored. Not a
+// number, so no ride ever owns it; whatever an interrupted import left there
+// is cleared by the next one.
+constexpr char kStagingFolder[] = "Rides/import.tmp";
+
+// A summary longer than this lists the first lines and says how many more there were.
+constexpr int kSummaryLines = 15;
+constexpr int64_t kSameRideSeconds = 60;
+
+QString LocalTimeText(int64_t seconds) {
+    const LocalDateTime local = ToLocalDateTime(seconds);
+    return QString::asprintf("%04d/%02d/%02d %02d:%02d:%02d", local.year, local.month, local.day, local.hour,
+                             local.minute, local.second);
+}
+
+bool FitsDate(int64_t seconds) {
+    return seconds >= 0 && seconds <= std::numeric_limits<int32_t>::max();
+}
+
+// The ride's date: its first time, or the file's date for a track without any.
+std::optional<int64_t> TrackStart(const GpsRideFigures& figures) {
+    if (figures.startSeconds && FitsDate(*figures.startSeconds)) {
+        return figures.startSeconds;
+    }
+    return std::nullopt;
+}
+
+// Takes back the insert and removes the memo folder written for it, wherever
+// it stands by then.
+void Undo(const QString& memoFolder) {
+    DB_ExecSql(DB_GetConnection(), "rollback to import_ride");
+    DB_ExecSql(DB_GetConnection(), "release import_ride");
+    DeleteFolder(memoFolder);
+}
+
+}  // namespace
+
+QString ImportedMemoMarkup(const GpsTrack& track, const GpsRideFigures& figures, const QString& fileName) {
+    QString markup = QStringLiteral(
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-16\"></head><body>\n");
+    markup += QStringLiteral("<p><b>") + fileName.toHtmlEscaped() + QStringLiteral("</b>");
+    if (!track.name.isEmpty()) {
+        markup += QStringLiteral("<br>") + GetLanguageStringWithColon("RideImport", "TRCK").toHtmlEscaped() +
+                  u' ' + track.name.toHtmlEscaped();
+    }
+    markup += QStringLiteral("</p>\n<p>");
+    QStringList lines;
+    const std::optional<int64_t> start = TrackStart(figures);
+    if (start) {
+        lines << GetLanguageStringWithColon("RideImport", "STRT") + u' ' + LocalTimeText(*start);
+        lines << GetLanguageStringWithColon("RideImport", "ENDS") + u' ' + LocalTimeText(*figures.endSeconds);
+    } else {
+        lines << GetLanguageString("RideImport", "NOTM");
+    }
+    if (figures.climbMetres) {
+        lines << SafeFormat(GetLanguageString("RideImport", "CLMB"),
+                            {static_cast<int>(std::lround(*figures.climbMetres))});
+    }
+    for (QString& line : lines) {
+        line = line.toHtmlEscaped();
+    }
+    markup += lines.join(QStringLiteral("<br>"));
+    markup += QStringLiteral("</p>\n<p><img src=\"") + QLatin1String(kMemoPictureReference) +
+              QLatin1String(kTrackPictureName) +
+              QStringLiteral("\" width=\"%1\" height=\"%2\"></p>\n</body></html>")
+                  .arg(kTrackPictureWidth)
+                  .arg(kTrackPictureHeight);
+    return markup;
+}
+
+QString MemoPlainText(const QString& markup) {
+    // As the memo view gives it: the picture's placeholder character dropped,
+    // line ends as CR LF.
+    QTextDocument document;
+    document.setHtml(markup);
+    QString text = document.toPlainText();
+    text.remove(QChar::ObjectReplacementCharacter);
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+ImportedRide MakeImportedRide(const GpsTrack& track, const GpsRideFigures& figures, const QString& fileName,
+                              int32_t bicycle, int64_t fileDate) {
+    ImportedRide imported;
+    RideRecord& ride = imported.ride;
+    ride.Date = static_cast<int32_t>(TrackStart(figures).value_or(FitsDate(fileDate) ? fileDate : 0));
+    ride.BicycleNumber = bicycle;
+    ride.Distance = figures.distanceMetres / 1000.0;
+    ride.MaxSpeed = figures.topSpeedKmh;
+    const int64_t moving = std::min<int64_t>(figures.movingSeconds, int64_t{9999} * 3600 + 59 * 60 + 59);
+    ride.Hours = static_cast<int32_t>(moving / 3600);
+    ride.Minutes = static_cast<int32_t>(moving / 60 % 60);
+    ride.Seconds = static_cast<int32_t>(moving % 60);
+    const QString markup = ImportedMemoMarkup(track, figures, fileName);
+    ride.Memo = ToTextBlock(MemoPlainText(markup));
+    imported.document = EncodeMemoDocument(markup);
+    imported.picture = TrackPicturePng(track);
+    return imported;
+}
+
+bool StoreImportedRide(const ImportedRide& ride, int32_t* storedNumber) {
+    int number = 0;
+    if (DB_GetMaxRideRecordNumber(&number) != store::kOk) {
+        return false;
+    }
+    const QString staging = ProgramPath(QLatin1String(kStagingFolder));
+    DeleteFolder(staging);
+    if (!QDir().mkpath(MemoPictureFolderPath(staging)) ||
+        !WriteFileReplacing(MemoPicturePath(staging, QLatin1String(kTrackPictureName)), ride.picture) ||
+        !WriteFileReplacing(MemoDocumentPath(staging), ride.document)) {
+        DeleteFolder(staging);
+        return false;
+    }
+    // Whatever a removed ride left under the number belongs to no ride.
+    const QString folder = RecordMemoFolder(RecordKind::Ride, number);
+    DeleteFolder(folder);
+    if (QFileInfo::exists(folder) || DB_ExecSql(DB_GetConnection(), "savepoint import_ride") != store::kOk) {
+        DeleteFolder(staging);
+        return false;
+    }
+    int next = 0;
+    if (DB_InsertRideRecord(&ride.ride) != store::kOk || DB_GetMaxRideRecordNumber(&next) != store::kOk ||
+        next != number + 1) {
+        Undo(staging);
+        return false;
+    }
+    if (!QDir().rename(staging, folder)) {
+        Undo(staging);
+        return false;
+    }
+    if (DB_ExecSql(DB_GetConnection(), "release import_ride") != store::kOk) {
+        Undo(folder);
+        return false;
+    }
+    if (storedNumber) {
+        *storedNumber = number;
+    }
+    return true;
+}
+
+bool KnownRideStarts::Load(int32_t bicycle) {
+    m_starts.clear();
+    const std::string condition = "BicycleNumber==" + std::to_string(bicycle);
+    RideRecordList rides;
+    if (DB_GetRideRecords(condition.c_str(), &rides) != store::kOk) {
+        return false;
+    }
+    m_starts.reserve(rides.size());
+    for (const RideRecord& ride : rides) {
+        m_starts.push_back(ride.Date);
+    }
+    std::sort(m_starts.begin(), m_starts.end());
+    return true;
+}
+
+std::optional<int64_t> KnownRideStarts::Near(int64_t start) const {
+    const auto at = std::lower_bound(m_starts.begin(), m_starts.end(), start - kSameRideSeconds);
+    if (at != m_starts.end() && *at <= start + kSameRideSeconds) {
+        return *at;
+    }
+    return std::nullopt;
+}
+
+void KnownRideStarts::Add(int64_t start) {
+    m_starts.insert(std::upper_bound(m_starts.begin(), m_starts.end(), start), start);
+}
+
+QString GpsFileErrorText(const QString& fileName, const GpsFileContent& content) {
+    switch (content.error) {
+        case GpsFileError::None:
+            return {};
+        case GpsFileError::CannotOpen:
+            return SafeFormat(GetLanguageString("RideImport", "NOPN"), {fileName});
+        case GpsFileError::UnknownType:
+            return SafeFormat(GetLanguageString("RideImport", "UNKT"), {fileName});
+        case GpsFileError::Malformed:
+            return SafeFormat(GetLanguageString("RideImport", "BRKN"), {fileName, content.errorLine});
+        case GpsFileError::NotGps:
+            return SafeFormat(GetLanguageString("RideImport", "NGPS"), {fileName});
+        case GpsFileError::NoTrack:
+            return SafeFormat(GetLanguageString("RideImport", "NTRK"), {fileName});
+        case GpsFileError::ConverterMissing:
+            return SafeFormat(GetLanguageString("RideImport", "NOCV"), {fileName});
+        case GpsFileError::ConverterFailed:
+            return SafeFormat(GetLanguageString("RideImport", "CVFL"), {fileName});
+    }
+    return {};
+}
+
+ImportSummary ImportRideFiles(const QStringList& paths, int32_t bicycle, const ImportStep& step) {
+    ImportSummary summary;
+    KnownRideStarts known;
+    if (!known.Load(bicycle)) {
+        summary.storeUnreadable = true;
+        return summary;
+    }
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString& path = paths[i];
+        if (step && !step(static_cast<int>(i), static_cast<int>(paths.size()), path)) {
+            summary.cancelled = true;
+            break;
+        }
+        const QString fileName = QFileInfo(path).fileName();
+        const GpsFileContent content = ReadGpsFile(path);
+        if (content.error != GpsFileError::None) {
+            summary.failures << GpsFileErrorText(fileName, content);
+            continue;
+        }
+        const int64_t fileDate = QFileInfo(path).lastModified().toSecsSinceEpoch();
+        for (const GpsTrack& track : content.tracks) {
+            const GpsRideFigures figures = WorkOutRideFigures(track);
+            const std::optional<int64_t> trackStart = TrackStart(figures);
+            const int64_t start = trackStart.value_or(fileDate);
+            if (const std::optional<int64_t> stored = known.Near(start)) {
+                summary.duplicates << SafeFormat(GetLanguageString("RideImport", "DUPL"),
+                                                 {fileName, LocalTimeText(*stored)});
+                continue;
+            }
+            if (!StoreImportedRide(MakeImportedRide(track, figures, fileName, bicycle, fileDate))) {
+                summary.failures << SafeFormat(GetLanguageString("RideImport", "STFL"), {fileName});
+                continue;
+            }
+            known.Add(start);
+            ++summary.imported;
+            const int64_t date = FitsDate(start) ? start : 0;
+            summary.earliest = std::min(summary.earliest.value_or(date), date);
+            summary.latest = std::max(summary.latest.value_or(date), date);
+            if (!trackStart) {
+                summary.notes << SafeFormat(GetLanguageString("RideImport", "UNDT"), {fileName});
+            }
+        }
+    }
+    return summary;
+}
+
+QString ImportSummaryText(const ImportSummary& summary) {
+    QStringList lines;
+    lines << (summary.imported > 0 ? SafeFormat(GetLanguageString("RideImport", "DONE"), {summary.imported})
+                                   : GetLanguageString("RideImport", "NONE"));
+    if (summary.cancelled) {
+        lines << GetLanguageString("RideImport", "CNCL");
+    }
+    QStringList details = summary.failures + summary.duplicates + summary.notes;
+    if (!details.isEmpty()) {
+        lines << QString();
+        const qsizetype shown = std::min<qsizetype>(details.size(), kSummaryLines);
+        lines << details.mid(0, shown);
+        if (details.size() > shown) {
+            lines << SafeFormat(GetLanguageString("RideImport", "MORE"), {static_cast<int>(details.size() - shown)});
+        }
+    }
+    return lines.join(u'\n');
+}

@@ -1,0 +1,225 @@
+#include "rides/TrackPicture.h"
+
+#include "language/Language.h"
+#include "rides/GpsFigures.h"
+#include "units/Units.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr int kMargin = 22;
+constexpr int kFooter = 34;
+// Tracks smaller than this many metres per pixel are not blown up further: a
+// ride round the block should not look like a ride across the country.
+constexpr double kFinestMetresPerPixel = 0.5;
+
+const QColor kPaper(255, 255, 255);
+const QColor kFrame(200, 205, 212);
+const QColor kTrack(21, 101, 192);
+const QColor kTrackShadow(21, 101, 192, 45);
+const QColor kStart(46, 125, 50);
+const QColor kEnd(198, 40, 40);
+const QColor kInk(69, 80, 90);
+
+struct Projected {
+    std::vector<QPointF> metres;  // east and north of the first point
+    double metresPerPixel = 1.0;
+    QPointF centre;  // of the track's extent, in metres
+};
+
+// An equirectangular projection around the track's middle latitude: true to
+// scale and shape for anything a bicycle covers in a day.
+Projected Project(const std::vector<GpsPoint>& points, const QRectF& plot) {
+    Projected projected;
+    if (points.empty()) {
+        return projected;
+    }
+    double minLat = points.front().latitude;
+    double maxLat = minLat;
+    for (const GpsPoint& point : points) {
+        minLat = std::min(minLat, point.latitude);
+        maxLat = std::max(maxLat, point.latitude);
+    }
+    const double metresPerDegree = kEarthRadiusMetres * std::numbers::pi / 180.0;
+    const double eastScale = metresPerDegree * std::cos((minLat + maxLat) / 2.0 * std::numbers::pi / 180.0);
+    const GpsPoint& origin = points.front();
+    double previous = origin.longitude;
+    double longitude = origin.longitude;
+    projected.metres.reserve(points.size());
+    for (const GpsPoint& point : points) {
+        // A ride over the date line goes on eastward instead of jumping round the globe.
+        double step = point.longitude - previous;
+        if (step > 180.0) {
+            step -= 360.0;
+        } else if (step < -180.0) {
+            step += 360.0;
+        }
+        previous = point.longitude;
+        longitude += step;
+        projected.metres.emplace_back((longitude - origin.longitude) * eastScale,
+                                      (point.latitude - origin.latitude) * metresPerDegree);
+    }
+    double left = 0.0;
+    double right = 0.0;
+    double bottom = 0.0;
+    double top = 0.0;
+    for (const QPointF& p : projected.metres) {
+        left = std::min(left, p.x());
+        right = std::max(right, p.x());
+        bottom = std::min(bottom, p.y());
+        top = std::max(top, p.y());
+    }
+    projected.metresPerPixel =
+        std::max({(right - left) / plot.width(), (top - bottom) / plot.height(), kFinestMetresPerPixel});
+    projected.centre = QPointF((left + right) / 2.0, (bottom + top) / 2.0);
+    return projected;
+}
+
+QPointF ToPixel(const QPointF& metres, const Projected& projected, const QRectF& plot) {
+    return QPointF(plot.center().x() + (metres.x() - projected.centre.x()) / projected.metresPerPixel,
+                   plot.center().y() - (metres.y() - projected.centre.y()) / projected.metresPerPixel);
+}
+
+// The largest of 1, 2 and 5 times a power of ten not above value.
+double RoundScaleLength(double value) {
+    const double power = std::pow(10.0, std::floor(std::log10(value)));
+    for (const double factor : {5.0, 2.0}) {
+        if (value >= factor * power) {
+            return factor * power;
+        }
+    }
+    return power;
+}
+
+void DrawStartMark(QPainter& painter, const QPointF& at) {
+    painter.setPen(QPen(Qt::white, 2.0));
+    painter.setBrush(kStart);
+    painter.drawEllipse(at, 6.5, 6.5);
+}
+
+void DrawEndMark(QPainter& painter, const QPointF& at) {
+    painter.setPen(QPen(Qt::white, 2.0));
+    painter.setBrush(kEnd);
+    painter.drawRect(QRectF(at.x() - 6.0, at.y() - 6.0, 12.0, 12.0));
+}
+
+// The letter, and below it an arrow pointing up.
+void DrawNorthArrow(QPainter& painter, const QPointF& top) {
+    painter.setPen(kInk);
+    painter.drawText(QRectF(top.x() - 10.0, top.y(), 20.0, 14.0), Qt::AlignCenter,
+                     GetLanguageString("RideImport", "NRTH"));
+    const QPointF tip = top + QPointF(0.0, 16.0);
+    QPainterPath arrow;
+    arrow.moveTo(tip);
+    arrow.lineTo(tip + QPointF(7.0, 20.0));
+    arrow.lineTo(tip + QPointF(0.0, 15.0));
+    arrow.lineTo(tip + QPointF(-7.0, 20.0));
+    arrow.closeSubpath();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kInk);
+    painter.drawPath(arrow);
+}
+
+void DrawFooter(QPainter& painter, const QRectF& footer, double metresPerPixel) {
+    painter.setPen(QPen(kFrame, 1.0));
+    painter.drawLine(QPointF(footer.left(), footer.top() + 0.5), QPointF(footer.right(), footer.top() + 0.5));
+    const double middle = footer.center().y() + 1.0;
+    const QFontMetricsF metrics(painter.font());
+
+    // Legend on the left.
+    double x = footer.left() + 8.0;
+    DrawStartMark(painter, QPointF(x + 6.0, middle));
+    painter.setPen(kInk);
+    const QString start = GetLanguageString("RideImport", "STRT");
+    painter.drawText(QPointF(x + 18.0, middle + metrics.ascent() / 2.0 - 1.0), start);
+    x += 18.0 + metrics.horizontalAdvance(start) + 18.0;
+    DrawEndMark(painter, QPointF(x + 6.0, middle));
+    painter.setPen(kInk);
+    painter.drawText(QPointF(x + 18.0, middle + metrics.ascent() / 2.0 - 1.0),
+                     GetLanguageString("RideImport", "ENDS"));
+
+    // Scale bar on the right, about a fifth of the width long.
+    const double unitMetres = GetDistanceUnit() == 1 ? kKilometresPerMile * 1000.0 : 1000.0;
+    const double length = RoundScaleLength(footer.width() / 5.0 * metresPerPixel / unitMetres);
+    const double pixels = length * unitMetres / metresPerPixel;
+    const double right = footer.right() - 8.0;
+    const double left = right - pixels;
+    painter.setPen(QPen(kInk, 2.0, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(QPointF(left, middle + 4.0), QPointF(right, middle + 4.0));
+    painter.drawLine(QPointF(left, middle - 1.0), QPointF(left, middle + 5.0));
+    painter.drawLine(QPointF(right, middle - 1.0), QPointF(right, middle + 5.0));
+    const QString label = QString::number(length) + u' ' + GetDistanceUnitWord();
+    painter.setPen(kInk);
+    painter.drawText(QRectF(left - 160.0, middle - 12.0, 160.0 - 6.0, 20.0), Qt::AlignRight | Qt::AlignVCenter,
+                     label);
+}
+
+}  // namespace
+
+QImage DrawTrackPicture(const GpsTrack& track) {
+    QImage image(kTrackPictureWidth, kTrackPictureHeight, QImage::Format_RGB32);
+    image.fill(kPaper);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font = painter.font();
+    font.setPixelSize(12);
+    painter.setFont(font);
+
+    painter.setPen(QPen(kFrame, 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(0.5, 0.5, kTrackPictureWidth - 1.0, kTrackPictureHeight - 1.0));
+
+    const QRectF plot(kMargin, kMargin, kTrackPictureWidth - 2 * kMargin,
+                      kTrackPictureHeight - kMargin - kFooter - 10);
+    const Projected projected = Project(track.points, plot);
+
+    // One line per recorded stretch, leaving out points closer than a pixel
+    // to the last one drawn: an hour at a point a second is mostly such points.
+    std::vector<QPolygonF> lines;
+    for (size_t i = 0; i < track.points.size(); ++i) {
+        const QPointF pixel = ToPixel(projected.metres[i], projected, plot);
+        if (track.points[i].startsSegment || lines.empty()) {
+            lines.emplace_back();
+        }
+        QPolygonF& line = lines.back();
+        if (line.isEmpty() || QLineF(line.back(), pixel).length() >= 1.0) {
+            line.append(pixel);
+        }
+    }
+    for (const auto& [colour, width] : {std::pair{kTrackShadow, 7.0}, std::pair{kTrack, 3.0}}) {
+        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(Qt::NoBrush);
+        for (const QPolygonF& line : lines) {
+            if (line.size() > 1) {
+                painter.drawPolyline(line);
+            }
+        }
+    }
+    if (!projected.metres.empty()) {
+        // The end first: on a round trip the start stays visible on top of it.
+        DrawEndMark(painter, ToPixel(projected.metres.back(), projected, plot));
+        DrawStartMark(painter, ToPixel(projected.metres.front(), projected, plot));
+    }
+
+    DrawNorthArrow(painter, QPointF(kTrackPictureWidth - 22.0, 6.0));
+    DrawFooter(painter,
+               QRectF(0.0, kTrackPictureHeight - kFooter, kTrackPictureWidth, kFooter).adjusted(6, 0, -6, -2),
+               projected.metresPerPixel);
+    painter.end();
+    return image;
+}
+
+QByteArray TrackPicturePng(const GpsTrack& track) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    DrawTrackPicture(track).save(&buffer, "PNG");
+    return bytes;
+}
