@@ -30,7 +30,8 @@ RideImportDlg::RideImportDlg(const BicycleList& bicycles, int fileCount, QWidget
     m_bicycle->setCurrentIndex(-1);
 
     auto* ok = new QPushButton(GetLanguageString("Strings", "OKAY"), this);
-    auto* cancel = new QPushButton(GetLanguageStringWithAccelerator("Strings", "CANC", QStringLiteral("C")), this);
+    auto* cancel =
+        new QPushButton(GetLanguageStringWithAccelerator("Strings", "CANC", QStringLiteral("C")), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
     cancel->setObjectName(QStringLiteral("cancel"));

@@ -19,11 +19,13 @@ constexpr int kFooter = 34;
 // Tracks smaller than this many metres per pixel are not blown up further: a
 // ride round the block should not look like a ride across the country.
 constexpr double kFinestMetresPerPixel = 0.5;
+// Points closer than this to the last one drawn add nothing to see; an hour
+// at a point a second is mostly such points.
+constexpr double kDrawnPointSpacing = 1.5;
 
 const QColor kPaper(255, 255, 255);
 const QColor kFrame(200, 205, 212);
 const QColor kTrack(21, 101, 192);
-const QColor kTrackShadow(21, 101, 192, 45);
 const QColor kStart(46, 125, 50);
 const QColor kEnd(198, 40, 40);
 const QColor kInk(69, 80, 90);
@@ -111,10 +113,9 @@ void DrawEndMark(QPainter& painter, const QPointF& at) {
 }
 
 // The letter, and below it an arrow pointing up.
-void DrawNorthArrow(QPainter& painter, const QPointF& top) {
+void DrawNorthArrow(QPainter& painter, const QPointF& top, const QString& letter) {
     painter.setPen(kInk);
-    painter.drawText(QRectF(top.x() - 10.0, top.y(), 20.0, 14.0), Qt::AlignCenter,
-                     GetLanguageString("RideImport", "NRTH"));
+    painter.drawText(QRectF(top.x() - 10.0, top.y(), 20.0, 14.0), Qt::AlignCenter, letter);
     const QPointF tip = top + QPointF(0.0, 16.0);
     QPainterPath arrow;
     arrow.moveTo(tip);
@@ -127,7 +128,8 @@ void DrawNorthArrow(QPainter& painter, const QPointF& top) {
     painter.drawPath(arrow);
 }
 
-void DrawFooter(QPainter& painter, const QRectF& footer, double metresPerPixel) {
+void DrawFooter(QPainter& painter, const QRectF& footer, double metresPerPixel,
+                const TrackPictureWords& words) {
     painter.setPen(QPen(kFrame, 1.0));
     painter.drawLine(QPointF(footer.left(), footer.top() + 0.5), QPointF(footer.right(), footer.top() + 0.5));
     const double middle = footer.center().y() + 1.0;
@@ -137,16 +139,14 @@ void DrawFooter(QPainter& painter, const QRectF& footer, double metresPerPixel) 
     double x = footer.left() + 8.0;
     DrawStartMark(painter, QPointF(x + 6.0, middle));
     painter.setPen(kInk);
-    const QString start = GetLanguageString("RideImport", "STRT");
-    painter.drawText(QPointF(x + 18.0, middle + metrics.ascent() / 2.0 - 1.0), start);
-    x += 18.0 + metrics.horizontalAdvance(start) + 18.0;
+    painter.drawText(QPointF(x + 18.0, middle + metrics.ascent() / 2.0 - 1.0), words.start);
+    x += 18.0 + metrics.horizontalAdvance(words.start) + 18.0;
     DrawEndMark(painter, QPointF(x + 6.0, middle));
     painter.setPen(kInk);
-    painter.drawText(QPointF(x + 18.0, middle + metrics.ascent() / 2.0 - 1.0),
-                     GetLanguageString("RideImport", "ENDS"));
+    painter.drawText(QPointF(x + 18.0, middle + metrics.ascent() / 2.0 - 1.0), words.end);
 
     // Scale bar on the right, about a fifth of the width long.
-    const double unitMetres = GetDistanceUnit() == 1 ? kKilometresPerMile * 1000.0 : 1000.0;
+    const double unitMetres = words.unitMetres;
     const double length = RoundScaleLength(footer.width() / 5.0 * metresPerPixel / unitMetres);
     const double pixels = length * unitMetres / metresPerPixel;
     const double right = footer.right() - 8.0;
@@ -155,15 +155,25 @@ void DrawFooter(QPainter& painter, const QRectF& footer, double metresPerPixel) 
     painter.drawLine(QPointF(left, middle + 4.0), QPointF(right, middle + 4.0));
     painter.drawLine(QPointF(left, middle - 1.0), QPointF(left, middle + 5.0));
     painter.drawLine(QPointF(right, middle - 1.0), QPointF(right, middle + 5.0));
-    const QString label = QString::number(length) + u' ' + GetDistanceUnitWord();
+    const QString label = QString::number(length) + u' ' + words.distanceUnit;
     painter.setPen(kInk);
-    painter.drawText(QRectF(left - 160.0, middle - 12.0, 160.0 - 6.0, 20.0), Qt::AlignRight | Qt::AlignVCenter,
-                     label);
+    painter.drawText(QRectF(left - 160.0, middle - 12.0, 160.0 - 6.0, 20.0),
+                     Qt::AlignRight | Qt::AlignVCenter, label);
 }
 
 }  // namespace
 
-QImage DrawTrackPicture(const GpsTrack& track) {
+TrackPictureWords TrackPictureWords::Current() {
+    TrackPictureWords words;
+    words.start = GetLanguageString("RideImport", "STRT");
+    words.end = GetLanguageString("RideImport", "ENDS");
+    words.north = GetLanguageString("RideImport", "NRTH");
+    words.distanceUnit = GetDistanceUnitWord();
+    words.unitMetres = ToKilometres(1.0) * 1000.0;
+    return words;
+}
+
+QImage DrawTrackPicture(const GpsTrack& track, const TrackPictureWords& words) {
     QImage image(kTrackPictureWidth, kTrackPictureHeight, QImage::Format_RGB32);
     image.fill(kPaper);
     QPainter painter(&image);
@@ -180,46 +190,65 @@ QImage DrawTrackPicture(const GpsTrack& track) {
                       kTrackPictureHeight - kMargin - kFooter - 10);
     const Projected projected = Project(track.points, plot);
 
-    // One line per recorded stretch, leaving out points closer than a pixel
-    // to the last one drawn: an hour at a point a second is mostly such points.
+    // One line per recorded stretch.
     std::vector<QPolygonF> lines;
+    QPointF last;
     for (size_t i = 0; i < track.points.size(); ++i) {
         const QPointF pixel = ToPixel(projected.metres[i], projected, plot);
         if (track.points[i].startsSegment || lines.empty()) {
             lines.emplace_back();
         }
         QPolygonF& line = lines.back();
-        if (line.isEmpty() || QLineF(line.back(), pixel).length() >= 1.0) {
+        const bool lastOfLine = i + 1 == track.points.size() || track.points[i + 1].startsSegment;
+        if (line.isEmpty() || lastOfLine || QLineF(line.back(), pixel).length() >= kDrawnPointSpacing) {
             line.append(pixel);
         }
+        last = pixel;
     }
-    for (const auto& [colour, width] : {std::pair{kTrackShadow, 7.0}, std::pair{kTrack, 3.0}}) {
-        painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter.setBrush(Qt::NoBrush);
-        for (const QPolygonF& line : lines) {
-            if (line.size() > 1) {
-                painter.drawPolyline(line);
-            }
+    painter.setPen(QPen(kTrack, 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    for (const QPolygonF& line : lines) {
+        if (line.size() > 1) {
+            painter.drawPolyline(line);
         }
     }
     if (!projected.metres.empty()) {
         // The end first: on a round trip the start stays visible on top of it.
-        DrawEndMark(painter, ToPixel(projected.metres.back(), projected, plot));
+        DrawEndMark(painter, last);
         DrawStartMark(painter, ToPixel(projected.metres.front(), projected, plot));
     }
 
-    DrawNorthArrow(painter, QPointF(kTrackPictureWidth - 22.0, 6.0));
+    DrawNorthArrow(painter, QPointF(kTrackPictureWidth - 22.0, 6.0), words.north);
     DrawFooter(painter,
                QRectF(0.0, kTrackPictureHeight - kFooter, kTrackPictureWidth, kFooter).adjusted(6, 0, -6, -2),
-               projected.metresPerPixel);
+               projected.metresPerPixel, words);
     painter.end();
     return image;
 }
 
-QByteArray TrackPicturePng(const GpsTrack& track) {
+QByteArray TrackPicturePng(const GpsTrack& track, const TrackPictureWords& words) {
+    // Every colour of the picture is one of its inks softened towards the
+    // paper by antialiasing: a ramp from paper to each ink covers them all.
+    static const QList<QRgb> palette = [] {
+        QList<QRgb> colours;
+        const QColor inks[] = {kTrack, kStart, kEnd, kInk, kFrame};
+        constexpr int kSteps = 51;
+        for (const QColor& ink : inks) {
+            for (int step = 0; step < kSteps; ++step) {
+                const double share = step / double(kSteps - 1);
+                auto blend = [&](int paper, int colour) { return qRound(paper + (colour - paper) * share); };
+                colours.append(qRgb(blend(kPaper.red(), ink.red()), blend(kPaper.green(), ink.green()),
+                                    blend(kPaper.blue(), ink.blue())));
+            }
+        }
+        return colours;
+    }();
+    const QImage picture =
+        DrawTrackPicture(track, words).convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    DrawTrackPicture(track).save(&buffer, "PNG");
+    // Quality 50: a moderate compression, nearly as small as the strongest and several times quicker.
+    picture.save(&buffer, "PNG", 50);
     return bytes;
 }

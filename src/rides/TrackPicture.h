@@ -7,11 +7,26 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QString>
 
 inline constexpr int kTrackPictureWidth = 480;
 inline constexpr int kTrackPictureHeight = 360;
 
-QImage DrawTrackPicture(const GpsTrack& track);
+// The words and the unit the picture is labelled with, taken on the user
+// interface thread so that pictures can be drawn on others.
+struct TrackPictureWords {
+    QString start;
+    QString end;
+    QString north;
+    QString distanceUnit;
+    double unitMetres = 1000.0;  // of one distanceUnit
 
-// The picture as PNG bytes, ready for the memo's picture folder.
-QByteArray TrackPicturePng(const GpsTrack& track);
+    // From the language table and the distance unit in force.
+    static TrackPictureWords Current();
+};
+
+QImage DrawTrackPicture(const GpsTrack& track, const TrackPictureWords& words);
+
+// The picture as PNG bytes, ready for the memo's picture folder: a palette
+// of the few inks it is drawn with keeps the file small and quick to write.
+QByteArray TrackPicturePng(const GpsTrack& track, const TrackPictureWords& words);

@@ -113,7 +113,8 @@ TEST_F(RideImportTest, ImportMakesOneRidePerFileForTheFilteredBicycle) {
     const Segment lap1 = RideNorth(47.0, 8.0, may2, 1800, 6.0);
     const Segment lap2 = RideNorth(lap1.back().latitude, 8.0, may2 + 1801, 1800, 6.0);
     const QString tcx = File(QStringLiteral("laps.tcx"), TcxFile({lap1, lap2}, {10850.0, 10900.5}));
-    const QString fitSource = File(QStringLiteral("source.gpx"), GpxFile({RideNorth(45.0, 7.0, kMay1 + 2 * kDay, 1200, 5.0)}));
+    const QString fitSource =
+        File(QStringLiteral("source.gpx"), GpxFile({RideNorth(45.0, 7.0, kMay1 + 2 * kDay, 1200, 5.0)}));
     const QString fit = Path(QStringLiteral("gps/Garmin 2024-05-03.fit"));
     ASSERT_NO_FATAL_FAILURE(MakeFitFromGpx(fitSource, fit));
 
@@ -153,8 +154,9 @@ TEST_F(RideImportTest, ImportMakesOneRidePerFileForTheFilteredBicycle) {
         }
     }
     EXPECT_EQ(Cell(2, 6), QStringLiteral("north.gpx  Start: 2024/05/01 10:..."));
-    EXPECT_EQ(FromTextBlock(rides[2].Memo), QStringLiteral("north.gpx\r\nStart: 2024/05/01 10:00:00\r\n"
-                                                            "End: 2024/05/01 11:00:00\r\nElevation gain: 60 m\r\n"));
+    EXPECT_EQ(FromTextBlock(rides[2].Memo),
+              QStringLiteral("north.gpx\r\nStart: 2024/05/01 10:00:00\r\n"
+                             "End: 2024/05/01 11:00:00\r\nElevation gain: 60 m\r\n"));
     EXPECT_EQ(RideFolders(), QStringList({"1", "2", "3"}));
 }
 
@@ -197,7 +199,8 @@ TEST_F(RideImportTest, ARideRecordedInUtcIsShownAtLocalTime) {
     ASSERT_EQ(Rows(), 1);
     EXPECT_EQ(m_page->Rides().RecordAt(0).Date, start);
     EXPECT_EQ(Cell(0, 0), QStringLiteral("2024/07/01(Monday)"));
-    EXPECT_TRUE(MemoDocument(1).contains(QStringLiteral("Start: 2024/07/01 22:30:00<br>End: 2024/07/01 22:40:00")));
+    EXPECT_TRUE(
+        MemoDocument(1).contains(QStringLiteral("Start: 2024/07/01 22:30:00<br>End: 2024/07/01 22:40:00")));
 }
 
 TEST_F(RideImportTest, AFileWithoutTimesIsDatedByTheFile) {
@@ -208,19 +211,21 @@ TEST_F(RideImportTest, AFileWithoutTimesIsDatedByTheFile) {
     const QString gpx = File(QStringLiteral("planned.gpx"), GpxFile({ride}));
     QFile file(gpx);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime::fromSecsSinceEpoch(kMay1 + 3600), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(
+        file.setFileTime(QDateTime::fromSecsSinceEpoch(kMay1 + 3600), QFileDevice::FileModificationTime));
     file.close();
 
     ShowPage(1);
     Import({gpx}, QStringLiteral("1 ride(s) imported.\n\nplanned.gpx holds no times; its ride is "
-                                                      "dated with the file's date. Please check it."));
+                                 "dated with the file's date. Please check it."));
     const RideRecordList rides = StoredRides();
     ASSERT_EQ(rides.size(), 1u);
     EXPECT_EQ(rides[0].Date, kMay1 + 3600);
     EXPECT_NEAR(rides[0].Distance, 0.7, 1e-6);
     EXPECT_EQ(rides[0].Hours * 3600 + rides[0].Minutes * 60 + rides[0].Seconds, 0);
     EXPECT_EQ(rides[0].MaxSpeed, 0.0);
-    EXPECT_TRUE(MemoDocument(1).contains(QStringLiteral("The file holds no times; the ride is dated with the file")));
+    EXPECT_TRUE(
+        MemoDocument(1).contains(QStringLiteral("The file holds no times; the ride is dated with the file")));
 }
 
 TEST_F(RideImportTest, ABrokenFileIsNamedAndTheOthersStillImport) {
@@ -232,9 +237,10 @@ TEST_F(RideImportTest, ABrokenFileIsNamedAndTheOthersStillImport) {
     const QString last = HourNorth(QStringLiteral("last.gpx"), kMay1 + 2 * kDay);
 
     ShowPage(1);
-    Import({first, broken, foreign, last}, QStringLiteral("2 ride(s) imported.\n\nbroken <1>.gpx is damaged and cannot be "
-                                                      "read (line %1).\nnotes.tcx is neither a GPX nor a TCX file.")
-                                           .arg(cut.count('\n') + 1));
+    Import({first, broken, foreign, last},
+           QStringLiteral("2 ride(s) imported.\n\nbroken <1>.gpx is damaged and cannot be "
+                          "read (line %1).\nnotes.tcx is neither a GPX nor a TCX file.")
+               .arg(cut.count('\n') + 1));
     EXPECT_EQ(m_dialogs.Asked().back().icon, MessageIcon::Error);
     const RideRecordList rides = StoredRides();
     ASSERT_EQ(rides.size(), 2u);
@@ -248,15 +254,15 @@ TEST_F(RideImportTest, ARideAlreadyInTheLogIsReportedAndSkipped) {
     AddRide(Ride(1, kMay1 + 40, 25.0, 1, 0, 0));
     ShowPage(1);
     Import({gpx}, QStringLiteral("No ride was imported.\n\nnorth.gpx: a ride of this bicycle "
-                                                      "starting at 2024/05/01 10:00:40 is already in the log; it was "
-                                                      "skipped."));
+                                 "starting at 2024/05/01 10:00:40 is already in the log; it was "
+                                 "skipped."));
     EXPECT_EQ(StoredRides().size(), 1u);
 
     // Another bicycle has no such ride; the same file twice in one batch is one ride.
     ShowPage(2);
     Import({gpx, gpx}, QStringLiteral("1 ride(s) imported.\n\nnorth.gpx: a ride of this bicycle "
-                                                      "starting at 2024/05/01 10:00:00 is already in the log; it was "
-                                                      "skipped."));
+                                      "starting at 2024/05/01 10:00:00 is already in the log; it was "
+                                      "skipped."));
     const RideRecordList rides = StoredRides();
     ASSERT_EQ(rides.size(), 2u);
     EXPECT_EQ(rides[0].BicycleNumber + rides[1].BicycleNumber, 3);
@@ -286,7 +292,7 @@ TEST_F(RideImportTest, CancelStopsTheBatchAndKeepsWhatWasImported) {
     });
     ShowPage(1);
     Import(files, QStringLiteral("2 ride(s) imported.\nThe import was cancelled; the rides "
-                                                      "imported until then are kept."));
+                                 "imported until then are kept."));
     EXPECT_EQ(labels, QStringList({"Importing ride 1.gpx (1 of 5)", "Importing ride 2.gpx (2 of 5)",
                                    "Importing ride 3.gpx (3 of 5)"}));
     const RideRecordList rides = StoredRides();
@@ -301,9 +307,11 @@ TEST_F(RideImportTest, TheMemoFolderHoldsThePictureOfTheRoute) {
     // North, then east: the end lies up and to the right of the start.
     Segment ride = RideNorth(52.5, 13.4, kMay1, 1200, 7.0);
     for (int i = 1; i <= 1200; ++i) {
-        ride.push_back({ride[1200].latitude, ride[1200].longitude + i * 1e-4, std::nullopt, kMay1 + 1200 + i});
+        ride.push_back(
+            {ride[1200].latitude, ride[1200].longitude + i * 1e-4, std::nullopt, kMay1 + 1200 + i});
     }
-    const QString gpx = File(QStringLiteral("north & east.gpx"), GpxFile({ride}, QStringLiteral("Morning <loop>")));
+    const QString gpx =
+        File(QStringLiteral("north & east.gpx"), GpxFile({ride}, QStringLiteral("Morning <loop>")));
     // Something a deleted ride left under the number the new ride gets.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/1/data.files/old.jpg"), "old"));
 
@@ -315,9 +323,11 @@ TEST_F(RideImportTest, TheMemoFolderHoldsThePictureOfTheRoute) {
     const QByteArray document = m_programDir.ReadFile(QStringLiteral("Rides/1/data.htm"));
     ASSERT_TRUE(document.startsWith("\xff\xfe"));
     const QString markup = DecodeMemoDocument(document);
-    EXPECT_TRUE(markup.contains(QStringLiteral("<p><b>north &amp; east.gpx</b><br>Track: Morning &lt;loop&gt;</p>")))
+    EXPECT_TRUE(
+        markup.contains(QStringLiteral("<p><b>north &amp; east.gpx</b><br>Track: Morning &lt;loop&gt;</p>")))
         << markup.toStdString();
-    EXPECT_TRUE(markup.contains(QStringLiteral("<img src=\"data.files/track.png\" width=\"480\" height=\"360\">")));
+    EXPECT_TRUE(
+        markup.contains(QStringLiteral("<img src=\"data.files/track.png\" width=\"480\" height=\"360\">")));
 
     const QImage picture(Path(QStringLiteral("Rides/1/data.files/track.png")));
     ASSERT_FALSE(picture.isNull());
@@ -337,9 +347,12 @@ TEST_F(RideImportTest, TheMemoFolderHoldsThePictureOfTheRoute) {
         }
         return std::pair{count ? sum / count : QPointF(), count};
     };
-    const auto [start, greens] = centre([](QColor c) { return c.green() > 100 && c.red() < 80 && c.blue() < 80; });
-    const auto [end, reds] = centre([](QColor c) { return c.red() > 170 && c.green() < 70 && c.blue() < 70; });
-    const auto [line, blues] = centre([](QColor c) { return c.blue() > 170 && c.red() < 60 && c.green() < 130; });
+    const auto [start, greens] =
+        centre([](QColor c) { return c.green() > 100 && c.red() < 80 && c.blue() < 80; });
+    const auto [end, reds] =
+        centre([](QColor c) { return c.red() > 170 && c.green() < 70 && c.blue() < 70; });
+    const auto [line, blues] =
+        centre([](QColor c) { return c.blue() > 170 && c.red() < 60 && c.green() < 130; });
     EXPECT_GT(greens, 50);
     EXPECT_GT(reds, 50);
     EXPECT_GT(blues, 500);
@@ -397,7 +410,8 @@ TEST_F(RideImportTest, ImportedRidesOutsideTheListedDaysWidenTheDays) {
 
 TEST_F(RideImportTest, ARefusedRideLeavesNeitherRideNorFolder) {
     const QString gpx = HourNorth(QStringLiteral("north.gpx"));
-    const QString expected = QStringLiteral("No ride was imported.\n\nThe ride of north.gpx could not be stored.");
+    const QString expected =
+        QStringLiteral("No ride was imported.\n\nThe ride of north.gpx could not be stored.");
     ShowPage(1);
     {
         // The disk refuses the memo.
@@ -417,6 +431,28 @@ TEST_F(RideImportTest, ARefusedRideLeavesNeitherRideNorFolder) {
     Import({gpx}, QStringLiteral("1 ride(s) imported."));
     EXPECT_EQ(StoredRides().size(), 1u);
     EXPECT_EQ(RideFolders(), QStringList({"1"}));
+}
+
+TEST_F(RideImportTest, ARefusedCommitTakesBackTheWholeGroup) {
+    const QStringList files = {HourNorth(QStringLiteral("a.gpx")),
+                               HourNorth(QStringLiteral("b.gpx"), kMay1 + kDay)};
+    // The store takes each ride, then refuses the transaction that holds them
+    // (a deferred constraint is checked only at the commit).
+    Exec("PRAGMA foreign_keys=ON");
+    Exec(
+        "create table guard(bicycle integer references Bicycle(BicycleNumber) deferrable initially "
+        "deferred)");
+    Exec("create trigger guard after insert on RideRecord begin insert into guard values (99); end");
+    ShowPage(1);
+    Import(files, QStringLiteral("No ride was imported.\n\nThe ride of a.gpx could not be stored.\n"
+                                 "The ride of b.gpx could not be stored."));
+    EXPECT_TRUE(StoredRides().empty());
+    EXPECT_TRUE(RideFolders().isEmpty());
+
+    Exec("drop trigger guard");
+    Import(files, QStringLiteral("2 ride(s) imported."));
+    EXPECT_EQ(StoredRides().size(), 2u);
+    EXPECT_EQ(RideFolders(), QStringList({"1", "2"}));
 }
 
 TEST_F(RideImportTest, ImportNeedsABicycle) {
