@@ -71,9 +71,10 @@ QByteArray RideFile(int index, std::mt19937& random) {
     const int64_t start = kFirstStart + int64_t{index} * 86400;
     QByteArray text;
     text.reserve(kSecondsPerRide * 110 + 400);
-    text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<gpx version=\"1.1\" creator=\"bench\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
-            "  <trk>\n    <name>Ride ";
+    text +=
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<gpx version=\"1.1\" creator=\"bench\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+        "  <trk>\n    <name>Ride ";
     text += QByteArray::number(index + 1);
     text += "</name>\n    <trkseg>\n";
     char line[160];
@@ -87,11 +88,12 @@ QByteArray RideFile(int index, std::mt19937& random) {
         const std::time_t time = static_cast<std::time_t>(start + second);
         std::tm utc{};
         gmtime_r(&time, &utc);
-        const int length = std::snprintf(
-            line, sizeof line,
-            "      <trkpt lat=\"%.7f\" lon=\"%.7f\"><ele>%.1f</ele><time>%04d-%02d-%02dT%02d:%02d:%02dZ</time></trkpt>\n",
-            latitude, longitude, height, utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min,
-            utc.tm_sec);
+        const int length =
+            std::snprintf(line, sizeof line,
+                          "      <trkpt lat=\"%.7f\" "
+                          "lon=\"%.7f\"><ele>%.1f</ele><time>%04d-%02d-%02dT%02d:%02d:%02dZ</time></trkpt>\n",
+                          latitude, longitude, height, utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday,
+                          utc.tm_hour, utc.tm_min, utc.tm_sec);
         text.append(line, length);
     }
     text += "    </trkseg>\n  </trk>\n</gpx>\n";
@@ -134,7 +136,8 @@ int main(int argc, char** argv) {
     const double written = Milliseconds([&] {
         std::mt19937 random(20240501);
         for (int i = 0; i < kFiles; ++i) {
-            const QString path = directory.filePath(QStringLiteral("gps/ride-%1.gpx").arg(i + 1, 3, 10, QLatin1Char('0')));
+            const QString path =
+                directory.filePath(QStringLiteral("gps/ride-%1.gpx").arg(i + 1, 3, 10, QLatin1Char('0')));
             const QByteArray content = RideFile(i, random);
             QFile file(path);
             if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
@@ -161,12 +164,13 @@ int main(int argc, char** argv) {
     // The files come in as a drop does it.
     const double imported = Milliseconds([&] { page.ImportFiles(files); });
     bool met = imported <= kImportTargetMs;
-    std::printf("import of %d GPX files, one hour at a point a second each: %.1f ms (target %.0f ms)%s\n", kFiles,
-                imported, kImportTargetMs, met ? "" : "  <-- above target");
+    std::printf("import of %d GPX files, one hour at a point a second each: %.1f ms (target %.0f ms)%s\n",
+                kFiles, imported, kImportTargetMs, met ? "" : "  <-- above target");
     const QString expected = QStringLiteral("%1 ride(s) imported.").arg(kFiles);
     if (dialogs.messages != QStringList{expected} || page.Rides().rowCount() != kFiles) {
         std::fprintf(stderr, "the import ended with %lld rides listed and the message \"%s\"\n",
-                     static_cast<long long>(page.Rides().rowCount()), qPrintable(dialogs.messages.join(u'|')));
+                     static_cast<long long>(page.Rides().rowCount()),
+                     qPrintable(dialogs.messages.join(u'|')));
         return 2;
     }
 

@@ -77,11 +77,10 @@ QString ImportedMemoMarkup(const QString& trackName, const GpsRideFigures& figur
         "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
         "charset=utf-16\"></head><body>\n");
     markup += QStringLiteral("<p><b>") + fileName.toHtmlEscaped() + QStringLiteral("</b>");
-    if (!trackName.isEmpty()) {
-        markup += QStringLiteral("<br>") + GetLanguageStringWithColon("RideImport", "TRCK").toHtmlEscaped() +
-                  u' ' + trackName.toHtmlEscaped();
+    if (!trackName.isEmpty() && trackName != QFileInfo(fileName).completeBaseName()) {
+        markup += QStringLiteral(" (") + trackName.toHtmlEscaped() + u')';
     }
-    markup += QStringLiteral("</p>\n<p>");
+    markup += QStringLiteral("<br>");
     QStringList lines;
     if (const std::optional<int64_t> start = TrackStart(figures)) {
         lines << GetLanguageStringWithColon("RideImport", "STRT") + u' ' + LocalTimeText(*start);

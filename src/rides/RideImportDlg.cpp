@@ -20,9 +20,10 @@ RideImportDlg::RideImportDlg(const BicycleList& bicycles, int fileCount, QWidget
 
     auto* question = new QLabel(SafeFormat(GetLanguageString("RideImport", "CHOB"), {fileCount}), this);
     question->setWordWrap(true);
+    question->setMinimumWidth(340);
     question->setBuddy(m_bicycle);
     m_bicycle->setObjectName(QStringLiteral("bicycle"));
-    m_bicycle->setMinimumWidth(260);
+    m_bicycle->setMinimumWidth(340);
     for (const BicycleAttribute& bicycle : bicycles) {
         m_bicycle->addItem(FromTextBlock(bicycle.BicycleName), bicycle.BicycleNumber);
     }

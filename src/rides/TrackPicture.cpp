@@ -22,6 +22,10 @@ constexpr double kFinestMetresPerPixel = 0.5;
 // Points closer than this to the last one drawn add nothing to see; an hour
 // at a point a second is mostly such points.
 constexpr double kDrawnPointSpacing = 1.5;
+// Then bends smaller than this are straightened (Douglas-Peucker): every
+// corner of an antialiased line shows as a faint notch, and a smooth road
+// needs few of them.
+constexpr double kStraightenedPixels = 0.35;
 
 const QColor kPaper(255, 255, 255);
 const QColor kFrame(200, 205, 212);
@@ -87,6 +91,51 @@ Projected Project(const std::vector<GpsPoint>& points, const QRectF& plot) {
 QPointF ToPixel(const QPointF& metres, const Projected& projected, const QRectF& plot) {
     return QPointF(plot.center().x() + (metres.x() - projected.centre.x()) / projected.metresPerPixel,
                    plot.center().y() - (metres.y() - projected.centre.y()) / projected.metresPerPixel);
+}
+
+double DistanceToLine(const QPointF& point, const QPointF& from, const QPointF& to) {
+    const QPointF along = to - from;
+    const double length = std::hypot(along.x(), along.y());
+    if (length == 0.0) {
+        return std::hypot(point.x() - from.x(), point.y() - from.y());
+    }
+    return std::abs(along.x() * (from.y() - point.y()) - along.y() * (from.x() - point.x())) / length;
+}
+
+// Keeps the points that stray further than the tolerance from the straight
+// line between the points kept around them.
+QPolygonF Straightened(const QPolygonF& line) {
+    if (line.size() < 3) {
+        return line;
+    }
+    std::vector<bool> keep(static_cast<size_t>(line.size()), false);
+    keep.front() = keep.back() = true;
+    std::vector<std::pair<qsizetype, qsizetype>> spans{{0, line.size() - 1}};
+    while (!spans.empty()) {
+        const auto [first, last] = spans.back();
+        spans.pop_back();
+        double furthest = 0.0;
+        qsizetype at = -1;
+        for (qsizetype i = first + 1; i < last; ++i) {
+            const double distance = DistanceToLine(line[i], line[first], line[last]);
+            if (distance > furthest) {
+                furthest = distance;
+                at = i;
+            }
+        }
+        if (at > 0 && furthest > kStraightenedPixels) {
+            keep[static_cast<size_t>(at)] = true;
+            spans.emplace_back(first, at);
+            spans.emplace_back(at, last);
+        }
+    }
+    QPolygonF kept;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (keep[static_cast<size_t>(i)]) {
+            kept.append(line[i]);
+        }
+    }
+    return kept;
 }
 
 // The largest of 1, 2 and 5 times a power of ten not above value.
@@ -157,8 +206,8 @@ void DrawFooter(QPainter& painter, const QRectF& footer, double metresPerPixel,
     painter.drawLine(QPointF(right, middle - 1.0), QPointF(right, middle + 5.0));
     const QString label = QString::number(length) + u' ' + words.distanceUnit;
     painter.setPen(kInk);
-    painter.drawText(QRectF(left - 160.0, middle - 12.0, 160.0 - 6.0, 20.0),
-                     Qt::AlignRight | Qt::AlignVCenter, label);
+    painter.drawText(QRectF(left - 160.0, middle - 6.0, 160.0 - 6.0, 20.0), Qt::AlignRight | Qt::AlignVCenter,
+                     label);
 }
 
 }  // namespace
@@ -209,7 +258,7 @@ QImage DrawTrackPicture(const GpsTrack& track, const TrackPictureWords& words) {
     painter.setBrush(Qt::NoBrush);
     for (const QPolygonF& line : lines) {
         if (line.size() > 1) {
-            painter.drawPolyline(line);
+            painter.drawPolyline(Straightened(line));
         }
     }
     if (!projected.metres.empty()) {

@@ -9,8 +9,9 @@
 #include <QImage>
 #include <QString>
 
-inline constexpr int kTrackPictureWidth = 480;
-inline constexpr int kTrackPictureHeight = 360;
+// Small enough to be seen whole below the memo's text in the ride editor as it opens.
+inline constexpr int kTrackPictureWidth = 400;
+inline constexpr int kTrackPictureHeight = 280;
 
 // The words and the unit the picture is labelled with, taken on the user
 // interface thread so that pictures can be drawn on others.

@@ -324,14 +324,14 @@ TEST_F(RideImportTest, TheMemoFolderHoldsThePictureOfTheRoute) {
     ASSERT_TRUE(document.startsWith("\xff\xfe"));
     const QString markup = DecodeMemoDocument(document);
     EXPECT_TRUE(
-        markup.contains(QStringLiteral("<p><b>north &amp; east.gpx</b><br>Track: Morning &lt;loop&gt;</p>")))
+        markup.contains(QStringLiteral("<p><b>north &amp; east.gpx</b> (Morning &lt;loop&gt;)<br>Start: ")))
         << markup.toStdString();
     EXPECT_TRUE(
-        markup.contains(QStringLiteral("<img src=\"data.files/track.png\" width=\"480\" height=\"360\">")));
+        markup.contains(QStringLiteral("<img src=\"data.files/track.png\" width=\"400\" height=\"280\">")));
 
     const QImage picture(Path(QStringLiteral("Rides/1/data.files/track.png")));
     ASSERT_FALSE(picture.isNull());
-    EXPECT_EQ(picture.size(), QSize(480, 360));
+    EXPECT_EQ(picture.size(), QSize(400, 280));
     // Where the start (green) and end (red) marks and the line (blue) are on
     // the route, above the legend along the bottom.
     auto centre = [&](auto isColour) {
@@ -356,13 +356,15 @@ TEST_F(RideImportTest, TheMemoFolderHoldsThePictureOfTheRoute) {
     EXPECT_GT(greens, 50);
     EXPECT_GT(reds, 50);
     EXPECT_GT(blues, 500);
-    EXPECT_LT(start.x(), 160);
-    EXPECT_GT(start.y(), 250);
-    EXPECT_GT(end.x(), 320);
-    EXPECT_LT(end.y(), 80);
+    const double width = picture.width();
+    const double height = picture.height() - 40;
+    EXPECT_LT(start.x(), width / 3);
+    EXPECT_GT(start.y(), height * 2 / 3);
+    EXPECT_GT(end.x(), width * 2 / 3);
+    EXPECT_LT(end.y(), height / 3);
     // The line runs up the left and along the top.
-    EXPECT_LT(line.x(), 240);
-    EXPECT_LT(line.y(), 160);
+    EXPECT_LT(line.x(), width / 2);
+    EXPECT_LT(line.y(), height / 2);
 
     // Opened in the editor and saved, the memo keeps its picture.
     QTest::mouseClick(m_page->Table()->viewport(), Qt::LeftButton, {},
