@@ -444,8 +444,13 @@ GpsFileContent ReadGpsFile(const QString& path) {
         return failed;
     }
     QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    const QFileInfo info(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
         failed.error = GpsFileError::CannotOpen;
+        return failed;
+    }
+    if (info.size() > kMaxGpsFileBytes) {
+        failed.error = GpsFileError::TooLarge;
         return failed;
     }
     if (type == GpsFileType::Fit) {

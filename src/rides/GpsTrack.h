@@ -36,6 +36,7 @@ struct GpsTrack {
 enum class GpsFileError {
     None,
     CannotOpen,        // the file cannot be read at all
+    TooLarge,          // far larger than any day's riding
     UnknownType,       // not .gpx, .tcx or .fit
     Malformed,         // not well-formed XML (errorLine says where)
     NotGps,            // well-formed, but neither GPX nor TCX
@@ -49,6 +50,10 @@ struct GpsFileContent {
     GpsFileError error = GpsFileError::None;
     int errorLine = 0;  // Malformed: the line of the file where reading stopped
 };
+
+// A day's riding at a point a second is about 10 MB of GPX; a file many
+// times that size is no ride, and reading it whole would only stall the program.
+inline constexpr qint64 kMaxGpsFileBytes = qint64{256} * 1024 * 1024;
 
 enum class GpsFileType { Unknown, Gpx, Tcx, Fit };
 

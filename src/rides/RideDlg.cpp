@@ -460,7 +460,7 @@ void RideDlg::OnImport() {
 }
 
 void RideDlg::ImportFiles(const QStringList& paths) {
-    if (paths.isEmpty()) {
+    if (paths.isEmpty() || m_importing) {
         return;
     }
     if (m_bicycles.empty()) {
@@ -475,10 +475,12 @@ void RideDlg::ImportFiles(const QStringList& paths) {
         return;
     }
     QPointer<RideDlg> alive(this);
+    m_importing = true;
     const ImportSummary summary = RunImport(paths, bicycle);
     if (!alive) {
         return;
     }
+    m_importing = false;
     if (summary.storeUnreadable) {
         ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
         return;

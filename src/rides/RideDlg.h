@@ -87,6 +87,8 @@ private:
     QDate m_today;
     // The folder the import chooser opened last, for the next time.
     QString m_importFolder;
+    // Set while an import runs: files dropped meanwhile wait for the next one.
+    bool m_importing = false;
 
     ImageButton* m_new;
     ImageButton* m_modify;

@@ -264,6 +264,8 @@ QString GpsFileErrorText(const QString& fileName, const GpsFileContent& content)
             return {};
         case GpsFileError::CannotOpen:
             return SafeFormat(GetLanguageString("RideImport", "NOPN"), {fileName});
+        case GpsFileError::TooLarge:
+            return SafeFormat(GetLanguageString("RideImport", "TBIG"), {fileName});
         case GpsFileError::UnknownType:
             return SafeFormat(GetLanguageString("RideImport", "UNKT"), {fileName});
         case GpsFileError::Malformed:

@@ -204,6 +204,10 @@ TEST_F(GpsFileTest, FilesAreReadByTheirExtension) {
     EXPECT_EQ(ReadGpsFile(Write(QStringLiteral("ride.txt"), gpx)).error, GpsFileError::UnknownType);
     EXPECT_EQ(ReadGpsFile(m_programDir.FilePath(QStringLiteral("missing.gpx"))).error,
               GpsFileError::CannotOpen);
+    // A file far larger than any ride is not read at all (made sparse, so it costs no disk).
+    QFile huge(Write(QStringLiteral("huge.gpx"), gpx));
+    ASSERT_TRUE(huge.resize(kMaxGpsFileBytes + 1));
+    EXPECT_EQ(ReadGpsFile(huge.fileName()).error, GpsFileError::TooLarge);
     ASSERT_TRUE(QDir().mkpath(m_programDir.FilePath(QStringLiteral("folder.gpx"))));
     EXPECT_EQ(ReadGpsFile(m_programDir.FilePath(QStringLiteral("folder.gpx"))).error,
               GpsFileError::CannotOpen);
