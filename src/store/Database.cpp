@@ -110,6 +110,7 @@ int DB_CreateDatabase() {
         return fail(text);
     }
     SetConnection(connection);
+    sqlite3_busy_timeout(connection, kBusyTimeoutMs);
 
     for (const TableDefinition& table : kTables) {
         if (DB_ExecSql(Connection(), table.createSql) != kOk) {
@@ -146,6 +147,9 @@ int DB_OpenDatabase() {
         return kFailed;
     }
     SetConnection(connection);
+    // A backup tool or a second program may hold the file for a moment; wait
+    // for it rather than failing the start-up on the first locked statement.
+    sqlite3_busy_timeout(connection, kBusyTimeoutMs);
     DB_ExecSql(Connection(), "PRAGMA auto_vacuum=1");
     // A read-only or foreign file simply goes without them.
     for (const char* sql : kIndexes) {
