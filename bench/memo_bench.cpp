@@ -44,9 +44,9 @@ public:
 
     QString Words(int count) {
         static const char* const kWords[] = {
-            "the",      "stylesheet", "node",  "returns", "pointer", "context",  "template", "value",
+            "the",      "stylesheet", "node",   "returns", "pointer", "context",  "template", "value",
             "string",   "transform",  "result", "element", "if",      "a",        "of",       "is",
-            "document", "attribute",  "NULL",  "free",    "list",    "compiled", "mode",     "output",
+            "document", "attribute",  "NULL",   "free",    "list",    "compiled", "mode",     "output",
         };
         std::uniform_int_distribution<size_t> pick(0, std::size(kWords) - 1);
         QString text;
@@ -90,13 +90,17 @@ QString ApiPage(const QString& title, const QString& content, Prose& prose) {
                "<td width=\"120\"><img src=\"logo.png\" alt=\"logo\" /></td><td width=\"180\">banner</td><td>"
                "<table border=\"0\" width=\"90%\" cellpadding=\"2\" cellspacing=\"0\" align=\"center\" "
                "bgcolor=\"#000000\"><tr><td><table width=\"100%\" border=\"0\" cellspacing=\"1\" "
-               "cellpadding=\"3\" bgcolor=\"#fffacd\"><tr><td align=\"center\"><h1>The library</h1><h2>%1</h2>"
+               "cellpadding=\"3\" bgcolor=\"#fffacd\"><tr><td align=\"center\"><h1>The "
+               "library</h1><h2>%1</h2>"
                "</td></tr></table></td></tr></table></td></tr></table>"
                "<table border=\"0\" cellpadding=\"4\" cellspacing=\"0\" width=\"100%\" align=\"center\"><tr>"
-               "<td bgcolor=\"#8b7765\"><table border=\"0\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\">"
-               "<tr><td valign=\"top\" width=\"200\" bgcolor=\"#8b7765\"><table border=\"0\" cellspacing=\"0\" "
+               "<td bgcolor=\"#8b7765\"><table border=\"0\" cellspacing=\"0\" cellpadding=\"2\" "
+               "width=\"100%\">"
+               "<tr><td valign=\"top\" width=\"200\" bgcolor=\"#8b7765\"><table border=\"0\" "
+               "cellspacing=\"0\" "
                "cellpadding=\"1\" width=\"100%\" bgcolor=\"#000000\"><tr><td><table width=\"100%\" "
-               "border=\"0\" cellspacing=\"1\" cellpadding=\"3\"><tr><td bgcolor=\"#eecfa1\" align=\"center\">"
+               "border=\"0\" cellspacing=\"1\" cellpadding=\"3\"><tr><td bgcolor=\"#eecfa1\" "
+               "align=\"center\">"
                "<b>Main Menu</b></td></tr><tr><td bgcolor=\"#fffacd\"><ul>%2</ul></td></tr></table></td></tr>"
                "</table></td><td valign=\"top\" bgcolor=\"#8b7765\"><table border=\"0\" cellspacing=\"0\" "
                "cellpadding=\"1\" width=\"100%\"><tr><td><table border=\"0\" cellspacing=\"0\" "
@@ -125,19 +129,21 @@ QString ApiModulePage(int functions, Prose& prose) {
     }
     content += QStringLiteral("<h2>Description</h2><p>%1</p><h2>Details</h2>").arg(prose.Words(60));
     for (int f = 0; f < functions; ++f) {
-        content += QStringLiteral(
-                       "<div class=\"refsect2\" lang=\"en\"><h3><a name=\"%1\" id=\"%1\"></a>Function: %1</h3>"
-                       "<pre class=\"programlisting\">int\t%1\t\t(%2)<br />\n</pre><p>%3</p>"
-                       "<div class=\"variablelist\"><table border=\"0\"><col align=\"left\" /><tbody>")
-                       .arg(names.at(f), prose.Words(5), prose.Words(prose.Between(15, 40)));
+        content +=
+            QStringLiteral(
+                "<div class=\"refsect2\" lang=\"en\"><h3><a name=\"%1\" id=\"%1\"></a>Function: %1</h3>"
+                "<pre class=\"programlisting\">int\t%1\t\t(%2)<br />\n</pre><p>%3</p>"
+                "<div class=\"variablelist\"><table border=\"0\"><col align=\"left\" /><tbody>")
+                .arg(names.at(f), prose.Words(5), prose.Words(prose.Between(15, 40)));
         const int parameters = prose.Between(2, 5);
         for (int p = 0; p < parameters; ++p) {
-            content += QStringLiteral(
-                           "<tr><td><span class=\"term\"><i><tt>%1</tt></i>:</span></td><td>%2</td></tr>")
-                           .arg(prose.Identifier(), prose.Words(prose.Between(4, 14)));
+            content +=
+                QStringLiteral("<tr><td><span class=\"term\"><i><tt>%1</tt></i>:</span></td><td>%2</td></tr>")
+                    .arg(prose.Identifier(), prose.Words(prose.Between(4, 14)));
         }
-        content += QStringLiteral("<tr><td><span class=\"term\"><i><tt>Returns</tt></i>:</span></td><td>%1"
-                                  "</td></tr></tbody></table></div></div><hr />")
+        content += QStringLiteral(
+                       "<tr><td><span class=\"term\"><i><tt>Returns</tt></i>:</span></td><td>%1"
+                       "</td></tr></tbody></table></div></div><hr />")
                        .arg(prose.Words(8));
     }
     return ApiPage(QStringLiteral("Module reference"), content, prose);
@@ -286,7 +292,8 @@ int main(int argc, char** argv) {
                          Repeat(QStringLiteral("</blockquote></div>"), 12000),
                      kPageTargetMs});
     pages.push_back({QStringLiteral("nested tables"),
-                     Repeat(QStringLiteral("<table><tr><td>x"), 2200) + Repeat(QStringLiteral("</td></tr></table>"), 2200),
+                     Repeat(QStringLiteral("<table><tr><td>x"), 2200) +
+                         Repeat(QStringLiteral("</td></tr></table>"), 2200),
                      kPageTargetMs});
 
     // Real pages to compare with, read as a memo folder would hold them.
@@ -311,7 +318,8 @@ int main(int argc, char** argv) {
             return 2;
         }
         const double ms = bench.Open(folder);
-        met = Report(page.name, ms, page.target, QStringLiteral("%1 KB").arg(page.markup.toUtf8().size() / 1024)) &&
+        met = Report(page.name, ms, page.target,
+                     QStringLiteral("%1 KB").arg(page.markup.toUtf8().size() / 1024)) &&
               met;
         if (ms > slowest) {
             slowest = ms;

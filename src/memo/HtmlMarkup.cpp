@@ -28,13 +28,13 @@ struct NamedCharacter {
     char32_t code;
 };
 constexpr NamedCharacter kOtherNames[] = {
-    {"amp", U'&'},        {"lt", U'<'},         {"gt", U'>'},         {"quot", U'"'},       {"apos", U'\''},
-    {"OElig", 0x152},     {"oelig", 0x153},     {"Scaron", 0x160},    {"scaron", 0x161},    {"Yuml", 0x178},
-    {"circ", 0x2C6},      {"tilde", 0x2DC},     {"ensp", 0x2002},     {"emsp", 0x2003},     {"thinsp", 0x2009},
-    {"ndash", 0x2013},    {"mdash", 0x2014},    {"lsquo", 0x2018},    {"rsquo", 0x2019},    {"sbquo", 0x201A},
-    {"ldquo", 0x201C},    {"rdquo", 0x201D},    {"bdquo", 0x201E},    {"dagger", 0x2020},   {"Dagger", 0x2021},
-    {"bull", 0x2022},     {"hellip", 0x2026},   {"permil", 0x2030},   {"lsaquo", 0x2039},   {"rsaquo", 0x203A},
-    {"euro", 0x20AC},     {"trade", 0x2122},
+    {"amp", U'&'},     {"lt", U'<'},       {"gt", U'>'},       {"quot", U'"'},     {"apos", U'\''},
+    {"OElig", 0x152},  {"oelig", 0x153},   {"Scaron", 0x160},  {"scaron", 0x161},  {"Yuml", 0x178},
+    {"circ", 0x2C6},   {"tilde", 0x2DC},   {"ensp", 0x2002},   {"emsp", 0x2003},   {"thinsp", 0x2009},
+    {"ndash", 0x2013}, {"mdash", 0x2014},  {"lsquo", 0x2018},  {"rsquo", 0x2019},  {"sbquo", 0x201A},
+    {"ldquo", 0x201C}, {"rdquo", 0x201D},  {"bdquo", 0x201E},  {"dagger", 0x2020}, {"Dagger", 0x2021},
+    {"bull", 0x2022},  {"hellip", 0x2026}, {"permil", 0x2030}, {"lsaquo", 0x2039}, {"rsaquo", 0x203A},
+    {"euro", 0x20AC},  {"trade", 0x2122},
 };
 
 bool NameEquals(QStringView name, std::string_view candidate) {
@@ -269,9 +269,15 @@ enum class TableMode { Keep, Unwrap, Flatten };
 // What becomes of an element's tags when markup is rewritten.
 enum class Fate { Keep, Div, Drop };
 
+// Elements whose own text the view does not show.
+bool HidesItsText(const QString& name) {
+    return name == u"style" || name == u"script" || name == u"title" || name == u"head";
+}
+
 struct OpenElement {
     QString name;
-    int table = -1;  // for tables: their number, in the order the reader makes them
+    int table = -1;   // for tables: their number, in the order the reader makes them
+    int hiding = -1;  // for elements that hide their text: their number, likewise
     TableMode mode = TableMode::Keep;
     Fate fate = Fate::Keep;
     QString tag;       // the start tag written for it, when rewriting
@@ -356,6 +362,8 @@ private:
         if (name == u"table") {
             element.table = m_tablesMade++;
             ++m_tables;
+        } else if (HidesItsText(name)) {
+            element.hiding = m_hidingMade++;
         }
         m_open.push_back(std::move(element));
         m_observer.OnPush(*this);
@@ -394,6 +402,7 @@ private:
     std::vector<OpenElement> m_open;
     int m_tables = 0;
     int m_tablesMade = 0;
+    int m_hidingMade = 0;
 };
 
 template <typename Observer>
@@ -416,9 +425,17 @@ struct Measure {
     std::vector<int> height;
     // The most cells of a table directly in the document.
     int topCells = 0;
+    // Per element that hides its own text: whether elements opened inside it.
+    std::vector<bool> hidingHolds;
 
     void OnPush(Nesting<Measure>& nesting) {
         const auto& open = nesting.Open();
+        if (open.back().hiding >= 0) {
+            hidingHolds.push_back(false);
+        }
+        if (open.size() >= 2 && open[open.size() - 2].hiding >= 0) {
+            hidingHolds[static_cast<size_t>(open[open.size() - 2].hiding)] = true;
+        }
         deepest.elements = std::max(deepest.elements, static_cast<int>(open.size()));
         deepest.tables = std::max(deepest.tables, nesting.Tables());
         const OpenElement& element = open.back();
@@ -491,17 +508,21 @@ public:
             case Token::Kind::Declaration:
                 m_out += text;
                 return;
-            case Token::Kind::EndTag:
+            case Token::Kind::EndTag: {
                 // Every element closed on the way is closed explicitly (see
                 // OnPop), so an end tag that matched needs nothing more, and
                 // one that did not is ignored by the reader anyway.
+                const qsizetype before = m_out.size();
                 if (!nesting.End(token.name)) {
                     m_out += text;
                 }
+                KeepApart(before);
                 return;
+            }
             case Token::Kind::StartTag:
                 break;
         }
+        const qsizetype before = m_out.size();
         m_pendingTag = text;
         m_pendingName = token.name;
         m_pendingUsed = false;
@@ -510,11 +531,13 @@ public:
             // An element closed at once: a picture, a line break, a tag
             // closed with "/". Kept, unless it is table structure of a
             // table that does not stay one.
-            const bool tablePart = IsTableStructure(token.name) && OwnerMode(nesting.Open()) != TableMode::Keep;
+            const bool tablePart =
+                IsTableStructure(token.name) && OwnerMode(nesting.Open()) != TableMode::Keep;
             if (!tablePart) {
                 m_out += text;
             }
         }
+        KeepApart(before);
     }
 
     void OnPush(Nesting<Rewriter>& nesting) {
@@ -544,14 +567,15 @@ public:
             ++m_keptTables;
         }
         if (element.fate == Fate::Keep) {
-            element.tag = fromTag ? m_pendingTag.toString() : QLatin1Char('<') + element.name + QLatin1Char('>');
+            element.tag =
+                fromTag ? m_pendingTag.toString() : QLatin1Char('<') + element.name + QLatin1Char('>');
             CutLongTable(open);
         }
         switch (element.fate) {
             case Fate::Keep:
-                if (fromTag) {
-                    m_out += m_pendingTag;
-                }
+                // What the reader adds by itself is written out, so that the
+                // markup says what the reader will make of it.
+                m_out += fromTag ? m_pendingTag : QStringView(element.tag);
                 break;
             case Fate::Div:
                 m_out += QLatin1String("<div>");
@@ -568,7 +592,7 @@ public:
         const OpenElement& element = nesting.Open().back();
         switch (element.fate) {
             case Fate::Keep:
-                m_out += QLatin1String("</") + QuotedName(element.name) + QLatin1Char('>');
+                m_out += QLatin1String("</") + element.name + QLatin1Char('>');
                 break;
             case Fate::Div:
                 m_out += QLatin1String("</div>");
@@ -585,6 +609,14 @@ public:
     }
 
 private:
+    // A tag left out must still keep the text on its two sides apart: the
+    // reader resolves "&am<b>p;" as text, "&amp;" as "&".
+    void KeepApart(qsizetype outputBefore) {
+        if (m_out.size() == outputBefore && !m_out.isEmpty() && m_out.back() != u'>') {
+            m_out += QLatin1String("<!---->");
+        }
+    }
+
     // Before a row of a long table directly in the document that has had
     // its share of cells: ends the table and starts a new one like it.
     void CutLongTable(std::vector<OpenElement>& open) {
@@ -609,7 +641,7 @@ private:
         }
         // Row groups between the table and the row close and open again.
         for (size_t i = open.size() - 2; i > tableAt; --i) {
-            m_out += QLatin1String("</") + QuotedName(open[i].name) + QLatin1Char('>');
+            m_out += QLatin1String("</") + open[i].name + QLatin1Char('>');
         }
         m_out += QLatin1String("</table>") + table.tag;
         for (size_t i = tableAt + 1; i + 1 < open.size(); ++i) {
@@ -618,20 +650,13 @@ private:
         table.cells = 0;
     }
 
-    // A name the reader would read back as the same word.
-    static QString QuotedName(const QString& name) {
-        const bool plain = std::all_of(name.begin(), name.end(), [](QChar c) {
-            return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u':' || c == u'.';
+    // Names of elements a tag can be written for; anything else comes from
+    // garbage such as "<'a b'>" and is left out when rewriting.
+    static bool IsPlainName(const QString& name) {
+        return std::all_of(name.begin(), name.end(), [](QChar c) {
+            return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-' || c == u'_' ||
+                   c == u':' || c == u'.';
         });
-        if (plain) {
-            return name;
-        }
-        if (!name.contains(u'"')) {
-            return QLatin1Char('"') + name + QLatin1Char('"');
-        }
-        QString escaped = name;
-        escaped.replace(QLatin1Char('\''), QLatin1String("\\'"));
-        return QLatin1Char('\'') + escaped + QLatin1Char('\'');
     }
 
     // The mode of the table the last open element belongs to.
@@ -646,6 +671,20 @@ private:
     static TableMode OwnerMode(const std::vector<OpenElement>& open) { return OwnerMode(open, open.size()); }
 
     void Decide(const std::vector<OpenElement>& open, OpenElement& element) {
+        if (!IsPlainName(element.name)) {
+            element.fate = Fate::Drop;
+            return;
+        }
+        // A style sheet or title holding elements is no style sheet: left
+        // in, the text of anything cut from inside it would vanish with its
+        // own; left out, its text shows.
+        if (element.hiding >= 0) {
+            const size_t id = static_cast<size_t>(element.hiding);
+            if (id < m_measure.hidingHolds.size() && m_measure.hidingHolds[id]) {
+                element.fate = Fate::Drop;
+            }
+            return;
+        }
         if (element.table >= 0) {
             const TableMode around = OwnerMode(open, open.size() - 1);
             const int kept = m_enclosingTables + m_keptTables;
@@ -729,7 +768,6 @@ MarkupNesting MeasureMarkupNesting(QStringView markup) {
     return measure.deepest;
 }
 
-
 QString SimplifyMarkup(const QString& markup, const MarkupLimits& limits, int enclosingTables) {
     Measure measure;
     {
@@ -737,8 +775,8 @@ QString SimplifyMarkup(const QString& markup, const MarkupLimits& limits, int en
         Walk(markup, measure, nesting);
     }
     const bool longTable = enclosingTables == 0 && measure.topCells > limits.tableCells;
-    if (measure.deepest.tables + enclosingTables <= limits.tables && measure.deepest.elements <= limits.elements &&
-        !longTable) {
+    if (measure.deepest.tables + enclosingTables <= limits.tables &&
+        measure.deepest.elements <= limits.elements && !longTable) {
         return markup;
     }
     Rewriter rewriter(markup, measure, limits, enclosingTables);

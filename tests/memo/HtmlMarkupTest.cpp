@@ -58,8 +58,9 @@ TEST(HtmlMarkup, ResolvesCharacterReferences) {
         {"&#112;&#x69;&#X63; &#x1F6B2;", "pic \U0001F6B2"},
         {"&euro;&mdash;&hellip;", "\u20ac\u2014\u2026"},
         // Not references: left exactly as written.
-        {"a&b &amp b &unknown; &#; &#xZZ; &#0; &#xD800; &#x110000; &", "a&b &amp b &unknown; &#; &#xZZ; &#0; "
-                                                                     "&#xD800; &#x110000; &"},
+        {"a&b &amp b &unknown; &#; &#xZZ; &#0; &#xD800; &#x110000; &",
+         "a&b &amp b &unknown; &#; &#xZZ; &#0; "
+         "&#xD800; &#x110000; &"},
         {"&amp;amp;", "&amp;"},
     };
     for (const auto& c : cases) {
@@ -74,27 +75,27 @@ TEST(HtmlMarkup, MeasuresTheNestingTheViewBuilds) {
         int elements;
     } cases[] = {
         {"plain text", 0, 0},
-        {"<p>a<p>b<p>c</p>", 0, 1},                          // a paragraph ends the one before
-        {"<p><b>a<p>b<p>c", 0, 2},                           // also from inside bold text
-        {"<ul><li>a<li>b<li>c</ul>", 0, 2},                  // so does a list item
-        {"<div><div><div>x</div></div></div>", 0, 3},        //
-        {"<font><font><font>x", 0, 3},                       // never closed: still open
-        {"<b>x</b></b></b><b>y", 0, 1},                      // stray end tags are ignored
-        {"<table><tr><td>x</td></tr></table>", 1, 3},        //
-        {"<td>x<td>y<td>z", 1, 3},                           // a lone cell makes its own table and row
-        {"<table><td><table><td>x", 3, 5},                   // ...even inside a table
-        {"<t&#97;ble><tr><td>x", 1, 3},                      // names are read with their references
-        {"<TABLE><TR><TD>x", 1, 3},                          //
-        {"< table ><tr><td>x", 1, 3},                        // blanks before the name
-        {"<!-- <table><table> -->x<!x<table>", 0, 0},        // comments and declarations hide tags
-        {"<img><br><hr><meta>", 0, 0},                       // elements without content
-        {"<input><input><link>", 0, 3},                      // other empty elements nest in the view
-        {"<b/><i/>x", 0, 0},                                 // closed by "/"
-        {"<a title=\"<table>\" href='x'>x", 0, 1},           // quoted values are not tags
-        {"1 <5 km> <6 km>", 0, 2},                           // any "<" opens a tag
-        {"1 <5 km <6 km", 0, 1},                             // ...running to the next ">"
-        {"<style>p { x: \"<table>\" }</style>", 1, 2},      // style sheets are no shelter
-        {"<dl><dt>a<dd>b<dt>c</dl>", 0, 2},                  //
+        {"<p>a<p>b<p>c</p>", 0, 1},                     // a paragraph ends the one before
+        {"<p><b>a<p>b<p>c", 0, 2},                      // also from inside bold text
+        {"<ul><li>a<li>b<li>c</ul>", 0, 2},             // so does a list item
+        {"<div><div><div>x</div></div></div>", 0, 3},   //
+        {"<font><font><font>x", 0, 3},                  // never closed: still open
+        {"<b>x</b></b></b><b>y", 0, 1},                 // stray end tags are ignored
+        {"<table><tr><td>x</td></tr></table>", 1, 3},   //
+        {"<td>x<td>y<td>z", 1, 3},                      // a lone cell makes its own table and row
+        {"<table><td><table><td>x", 3, 5},              // ...even inside a table
+        {"<t&#97;ble><tr><td>x", 1, 3},                 // names are read with their references
+        {"<TABLE><TR><TD>x", 1, 3},                     //
+        {"< table ><tr><td>x", 1, 3},                   // blanks before the name
+        {"<!-- <table><table> -->x<!x<table>", 0, 0},   // comments and declarations hide tags
+        {"<img><br><hr><meta>", 0, 0},                  // elements without content
+        {"<input><input><link>", 0, 3},                 // other empty elements nest in the view
+        {"<b/><i/>x", 0, 0},                            // closed by "/"
+        {"<a title=\"<table>\" href='x'>x", 0, 1},      // quoted values are not tags
+        {"1 <5 km> <6 km>", 0, 2},                      // any "<" opens a tag
+        {"1 <5 km <6 km", 0, 1},                        // ...running to the next ">"
+        {"<style>p { x: \"<table>\" }</style>", 1, 2},  // style sheets are no shelter
+        {"<dl><dt>a<dd>b<dt>c</dl>", 0, 2},             //
     };
     for (const auto& c : cases) {
         const MarkupNesting nesting = MeasureMarkupNesting(QString::fromUtf8(c.markup));
@@ -124,10 +125,12 @@ TEST(HtmlMarkup, DeepTablesBecomeBlocksWithEveryWord) {
         QString markup;
     };
     const Case cases[] = {
-        {"thousands of levels", QStringLiteral("<html><body>") + Repeat(QStringLiteral("<table><tr><td>x "), 2000) +
-                                     QStringLiteral("end") + Repeat(QStringLiteral("</td></tr></table>"), 2000)},
+        {"thousands of levels",
+         QStringLiteral("<html><body>") + Repeat(QStringLiteral("<table><tr><td>x "), 2000) +
+             QStringLiteral("end") + Repeat(QStringLiteral("</td></tr></table>"), 2000)},
         {"levels without end tags", Repeat(QStringLiteral("<table><tr><td>a<td>b "), 300)},
-        {"lone cells", Repeat(QStringLiteral("<td>cell "), 50) + Repeat(QStringLiteral("<table><td>in "), 50)},
+        {"lone cells",
+         Repeat(QStringLiteral("<td>cell "), 50) + Repeat(QStringLiteral("<table><td>in "), 50)},
         {"a layout page", QStringLiteral("<table width=\"100%\"><tr><td><table width=\"90%\"><tr><td>"
                                          "<table><tr><td>menu</td><td><table><tr><td>"
                                          "<table border=0><tr><td>name</td><td>value</td></tr>"
@@ -174,6 +177,43 @@ TEST(HtmlMarkup, ElementsPastTheLimitLoseTheirTagsButNotTheirText) {
     EXPECT_EQ(words.count(QStringLiteral("w")), 5000);
     EXPECT_EQ(words.at(5000), QStringLiteral("bold"));
     EXPECT_EQ(words.last(), QStringLiteral("after"));
+}
+
+TEST(HtmlMarkup, LongTablesInTheDocumentAreCutBetweenRows) {
+    QString rows;
+    for (int r = 0; r < 1000; ++r) {
+        rows += QStringLiteral("<tr><td>r%1</td><td>v%1</td></tr>").arg(r);
+    }
+    const QStringList markups = {
+        QStringLiteral("<table border=\"1\" width=\"100%\">") + rows + QStringLiteral("</table><p>after</p>"),
+        QStringLiteral("<table border=\"1\" width=\"100%\"><tbody>") + rows +
+            QStringLiteral("</tbody></table><p>after</p>"),
+    };
+    for (const QString& markup : markups) {
+        const QString simplified = SimplifyMarkup(markup);
+        QTextDocument document;
+        document.setPageSize(QSizeF(0, 0));
+        document.setHtml(simplified);
+        int tables = 0;
+        int cells = 0;
+        for (const QTextFrame* frame : document.rootFrame()->childFrames()) {
+            const auto* table = qobject_cast<const QTextTable*>(frame);
+            ASSERT_NE(table, nullptr);
+            ++tables;
+            EXPECT_EQ(table->columns(), 2);
+            EXPECT_LE(table->rows() * table->columns(), 300);
+            EXPECT_EQ(table->format().border(), 1);
+            cells += table->rows() * table->columns();
+        }
+        EXPECT_EQ(tables, 7);
+        EXPECT_EQ(cells, 2000);
+        QString text = markup;
+        text.replace(QRegularExpression(QStringLiteral("<[^>]*>")), QStringLiteral(" "));
+        EXPECT_EQ(Words(document.toPlainText()), Words(text));
+    }
+    // Tables inside tables are laid out with their cell anyway: not cut.
+    const QString inCell = QStringLiteral("<table>") + rows + QStringLiteral("</table>");
+    EXPECT_EQ(SimplifyMarkup(inCell, MarkupLimits{}, 1), inCell);
 }
 
 TEST(HtmlMarkup, ReferenceTextHoldsTagsStylesAndCommentsButNoText) {

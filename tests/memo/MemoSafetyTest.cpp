@@ -69,9 +69,10 @@ protected:
 
 TEST_F(MemoSafetyTest, SavingKeepsEveryFileTheMarkupStillRefersTo) {
     // A memo made elsewhere, on Windows among others.
-    for (const QString& name : {QStringLiteral("photo.jpg"), QStringLiteral("cell.png"), QStringLiteral("full.jpg"),
-                               QStringLiteral("a&b.png"), QStringLiteral("my pic.png"), QStringLiteral("\u00e9t\u00e9.png"),
-                               QStringLiteral("gone.png"), QStringLiteral("Thumbs.db")}) {
+    for (const QString& name :
+         {QStringLiteral("photo.jpg"), QStringLiteral("cell.png"), QStringLiteral("full.jpg"),
+          QStringLiteral("a&b.png"), QStringLiteral("my pic.png"), QStringLiteral("\u00e9t\u00e9.png"),
+          QStringLiteral("gone.png"), QStringLiteral("Thumbs.db")}) {
         WriteFile(QStringLiteral("Rides/1/data.files/") + name);
     }
     WriteFile(QStringLiteral("Rides/1/data.htm"),
@@ -80,8 +81,8 @@ TEST_F(MemoSafetyTest, SavingKeepsEveryFileTheMarkupStillRefersTo) {
               "<table><tr><td background=\"data.files/cell.png\">shade</td></tr></table>"
               "<p><img src=\"data.files/a&amp;b.png\"> <img src=\"data.files/my%20pic.png\"> "
               "<img src=\"data.files/%C3%A9t%C3%A9.png\"></p></body></html>");
-    const QStringList kept = {QStringLiteral("a&b.png"),  QStringLiteral("cell.png"),
-                              QStringLiteral("full.jpg"), QStringLiteral("my pic.png"),
+    const QStringList kept = {QStringLiteral("a&b.png"),   QStringLiteral("cell.png"),
+                              QStringLiteral("full.jpg"),  QStringLiteral("my pic.png"),
                               QStringLiteral("photo.jpg"), QStringLiteral("\u00e9t\u00e9.png")};
 
     ASSERT_TRUE(OpenMemo());
@@ -170,7 +171,8 @@ TEST_F(MemoSafetyTest, LinksOutOfTheMemoFolderAreNeverFollowed) {
     // Links inside a real data.files, to a file and to a folder.
     ASSERT_TRUE(QFile::remove(MemoPictureFolderPath(m_folder)));
     WriteFile(QStringLiteral("Rides/1/data.files/unused.png"));
-    Link(QDir(elsewhere).filePath(QStringLiteral("precious.jpg")), QStringLiteral("Rides/1/data.files/link.jpg"));
+    Link(QDir(elsewhere).filePath(QStringLiteral("precious.jpg")),
+         QStringLiteral("Rides/1/data.files/link.jpg"));
     Link(elsewhere, QStringLiteral("Rides/1/data.files/folder"));
     ASSERT_TRUE(Editor()->SaveDocument());
     EXPECT_FALSE(QFileInfo::exists(MemoPicturePath(m_folder, QStringLiteral("unused.png"))));
@@ -226,15 +228,16 @@ TEST_F(MemoSafetyTest, PictureNamesThatLookLikeMarkupAreFoundAgain) {
         EXPECT_FALSE(shown.value<QImage>().isNull()) << n;
     }
     ASSERT_TRUE(Editor()->SaveDocument());
-    EXPECT_EQ(Pictures(),
-              QStringList({QStringLiteral("100%.png"), QStringLiteral("a&amp;b.png"), QStringLiteral("lap #2.png")}));
+    EXPECT_EQ(Pictures(), QStringList({QStringLiteral("100%.png"), QStringLiteral("a&amp;b.png"),
+                                       QStringLiteral("lap #2.png")}));
 }
 
 TEST_F(MemoSafetyTest, AddressesIntoAnotherMemoFolderStayAsWritten) {
     const QString shared = WritePicture(QStringLiteral("Rides/7/data.files/shared.png"), Qt::red);
     const QString own = WritePicture(QStringLiteral("Rides/1/data.files/own.png"), Qt::green);
     WriteFile(QStringLiteral("Rides/1/data.htm"),
-              (QStringLiteral("<html><body><img src=\"%1\"><img src=\"%2\"></body></html>").arg(shared, own)).toUtf8());
+              (QStringLiteral("<html><body><img src=\"%1\"><img src=\"%2\"></body></html>").arg(shared, own))
+                  .toUtf8());
     ASSERT_TRUE(OpenMemo());
     ASSERT_TRUE(Editor()->SaveDocument());
 
@@ -251,10 +254,11 @@ TEST_F(MemoSafetyTest, AddressesIntoAnotherMemoFolderStayAsWritten) {
 }
 
 TEST_F(MemoSafetyTest, SavingAnUnchangedMemoAgainWritesTheSameBytes) {
-    WriteFile(QStringLiteral("Rides/1/data.htm"),
-              "<HTML><BODY><P align=center><STRONG>Col</STRONG> du <FONT size=5 color=#ff0000>Galibier</FONT>"
-              "</P><table border=1><tr><td>2642 m</td><td><i>steep</i></td></tr></table><ul><li>one<li>two</ul>"
-              "</BODY></HTML>");
+    WriteFile(
+        QStringLiteral("Rides/1/data.htm"),
+        "<HTML><BODY><P align=center><STRONG>Col</STRONG> du <FONT size=5 color=#ff0000>Galibier</FONT>"
+        "</P><table border=1><tr><td>2642 m</td><td><i>steep</i></td></tr></table><ul><li>one<li>two</ul>"
+        "</BODY></HTML>");
     ASSERT_TRUE(OpenMemo());
     ASSERT_TRUE(Editor()->SaveDocument());
     const QByteArray first = ReadAll(MemoDocumentPath(m_folder));
@@ -266,10 +270,11 @@ TEST_F(MemoSafetyTest, SavingAnUnchangedMemoAgainWritesTheSameBytes) {
 }
 
 TEST_F(MemoSafetyTest, OpeningAndSavingShowTheBusyCursorAndPutItBack) {
-    WriteFile(QStringLiteral("Rides/1/data.htm"),
-              (QStringLiteral("<html><body>") + Repeat(QStringLiteral("<p>A long day in the saddle.</p>"), 20000) +
-               QStringLiteral("</body></html>"))
-                  .toUtf8());
+    WriteFile(
+        QStringLiteral("Rides/1/data.htm"),
+        (QStringLiteral("<html><body>") + Repeat(QStringLiteral("<p>A long day in the saddle.</p>"), 20000) +
+         QStringLiteral("</body></html>"))
+            .toUtf8());
     std::vector<Qt::CursorShape> seen;
     const auto look = [&seen] {
         const QCursor* cursor = QApplication::overrideCursor();
@@ -308,10 +313,11 @@ TEST_F(MemoSafetyTest, DeeplyNestedMemosOpenWithAllTheirText) {
         {"tables", Repeat(QStringLiteral("<table><tr><td>lap "), 1800) + QStringLiteral("finish") +
                        Repeat(QStringLiteral("</td></tr></table>"), 1800)},
         {"blocks", Repeat(QStringLiteral("<div><blockquote>km "), 10000)},
-        {"layout page", QStringLiteral("<table width=\"100%\"><tr><td><table width=\"90%\"><tr><td>menu</td><td>"
-                                       "<table><tr><td><table><tr><td><table border=0><tr><td>name</td><td>what"
-                                       "</td></tr><tr><td>other</td><td>more</td></tr></table></td></tr></table>"
-                                       "</td></tr></table></td></tr></table></td></tr></table><p>footer</p>")},
+        {"layout page",
+         QStringLiteral("<table width=\"100%\"><tr><td><table width=\"90%\"><tr><td>menu</td><td>"
+                        "<table><tr><td><table><tr><td><table border=0><tr><td>name</td><td>what"
+                        "</td></tr><tr><td>other</td><td>more</td></tr></table></td></tr></table>"
+                        "</td></tr></table></td></tr></table></td></tr></table><p>footer</p>")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -348,14 +354,16 @@ TEST_F(MemoSafetyTest, PastedDeepMarkupIsFlattenedWithAllItsText) {
     // Into a cell two tables down, a page of three tables keeps only one.
     Key(Qt::Key_A, Qt::ControlModifier);
     Key(Qt::Key_Delete);
-    View()->PasteHtml(QStringLiteral("<table><tr><td><table><tr><td>inner</td><td>x</td></tr></table></td>"
-                                     "<td>y</td></tr></table>"));
+    View()->PasteHtml(
+        QStringLiteral("<table><tr><td><table><tr><td>inner</td><td>x</td></tr></table></td>"
+                       "<td>y</td></tr></table>"));
     QTextCursor afterInner = View()->document()->find(QStringLiteral("inner"));
     afterInner.clearSelection();
     View()->setTextCursor(afterInner);
     ASSERT_EQ(TableDepth(View()->document()), 2);
-    View()->PasteHtml(QStringLiteral("<table><tr><td>a</td><td><table><tr><td>b</td><td><table><tr><td>c</td>"
-                                     "<td>d</td></tr></table></td></tr></table></td></tr></table>"));
+    View()->PasteHtml(
+        QStringLiteral("<table><tr><td>a</td><td><table><tr><td>b</td><td><table><tr><td>c</td>"
+                       "<td>d</td></tr></table></td></tr></table></td></tr></table>"));
     EXPECT_EQ(TableDepth(View()->document()), 3);
     const QStringList words = Words(Editor()->GetMemoText());
     for (const char* word : {"a", "b", "c", "d", "inner", "x", "y"}) {
