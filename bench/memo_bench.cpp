@@ -1,7 +1,8 @@
 // How long the memo editor takes to open memos that people really paste:
 // HTML API reference pages as documentation tools write them (30 to 110 KB,
 // a few dozen tables nested five and six deep inside page-layout tables),
-// memos of a few hundred kilobytes of every kind, a memo of thousands of
+// memos of a few hundred kilobytes of every kind (prose, a long table, a
+// table one row wide, blocks nested thousands deep), a memo of thousands of
 // nested tables, and one of tens of megabytes (opened and saved).
 //
 // Every page is generated here. Each figure is the time from OpenDocument
@@ -287,6 +288,10 @@ int main(int argc, char** argv) {
     pages.push_back({QStringLiteral("api index page"), ApiIndexPage(700, prose), kPageTargetMs});
     pages.push_back({QStringLiteral("long memo"), LongMemo(1200, prose), kPageTargetMs});
     pages.push_back({QStringLiteral("long table"), LongTable(2500, prose), kPageTargetMs});
+    pages.push_back({QStringLiteral("wide table"),
+                     QStringLiteral("<table border=\"1\"><tr>") +
+                         Repeat(QStringLiteral("<td>cell</td>"), 20000) + QStringLiteral("</tr></table>"),
+                     kPageTargetMs});
     pages.push_back({QStringLiteral("nested blocks"),
                      Repeat(QStringLiteral("<div><blockquote>quote "), 12000) +
                          Repeat(QStringLiteral("</blockquote></div>"), 12000),

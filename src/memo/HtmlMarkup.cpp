@@ -1,5 +1,6 @@
 #include "memo/HtmlMarkup.h"
 
+#include <QHash>
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -365,6 +366,7 @@ private:
         } else if (HidesItsText(name)) {
             element.hiding = m_hidingMade++;
         }
+        ++m_counts[name];
         m_open.push_back(std::move(element));
         m_observer.OnPush(*this);
     }
@@ -374,6 +376,7 @@ private:
         if (m_open.back().table >= 0) {
             --m_tables;
         }
+        --m_counts[m_open.back().name];
         m_open.pop_back();
     }
 
@@ -385,6 +388,11 @@ private:
     }
 
     qsizetype Find(QStringView name) const {
+        // Most lookups are for names that are not open at all; the count
+        // answers those without walking a stack thousands deep.
+        if (m_counts.value(name.toString()) == 0) {
+            return -1;
+        }
         return FindIf([name](const QString& open) { return open == name; });
     }
 
@@ -400,6 +408,7 @@ private:
 
     Observer& m_observer;
     std::vector<OpenElement> m_open;
+    QHash<QString, int> m_counts;  // open elements by name
     int m_tables = 0;
     int m_tablesMade = 0;
     int m_hidingMade = 0;
@@ -425,11 +434,14 @@ struct Measure {
     std::vector<int> height;
     // The most cells of a table directly in the document.
     int topCells = 0;
+    // Per table, the most cells in one of its rows; and the most of all.
+    std::vector<int> columns;
+    int widestRow = 0;
     // Per element that hides its own text: whether elements opened inside it.
     std::vector<bool> hidingHolds;
 
     void OnPush(Nesting<Measure>& nesting) {
-        const auto& open = nesting.Open();
+        auto& open = nesting.Open();
         if (open.back().hiding >= 0) {
             hidingHolds.push_back(false);
         }
@@ -442,10 +454,18 @@ struct Measure {
         if (element.table >= 0) {
             cells.push_back(0);
             height.push_back(1);
+            columns.push_back(0);
         } else if (element.name == u"td" || element.name == u"th") {
             const int table = NearestTable(open, open.size() - 1);
             if (table >= 0) {
                 ++cells[static_cast<size_t>(table)];
+            }
+            // A cell lands right in its row.
+            OpenElement& row = open[open.size() - 2];
+            if (table >= 0 && row.name == u"tr") {
+                int& widest = columns[static_cast<size_t>(table)];
+                widest = std::max(widest, ++row.cells);
+                widestRow = std::max(widestRow, widest);
             }
         }
     }
@@ -691,9 +711,10 @@ private:
             const size_t id = static_cast<size_t>(element.table);
             const int cells = id < m_measure.cells.size() ? m_measure.cells[id] : 0;
             const int height = id < m_measure.height.size() ? m_measure.height[id] : 1;
-            // A table needs room for itself, a row and a cell below the
-            // element limit, or its cells would lose their row.
-            if (around == TableMode::Flatten || kept >= m_limits.tables ||
+            const int columns = id < m_measure.columns.size() ? m_measure.columns[id] : 0;
+            // Too deep, too wide, or without room below the element limit
+            // for itself, a row and a cell (its cells would lose their row).
+            if (around == TableMode::Flatten || kept >= m_limits.tables || columns > m_limits.columns ||
                 m_emittedDepth + 3 > m_limits.elements) {
                 element.mode = TableMode::Flatten;
             } else if (cells <= 1 && height >= 2) {

@@ -28,6 +28,9 @@ struct MarkupLimits {
     // the rider reads: a long table is cut into tables of about this many
     // cells so that it shows at once.
     int tableCells = 300;
+    // Cells in one row. The view's time grows faster than the number of
+    // columns, and a row of hundreds of cells is no table anyone reads.
+    int columns = 64;
 };
 
 struct MarkupNesting {
@@ -43,8 +46,8 @@ MarkupNesting MeasureMarkupNesting(QStringView markup);
 // copy that keeps every character of text and every picture but nests less:
 // - tables of one cell around further tables (frames of page layouts)
 //   become plain blocks;
-// - tables that would still lie deeper than allowed become blocks with one
-//   block per row and per cell;
+// - tables that would still lie deeper than allowed, and tables with rows of
+//   more cells than allowed, become blocks with one block per row and cell;
 // - tags that would open elements past the element limit are left out, a
 //   line break standing for the block ones so that words do not run together;
 // - a long table directly in the document is cut, between its rows, into

@@ -12,10 +12,35 @@
 namespace {
 
 const QByteArray kPieces[] = {
-    "[",        "]",      "[Strings]", "[CommonInfo]", "[MainDlg]", "=",           "MYBS",    "Language",
-    "KEY",      ";",      "\r\n",      "\n",           "\r",        " ",           "\t",      "\"",
-    "value",    "Wartung", "\xEF\xBB\xBF", "\xFF\xFE",  "\xFE\xFF",  QByteArray(1, '\0'), "\xC3\xA9", "\xC3",
-    "\xF0\x9F\x9A\xB2", "\x00\xD8", "%s",  "%d %.2f",  "<NULL>",
+    "[",
+    "]",
+    "[Strings]",
+    "[CommonInfo]",
+    "[MainDlg]",
+    "=",
+    "MYBS",
+    "Language",
+    "KEY",
+    ";",
+    "\r\n",
+    "\n",
+    "\r",
+    " ",
+    "\t",
+    "\"",
+    "value",
+    "Wartung",
+    "\xEF\xBB\xBF",
+    "\xFF\xFE",
+    "\xFE\xFF",
+    QByteArray(1, '\0'),
+    "\xC3\xA9",
+    "\xC3",
+    "\xF0\x9F\x9A\xB2",
+    "\x00\xD8",
+    "%s",
+    "%d %.2f",
+    "<NULL>",
 };
 
 QByteArray RandomFile(std::mt19937& random) {
@@ -100,7 +125,8 @@ TEST(LanguageFuzz, ALoadedTableAnswersEveryLookup) {
                 ASSERT_LE(GetLanguageStringWithColon(section, key).size(), 1023) << round;
             }
         }
-        ASSERT_EQ(GetLanguageString(QStringLiteral("Absent"), QStringLiteral("KEY")), QStringLiteral("<NULL>"));
+        ASSERT_EQ(GetLanguageString(QStringLiteral("Absent"), QStringLiteral("KEY")),
+                  QStringLiteral("<NULL>"));
     }
     FreeLanguageTable();
     EXPECT_GT(loaded, 20);

@@ -153,6 +153,18 @@ TEST(HtmlMarkup, DeepTablesBecomeBlocksWithEveryWord) {
     }
 }
 
+TEST(HtmlMarkup, RowsOfHundredsOfCellsAreNoTable) {
+    const QString wide = QStringLiteral("<table><tr>") + Repeat(QStringLiteral("<td>c</td>"), 200) +
+                         QStringLiteral("</tr></table><table><tr><td>a</td><td>b</td></tr></table>");
+    const Read read = ReadAsTheViewDoes(SimplifyMarkup(wide));
+    EXPECT_EQ(read.tables, 1);  // the narrow one stays a table
+    EXPECT_EQ(Words(read.text).size(), 202);
+    // Cells that never close, as a lone row of them.
+    const QString lone = Repeat(QStringLiteral("<td>c"), 500);
+    EXPECT_EQ(ReadAsTheViewDoes(SimplifyMarkup(lone)).tables, 0);
+    EXPECT_EQ(Words(ReadAsTheViewDoes(SimplifyMarkup(lone)).text).size(), 500);
+}
+
 TEST(HtmlMarkup, WrapperTablesAreUnwrappedBeforeTablesWithContentAreFlattened) {
     // Three single-cell tables around a table of two rows: unwrapping the
     // wrappers keeps the real table a table.

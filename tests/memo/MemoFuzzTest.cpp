@@ -16,13 +16,72 @@
 namespace {
 
 const char* const kMarkupPieces[] = {
-    "<table>", "<table border=1 width=\"100%\">", "<tr>", "<td>", "</td>", "</tr>", "</table>", "<th>",
-    "<tbody>", "</tbody>", "<caption>", "<div>", "</div>", "<p>", "</p>", "<ul>", "<li>", "</ul>", "<dl>",
-    "<dt>", "<dd>", "<b>", "</b>", "<font size=5>", "</font>", "<span style='x:url(a.png)'>", "<", ">",
-    "/", "=", "\"", "'", "&", "&amp;", "&#60;", "&lt;", ";", "<!--", "-->", "<!DOCTYPE x>", "<style>",
-    "</style>", "<br>", "<br/>", "<img src=\"x.png\">", "<t&#97;ble>", "< table >", "</ table>", "<input>",
-    "<head>", "<body>", "<html>", "<title>", "word", "cycle", " ", "\n", "\t", "\u00e9t\u00e9", "\u2029",
-    "\U0001F6B2", "<a href='x'>", "</a>", "<td/>", "<TR>", "<pre>",
+    "<table>",
+    "<table border=1 width=\"100%\">",
+    "<tr>",
+    "<td>",
+    "</td>",
+    "</tr>",
+    "</table>",
+    "<th>",
+    "<tbody>",
+    "</tbody>",
+    "<caption>",
+    "<div>",
+    "</div>",
+    "<p>",
+    "</p>",
+    "<ul>",
+    "<li>",
+    "</ul>",
+    "<dl>",
+    "<dt>",
+    "<dd>",
+    "<b>",
+    "</b>",
+    "<font size=5>",
+    "</font>",
+    "<span style='x:url(a.png)'>",
+    "<",
+    ">",
+    "/",
+    "=",
+    "\"",
+    "'",
+    "&",
+    "&amp;",
+    "&#60;",
+    "&lt;",
+    ";",
+    "<!--",
+    "-->",
+    "<!DOCTYPE x>",
+    "<style>",
+    "</style>",
+    "<br>",
+    "<br/>",
+    "<img src=\"x.png\">",
+    "<t&#97;ble>",
+    "< table >",
+    "</ table>",
+    "<input>",
+    "<head>",
+    "<body>",
+    "<html>",
+    "<title>",
+    "word",
+    "cycle",
+    " ",
+    "\n",
+    "\t",
+    "\u00e9t\u00e9",
+    "\u2029",
+    "\U0001F6B2",
+    "<a href='x'>",
+    "</a>",
+    "<td/>",
+    "<TR>",
+    "<pre>",
 };
 
 QString RandomMarkup(std::mt19937& random) {
@@ -90,7 +149,8 @@ bool KeepsEveryCharacter(const QString& text, const QString& within) {
 // hundreds deep.
 QString PlausibleMarkup(std::mt19937& random) {
     std::uniform_int_distribution<int> dice(0, 99);
-    const char* const words[] = {"col", "&amp;", "&eacute;t&eacute;", "&#60;5 km", "ride", "\u00e9t\u00e9", "km/h"};
+    const char* const words[] = {"col",           "&amp;", "&eacute;t&eacute;", "&#60;5 km", "ride",
+                                 "\u00e9t\u00e9", "km/h"};
     std::uniform_int_distribution<size_t> word(0, std::size(words) - 1);
     struct Open {
         QString close;  // empty: left unclosed
@@ -109,14 +169,15 @@ QString PlausibleMarkup(std::mt19937& random) {
             open.push_back({sloppy ? QString() : QStringLiteral("</td></tr></table>")});
         } else if (roll < 75) {
             static const char* const blocks[][2] = {
-                {"<div>", "</div>"}, {"<blockquote>", "</blockquote>"}, {"<b>", "</b>"},
-                {"<font size=4>", "</font>"}, {"<ul><li>", "</li></ul>"}, {"<p>", "</p>"},
+                {"<div>", "</div>"},          {"<blockquote>", "</blockquote>"}, {"<b>", "</b>"},
+                {"<font size=4>", "</font>"}, {"<ul><li>", "</li></ul>"},        {"<p>", "</p>"},
             };
             const auto& block = blocks[static_cast<size_t>(roll) % std::size(blocks)];
             markup += QLatin1String(block[0]);
             open.push_back({sloppy && roll % 2 ? QString() : QString::fromLatin1(block[1])});
         } else if (roll < 82) {
-            markup += dice(random) < 50 ? QStringLiteral("<br>") : QStringLiteral("<img src=\"data.files/p.png\">");
+            markup +=
+                dice(random) < 50 ? QStringLiteral("<br>") : QStringLiteral("<img src=\"data.files/p.png\">");
         } else if (roll < 88 && !open.empty()) {
             // Another cell or item beside the open one.
             markup += dice(random) < 50 ? QStringLiteral("<td>") : QStringLiteral("<li>");
@@ -144,7 +205,8 @@ TEST(MemoFuzz, SimplifiedMarkupNestsWithinItsLimits) {
         ASSERT_LE(nesting.tables + enclosing, std::max(limit.tables, enclosing))
             << round << ": " << markup.toStdString();
         ASSERT_LE(nesting.elements, limit.elements) << round << ": " << markup.toStdString();
-        ASSERT_LE(ReadAsTheViewDoes(simplified).tables, limit.tables) << round << ": " << markup.toStdString();
+        ASSERT_LE(ReadAsTheViewDoes(simplified).tables, limit.tables)
+            << round << ": " << markup.toStdString();
     }
 }
 
@@ -205,8 +267,8 @@ TEST_F(MemoFuzzFolder, CleanUpKeepsEveryReferencedFileAndRemovesTheRest) {
         for (const QString& stem : stems) {
             const QString name = stem + suffixes[suffix(random)];
             files.insert(name);
-            ASSERT_TRUE(m_programDir.WriteFile(
-                QStringLiteral("Rides/%1/data.files/").arg(round + 10) + name, "picture"));
+            ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/%1/data.files/").arg(round + 10) + name,
+                                               "picture"));
             if (coin(random) == 0) {
                 continue;
             }
@@ -237,7 +299,8 @@ TEST_F(MemoFuzzFolder, CleanUpKeepsEveryReferencedFileAndRemovesTheRest) {
                     markup += QStringLiteral("<a href=\"%1\">link</a>").arg(address);
                     break;
                 case 2:
-                    markup += QStringLiteral("<table><tr><td background=\"%1\">x</td></tr></table>").arg(address);
+                    markup +=
+                        QStringLiteral("<table><tr><td background=\"%1\">x</td></tr></table>").arg(address);
                     break;
                 case 3:
                     markup += QStringLiteral("<p style=\"background-image:url('%1')\">y</p>").arg(address);
