@@ -47,7 +47,7 @@ TEST_F(MemoEditorTest, FormattedMemoWithPicturesSurvivesSaveAndReopen) {
     AnswerPictureDialog(lake);
     ClickToolbar(kMemoInsertPicture);
     AnswerPictureDialog(spare);
-    Key(Qt::Key_I, Qt::ControlModifier);
+    ClickToolbar(kMemoInsertPicture);
     Key(Qt::Key_Backspace);  // the spare picture goes again
     Key(Qt::Key_Return);
     ClickToolbar(kMemoJustifyCenter);
@@ -137,17 +137,16 @@ TEST_F(MemoEditorTest, NewDocumentStartsFromTheTemplateAndExistingOnesAreLeftAlo
     EXPECT_EQ(Editor()->Folder(), other);
 }
 
-TEST_F(MemoEditorTest, WithoutTemplateOpeningFailsButSavingWritesTheDocument) {
+TEST_F(MemoEditorTest, WithoutTemplateOpeningFailsAndNothingIsSaved) {
     ASSERT_TRUE(QFile::remove(m_programDir.FilePath(QStringLiteral("htmltemplate.dat"))));
     EXPECT_FALSE(OpenMemo());
     EXPECT_FALSE(QFileInfo::exists(MemoDocumentPath(m_folder)));
     EXPECT_EQ(Editor()->Folder(), m_folder);
+    EXPECT_FALSE(View()->EditMode());
 
-    ASSERT_TRUE(Editor()->SaveDocument());
-    const QByteArray bytes = ReadAll(MemoDocumentPath(m_folder));
-    EXPECT_EQ(bytes.left(2), QByteArray("\xFF\xFE", 2));
-    // No pictures: no picture folder either.
-    EXPECT_FALSE(QFileInfo::exists(MemoPictureFolderPath(m_folder)));
+    // No document was read, so there is none to write.
+    EXPECT_FALSE(Editor()->SaveDocument());
+    EXPECT_EQ(QDir(m_folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 TEST_F(MemoEditorTest, FailedSaveKeepsTheOldDocument) {
