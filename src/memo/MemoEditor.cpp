@@ -525,7 +525,10 @@ bool MemoEditor::OpenDocument(const QString& folder) {
             if (QFileInfo::exists(path)) {
                 return fail();
             }
-            if (!CopyFileReplacing(ProgramPath(QStringLiteral("htmltemplate.dat")), path)) {
+            // Without a usable template a new memo starts empty rather than
+            // not at all: a missing shipped file must not cost the rider memos.
+            if (!CopyFileReplacing(ProgramPath(QStringLiteral("htmltemplate.dat")), path) &&
+                !WriteFileReplacing(path, EncodePlainTextMemo(QString()))) {
                 return fail();
             }
         }

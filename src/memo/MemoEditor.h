@@ -82,6 +82,9 @@ public:
     // none (an empty, read-only view) and saves nothing until the next
     // successful open, so it can never write one memo into another's folder.
     bool OpenDocument(const QString& folder);
+    // True while the editor holds a document it read: only then is there
+    // anything to save, and is GetMemoText the memo's text.
+    bool HoldsDocument() const { return m_holdsDocument; }
     // Writes the document to <folder>/data.htm (pictures referred to as
     // "data.files/<name>"), then removes the pictures it no longer refers
     // to. False when no document is held or the file could not be written;

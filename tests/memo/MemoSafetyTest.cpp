@@ -128,11 +128,13 @@ TEST_F(MemoSafetyTest, AFailedOpenLeavesNothingToSave) {
     ASSERT_TRUE(Editor()->SaveDocument());
     const QByteArray rideOne = ReadAll(MemoDocumentPath(m_folder));
 
-    // Ride 2 has pictures but no document, and there is no template to start one.
+    // Ride 2 has pictures but no document, and none can be started there.
     const QString rideTwo = m_programDir.FilePath(QStringLiteral("Rides/2"));
     WriteFile(QStringLiteral("Rides/2/data.files/two.png"));
-    ASSERT_TRUE(QFile::remove(m_programDir.FilePath(QStringLiteral("htmltemplate.dat"))));
-    EXPECT_FALSE(Editor()->OpenDocument(rideTwo));
+    {
+        ScopedWriteFailure full;
+        EXPECT_FALSE(Editor()->OpenDocument(rideTwo));
+    }
     EXPECT_TRUE(Editor()->GetMemoText().isEmpty());  // not ride 1's memo
     EXPECT_FALSE(View()->EditMode());
     EXPECT_FALSE(Editor()->SaveDocument());

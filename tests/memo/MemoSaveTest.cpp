@@ -137,16 +137,26 @@ TEST_F(MemoEditorTest, NewDocumentStartsFromTheTemplateAndExistingOnesAreLeftAlo
     EXPECT_EQ(Editor()->Folder(), other);
 }
 
-TEST_F(MemoEditorTest, WithoutTemplateOpeningFailsAndNothingIsSaved) {
+TEST_F(MemoEditorTest, WithoutTemplateANewMemoStartsEmpty) {
     ASSERT_TRUE(QFile::remove(m_programDir.FilePath(QStringLiteral("htmltemplate.dat"))));
-    EXPECT_FALSE(OpenMemo());
-    EXPECT_FALSE(QFileInfo::exists(MemoDocumentPath(m_folder)));
-    EXPECT_EQ(Editor()->Folder(), m_folder);
-    EXPECT_FALSE(View()->EditMode());
+    ASSERT_TRUE(OpenMemo());
+    EXPECT_EQ(ReadAll(MemoDocumentPath(m_folder)), EncodePlainTextMemo(QString()));
+    EXPECT_TRUE(Editor()->HoldsDocument());
+    EXPECT_TRUE(View()->EditMode());
+    Type(QStringLiteral("Still kept"));
+    ASSERT_TRUE(Editor()->SaveDocument());
+    EXPECT_TRUE(DecodeMemoDocument(ReadAll(MemoDocumentPath(m_folder))).contains(u"Still kept"));
 
-    // No document was read, so there is none to write.
+    // When even the empty document cannot be written there is nothing to save.
+    const QString other = m_programDir.FilePath(QStringLiteral("Rides/2"));
+    ASSERT_TRUE(QDir().mkpath(other));
+    {
+        ScopedWriteFailure full;
+        EXPECT_FALSE(Editor()->OpenDocument(other));
+    }
+    EXPECT_FALSE(Editor()->HoldsDocument());
     EXPECT_FALSE(Editor()->SaveDocument());
-    EXPECT_EQ(QDir(m_folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 TEST_F(MemoEditorTest, FailedSaveKeepsTheOldDocument) {
