@@ -1,0 +1,90 @@
+#include "maintenance/MaintenanceTable.h"
+
+#include "language/Language.h"
+#include "units/SafeFormat.h"
+#include "units/Units.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr qsizetype kStatusTextCharacters = 255;
+
+const std::array<TableColumnInfo, kMaintenanceColumnCount> kColumns = {{
+    {LanguageKey{"Strings", "DATE"}, 100, Qt::AlignLeft | Qt::AlignVCenter, true},
+    {LanguageKey{"Strings", "BICY"}, 100, Qt::AlignLeft | Qt::AlignVCenter, true},
+    {LanguageKey{"Strings", "COST"}, 70, Qt::AlignRight | Qt::AlignVCenter, true},
+    {LanguageKey{"Strings", "MEMO"}, 300, Qt::AlignLeft | Qt::AlignVCenter, false},
+}};
+
+}  // namespace
+
+const TableColumnInfo& MaintenanceColumnInfo(int column) {
+    return kColumns[static_cast<size_t>(std::clamp(column, 0, kMaintenanceColumnCount - 1))];
+}
+
+QString MaintenanceCellText(const MaintenanceRecord& entry, int column, const RecordCellWords& words) {
+    switch (column) {
+        case kMaintenanceDateColumn:
+            return words.DateCell(entry.Date);
+        case kMaintenanceBicycleColumn:
+            return words.BicycleName(entry.BicycleNumber);
+        case kMaintenanceCostColumn:
+            return FormatNumber(entry.Cost);
+        case kMaintenanceMemoColumn:
+            return MemoCellText(entry.Memo);
+        default:
+            return {};
+    }
+}
+
+double MaintenanceSortKey(const MaintenanceRecord& entry, int column) {
+    switch (column) {
+        case kMaintenanceDateColumn:
+            return entry.Date;
+        case kMaintenanceBicycleColumn:
+            return entry.BicycleNumber;
+        case kMaintenanceCostColumn:
+            return entry.Cost;
+        default:
+            return 0.0;
+    }
+}
+
+bool IsMaintenanceColumnSortable(int column) {
+    return column >= 0 && column < kMaintenanceMemoColumn;
+}
+
+std::vector<RecordColumn<MaintenanceRecord>> MaintenanceTableColumns(const RecordCellWords* words) {
+    std::vector<RecordColumn<MaintenanceRecord>> columns;
+    for (int column = 0; column < kMaintenanceColumnCount; ++column) {
+        RecordColumn<MaintenanceRecord> entry;
+        entry.info = MaintenanceColumnInfo(column);
+        entry.cellText = [column, words](const MaintenanceRecord& record) {
+            return MaintenanceCellText(record, column, *words);
+        };
+        if (IsMaintenanceColumnSortable(column)) {
+            entry.sortKey = [column](const MaintenanceRecord& record) {
+                return MaintenanceSortKey(record, column);
+            };
+        }
+        columns.push_back(std::move(entry));
+    }
+    return columns;
+}
+
+MaintenanceTotals SumMaintenance(const std::vector<MaintenanceRecord>& entries) {
+    MaintenanceTotals totals;
+    for (const MaintenanceRecord& entry : entries) {
+        totals.cost += entry.Cost;
+        ++totals.count;
+    }
+    return totals;
+}
+
+QString MaintenanceStatusText(const MaintenanceTotals& totals) {
+    QString text = SafeFormat(GetLanguageString("MaintenanceDlg", "STAT"), {totals.count, totals.cost});
+    text.truncate(kStatusTextCharacters);
+    return text;
+}
