@@ -11,7 +11,7 @@
 
 // Small enough to be seen whole below the memo's text in the ride editor as it opens.
 inline constexpr int kTrackPictureWidth = 400;
-inline constexpr int kTrackPictureHeight = 280;
+inline constexpr int kTrackPictureHeight = 264;
 
 // The words and the unit the picture is labelled with, taken on the user
 // interface thread so that pictures can be drawn on others.

@@ -333,11 +333,11 @@ TEST_F(RideImportTest, TheMemoFolderHoldsThePictureOfTheRoute) {
         markup.contains(QStringLiteral("<p><b>north &amp; east.gpx</b> (Morning &lt;loop&gt;)<br>Start: ")))
         << markup.toStdString();
     EXPECT_TRUE(
-        markup.contains(QStringLiteral("<img src=\"data.files/track.png\" width=\"400\" height=\"280\">")));
+        markup.contains(QStringLiteral("<img src=\"data.files/track.png\" width=\"400\" height=\"264\">")));
 
     const QImage picture(Path(QStringLiteral("Rides/1/data.files/track.png")));
     ASSERT_FALSE(picture.isNull());
-    EXPECT_EQ(picture.size(), QSize(400, 280));
+    EXPECT_EQ(picture.size(), QSize(400, 264));
     // Where the start (green) and end (red) marks and the line (blue) are on
     // the route, above the legend along the bottom.
     auto centre = [&](auto isColour) {
