@@ -252,7 +252,10 @@ int StatChartView::PointAt(const QPointF& position) const {
         return -1;
     }
     const QPointF inChart = chart()->mapFromScene(mapToScene(position.toPoint()));
-    if (!chart()->plotArea().adjusted(-kHoverReach, -kHoverReach, kHoverReach, kHoverReach).contains(inChart)) {
+    if (!chart()
+             ->plotArea()
+             .adjusted(-kHoverReach, -kHoverReach, kHoverReach, kHoverReach)
+             .contains(inChart)) {
         return -1;
     }
     QAbstractSeries* series = m_line ? static_cast<QAbstractSeries*>(m_line) : chart()->series().value(0);
@@ -280,8 +283,8 @@ void StatChartView::Mark(int index) {
         if (index < 0) {
             m_marker->clear();
         } else {
-            m_marker->replace(QList<QPointF>{QPointF(m_x[static_cast<size_t>(index)],
-                                                     m_values[static_cast<size_t>(index)])});
+            m_marker->replace(QList<QPointF>{
+                QPointF(m_x[static_cast<size_t>(index)], m_values[static_cast<size_t>(index)])});
         }
     }
     if (m_barSet) {

@@ -49,7 +49,8 @@ std::vector<int64_t> DayStarts(const QDate& first, const QDate& last, const Loca
         const int64_t guess = start + kSecondsPerDay;
         const LocalDateTime local = calendar.At(guess);
         const bool midnight = local.hour == 0 && local.minute == 0 && local.second == 0 &&
-                              local.day == day.day() && local.month == day.month() && local.year == day.year();
+                              local.day == day.day() && local.month == day.month() &&
+                              local.year == day.year();
         start = midnight ? guess : DayStart(day);
         starts.push_back(start);
     }
@@ -232,8 +233,8 @@ StatSeries BuildSeries(const RideRecordList& rides, SeriesKind kind, int64_t sta
     }
 
     const LocalCalendar calendar;
-    const Periods periods = MakePeriods(kind.period, DateOf(calendar.At(range.first)), DateOf(calendar.At(last)),
-                                        ((firstWeekday % 7) + 7) % 7, calendar);
+    const Periods periods = MakePeriods(kind.period, DateOf(calendar.At(range.first)),
+                                        DateOf(calendar.At(last)), ((firstWeekday % 7) + 7) % 7, calendar);
     series.points.resize(periods.starts.size());
     for (size_t i = 0; i < periods.starts.size(); ++i) {
         series.points[i].start = periods.starts[i];
@@ -323,8 +324,8 @@ QString SeriesUnitWord(SeriesMeasure measure) {
     return {};
 }
 
-ReportText BuildSeriesCsvReport(const StatSeries& series, const QString& dateHeading, const QString& valueHeading,
-                                const QString& description) {
+ReportText BuildSeriesCsvReport(const StatSeries& series, const QString& dateHeading,
+                                const QString& valueHeading, const QString& description) {
     const SeriesMeasure measure = series.kind.measure;
     ReportText report(static_cast<qsizetype>(series.points.size()) * 24 + 256);
     // Numbers without unit words, so that a spreadsheet can reckon with
@@ -373,10 +374,10 @@ std::vector<DateTick> DateTicks(int64_t from, int64_t to, int maxTicks, SeriesPe
         int days;  // about how many days one step spans
     };
     static constexpr Step kSteps[] = {
-        {Unit::Day, 1, 1},       {Unit::Day, 2, 2},       {Unit::Day, 7, 7},         {Unit::Day, 14, 14},
-        {Unit::Month, 1, 30},    {Unit::Month, 2, 61},    {Unit::Month, 3, 91},      {Unit::Month, 6, 182},
-        {Unit::Year, 1, 365},    {Unit::Year, 2, 730},    {Unit::Year, 5, 1826},     {Unit::Year, 10, 3652},
-        {Unit::Year, 20, 7305},  {Unit::Year, 50, 18262}, {Unit::Year, 100, 36525},
+        {Unit::Day, 1, 1},      {Unit::Day, 2, 2},       {Unit::Day, 7, 7},        {Unit::Day, 14, 14},
+        {Unit::Month, 1, 30},   {Unit::Month, 2, 61},    {Unit::Month, 3, 91},     {Unit::Month, 6, 182},
+        {Unit::Year, 1, 365},   {Unit::Year, 2, 730},    {Unit::Year, 5, 1826},    {Unit::Year, 10, 3652},
+        {Unit::Year, 20, 7305}, {Unit::Year, 50, 18262}, {Unit::Year, 100, 36525},
     };
     const int finestDays = finest == SeriesPeriod::Month ? 28 : finest == SeriesPeriod::Week ? 7 : 1;
     for (const Step& step : kSteps) {

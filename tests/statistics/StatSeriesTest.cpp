@@ -60,8 +60,8 @@ protected:
     // the end of the last day unless given.
     StatRows Rows(const RideRecordList& rides, SeriesKind kind, int64_t first, int64_t last,
                   int firstWeekday = kMonday, std::optional<int64_t> now = std::nullopt) {
-        return FormatSeries(BuildSeries(NewestFirst(rides), kind, first, last, firstWeekday,
-                                        now.value_or(last + 86400)));
+        return FormatSeries(
+            BuildSeries(NewestFirst(rides), kind, first, last, firstWeekday, now.value_or(last + 86400)));
     }
 
     ScopedTimeZone m_zone{"Europe/Berlin"};
@@ -73,7 +73,8 @@ StatRow Row(const char* date, const char* value) {
 
 TEST_F(StatSeriesTest, EachContentsListsItsMeasurePerPeriod) {
     EXPECT_EQ(SeriesKindOf(kContentsSummary), std::nullopt);
-    EXPECT_EQ(SeriesKindOf(kContentsDistanceByRide), (SeriesKind{SeriesMeasure::Distance, SeriesPeriod::Ride}));
+    EXPECT_EQ(SeriesKindOf(kContentsDistanceByRide),
+              (SeriesKind{SeriesMeasure::Distance, SeriesPeriod::Ride}));
     EXPECT_EQ(SeriesKindOf(kContentsTimeByDay), (SeriesKind{SeriesMeasure::Time, SeriesPeriod::Day}));
     EXPECT_EQ(SeriesKindOf(kContentsSpeedByWeek), (SeriesKind{SeriesMeasure::Speed, SeriesPeriod::Week}));
     EXPECT_EQ(SeriesKindOf(kContentsRidesByMonth), (SeriesKind{SeriesMeasure::Rides, SeriesPeriod::Month}));
@@ -98,8 +99,7 @@ TEST_F(StatSeriesTest, WeeksStartOnTheChosenDay) {
     const Case cases[] = {
         {kMonday, {Row("2024/03/04", "3.00 km"), Row("2024/03/11", "4.00 km")}},
         // The week of the first day began on the Sunday before it.
-        {kSunday,
-         {Row("2024/03/03", "1.00 km"), Row("2024/03/10", "6.00 km"), Row("2024/03/17", "0.00 km")}},
+        {kSunday, {Row("2024/03/03", "1.00 km"), Row("2024/03/10", "6.00 km"), Row("2024/03/17", "0.00 km")}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Rows(rides, kDistanceByWeek, first, last, c.firstWeekday), c.expected) << c.firstWeekday;
@@ -141,7 +141,8 @@ TEST_F(StatSeriesTest, ADayWhoseMidnightTheClockSkipsStartsAtItsFirstHour) {
     // In Sao Paulo the clocks went from 00:00 to 01:00 on 4 November 2018.
     ScopedTimeZone brazil("America/Sao_Paulo");
     const RideRecordList rides = {Ride(Local(2018, 11, 3, 23, 59, 59), 1.0),
-                                  Ride(Local(2018, 11, 4, 1, 0, 0), 2.0), Ride(Local(2018, 11, 5, 0, 0, 0), 4.0)};
+                                  Ride(Local(2018, 11, 4, 1, 0, 0), 2.0),
+                                  Ride(Local(2018, 11, 5, 0, 0, 0), 4.0)};
     const StatRows rows = Rows(rides, kDistanceByDay, Local(2018, 11, 3, 12), Local(2018, 11, 5, 12));
     EXPECT_EQ(rows, (StatRows{Row("2018/11/03(Saturday)", "1.00 km"), Row("2018/11/04(Sunday)", "2.00 km"),
                               Row("2018/11/05(Monday)", "4.00 km")}));
@@ -156,10 +157,11 @@ TEST_F(StatSeriesTest, PeriodsWithoutRidesShowZero) {
         return Rows(rides, SeriesKind{measure, SeriesPeriod::Week}, first, last);
     };
     EXPECT_EQ(weeks(SeriesMeasure::Distance),
-              (StatRows{Row("2024/03/04", "10.00 km"), Row("2024/03/11", "0.00 km"), Row("2024/03/18", "0.00 km"),
-                        Row("2024/03/25", "20.00 km")}));
-    EXPECT_EQ(weeks(SeriesMeasure::Time), (StatRows{Row("2024/03/04", "0:30:00"), Row("2024/03/11", "0:00:00"),
-                                                    Row("2024/03/18", "0:00:00"), Row("2024/03/25", "1:00:00")}));
+              (StatRows{Row("2024/03/04", "10.00 km"), Row("2024/03/11", "0.00 km"),
+                        Row("2024/03/18", "0.00 km"), Row("2024/03/25", "20.00 km")}));
+    EXPECT_EQ(weeks(SeriesMeasure::Time),
+              (StatRows{Row("2024/03/04", "0:30:00"), Row("2024/03/11", "0:00:00"),
+                        Row("2024/03/18", "0:00:00"), Row("2024/03/25", "1:00:00")}));
     EXPECT_EQ(weeks(SeriesMeasure::Speed),
               (StatRows{Row("2024/03/04", "20.00 km/h"), Row("2024/03/11", "0.00 km/h"),
                         Row("2024/03/18", "0.00 km/h"), Row("2024/03/25", "20.00 km/h")}));
@@ -169,45 +171,49 @@ TEST_F(StatSeriesTest, PeriodsWithoutRidesShowZero) {
 
 TEST_F(StatSeriesTest, MonthsRunOverTheYearsEnd) {
     const RideRecordList rides = {
-        Ride(Local(2023, 11, 20, 9), 1.0),          Ride(Local(2023, 12, 31, 23, 59, 59), 2.0),
-        Ride(Local(2024, 1, 1, 0, 0, 0), 4.0),      Ride(Local(2024, 1, 31, 18), 8.0),
+        Ride(Local(2023, 11, 20, 9), 1.0),     Ride(Local(2023, 12, 31, 23, 59, 59), 2.0),
+        Ride(Local(2024, 1, 1, 0, 0, 0), 4.0), Ride(Local(2024, 1, 31, 18), 8.0),
         Ride(Local(2024, 2, 29, 12), 16.0),  // a leap day
     };
     const StatRows rows = Rows(rides, SeriesKind{SeriesMeasure::Distance, SeriesPeriod::Month},
                                Local(2023, 11, 15), Local(2024, 2, 29));
-    EXPECT_EQ(rows, (StatRows{Row("2023/11", "1.00 km"), Row("2023/12", "2.00 km"), Row("2024/01", "12.00 km"),
-                              Row("2024/02", "16.00 km")}));
+    EXPECT_EQ(rows, (StatRows{Row("2023/11", "1.00 km"), Row("2023/12", "2.00 km"),
+                              Row("2024/01", "12.00 km"), Row("2024/02", "16.00 km")}));
 }
 
 TEST_F(StatSeriesTest, AverageSpeedIsThePeriodsDistanceOverItsTime) {
     const RideRecordList rides = {
         // 10 km in an hour and 30 km in half an hour: 40 km in 1.5 h, not the mean of 10 and 60.
-        Ride(Local(2024, 3, 4, 8), 10.0, 1), Ride(Local(2024, 3, 4, 18), 30.0, 0, 30),
+        Ride(Local(2024, 3, 4, 8), 10.0, 1),
+        Ride(Local(2024, 3, 4, 18), 30.0, 0, 30),
         // A ride entered without a time: its distance counts, the speed is 0.
         Ride(Local(2024, 3, 5, 8), 12.0),
         // Seconds and minutes beyond 59, as an imported ride may hold them.
         Ride(Local(2024, 3, 6, 8), 15.0, 0, 59, 60),
     };
-    EXPECT_EQ(Rows(rides, SeriesKind{SeriesMeasure::Speed, SeriesPeriod::Day}, Local(2024, 3, 4), Local(2024, 3, 6)),
+    EXPECT_EQ(Rows(rides, SeriesKind{SeriesMeasure::Speed, SeriesPeriod::Day}, Local(2024, 3, 4),
+                   Local(2024, 3, 6)),
               (StatRows{Row("2024/03/04(Monday)", "26.67 km/h"), Row("2024/03/05(Tuesday)", "0.00 km/h"),
                         Row("2024/03/06(Wednesday)", "15.00 km/h")}));
-    EXPECT_EQ(Rows(rides, SeriesKind{SeriesMeasure::Time, SeriesPeriod::Week}, Local(2024, 3, 4), Local(2024, 3, 6)),
+    EXPECT_EQ(Rows(rides, SeriesKind{SeriesMeasure::Time, SeriesPeriod::Week}, Local(2024, 3, 4),
+                   Local(2024, 3, 6)),
               (StatRows{Row("2024/03/04", "2:30:00")}));
 }
 
 TEST_F(StatSeriesTest, RidesOutsideThePickedDaysAreLeftOut) {
     const RideRecordList rides = {
-        Ride(Local(2024, 3, 3, 23, 59, 59), 1.0),  // the day before the first
-        Ride(Local(2024, 3, 4, 0, 0, 0), 2.0),     // the first day's first second
-        Ride(Local(2024, 3, 10, 23, 59, 59), 4.0), // the last day's last second
-        Ride(Local(2024, 3, 11, 0, 0, 0), 8.0),    // the day after the last
+        Ride(Local(2024, 3, 3, 23, 59, 59), 1.0),   // the day before the first
+        Ride(Local(2024, 3, 4, 0, 0, 0), 2.0),      // the first day's first second
+        Ride(Local(2024, 3, 10, 23, 59, 59), 4.0),  // the last day's last second
+        Ride(Local(2024, 3, 11, 0, 0, 0), 8.0),     // the day after the last
     };
     // The pickers' times of day play no part: whole days count.
     const int64_t first = Local(2024, 3, 4, 18, 30);
     const int64_t last = Local(2024, 3, 10, 6, 15);
     for (const SeriesKind kind : {kDistanceByWeek, SeriesKind{SeriesMeasure::Distance, SeriesPeriod::Ride},
                                   SeriesKind{SeriesMeasure::Distance, SeriesPeriod::Month}}) {
-        const StatSeries series = BuildSeries(NewestFirst(rides), kind, first, last, kMonday, last + 86400 * 30);
+        const StatSeries series =
+            BuildSeries(NewestFirst(rides), kind, first, last, kMonday, last + 86400 * 30);
         double total = 0;
         for (const SeriesPoint& point : series.points) {
             total += point.distance;
@@ -234,8 +240,8 @@ TEST_F(StatSeriesTest, DaysStillToComeAreLeftOutUnlessARideLiesAhead) {
 TEST_F(StatSeriesTest, RideByRideListsEveryRideOldestFirst) {
     const RideRecordList rides = {Ride(Local(2024, 3, 5, 8), 1.0), Ride(Local(2024, 3, 5, 18), 2.0),
                                   Ride(Local(2024, 3, 9, 8), 4.0)};
-    const StatRows rows =
-        Rows(rides, SeriesKind{SeriesMeasure::Distance, SeriesPeriod::Ride}, Local(2024, 3, 1), Local(2024, 3, 31));
+    const StatRows rows = Rows(rides, SeriesKind{SeriesMeasure::Distance, SeriesPeriod::Ride},
+                               Local(2024, 3, 1), Local(2024, 3, 31));
     EXPECT_EQ(rows, (StatRows{Row("2024/03/05(Tuesday)", "1.00 km"), Row("2024/03/05(Tuesday)", "2.00 km"),
                               Row("2024/03/09(Saturday)", "4.00 km")}));
     EXPECT_EQ(rows, BuildRideDistanceList(NewestFirst(rides)));
@@ -258,10 +264,12 @@ TEST_F(StatSeriesTest, MilesConvertDistancesAndSpeedsOnly) {
 }
 
 TEST_F(StatSeriesTest, TheCommaSeparatedReportHoldsPlainNumbers) {
-    const RideRecordList rides = {Ride(Local(2024, 3, 4, 8), 12.5, 1, 2, 3), Ride(Local(2024, 3, 13, 8), 7.25)};
+    const RideRecordList rides = {Ride(Local(2024, 3, 4, 8), 12.5, 1, 2, 3),
+                                  Ride(Local(2024, 3, 13, 8), 7.25)};
     const auto csv = [&](SeriesMeasure measure, const char* heading) {
-        const StatSeries series = BuildSeries(NewestFirst(rides), SeriesKind{measure, SeriesPeriod::Week},
-                                              Local(2024, 3, 4), Local(2024, 3, 17), kMonday, Local(2024, 4, 1));
+        const StatSeries series =
+            BuildSeries(NewestFirst(rides), SeriesKind{measure, SeriesPeriod::Week}, Local(2024, 3, 4),
+                        Local(2024, 3, 17), kMonday, Local(2024, 4, 1));
         return BuildSeriesCsvReport(series, QStringLiteral("Date"), QString::fromUtf8(heading),
                                     QStringLiteral("Distance by week \u2014 Road, \"the red one\""))
             .Text();
@@ -273,9 +281,11 @@ TEST_F(StatSeriesTest, TheCommaSeparatedReportHoldsPlainNumbers) {
               QStringLiteral("Date,Distance (km)\r\n2024/03/04,12.50\r\n2024/03/11,7.25\r\n") + foot);
     EXPECT_EQ(csv(SeriesMeasure::Time, "Riding time"),
               QStringLiteral("Date,Riding time\r\n2024/03/04,1:02:03\r\n2024/03/11,0:00:00\r\n") + foot);
-    EXPECT_EQ(csv(SeriesMeasure::Rides, "Rides"), QStringLiteral("Date,Rides\r\n2024/03/04,1\r\n2024/03/11,1\r\n") + foot);
+    EXPECT_EQ(csv(SeriesMeasure::Rides, "Rides"),
+              QStringLiteral("Date,Rides\r\n2024/03/04,1\r\n2024/03/11,1\r\n") + foot);
     // A heading with a comma is quoted.
-    EXPECT_TRUE(csv(SeriesMeasure::Speed, "Speed, average").startsWith(QStringLiteral("Date,\"Speed, average (km/h)\"\r\n")));
+    EXPECT_TRUE(csv(SeriesMeasure::Speed, "Speed, average")
+                    .startsWith(QStringLiteral("Date,\"Speed, average (km/h)\"\r\n")));
 }
 
 TEST_F(StatSeriesTest, DateMarksTakeTheFinestStepThatFits) {
@@ -290,8 +300,8 @@ TEST_F(StatSeriesTest, DateMarksTakeTheFinestStepThatFits) {
     // Ten years: every year fits in twelve marks, every second one in six.
     EXPECT_EQ(labels(Local(2014, 1, 1), Local(2023, 12, 31), 12).size(), 10);
     EXPECT_EQ(labels(Local(2014, 1, 1), Local(2023, 12, 31), 6),
-              (QStringList{QStringLiteral("2014"), QStringLiteral("2016"), QStringLiteral("2018"), QStringLiteral("2020"),
-                           QStringLiteral("2022")}));
+              (QStringList{QStringLiteral("2014"), QStringLiteral("2016"), QStringLiteral("2018"),
+                           QStringLiteral("2020"), QStringLiteral("2022")}));
     // A year by quarters, a week by days.
     EXPECT_EQ(labels(Local(2024, 1, 1), Local(2024, 12, 31), 5),
               (QStringList{QStringLiteral("2024/01"), QStringLiteral("2024/04"), QStringLiteral("2024/07"),
@@ -300,8 +310,8 @@ TEST_F(StatSeriesTest, DateMarksTakeTheFinestStepThatFits) {
     EXPECT_EQ(labels(Local(2024, 3, 4), Local(2024, 3, 10), 10).front(), QStringLiteral("2024/03/04"));
     // Bars of weeks take no marks between two weeks' starts.
     EXPECT_EQ(labels(Local(2024, 3, 4), Local(2024, 3, 25), 10, SeriesPeriod::Week),
-              (QStringList{QStringLiteral("2024/03/04"), QStringLiteral("2024/03/11"), QStringLiteral("2024/03/18"),
-                           QStringLiteral("2024/03/25")}));
+              (QStringList{QStringLiteral("2024/03/04"), QStringLiteral("2024/03/11"),
+                           QStringLiteral("2024/03/18"), QStringLiteral("2024/03/25")}));
     EXPECT_TRUE(labels(Local(2024, 3, 4), Local(2024, 3, 1), 10).isEmpty());
 }
 
