@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLineSeries>
 #include <QMouseEvent>
@@ -295,16 +296,31 @@ void StatChartView::Mark(int index) {
     }
 }
 
-void StatChartView::mouseMoveEvent(QMouseEvent* event) {
-    QChartView::mouseMoveEvent(event);
-    const int index = PointAt(event->position());
+void StatChartView::ShowTip(const QPointF& position, const QPoint& globalPosition) {
+    const int index = PointAt(position);
     Mark(index);
     if (index < 0 || static_cast<size_t>(index) >= m_rows.size()) {
         QToolTip::hideText();
         return;
     }
     const StatRow& row = m_rows[static_cast<size_t>(index)];
-    QToolTip::showText(event->globalPosition().toPoint(), row.value(0) + u'\n' + row.value(1), this);
+    QToolTip::showText(globalPosition, row.value(0) + u'\n' + row.value(1), this);
+}
+
+void StatChartView::mouseMoveEvent(QMouseEvent* event) {
+    QChartView::mouseMoveEvent(event);
+    ShowTip(event->position(), event->globalPosition().toPoint());
+}
+
+bool StatChartView::viewportEvent(QEvent* event) {
+    // The scene would answer the resting mouse's tooltip request with its
+    // items' tips, of which there are none, and so hide ours.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        ShowTip(help->pos(), help->globalPos());
+        return true;
+    }
+    return QChartView::viewportEvent(event);
 }
 
 void StatChartView::leaveEvent(QEvent* event) {

@@ -36,6 +36,7 @@ public:
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -45,6 +46,8 @@ private:
     // The point nearest to a position in the view, or -1 off the plot.
     int PointAt(const QPointF& position) const;
     void Mark(int index);
+    // Marks the point nearest to position (in the view) and shows its tip.
+    void ShowTip(const QPointF& position, const QPoint& globalPosition);
 
     std::vector<double> m_x;       // each point's place on the date axis
     std::vector<double> m_values;  // each point's value

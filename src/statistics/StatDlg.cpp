@@ -138,6 +138,10 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
     m_export->setMaximumSize(104, 34);
     m_export->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_bicycles->setMinimumWidth(200);
+    // A whole date beside the calendar button.
+    for (QDateTimeEdit* picker : {m_start, m_end}) {
+        picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 44);
+    }
     auto labelled = [](QLabel* label, QWidget* control) {
         auto* column = new QVBoxLayout;
         column->setSpacing(2);

@@ -153,9 +153,15 @@ TEST_F(StatChartTest, WeeksStartOnTheDayOfTheOptionsPage) {
 TEST_F(StatChartTest, HoveringShowsTheExactValue) {
     AddMarchRides();
     ShowMarch(kContentsDistanceByRide, 1);
+    // Tips come to the active window.
+    m_host->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_host.get()));
     ASSERT_NE(Line(), nullptr);
     ASSERT_EQ(Line()->count(), 2);  // the ride of the 18th lies after the last day
     PointAt(Line()->at(1));
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("2024/03/06(Wednesday)\n20.00 km"));
+    // It stays while the mouse rests there, past the moment tips wake up.
+    QTest::qWait(1000);
     EXPECT_EQ(QToolTip::text(), QStringLiteral("2024/03/06(Wednesday)\n20.00 km"));
     // The nearest ride answers, also a little beside and above it.
     PointAt(QPointF(Line()->at(0).x() + 3600, Line()->at(0).y() + 1));
