@@ -163,7 +163,8 @@ void StatChartView::ShowSeries(const StatSeries& series, const StatRows& rows, c
         m_barSet->setSelectedColor(kMarkColour);
         m_barSet->append(QList<qreal>(m_values.begin(), m_values.end()));
         auto* bars = new QBarSeries;
-        bars->setBarWidth(count > 60 ? 1.0 : 0.8);
+        // Many thin bars stand side by side; fewer keep a gap between them.
+        bars->setBarWidth(count > 200 ? 1.0 : 0.8);
         bars->append(m_barSet);
         chart->addSeries(bars);
         bars->attachAxis(m_dateAxis);
@@ -225,9 +226,16 @@ void StatChartView::UpdateDateAxis() {
                                                           : std::max(100, width() - kOutsidePlot);
     const int labelWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + kMarkGap;
     const int maxTicks = std::max(1, plotWidth / std::max(1, labelWidth));
-    const SeriesPeriod finest = m_bars ? m_period : SeriesPeriod::Day;
+
     std::optional<double> previous;
-    for (const DateTick& tick : DateTicks(m_starts.front(), m_starts.back(), maxTicks, finest)) {
+    // Weeks and months are marked at the periods they stand for, every mark
+    // on a period's first day; days and rides anywhere along the axis, so
+    // that a year's mark shows though its first ride came later that day.
+    const bool periodMarks = m_period == SeriesPeriod::Week || m_period == SeriesPeriod::Month;
+    const SeriesPeriod finest = periodMarks ? m_period : SeriesPeriod::Day;
+    const int64_t from = periodMarks ? m_starts.front() : static_cast<int64_t>(std::ceil(low));
+    const int64_t to = periodMarks ? m_starts.back() : static_cast<int64_t>(std::floor(high));
+    for (const DateTick& tick : DateTicks(from, to, maxTicks, finest)) {
         double place = static_cast<double>(tick.time);
         if (m_bars) {
             // A bar's left edge: the first period that starts on or after the mark.

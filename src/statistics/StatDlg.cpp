@@ -19,11 +19,13 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -263,7 +265,17 @@ void StatDlg::SetUpColumns(int contents) {
     const auto heading = [](const LanguageKey& key, int width) {
         return StatColumn{GetLanguageString(key), width};
     };
-    const StatColumn date = heading(LanguageKey{"Strings", "DATE"}, 100);
+    StatColumn date = heading(LanguageKey{"Strings", "DATE"}, 100);
+    // A day is shown with its weekday: the column takes the longest in full.
+    const std::optional<SeriesKind> kind = SeriesKindOf(contents);
+    if (kind && (kind->period == SeriesPeriod::Ride || kind->period == SeriesPeriod::Day)) {
+        const QFontMetrics metrics = m_list->fontMetrics();
+        for (int day = 0; day < 7; ++day) {
+            const int needed =
+                metrics.horizontalAdvance(QStringLiteral("0000/00/00(") + GetWeekdayName(day) + u')') + 16;
+            date.width = std::max(date.width, needed);
+        }
+    }
     std::vector<StatColumn> columns;
     switch (contents) {
         case kContentsSummary:
