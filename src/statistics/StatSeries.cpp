@@ -103,14 +103,15 @@ void Add(SeriesPoint& point, const RideRecord& ride) {
     point.seconds += int64_t{ride.Hours} * 3600 + int64_t{ride.Minutes} * 60 + ride.Seconds;
 }
 
-// One point per ride of the range, oldest first; rides of the same moment
-// keep the reverse of the store's order, as the list has always shown them.
-std::vector<SeriesPoint> RidePoints(const RideRecordList& rides, const DayRange& range) {
+// One point per ride (of the range, when one is given), oldest first; rides
+// of the same moment keep the reverse of the store's order, as the list has
+// always shown them.
+std::vector<SeriesPoint> RidePoints(const RideRecordList& rides, const std::optional<DayRange>& range) {
     const LocalCalendar calendar;
     std::vector<SeriesPoint> points;
     points.reserve(rides.size());
     for (auto ride = rides.rbegin(); ride != rides.rend(); ++ride) {
-        if (!Inside(range, ride->Date)) {
+        if (range && !Inside(*range, ride->Date)) {
             continue;
         }
         SeriesPoint point;
@@ -256,6 +257,10 @@ StatSeries BuildSeries(const RideRecordList& rides, SeriesKind kind, int64_t sta
         Add(series.points[static_cast<size_t>(after - periods.starts.begin() - 1)], ride);
     }
     return series;
+}
+
+StatSeries BuildRideSeries(const RideRecordList& rides) {
+    return {SeriesKind{SeriesMeasure::Distance, SeriesPeriod::Ride}, RidePoints(rides, std::nullopt)};
 }
 
 double SeriesValue(const SeriesPoint& point, SeriesMeasure measure) {

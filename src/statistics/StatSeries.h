@@ -57,6 +57,9 @@ struct StatSeries {
 StatSeries BuildSeries(const RideRecordList& rides, SeriesKind kind, int64_t startTime, int64_t endTime,
                        int firstWeekday, int64_t now);
 
+// The distance of every ride of the list, whatever its date, oldest first.
+StatSeries BuildRideSeries(const RideRecordList& rides);
+
 // A point's value as the chart draws it, in the display unit: distance in km
 // or miles, riding time in hours, average speed (distance over riding time,
 // 0 without time) in km/h or mph, or the number of rides.
@@ -88,8 +91,8 @@ struct DateTick {
 // Marks for a date axis from `from` to `to`: at most maxTicks of them, on
 // whole years ("2024"), months ("2024/03") or days ("2024/03/15") of the
 // local calendar, the finest step that fits. Steps of days count from the
-// day of `from`. For bars of weeks only steps of 7 or 14 days or longer are
-// taken, so that from a week's start every mark falls on one; for bars of
-// months only months and years.
+// day of `from`. With weeks as the finest period only steps of 7 or 14 days
+// or longer are taken, so that from a week's first day every mark falls on
+// one; with months only months and years.
 std::vector<DateTick> DateTicks(int64_t from, int64_t to, int maxTicks,
                                 SeriesPeriod finest = SeriesPeriod::Day);
