@@ -362,6 +362,48 @@ ReportText BuildSeriesCsvReport(const StatSeries& series, const QString& dateHea
     return report;
 }
 
+std::vector<size_t> DrawnPoints(const std::vector<double>& x, const std::vector<double>& y, size_t most,
+                                int columns) {
+    std::vector<size_t> drawn;
+    const size_t count = std::min(x.size(), y.size());
+    if (count <= most || columns < 1) {
+        drawn.resize(count);
+        for (size_t i = 0; i < count; ++i) {
+            drawn[i] = i;
+        }
+        return drawn;
+    }
+    drawn.reserve(static_cast<size_t>(columns) * 4);
+    const double first = x.front();
+    const double width = (x[count - 1] - first) / columns;
+    size_t start = 0;
+    while (start < count) {
+        // The stretch of x the point at start lies in, and the points in it.
+        const int column =
+            width > 0 ? std::min(columns - 1, static_cast<int>((x[start] - first) / width)) : columns - 1;
+        size_t end = start + 1;
+        size_t lowest = start;
+        size_t highest = start;
+        while (end < count && (width > 0 ? std::min(columns - 1, static_cast<int>((x[end] - first) / width))
+                                         : columns - 1) == column) {
+            if (y[end] < y[lowest]) {
+                lowest = end;
+            }
+            if (y[end] > y[highest]) {
+                highest = end;
+            }
+            ++end;
+        }
+        for (const size_t index : {start, std::min(lowest, highest), std::max(lowest, highest), end - 1}) {
+            if (drawn.empty() || drawn.back() < index) {
+                drawn.push_back(index);
+            }
+        }
+        start = end;
+    }
+    return drawn;
+}
+
 std::vector<DateTick> DateTicks(int64_t from, int64_t to, int maxTicks, SeriesPeriod finest) {
     std::vector<DateTick> ticks;
     if (to < from || maxTicks < 1) {

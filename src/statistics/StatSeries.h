@@ -81,6 +81,13 @@ QString SeriesUnitWord(SeriesMeasure measure);
 ReportText BuildSeriesCsvReport(const StatSeries& series, const QString& dateHeading,
                                 const QString& valueHeading, const QString& description);
 
+// The points a line draws of a long series (x rising): all of them up to
+// `most`, beyond that the first, the lowest, the highest and the last point of
+// each of `columns` equal stretches of x, so that the drawn line looks the
+// same at any width up to that many pixels. Indexes into x, rising.
+std::vector<size_t> DrawnPoints(const std::vector<double>& x, const std::vector<double>& y, size_t most,
+                                int columns);
+
 // A mark on the date axis: a moment and its label.
 struct DateTick {
     int64_t time = 0;

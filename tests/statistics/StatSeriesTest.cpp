@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cmath>
+#include <functional>
 #include <ostream>
 
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -286,6 +288,26 @@ TEST_F(StatSeriesTest, TheCommaSeparatedReportHoldsPlainNumbers) {
     // A heading with a comma is quoted.
     EXPECT_TRUE(csv(SeriesMeasure::Speed, "Speed, average")
                     .startsWith(QStringLiteral("Date,\"Speed, average (km/h)\"\r\n")));
+}
+
+TEST_F(StatSeriesTest, ALongLineDrawsTheOutlineOfItsValues) {
+    std::vector<double> x;
+    std::vector<double> y;
+    for (int i = 0; i < 100000; ++i) {
+        x.push_back(1.7e9 + i * 3000.0);
+        y.push_back(50 + 40 * std::sin(i / 37.0) + (i == 77777 ? 500 : 0) - (i == 123 ? 90 : 0));
+    }
+    const std::vector<size_t> drawn = DrawnPoints(x, y, 8000, 2000);
+    EXPECT_LE(drawn.size(), 8000u);
+    EXPECT_GT(drawn.size(), 2000u);
+    EXPECT_EQ(drawn.front(), 0u);
+    EXPECT_EQ(drawn.back(), 99999u);
+    EXPECT_TRUE(std::adjacent_find(drawn.begin(), drawn.end(), std::greater_equal<size_t>()) == drawn.end());
+    // The highest and the lowest value stay in the picture.
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), 77777u), drawn.end());
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), 123u), drawn.end());
+    // A short line draws every point.
+    EXPECT_EQ(DrawnPoints({1, 2, 3}, {5, 1, 5}, 8000, 2000), (std::vector<size_t>{0, 1, 2}));
 }
 
 TEST_F(StatSeriesTest, DateMarksTakeTheFinestStepThatFits) {
