@@ -5,11 +5,15 @@
 #include "platform/Files.h"
 #include "platform/GuardedModal.h"
 #include "reports/ReportFiles.h"
+#include "rides/GpsTrack.h"
+#include "rides/RideImport.h"
+#include "rides/RideImportDlg.h"
 #include "rides/RideRecordDlg.h"
 #include "rides/RideReport.h"
 #include "units/Clock.h"
 #include "units/DayRange.h"
 #include "units/RecordFolders.h"
+#include "units/SafeFormat.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
 #include "widgets/ImageButton.h"
@@ -19,9 +23,18 @@
 #include "widgets/RecordTableView.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QMimeData>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QShowEvent>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
@@ -52,6 +65,26 @@ QDateEdit* DatePicker(QWidget* parent, const char* name) {
     return picker;
 }
 
+ImportProgressWatcher& ProgressWatcher() {
+    static ImportProgressWatcher watcher;
+    return watcher;
+}
+
+// The local files of a drag that the import can read: .gpx, .tcx and .fit.
+QStringList DroppedGpsFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data || !data->hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (!path.isEmpty() && GpsFileTypeOf(path) != GpsFileType::Unknown) {
+            paths << path;
+        }
+    }
+    return paths;
+}
+
 LinkLabel* FieldLabel(QWidget* parent) {
     auto* label = new LinkLabel(parent);
     label->setMinimumHeight(label->fontMetrics().height() + 2);
@@ -60,6 +93,10 @@ LinkLabel* FieldLabel(QWidget* parent) {
 
 }  // namespace
 
+void SetImportProgressWatcherForTesting(ImportProgressWatcher watcher) {
+    ProgressWatcher() = std::move(watcher);
+}
+
 RideDlg::RideDlg(LinkLabel& statusLine, QWidget* parent)
     : TabPage(statusLine, parent),
       m_model(new RecordTableModel<RideRecord>(RideTableColumns(&m_words), this)),
@@ -67,6 +104,7 @@ RideDlg::RideDlg(LinkLabel& statusLine, QWidget* parent)
       m_modify(new ImageButton(this)),
       m_delete(new ImageButton(this)),
       m_export(new ImageButton(this)),
+      m_import(new ImageButton(this)),
       m_filterLabel(FieldLabel(this)),
       m_filter(new QComboBox(this)),
       m_startLabel(FieldLabel(this)),
@@ -79,6 +117,8 @@ RideDlg::RideDlg(LinkLabel& statusLine, QWidget* parent)
     m_modify->setObjectName(QStringLiteral("modify"));
     m_delete->setObjectName(QStringLiteral("delete"));
     m_export->setObjectName(QStringLiteral("export"));
+    m_import->setObjectName(QStringLiteral("import"));
+    setAcceptDrops(true);
     m_filter->setObjectName(QStringLiteral("bicycleFilter"));
     m_filter->setMinimumWidth(150);
     m_filter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -87,7 +127,7 @@ RideDlg::RideDlg(LinkLabel& statusLine, QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(kMargin);
-    for (ImageButton* button : {m_new, m_modify, m_delete, m_export}) {
+    for (ImageButton* button : {m_new, m_modify, m_delete, m_export, m_import}) {
         button->setMinimumSize(84, 34);
         button->setMaximumSize(104, 34);
         button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -121,6 +161,7 @@ RideDlg::RideDlg(LinkLabel& statusLine, QWidget* parent)
     connect(m_modify, &QPushButton::clicked, this, &RideDlg::OnModify);
     connect(m_delete, &QPushButton::clicked, this, &RideDlg::OnDelete);
     connect(m_export, &QPushButton::clicked, this, &RideDlg::OnExport);
+    connect(m_import, &QPushButton::clicked, this, &RideDlg::OnImport);
     connect(m_filter, &QComboBox::currentIndexChanged, this, &RideDlg::OnFilterChanged);
     connect(m_start, &QDateEdit::dateChanged, this, &RideDlg::OnDateChanged);
     connect(m_end, &QDateEdit::dateChanged, this, [this] {
@@ -140,6 +181,7 @@ void RideDlg::RefreshCaptions() {
     m_modify->setText(GetLanguageStringWithAccelerator("Strings", "MODF", QStringLiteral("M")));
     m_delete->setText(GetLanguageStringWithAccelerator("Strings", "DELE", QStringLiteral("D")));
     m_export->setText(GetLanguageStringWithAccelerator("Strings", "EXPT", QStringLiteral("E")));
+    m_import->setText(GetLanguageStringWithAccelerator("RideImport", "IMPT", QStringLiteral("I")));
     m_filterLabel->SetText(GetLanguageString("Strings", "SELB"));
     m_startLabel->SetText(GetLanguageString("Strings", "STDT"));
     m_endLabel->SetText(GetLanguageString("Strings", "EDDT"));
@@ -376,6 +418,138 @@ void RideDlg::ExportRides(const QString& fileName, int format) {
             break;
     }
     ShowReportResult(this, result);
+}
+
+void RideDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedGpsFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void RideDlg::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DroppedGpsFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void RideDlg::dropEvent(QDropEvent* event) {
+    const QStringList paths = DroppedGpsFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    ImportFiles(paths);
+}
+
+void RideDlg::OnImport() {
+    if (m_bicycles.empty()) {
+        ShowError(this, GetLanguageString("ErrorStrings", "NTCB"));
+        return;
+    }
+    const QString filter = GetLanguageString("RideImport", "FLTR") +
+                           QStringLiteral(" (*.gpx *.tcx *.fit);;") +
+                           GetLanguageString("ImportExportDlg", "ALLM");
+    const QStringList paths =
+        AppDialogs().GetOpenFileNames(this, GetLanguageString("RideImport", "TITL"),
+                                      m_importFolder.isEmpty() ? QDir::homePath() : m_importFolder, filter);
+    if (paths.isEmpty()) {
+        return;
+    }
+    m_importFolder = QFileInfo(paths.front()).absolutePath();
+    ImportFiles(paths);
+}
+
+void RideDlg::ImportFiles(const QStringList& paths) {
+    if (paths.isEmpty() || m_importing) {
+        return;
+    }
+    if (m_bicycles.empty()) {
+        ShowError(this, GetLanguageString("ErrorStrings", "NTCB"));
+        return;
+    }
+    int32_t bicycle = 0;
+    const int position = m_filter->currentIndex();
+    if (position > 0 && m_filter->itemData(position).isValid()) {
+        bicycle = m_filter->itemData(position).toInt();
+    } else if (!RideImportDlg::Ask(this, m_bicycles, static_cast<int>(paths.size()), &bicycle)) {
+        return;
+    }
+    QPointer<RideDlg> alive(this);
+    m_importing = true;
+    const ImportSummary summary = RunImport(paths, bicycle);
+    if (!alive) {
+        return;
+    }
+    m_importing = false;
+    if (summary.storeUnreadable) {
+        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        return;
+    }
+    ShowImportedDays(summary);
+    ReloadRides();
+    const QString text = ImportSummaryText(summary);
+    if (summary.failures.isEmpty()) {
+        ShowInformation(this, text);
+    } else {
+        ShowError(this, text);
+    }
+}
+
+ImportSummary RideDlg::RunImport(const QStringList& paths, int32_t bicycle) {
+    if (paths.size() < 2) {
+        return ImportRideFiles(paths, bicycle);
+    }
+    // A batch shows how far it has come and can be stopped between two files;
+    // the rides stored until then stay.
+    GuardedModal progress(new QProgressDialog(this));
+    progress->setObjectName(QStringLiteral("importProgress"));
+    progress->setWindowTitle(GetLanguageString("RideImport", "TITL"));
+    progress->setCancelButtonText(GetLanguageString("Strings", "CANC"));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(0);
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    progress->setMinimumWidth(420);
+    progress->setRange(0, static_cast<int>(paths.size()));
+    progress->show();
+    const ImportSummary summary =
+        ImportRideFiles(paths, bicycle, [&](int done, int count, const QString& path) {
+            if (!progress.Alive() || progress->wasCanceled()) {
+                return false;
+            }
+            progress->setLabelText(SafeFormat(GetLanguageString("RideImport", "PROG"),
+                                              {QFileInfo(path).fileName(), done + 1, count}));
+            progress->setValue(done);
+            if (progress.Alive() && ProgressWatcher()) {
+                ProgressWatcher()(*progress);
+            }
+            return progress.Alive() && !progress->wasCanceled();
+        });
+    if (progress.Alive()) {
+        progress->close();
+    }
+    return summary;
+}
+
+// Imported rides outside the listed days would seem not to have come in at
+// all: the day range widens to take them in.
+void RideDlg::ShowImportedDays(const ImportSummary& summary) {
+    if (!summary.earliest || !summary.latest) {
+        return;
+    }
+    const LocalDateTime first = ToLocalDateTime(*summary.earliest);
+    const LocalDateTime last = ToLocalDateTime(*summary.latest);
+    const QDate firstDay(first.year, first.month, first.day);
+    const QDate lastDay(last.year, last.month, last.day);
+    const QSignalBlocker quietStart(m_start);
+    const QSignalBlocker quietEnd(m_end);
+    if (firstDay < m_start->date()) {
+        m_start->setDate(firstDay);
+    }
+    if (lastDay > m_end->date()) {
+        m_end->setDate(lastDay);
+        m_endIsToday = m_end->date() == TodayDate();
+    }
 }
 
 void RideDlg::OnHeadingClicked(int column) {

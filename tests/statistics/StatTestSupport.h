@@ -3,6 +3,7 @@
 // time zone and a fixed now (2024-03-15 12:00 in Berlin).
 
 #include "language/Language.h"
+#include "statistics/StatChart.h"
 #include "statistics/StatDlg.h"
 #include "store/store.h"
 #include "support/ProgramDirectory.h"
@@ -15,7 +16,6 @@
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QDateTimeEdit>
-#include <QFrame>
 #include <QTableView>
 #include <QTest>
 #include <memory>
@@ -24,6 +24,16 @@
 // Failures show texts as texts.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
+}
+
+// The bytes of a report: FF FE, then each character as two bytes, low first.
+inline QByteArray Utf16File(const QString& text) {
+    QByteArray bytes("\xFF\xFE", 2);
+    for (const QChar c : text) {
+        bytes.append(static_cast<char>(c.unicode() & 0xFF));
+        bytes.append(static_cast<char>(c.unicode() >> 8));
+    }
+    return bytes;
 }
 
 class StatPageTest : public ProgramDirectoryTest {
@@ -86,7 +96,7 @@ protected:
     QDateTimeEdit* StartPicker() const { return Find<QDateTimeEdit>("StatStart"); }
     QDateTimeEdit* EndPicker() const { return Find<QDateTimeEdit>("StatEnd"); }
     QTableView* List() const { return Find<QTableView>("StatList"); }
-    QFrame* Chart() const { return Find<QFrame>("StatChart"); }
+    StatChartView* Chart() const { return Find<StatChartView>("StatChart"); }
 
     // What the list shows.
     QStringList Headings() const {
