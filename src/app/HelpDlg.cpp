@@ -23,16 +23,16 @@ QString ProductTitle() {
     return QString::fromLatin1(kProductName) + u' ' + QString::fromLatin1(kProductVersion);
 }
 
-// The components the program is built on: the sentence and the project's
-// address, as they stand in the about box.
+// The components the program is built on: the sentence, in the rider's
+// language, and the project's address, as they stand in the about box.
 struct Component {
-    const char* sentence;
+    LanguageKey sentence;
     const char* address;
 };
 constexpr Component kComponents[] = {
-    {"This software uses sqlite as component.", "https://www.sqlite.org/"},
-    {"This software uses ImageMagick as component.", "https://imagemagick.org/"},
-    {"This software uses Qt as component.", "https://www.qt.io/"},
+    {LanguageKey{"HelpDlg", "USQL"}, "https://www.sqlite.org/"},
+    {LanguageKey{"HelpDlg", "UIMG"}, "https://imagemagick.org/"},
+    {LanguageKey{"HelpDlg", "UQTC"}, "https://www.qt.io/"},
 };
 
 }  // namespace
@@ -44,7 +44,7 @@ QString BuildAboutText() {
     text += QString::fromLatin1(kProductHomePage) + u'\n';
     for (const Component& component : kComponents) {
         text += u'\n';
-        text += QString::fromLatin1(component.sentence) + u'\n';
+        text += GetLanguageString(component.sentence) + u'\n';
         text += QString::fromLatin1(component.address) + u'\n';
     }
     return text;

@@ -141,6 +141,8 @@ TEST_F(HelpDlgTest, FollowsALanguageChange) {
     text.replace("HELP=View help", "HELP=Hilfe anzeigen");
     text.replace("DESC=A log book for cyclists: bicycles, rides, maintenance and statistics.",
                  "DESC=Ein Fahrtenbuch.");
+    text.replace("USQL=This software uses sqlite as component.",
+                 "USQL=Diese Software verwendet sqlite als Komponente.");
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("languages/vmq_01.ini"), text));
     FreeLanguageTable();
     ASSERT_EQ(LoadLanguageFile(m_programDir.FilePath(QStringLiteral("languages/vmq_01.ini"))), 0);
@@ -148,6 +150,9 @@ TEST_F(HelpDlgTest, FollowsALanguageChange) {
     m_page->RefreshCaptions();
     EXPECT_EQ(ViewHelp()->text(), QStringLiteral("Hilfe anzeigen"));
     EXPECT_TRUE(AboutBox()->toPlainText().startsWith(QStringLiteral("Velomarq V1.1\nEin Fahrtenbuch.\n")));
+    // The component lines are the rider's language too; their addresses stay.
+    EXPECT_TRUE(AboutBox()->toPlainText().contains(
+        QStringLiteral("\nDiese Software verwendet sqlite als Komponente.\nhttps://www.sqlite.org/\n")));
 }
 
 }  // namespace
