@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <map>
 #include <set>
+#include <vector>
 
 namespace {
 using KeyRef = std::pair<QString, QString>;
@@ -52,6 +53,38 @@ std::map<KeyRef, QString> ValuesOf(const QString& path) {
         }
     }
     return values;
+}
+
+// The (section, key) pairs of an INI file in file order.
+std::vector<KeyRef> KeysInOrder(const QString& path) {
+    std::vector<KeyRef> keys;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return keys;
+    QString section;
+    for (const QString& raw : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            section = line.mid(1, line.size() - 2);
+        } else if (const int eq = line.indexOf(QLatin1Char('='));
+                   eq > 0 && !line.startsWith(QLatin1Char(';'))) {
+            keys.emplace_back(section, line.left(eq).trimmed());
+        }
+    }
+    return keys;
+}
+
+// The accelerator letters of a caption: each "&x" but "&&", which shows "&".
+QString AcceleratorLetters(const QString& text) {
+    QString letters;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == u'&') {
+            if (text[i + 1] != u'&')
+                letters += text[i + 1].toUpper();
+            ++i;
+        }
+    }
+    return letters;
 }
 
 // The shipped translations vmq_01.ini ... vmq_15.ini that exist.
@@ -133,6 +166,40 @@ TEST(LanguageKeys, EveryShippedTranslationLoadsAndKeepsTheEnglishConversions) {
             const auto found = english.find(key);
             if (found != english.end()) {
                 EXPECT_EQ(Conversions(value), Conversions(found->second)) << where;
+            }
+        }
+    }
+    if (paths.isEmpty()) {
+        GTEST_SKIP() << "no translation ships yet";
+    }
+}
+
+TEST(LanguageKeys, EveryShippedTranslationFollowsTheEnglishFileAndItsAccelerators) {
+    // Translators work through the files side by side; the same order keeps
+    // a missing or misplaced key easy to see. A caption keeps as many
+    // accelerator marks as the English one, and a letter serves one caption
+    // of its window only.
+    const QString englishPath = SourcePath(QStringLiteral("languages/vmq_00.ini"));
+    const std::vector<KeyRef> englishOrder = KeysInOrder(englishPath);
+    const std::map<KeyRef, QString> english = ValuesOf(englishPath);
+    ASSERT_EQ(AcceleratorLetters(QStringLiteral("Save(&S) && close, &Apply")), QStringLiteral("SA"));
+    const QStringList paths = TranslationPaths();
+    for (const QString& path : paths) {
+        EXPECT_EQ(KeysInOrder(path), englishOrder)
+            << path.toStdString() << " is not in the order of vmq_00.ini";
+        std::map<QString, std::map<QChar, QString>> lettersBySection;
+        for (const auto& [key, value] : ValuesOf(path)) {
+            const std::string where =
+                path.toStdString() + " " + key.first.toStdString() + "/" + key.second.toStdString();
+            const QString letters = AcceleratorLetters(value);
+            const auto found = english.find(key);
+            if (found != english.end()) {
+                EXPECT_EQ(letters.size(), AcceleratorLetters(found->second).size()) << where;
+            }
+            for (const QChar letter : letters) {
+                const auto [taken, added] = lettersBySection[key.first].emplace(letter, key.second);
+                EXPECT_TRUE(added) << where << " takes &" << QString(letter).toStdString() << " of "
+                                   << taken->second.toStdString();
             }
         }
     }
