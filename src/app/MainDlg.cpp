@@ -18,12 +18,16 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QWindow>
+#include <algorithm>
 
 namespace {
 constexpr int kBannerHeight = 80;
+// The smallest the window gets, however little room its pages need.
+constexpr QSize kMinimumSize{760, 560};
 
 // The messages that can come before any language table exists are English.
 const char* const kDefaultLanguageMissing = "Can not load default language file.\nPlease re-install.";
@@ -58,7 +62,7 @@ MainDlg::MainDlg(QWidget* parent)
     QPalette background = palette();
     background.setColor(QPalette::Window, Qt::white);
     setPalette(background);
-    setMinimumSize(760, 560);
+    setMinimumSize(kMinimumSize);
     resize(900, 660);
 
     m_statusLine->setObjectName(QStringLiteral("StatusLine"));
@@ -98,6 +102,7 @@ bool MainDlg::Initialise() {
     }
 
     CreatePages();
+    FitPages();
     LayOut();
     m_tabs->SetCurrentIndex(kBicycles);
     m_tabs->show();
@@ -182,6 +187,29 @@ void MainDlg::RefreshLanguage() {
         if (m_pages[tab])
             m_pages[tab]->RefreshCaptions();
     }
+    FitPages();
+}
+
+void MainDlg::FitPages() {
+    // Captions in other languages run longer than the English ones: a page
+    // whose controls then need more room than the window gives it widens the
+    // window, rather than squeezing its controls until their captions are cut
+    // off. The tab row likewise keeps every tab in view.
+    QSize page;
+    for (TabPage* each : m_pages) {
+        if (each && each->layout()) {
+            // Settled first: the new captions have changed the sizes inside it.
+            each->layout()->activate();
+            page = page.expandedTo(each->minimumSizeHint());
+        }
+    }
+    // The page's inset in the tab control and the tab control's in the window.
+    const QSize around(4 + 4 + 4 + 4, kBannerHeight + TabControl::kTabRowHeight + 4 + 18);
+    QSize needed = (page + around).expandedTo(kMinimumSize);
+    needed.setWidth(std::max(needed.width(), m_tabs->Bar()->sizeHint().width() + 8));
+    // A larger minimum widens the window at once; a smaller one leaves the
+    // window as the rider left it.
+    setMinimumSize(needed);
 }
 
 void MainDlg::LayOut() {

@@ -61,6 +61,7 @@ private:
     bool ApplyConfiguration();
     void CreatePages();
     void SetTabCaptions();
+    void FitPages();
     void LayOut();
 
     // Shut-down runs in the reverse order of start-up, by the order of these

@@ -32,6 +32,7 @@ namespace {
 // The list and the chart area fill the page below the controls.
 constexpr int kControlsHeight = 60;
 constexpr int kMargin = 4;
+constexpr int kButtonMinimumWidth = 84;
 
 constexpr LanguageKey kContentsNames[kContentsCount] = {
     LanguageKey{"StatDlg", "SIMP"}, LanguageKey{"StatDlg", "DSTD"}, LanguageKey{"StatDlg", "DSTW"},
@@ -99,6 +100,10 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
     m_startLabel->setBuddy(m_start);
     m_endLabel->setBuddy(m_end);
     m_bicycles->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // Their entries are captions: after a change of language the lists take
+    // the width of the new texts.
+    m_contents->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_style->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     for (int i = 0; i < kContentsCount; ++i) {
         m_contents->addItem(QString());
@@ -136,7 +141,7 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
 
     // The same arrangement as the other list pages: the button on the left,
     // each chooser under its label beside it.
-    m_export->setMinimumSize(84, 34);
+    m_export->setMinimumSize(kButtonMinimumWidth, 34);
     m_export->setMaximumSize(104, 34);
     m_export->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_bicycles->setMinimumWidth(200);
@@ -192,6 +197,12 @@ void StatDlg::RefreshCaptions() {
             m_bicycles->setItemText(0, GetLanguageString("Strings", "ALBC"));
         }
     }
+    // Texts longer than the English ones need more room: the lists and the
+    // button keep theirs whole, and the window widens to make room.
+    for (QComboBox* list : {m_contents, m_style}) {
+        list->setMinimumWidth(list->sizeHint().width());
+    }
+    m_export->setMinimumWidth(std::max(kButtonMinimumWidth, m_export->minimumSizeHint().width()));
     // Headings and row names are language texts too.
     if (isVisible()) {
         RefreshStatistics();

@@ -26,6 +26,11 @@ QSize ImageButton::sizeHint() const {
     return {qMax(104, captionSize.width() + 24), 34};
 }
 
+QSize ImageButton::minimumSizeHint() const {
+    // A few pixels either side keep the caption off the face's rounded ends.
+    return {fontMetrics().horizontalAdvance(DrawnCaption(text())) + 8, 34};
+}
+
 void ImageButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

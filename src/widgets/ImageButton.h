@@ -16,6 +16,8 @@ public:
     static QString DrawnCaption(const QString& caption);
 
     QSize sizeHint() const override;
+    // The narrowest the button can be with its caption drawn whole.
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -15,6 +15,8 @@
 #include "widgets/TabPage.h"
 
 #include <gtest/gtest.h>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -268,6 +270,45 @@ TEST_F(MainDlgTest, LayoutFollowsTheWindowOnEveryResize) {
             EXPECT_EQ(window.Tabs().Page(i)->geometry(), QRect(4, 22, tabs.width() - 8, tabs.height() - 26));
         }
     }
+}
+
+TEST_F(MainDlgTest, ALanguageWithLongerTextsWidensTheWindowInsteadOfCuttingThemOff) {
+    CreateDatabase();
+    const QString longChoice = QStringLiteral("Zusammenfassung aller Fahrten nach Zeitraum und Fahrrad");
+    const QString longTab = QStringLiteral("Statistiken und Auswertungen aller Fahrten");
+    QByteArray text = m_programDir.ReadFile(QStringLiteral("languages/vmq_00.ini"));
+    text.replace("SIMP=Period summary", QByteArray("SIMP=").append(longChoice.toUtf8()));
+    text.replace("MYSS=Statistics", QByteArray("MYSS=").append(longTab.toUtf8()));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("languages/vmq_01.ini"), text));
+
+    ScriptedDialogs quiet;
+    MainDlg window;
+    ASSERT_TRUE(window.Initialise());
+    window.show();
+    const QSize english = window.size();
+    EXPECT_EQ(english, QSize(900, 660));
+    FreeLanguageTable();
+    ASSERT_EQ(LoadLanguageFile(m_programDir.FilePath(QStringLiteral("languages/vmq_01.ini"))), 0);
+    window.RefreshLanguage();
+    TabCaptionBar* bar = window.Tabs().Bar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(MainDlg::kStatistics).center());
+    // The window system applies the new size when the events are processed.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.width() > english.width(); }));
+    EXPECT_EQ(window.height(), english.height());
+    // Every tab stays in view, and the chosen statistics show their name whole.
+    EXPECT_LE(bar->tabRect(MainDlg::kHelp).right(), bar->width());
+    auto* contents = window.Page(MainDlg::kStatistics)->findChild<QComboBox*>(QStringLiteral("StatContents"));
+    ASSERT_NE(contents, nullptr);
+    ASSERT_EQ(contents->currentText(), longChoice);
+    EXPECT_GT(contents->width(), contents->fontMetrics().horizontalAdvance(longChoice));
+
+    // Back in English the window keeps the size the rider sees.
+    const QSize widened = window.size();
+    FreeLanguageTable();
+    ASSERT_EQ(LoadLanguageFile(m_programDir.FilePath(QStringLiteral("languages/vmq_00.ini"))), 0);
+    window.RefreshLanguage();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.size(), widened);
 }
 
 TEST_F(MainDlgTest, DraggingTheBackgroundMovesTheWindow) {
