@@ -8,9 +8,12 @@
 #include "app/TabControl.h"
 #include "language/IniReader.h"
 #include "language/Language.h"
+#include "memo/HtmlPictureDlg.h"
+#include "memo/MemoEditor.h"
 #include "store/store.h"
 #include "support/ModalDrivers.h"
 #include "support/ProgramDirectory.h"
+#include "support/Scoped.h"
 #include "support/ScriptedDialogs.h"
 #include "support/UserInput.h"
 #include "units/Clock.h"
@@ -39,7 +42,9 @@
 #include <QStyleOptionHeader>
 #include <QTabBar>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -92,7 +97,9 @@ public:
                 const auto [taken, added] = letters.emplace(letter, button->text());
                 if (!added) {
                     Fail(where, button, button->text(),
-                         QStringLiteral("accelerator %1 also belongs to \"%2\"").arg(letter).arg(taken->second));
+                         QStringLiteral("accelerator %1 also belongs to \"%2\"")
+                             .arg(letter)
+                             .arg(taken->second));
                 }
             }
         }
@@ -105,8 +112,8 @@ private:
             name = QStringLiteral("(unnamed)");
         }
         m_failures << QStringLiteral("%1 / %2 / %3 %4 \"%5\": %6")
-                          .arg(m_language, where, QString::fromLatin1(widget->metaObject()->className()), name,
-                               text, problem);
+                          .arg(m_language, where, QString::fromLatin1(widget->metaObject()->className()),
+                               name, text, problem);
     }
 
     // A single-line text of the given width in a room of the given width.
@@ -140,7 +147,8 @@ private:
         } else if (auto* tool = qobject_cast<QToolButton*>(widget)) {
             if (tool->toolButtonStyle() == Qt::ToolButtonTextOnly && !tool->text().isEmpty()) {
                 const QString shown = WithoutMnemonics(tool->text());
-                Fits(where, tool, shown, tool->fontMetrics().horizontalAdvance(shown), tool->contentsRect().width());
+                Fits(where, tool, shown, tool->fontMetrics().horizontalAdvance(shown),
+                     tool->contentsRect().width());
             }
         } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
             CheckGroupBox(group, where);
@@ -164,8 +172,9 @@ private:
         if (label->wordWrap()) {
             // Wrapped text must fit in height; a single word too long for the
             // width would stick out at the side.
-            const QRect needed =
-                metrics.boundingRect(QRect(0, 0, room.width(), 100000), Qt::TextWordWrap | Qt::AlignTop | (label->alignment() & Qt::AlignHorizontal_Mask), shown);
+            const QRect needed = metrics.boundingRect(
+                QRect(0, 0, room.width(), 100000),
+                Qt::TextWordWrap | Qt::AlignTop | (label->alignment() & Qt::AlignHorizontal_Mask), shown);
             ++m_checked;
             if (needed.height() > room.height() || needed.width() > room.width()) {
                 Fail(where, label, shown,
@@ -184,7 +193,8 @@ private:
         }
         Fits(where, label, shown, widest, room.width());
         if (lines.size() > 1 && metrics.lineSpacing() * lines.size() > room.height() + metrics.leading()) {
-            Fail(where, label, shown, QStringLiteral("%1 lines do not fit %2 px").arg(lines.size()).arg(room.height()));
+            Fail(where, label, shown,
+                 QStringLiteral("%1 lines do not fit %2 px").arg(lines.size()).arg(room.height()));
         }
     }
 
@@ -217,10 +227,12 @@ private:
         option.text = group->title();
         option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
         option.textAlignment = group->alignment();
-        const QRect label = group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
+        const QRect label =
+            group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
         const QString shown = WithoutMnemonics(group->title());
         // The title starts where the style puts it and must end inside the box.
-        Fits(where, group, shown, label.left() + group->fontMetrics().horizontalAdvance(shown), group->width());
+        Fits(where, group, shown, label.left() + group->fontMetrics().horizontalAdvance(shown),
+             group->width());
     }
 
     void CheckTabs(QTabBar* tabs, const QString& where) {
@@ -231,7 +243,8 @@ private:
             // the bar's end hides behind the scroll buttons.
             Fits(where, tabs, shown, tabs->fontMetrics().horizontalAdvance(shown) + 4, item.width());
             if (item.right() >= tabs->width()) {
-                Fail(where, tabs, shown, QStringLiteral("tab ends at %1, the bar at %2").arg(item.right()).arg(tabs->width()));
+                Fail(where, tabs, shown,
+                     QStringLiteral("tab ends at %1, the bar at %2").arg(item.right()).arg(tabs->width()));
             }
         }
     }
@@ -274,13 +287,13 @@ private:
         option.initFrom(choice);
         option.editable = false;
         option.frame = choice->hasFrame();
-        const QRect room =
-            choice->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, choice);
+        const QRect room = choice->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                           QStyle::SC_ComboBoxEditField, choice);
         QString widest;
         for (int i = 0; i < choice->count(); ++i) {
             if (choice->itemText(i) != kBicycleName &&
                 choice->fontMetrics().horizontalAdvance(choice->itemText(i)) >
-                choice->fontMetrics().horizontalAdvance(widest)) {
+                    choice->fontMetrics().horizontalAdvance(widest)) {
                 widest = choice->itemText(i);
             }
         }
@@ -342,17 +355,36 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    // Clicks a page's button and checks the dialog it opens, which is then
-    // left unanswered (cancelled).
-    void CheckDialogOf(QWidget* page, const char* button, const QString& where) {
+    // Clicks a page's button and checks the dialog it opens, and what opens
+    // from there, which is then left unanswered (cancelled).
+    void CheckDialogOf(QWidget* page, const char* button, const QString& where,
+                       const std::function<void(QDialog&)>& then = {}) {
         auto* clicked = page->findChild<QAbstractButton*>(QString::fromLatin1(button));
         ASSERT_NE(clicked, nullptr) << where.toStdString() << ": no button " << button;
         ScopedModalDrivers drivers;
         drivers.Then<QDialog>([&](QDialog& dialog) {
             QCoreApplication::processEvents();
             m_check.CheckVisible(&dialog, where);
+            if (then) {
+                then(dialog);
+            }
         });
         QTest::mouseClick(clicked, Qt::LeftButton);
+    }
+
+    // The picture dialog of a record editor's memo, opened from its toolbar.
+    void CheckPictureDialogOf(QDialog& editor) {
+        auto* memo = editor.findChild<MemoEditor*>();
+        ASSERT_NE(memo, nullptr);
+        bool shown = false;
+        ScopedPictureDriver driver([&](HtmlPictureDlg& dialog) {
+            shown = true;
+            QCoreApplication::processEvents();
+            m_check.CheckVisible(&dialog, QStringLiteral("memo picture"));
+        });
+        QTest::mouseClick(memo->ToolBar()->widgetForAction(memo->CommandAction(kMemoInsertPicture)),
+                          Qt::LeftButton);
+        EXPECT_TRUE(shown);
     }
 
     // Every tab of the running window, and the dialogs its pages open.
@@ -363,10 +395,11 @@ protected:
             MainDlg::Tab tab;
             const char* name;
         };
-        for (const Visit& visit : {Visit{MainDlg::kBicycles, "Bicycles"}, Visit{MainDlg::kRides, "Rides"},
-                                   Visit{MainDlg::kStatistics, "Statistics"}, Visit{MainDlg::kMaintenance, "Maintenance"},
-                                   Visit{MainDlg::kTools, "Tools"}, Visit{MainDlg::kOptions, "Options"},
-                                   Visit{MainDlg::kHelp, "Help"}}) {
+        for (const Visit& visit :
+             {Visit{MainDlg::kBicycles, "Bicycles"}, Visit{MainDlg::kRides, "Rides"},
+              Visit{MainDlg::kStatistics, "Statistics"}, Visit{MainDlg::kMaintenance, "Maintenance"},
+              Visit{MainDlg::kTools, "Tools"}, Visit{MainDlg::kOptions, "Options"},
+              Visit{MainDlg::kHelp, "Help"}}) {
             ClickTab(window, visit.tab);
             QWidget* page = window.Page(visit.tab);
             const QString where = QString::fromLatin1(visit.name);
@@ -374,10 +407,12 @@ protected:
             // The status line is the page's too: it holds the page's totals.
             m_check.CheckVisible(&window.StatusLine(), where + QStringLiteral(" status line"));
             // Each heading of a list as it looks with the sort arrow a click gives it.
-            if (auto* header = page->findChild<SortArrowHeader*>(); header && visit.tab != MainDlg::kStatistics) {
+            if (auto* header = page->findChild<SortArrowHeader*>();
+                header && visit.tab != MainDlg::kStatistics) {
                 for (int column = 0; column < header->count(); ++column) {
                     const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
-                    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+                    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                                      QPoint(x, header->height() / 2));
                     m_check.CheckVisible(header, where + QStringLiteral(" sorted"));
                 }
             }
@@ -390,7 +425,8 @@ protected:
                     CheckDialogOf(page, "export", QStringLiteral("export chooser"));
                     break;
                 case MainDlg::kRides:
-                    CheckDialogOf(page, "new", QStringLiteral("ride editor"));
+                    CheckDialogOf(page, "new", QStringLiteral("ride editor"),
+                                  [this](QDialog& editor) { CheckPictureDialogOf(editor); });
                     m_dialogs.AnswerOpenFiles({m_programDir.FilePath(QStringLiteral("ride.gpx"))});
                     CheckDialogOf(page, "import", QStringLiteral("ride import"));
                     break;
@@ -419,9 +455,8 @@ protected:
 
     void ExpectEverythingFits() const {
         EXPECT_GT(m_check.Checked(), 100);
-        EXPECT_TRUE(m_check.Failures().isEmpty())
-            << m_check.Failures().size() << " clipped:\n"
-            << m_check.Failures().join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(m_check.Failures().isEmpty()) << m_check.Failures().size() << " clipped:\n"
+                                                  << m_check.Failures().join(QLatin1Char('\n')).toStdString();
     }
 
     ScriptedDialogs m_dialogs;
@@ -441,7 +476,8 @@ TEST_F(CaptionFitTest, EveryLanguageStartsWithEveryCaptionWhole) {
         CheckWindow(window, true);
     }
     ExpectEverythingFits();
-    EXPECT_TRUE(m_dialogs.Asked().size() == static_cast<size_t>(kLanguageCount)) << "only the import's file chooser";
+    EXPECT_TRUE(m_dialogs.Asked().size() == static_cast<size_t>(kLanguageCount))
+        << "only the import's file chooser";
 }
 
 TEST_F(CaptionFitTest, EachLanguageChosenOnTheOptionsPageReCaptionsEveryPageAtOnce) {
