@@ -20,111 +20,20 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
 namespace {
 
-using benchlog::GenerateLog;
-using benchlog::kBicycles;
-using benchlog::kMaintenanceEntries;
-using benchlog::kRides;
+using benchlog::Check;
+using benchlog::Median;
+using benchlog::Milliseconds;
 
-constexpr int kMinRuns = 7;
-constexpr double kMinSecondsPerFigure = 0.3;
-
-double Milliseconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-// Ends the benchmark when a store call fails: its figures would mean nothing.
-int Check(int result) {
-    if (result != 0) {
-        std::fprintf(stderr, "store call failed (%d): %s\n", result, DB_GetLastError());
-        std::exit(2);
-    }
-    return result;
-}
-
-// Times work and its floor in alternation, so that a busy moment of the
-// machine weighs on both alike, until there are enough runs; prints
-// "label: X ms (floor Y ms, ratio r)" from the medians and returns whether
-// the ratio is within the target. Each cleans up after itself untimed.
-bool Compare(const char* label, const std::function<void()>& work, const std::function<void()>& workCleanUp,
-             const std::function<void()>& floor, const std::function<void()>& floorCleanUp, double target) {
-    work();
-    workCleanUp();
-    floor();
-    floorCleanUp();
-    std::vector<double> workTimes;
-    std::vector<double> floorTimes;
-    double spent = 0;
-    while (workTimes.size() < kMinRuns || spent < kMinSecondsPerFigure * 1000) {
-        floorTimes.push_back(Milliseconds(floor));
-        floorCleanUp();
-        workTimes.push_back(Milliseconds(work));
-        workCleanUp();
-        spent += floorTimes.back() + workTimes.back();
-    }
-    const double workTime = Median(workTimes);
-    const double floorTime = Median(floorTimes);
-    const double ratio = workTime / floorTime;
-    std::printf("%s: %.1f ms (floor %.1f ms, ratio %.2f)%s\n", label, workTime, floorTime, ratio,
-                ratio <= target ? "" : "  <-- above target");
-    std::fflush(stdout);
-    return ratio <= target;
-}
-
-// The long log in a fresh temporary program directory, made current for the
-// benchmark's lifetime; the directory goes with it.
-class LogDirectory {
-public:
-    LogDirectory() : m_previous(std::filesystem::current_path()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velomarq-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            std::perror("mkdtemp");
-            std::exit(2);
-        }
-        m_path = pattern;
-        std::filesystem::current_path(m_path);
-        const double generated = Milliseconds([] {
-            Check(DB_CreateDatabase());
-            Check(DB_OpenDatabase());
-            if (!GenerateLog()) {
-                std::exit(2);
-            }
-        });
-        std::printf("log of %d bicycles, %d rides, %d maintenance entries made in %.0f ms\n", kBicycles,
-                    kRides, kMaintenanceEntries, generated);
-    }
-    ~LogDirectory() {
-        DB_CloseDatabase();
-        std::filesystem::current_path(m_previous);
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    LogDirectory(const LogDirectory&) = delete;
-    LogDirectory& operator=(const LogDirectory&) = delete;
-
-private:
-    std::filesystem::path m_previous;
-    std::filesystem::path m_path;
-};
+constexpr benchlog::Runs kRuns{7, 0.3};
 
 // The straightforward summary: each ride's local year and month decide its
 // periods; days per month and year come from Qt's calendar.
@@ -238,26 +147,28 @@ int main() {
     // The English texts, for rows that read as on screen.
     LanguageTableSession languageTable;
     LoadLanguageFile(QStringLiteral(VELOMARQ_SOURCE_DIR "/languages/vmq_00.ini"));
-    LogDirectory log;
+    benchlog::LogDirectory log;
     SetCurrentTimeForTesting(FromLocalDateTime(2023, 3, 15, 12));
 
     RideRecordList rides;
     RideRecordList floorRides;
     StatRows summary;
     const std::string condition = BuildRideCondition(std::nullopt, kContentsSummary, 0, 0);
-    const bool met = Compare(
-        "period summary, all bicycles",
-        [&] {
-            Check(DB_GetRideRecords(condition.c_str(), &rides));
-            summary = BuildPeriodSummary(rides);
-        },
-        [&] { DB_ReleaseRideRecordList(&rides); }, [&] { Check(DB_GetRideRecords(nullptr, &floorRides)); },
-        [&] { DB_ReleaseRideRecordList(&floorRides); }, 2.0);
+    const bool met = benchlog::Compare("period summary, all bicycles",
+                                       {.run =
+                                            [&] {
+                                                Check(DB_GetRideRecords(condition.c_str(), &rides));
+                                                summary = BuildPeriodSummary(rides);
+                                            },
+                                        .after = [&] { DB_ReleaseRideRecordList(&rides); }},
+                                       {.run = [&] { Check(DB_GetRideRecords(nullptr, &floorRides)); },
+                                        .after = [&] { DB_ReleaseRideRecordList(&floorRides); }},
+                                       2.0, kRuns);
 
     Check(DB_GetRideRecords(nullptr, &rides));
     // The part that is the page's own: one pass over the fetched rides.
     std::vector<double> passTimes;
-    for (int run = 0; run < kMinRuns; ++run) {
+    for (int run = 0; run < kRuns.minRuns; ++run) {
         passTimes.push_back(Milliseconds([&] { summary = BuildPeriodSummary(rides); }));
     }
     std::printf("of which the summing pass over the fetched rides: %.3f ms\n", Median(passTimes));
