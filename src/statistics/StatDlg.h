@@ -8,8 +8,6 @@
 #include "store/store.h"
 #include "widgets/TabPage.h"
 
-#include <optional>
-
 class ImageButton;
 class QComboBox;
 class QDateTimeEdit;
@@ -40,7 +38,6 @@ protected:
 private:
     void ReloadBicycles();
     void SetUpColumns(int contents);
-    std::optional<int> ChosenBicycle() const;
     void LayOut();
 
     QLabel* m_bicycleLabel;
