@@ -1,8 +1,183 @@
 #include "bicycles/BicycleDlg.h"
 
-BicycleDlg::BicycleDlg(LinkLabel& statusLine, QWidget* parent) : TabPage(statusLine, parent) {
+#include "bicycles/BicycleAttrDlg.h"
+#include "bicycles/BicycleCard.h"
+#include "bicycles/BicycleDeletion.h"
+#include "bicycles/BicycleListModel.h"
+#include "bicycles/BicycleReports.h"
+#include "bicycles/BicycleSummary.h"
+#include "language/Language.h"
+#include "platform/Dialogs.h"
+#include "platform/GuardedModal.h"
+#include "widgets/ImageButton.h"
+#include "widgets/ImportExportDlg.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/ModalRun.h"
+
+#include <QListView>
+#include <QShowEvent>
+
+namespace {
+// The list fills the page below the row of buttons.
+constexpr int kListTop = 40;
+constexpr int kMargin = 4;
+constexpr QSize kButtonSize{104, 34};
+}  // namespace
+
+BicycleDlg::BicycleDlg(LinkLabel& statusLine, QWidget* parent)
+    : TabPage(statusLine, parent),
+      m_model(new BicycleListModel(this)),
+      m_new(new ImageButton(this)),
+      m_modify(new ImageButton(this)),
+      m_delete(new ImageButton(this)),
+      m_export(new ImageButton(this)),
+      m_list(new QListView(this)) {
     setObjectName(QStringLiteral("BicycleDlg"));
+    m_new->setObjectName(QStringLiteral("new"));
+    m_modify->setObjectName(QStringLiteral("modify"));
+    m_delete->setObjectName(QStringLiteral("delete"));
+    m_export->setObjectName(QStringLiteral("export"));
+    int x = kMargin;
+    for (ImageButton* button : {m_new, m_modify, m_delete, m_export}) {
+        button->setGeometry(QRect(QPoint(x, (kListTop - kButtonSize.height()) / 2), kButtonSize));
+        x += kButtonSize.width() + kMargin;
+    }
+
+    m_list->setObjectName(QStringLiteral("bicycleList"));
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(new BicycleCardDelegate(m_list));
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setUniformItemSizes(true);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette white = m_list->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    m_list->setPalette(white);
+
+    connect(m_new, &QPushButton::clicked, this, &BicycleDlg::OnNew);
+    connect(m_modify, &QPushButton::clicked, this, &BicycleDlg::OnModify);
+    connect(m_delete, &QPushButton::clicked, this, &BicycleDlg::OnDelete);
+    connect(m_export, &QPushButton::clicked, this, &BicycleDlg::OnExport);
+    connect(m_list, &QListView::doubleClicked, this, &BicycleDlg::OnModify);
+
     RefreshCaptions();
 }
 
-void BicycleDlg::RefreshCaptions() {}
+BicycleDlg::~BicycleDlg() = default;
+
+void BicycleDlg::RefreshCaptions() {
+    m_new->setText(GetLanguageStringWithAccelerator("Strings", "NEWS", QStringLiteral("N")));
+    m_modify->setText(GetLanguageStringWithAccelerator("Strings", "MODF", QStringLiteral("M")));
+    m_delete->setText(GetLanguageStringWithAccelerator("Strings", "DELE", QStringLiteral("D")));
+    m_export->setText(GetLanguageStringWithAccelerator("Strings", "EXPT", QStringLiteral("E")));
+    // The cards' labels follow at once; the status line at the next reload.
+    m_list->viewport()->update();
+}
+
+void BicycleDlg::resizeEvent(QResizeEvent* event) {
+    TabPage::resizeEvent(event);
+    m_list->setGeometry(rect().adjusted(kMargin, kListTop, -kMargin, -kMargin));
+}
+
+void BicycleDlg::showEvent(QShowEvent* event) {
+    TabPage::showEvent(event);
+    if (!event->spontaneous()) {
+        Reload();
+    }
+}
+
+void BicycleDlg::Reload() {
+    const int selectedRow = SelectedRow();
+    const int selectedNumber = selectedRow >= 0 ? m_model->Record(selectedRow)->BicycleNumber : 0;
+    // The cards refer to the records of the last fetch, which go now: until
+    // the new fetch succeeds the list shows nothing rather than what is gone.
+    m_model->Clear();
+    BicycleList bicycles;
+    if (DB_GetBicycles(&bicycles) != store::kOk) {
+        DB_ReleaseBicycleList(&bicycles);
+        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        return;
+    }
+    m_list->setUpdatesEnabled(false);
+    m_model->SetBicycles(std::move(bicycles));
+    m_list->setUpdatesEnabled(true);
+    m_statusText = BicycleStatusText(SumBicycles(m_model->Bicycles()));
+    StatusLine().SetText(m_statusText);
+    if (selectedRow >= 0) {
+        SelectRow(m_model->RowOf(selectedNumber));
+    }
+}
+
+int BicycleDlg::SelectedRow() const {
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.front().row();
+}
+
+void BicycleDlg::SelectRow(int row) {
+    if (row < 0 || row >= m_model->rowCount()) {
+        return;
+    }
+    const QModelIndex index = m_model->index(row);
+    m_list->setCurrentIndex(index);
+    m_list->scrollTo(index);
+}
+
+void BicycleDlg::OnNew() {
+    GuardedModal editor(new BicycleAttrDlg(BicycleAttrDlg::kNew, BicycleAttribute(), this));
+    if (RunModal(&*editor, QDialog::Rejected) != QDialog::Accepted || !editor.Alive()) {
+        return;
+    }
+    const BicycleAttribute record = editor->Record();
+    if (DB_InsertBicycle(&record) != store::kOk) {
+        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+        return;
+    }
+    Reload();
+    // The new bicycle has the largest number, so it is the last card.
+    SelectRow(m_model->rowCount() - 1);
+}
+
+void BicycleDlg::OnModify() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        return;
+    }
+    const BicycleAttribute* selected = m_model->Record(row);
+    const int32_t number = selected->BicycleNumber;
+    GuardedModal editor(new BicycleAttrDlg(BicycleAttrDlg::kModify, *selected, this));
+    if (RunModal(&*editor, QDialog::Rejected) != QDialog::Accepted || !editor.Alive()) {
+        return;
+    }
+    BicycleAttribute record = editor->Record();
+    if (DB_UpdateBicycle(number, &record) != store::kOk) {
+        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+    }
+    Reload();
+}
+
+void BicycleDlg::OnDelete() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        return;
+    }
+    const int32_t number = m_model->Record(row)->BicycleNumber;
+    if (!AskYesNo(this, GetLanguageString("BicycleDlg", "DELC"))) {
+        return;
+    }
+    if (DeleteBicycleWithMemoFolders(number) != store::kOk) {
+        ShowError(this, GetLanguageString("ErrorStrings", "DFDB"));
+    }
+    Reload();
+    SelectRow(std::min(row, m_model->rowCount() - 1));
+}
+
+void BicycleDlg::OnExport() {
+    QString fileName;
+    int format = kTextReport;
+    if (!ImportExportDlg::Ask(this, true, true, &fileName, &format)) {
+        return;
+    }
+    // The reports list what the page shows: the bicycles of its last reload.
+    ExportBicycles(this, m_model->Bicycles(), m_statusText, fileName, format);
+}

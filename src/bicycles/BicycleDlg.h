@@ -1,12 +1,51 @@
 #pragma once
-// The bicycle list page: the rider's bicycles as summary cards with their totals.
+// The bicycle list page, the first page the program shows: one card per
+// bicycle with its totals, the sums over all bicycles in the status line,
+// and New, Modify (also a double-click on a card), Delete and Export.
 
 #include "widgets/TabPage.h"
+
+#include <QString>
+
+class BicycleListModel;
+class ImageButton;
+class QListView;
 
 class BicycleDlg : public TabPage {
     Q_OBJECT
 public:
     BicycleDlg(LinkLabel& statusLine, QWidget* parent);
+    ~BicycleDlg() override;
 
     void RefreshCaptions() override;
+
+    // Reads every bicycle with its totals again, as when the page is shown.
+    // After a failed read the list is empty and the status line unchanged.
+    void Reload();
+    // The summary line of the last reload, as the status line shows it and
+    // the reports repeat it.
+    const QString& StatusText() const { return m_statusText; }
+
+    QListView* List() const { return m_list; }
+    const BicycleListModel& Bicycles() const { return *m_model; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void OnNew();
+    void OnModify();
+    void OnDelete();
+    void OnExport();
+    int SelectedRow() const;
+    void SelectRow(int row);
+
+    BicycleListModel* m_model;
+    QString m_statusText;
+    ImageButton* m_new;
+    ImageButton* m_modify;
+    ImageButton* m_delete;
+    ImageButton* m_export;
+    QListView* m_list;
 };

@@ -1,0 +1,145 @@
+#pragma once
+// Shared pieces of the bicycle tests: a program directory with the English
+// texts, records made the way the editor stores them, and a PATH that can be
+// pinned so that the converter on the system is out of reach.
+
+#include "language/Language.h"
+#include "store/store.h"
+#include "support/ProgramDirectory.h"
+#include "units/TextBlock.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <QBuffer>
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <optional>
+#include <ostream>
+
+class BicycleTest : public ProgramDirectoryTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(LoadLanguageFile(SourcePath(QStringLiteral("languages/vmq_00.ini"))), 0);
+    }
+
+    // An empty store in the program directory.
+    void CreateStore() {
+        ASSERT_EQ(DB_CreateDatabase(), store::kOk) << DB_GetLastError();
+        ASSERT_EQ(DB_OpenDatabase(), store::kOk) << DB_GetLastError();
+        Exec("PRAGMA synchronous=OFF");
+    }
+
+    static void Exec(const char* sql) {
+        char* message = nullptr;
+        EXPECT_EQ(sqlite3_exec(DB_GetConnection(), sql, nullptr, nullptr, &message), SQLITE_OK)
+            << sql << ": " << (message ? message : "");
+        sqlite3_free(message);
+    }
+
+    static void AddBicycle(const BicycleAttribute& bicycle) {
+        ASSERT_EQ(DB_InsertBicycle(&bicycle), store::kOk) << DB_GetLastError();
+    }
+
+    // A ride of the bicycle; returns its number.
+    static int AddRide(int bicycle, double km, int h, int m, int s, double maxSpeed = 0.0) {
+        int number = 0;
+        EXPECT_EQ(DB_GetMaxRideRecordNumber(&number), store::kOk);
+        RideRecord ride;
+        ride.BicycleNumber = bicycle;
+        ride.Date = 1600000000;
+        ride.Distance = km;
+        ride.Hours = h;
+        ride.Minutes = m;
+        ride.Seconds = s;
+        ride.MaxSpeed = maxSpeed;
+        EXPECT_EQ(DB_InsertRideRecord(&ride), store::kOk) << DB_GetLastError();
+        return number;
+    }
+
+    // A maintenance entry of the bicycle; returns its number.
+    static int AddMaintenance(int bicycle, double cost) {
+        int number = 0;
+        EXPECT_EQ(DB_GetMaxMaintenanceRecordNumber(&number), store::kOk);
+        MaintenanceRecord entry;
+        entry.BicycleNumber = bicycle;
+        entry.Date = 1600000000;
+        entry.Cost = cost;
+        EXPECT_EQ(DB_InsertMaintenanceRecord(&entry), store::kOk) << DB_GetLastError();
+        return number;
+    }
+
+    static BicycleList StoredBicycles() {
+        BicycleList list;
+        EXPECT_EQ(DB_GetBicycles(&list), store::kOk);
+        return list;
+    }
+};
+
+// A second connection to bicycle.db that holds the write lock while it lives,
+// so that the store's writes fail (reads still succeed), as when another
+// program keeps the file busy.
+class ScopedWriteLock {
+public:
+    ScopedWriteLock() {
+        EXPECT_EQ(sqlite3_open("bicycle.db", &m_connection), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(m_connection, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    ~ScopedWriteLock() {
+        sqlite3_exec(m_connection, "rollback", nullptr, nullptr, nullptr);
+        sqlite3_close(m_connection);
+    }
+    ScopedWriteLock(const ScopedWriteLock&) = delete;
+    ScopedWriteLock& operator=(const ScopedWriteLock&) = delete;
+
+private:
+    sqlite3* m_connection = nullptr;
+};
+
+// Failures show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+inline BicycleAttribute NamedBicycle(const QString& name) {
+    BicycleAttribute record;
+    record.BicycleName = ToTextBlock(name);
+    record.Memo = ToTextBlock(QString());
+    return record;
+}
+
+// A small Windows bitmap file of one colour, as the converter would write it.
+inline ByteBlock BitmapBytes(const QColor& colour, int width = 150, int height = 75) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return ByteBlock(bytes.begin(), bytes.end());
+}
+
+// Sets an environment variable for a scope and puts the old value back.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const QByteArray& value) : m_name(name) {
+        if (qEnvironmentVariableIsSet(name)) {
+            m_previous = qgetenv(name);
+        }
+        qputenv(name, value);
+    }
+    ~ScopedEnvironment() {
+        if (m_previous) {
+            qputenv(m_name, *m_previous);
+        } else {
+            qunsetenv(m_name);
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<QByteArray> m_previous;
+};
