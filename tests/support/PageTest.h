@@ -12,12 +12,12 @@
 #include "support/QStringPrinter.h"
 #include "support/Scoped.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestStore.h"
 #include "support/UserInput.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -27,16 +27,7 @@ protected:
     void SetUp() override {
         m_programDir.InstallShippedFiles();
         ASSERT_EQ(LoadLanguageFile(SourcePath(QStringLiteral("languages/vmq_00.ini"))), 0);
-        ASSERT_EQ(DB_CreateDatabase(), 0) << DB_GetLastError();
-        ASSERT_EQ(DB_OpenDatabase(), 0) << DB_GetLastError();
-        Exec("PRAGMA synchronous=OFF");
-    }
-
-    static void Exec(const char* sql) {
-        char* message = nullptr;
-        EXPECT_EQ(sqlite3_exec(DB_GetConnection(), sql, nullptr, nullptr, &message), SQLITE_OK)
-            << sql << ": " << (message ? message : "");
-        sqlite3_free(message);
+        ASSERT_NO_FATAL_FAILURE(CreateTestStore());
     }
 
     // Stores a bicycle; returns its number.
