@@ -84,6 +84,22 @@ QString DecodeIniText(const QByteArray& bytes) {
         QStringDecoder decoder(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless);
         return decoder(bytes.mid(2));
     }
+    // Text saved as UTF-16 without a mark (some editors' "Unicode" without
+    // BOM): 8-bit text never holds a zero byte, UTF-16 holds one in nearly
+    // every character of a Latin-script file. The side the zeros fall on
+    // tells the byte order.
+    if (bytes.contains('\0')) {
+        qsizetype evenZeros = 0;
+        qsizetype oddZeros = 0;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\0') {
+                ++(i % 2 == 0 ? evenZeros : oddZeros);
+            }
+        }
+        QStringDecoder decoder(oddZeros >= evenZeros ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                               QStringConverter::Flag::Stateless);
+        return decoder(bytes);
+    }
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8(bytes);
     if (!utf8.hasError()) {

@@ -5,8 +5,10 @@
 // limits, so a language file reads here as it would read there:
 //
 // - text: UTF-8 with or without a byte-order mark, UTF-16LE or UTF-16BE with
-//   one; bytes that are not valid UTF-8 (and have no mark) are read as Latin-1,
-//   our nearest match for the old 8-bit code-page files;
+//   one, or without one when the file holds zero bytes (which 8-bit text
+//   never does; where they fall tells the byte order); bytes that are not
+//   valid UTF-8 (and have no mark) are read as Latin-1, our nearest match for
+//   the old 8-bit code-page files;
 // - "[Name]" starts a section; the name is what stands between "[" and the
 //   last "]", compared exactly (with case);
 // - "key=value" lines: spaces and tabs around key and value are dropped, a

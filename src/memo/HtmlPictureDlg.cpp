@@ -1,6 +1,7 @@
 #include "memo/HtmlPictureDlg.h"
 
 #include "language/Language.h"
+#include "memo/MemoDocument.h"
 #include "platform/Dialogs.h"
 #include "platform/GuardedModal.h"
 #include "units/NumberInput.h"
@@ -34,12 +35,10 @@ QString BuildPictureMarkup(const QString& fileName, int sizeMode, int width, int
         sizeMode == 1 ? QStringLiteral(" width=\"%1\" ").arg(width) : QStringLiteral(" ");
     const QString heightPart =
         sizeMode == 1 ? QStringLiteral(" height=\"%1\" ").arg(height) : QStringLiteral(" ");
-    // The name goes in as it is, except that a quote, which would end the
-    // address early, is written as its entity.
-    QString name = fileName;
-    name.replace(QLatin1Char('"'), QLatin1String("&quot;"));
-    return QStringLiteral("<img src=\"data.files/") + name + QStringLiteral("\" ") + widthPart +
-           QStringLiteral(" ") + heightPart + QStringLiteral(">");
+    // Escaped so that names such as "a&amp;b.png" or "100%.png" still lead
+    // to their file once the markup is read back.
+    return QStringLiteral("<img src=\"") + PictureReferenceInMarkup(fileName) + QStringLiteral("\" ") +
+           widthPart + QStringLiteral(" ") + heightPart + QStringLiteral(">");
 }
 
 HtmlPictureDlg::HtmlPictureDlg(const PictureRequest& request, QWidget* parent)

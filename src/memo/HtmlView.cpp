@@ -1,5 +1,6 @@
 #include "memo/HtmlView.h"
 
+#include "memo/HtmlMarkup.h"
 #include "memo/MemoDocument.h"
 #include "platform/GuardedModal.h"
 
@@ -10,6 +11,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QImage>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -19,6 +21,7 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
@@ -26,6 +29,9 @@
 
 namespace {
 constexpr char kBlankAddress[] = "about:blank";
+// The view lays out three levels of tables in well under a second for
+// pages of a few hundred kilobytes; every further level doubles that.
+constexpr MarkupLimits kViewMarkupLimits{};
 constexpr QChar kObjectReplacement(0xFFFC);
 
 QSize ImageSizeOf(const QVariant& resource) {
@@ -66,6 +72,31 @@ void ForEachPicture(const QTextDocument* document, Visit visit) {
         }
     }
 }
+// How many tables lie inside one another at the deepest point of document.
+int DocumentTableDepth(const QTextDocument* document) {
+    int deepest = 0;
+    std::vector<std::pair<const QTextFrame*, int>> pending{{document->rootFrame(), 0}};
+    while (!pending.empty()) {
+        const auto [frame, depth] = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, depth);
+        for (const QTextFrame* child : frame->childFrames()) {
+            pending.emplace_back(child, depth + (qobject_cast<const QTextTable*>(child) != nullptr ? 1 : 0));
+        }
+    }
+    return deepest;
+}
+
+// The tables around a position of the document.
+int TableDepthAt(const QTextCursor& cursor) {
+    int depth = 0;
+    for (const QTextFrame* frame = cursor.currentFrame(); frame != nullptr; frame = frame->parentFrame()) {
+        if (qobject_cast<const QTextTable*>(frame) != nullptr) {
+            ++depth;
+        }
+    }
+    return depth;
+}
 }  // namespace
 
 int HtmlFontSizeForPoints(double points) {
@@ -83,12 +114,53 @@ HtmlView::HtmlView(QWidget* parent) : QTextEdit(parent) {
     setAcceptRichText(true);
     setContextMenuPolicy(Qt::NoContextMenu);
     setTabChangesFocus(false);
+    // Every change of the view's width lays the whole document out again.
+    // A scroll bar that came and went with the length of the memo would
+    // change it right after each load, doubling the time a long memo takes
+    // to show; like the browsers of old, the bar stays.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // The size a browser shows unsized text in (HTML size 3), so memos look
     // the same here and in the exported reports.
-    QFont font = document()->defaultFont();
-    font.setPointSizeF(kHtmlFontSizePoints[2]);
-    document()->setDefaultFont(font);
+    m_defaultFont = document()->defaultFont();
+    m_defaultFont.setPointSizeF(kHtmlFontSizePoints[2]);
+    document()->setDefaultFont(m_defaultFont);
     Navigate(QLatin1String(kBlankAddress));
+}
+
+QTextDocument* HtmlView::NewDocument() {
+    // The document is filled before the view has it: a document without a
+    // page size is not laid out at all, so the markup is read, checked and
+    // adjusted first and laid out once, when the view takes it.
+    auto* fresh = new QTextDocument(this);
+    fresh->setPageSize(QSizeF(0, 0));
+    fresh->setDefaultFont(m_defaultFont);
+    fresh->setDefaultTextOption(document()->defaultTextOption());
+    fresh->setBaseUrl(m_folder.isEmpty() ? QUrl() : QUrl::fromLocalFile(m_folder + QLatin1Char('/')));
+    return fresh;
+}
+
+void HtmlView::FillDocument(QTextDocument* target, const QString& markup) {
+    target->setHtml(SimplifyMarkup(markup, kViewMarkupLimits));
+    if (DocumentTableDepth(target) > kViewMarkupLimits.tables) {
+        // Markup that nests deeper than it looked; laying it out would
+        // exhaust the stack. Its text is all that can be shown safely.
+        target->setPlainText(target->toPlainText());
+        return;
+    }
+    ConvertFontSizeAdjustments(target);
+}
+
+void HtmlView::ShowDocument(QTextDocument* fresh) {
+    QTextDocument* old = document();
+    // The view's first document belongs to Qt, which deletes it as soon as
+    // it is replaced; the ones made here are ours to delete.
+    const bool ours = old != fresh && old->parent() == this;
+    fresh->clearUndoRedoStacks();
+    fresh->setModified(false);
+    setDocument(fresh);
+    if (ours) {
+        delete old;
+    }
 }
 
 bool HtmlView::Navigate(const QString& address) {
@@ -105,22 +177,17 @@ bool HtmlView::Navigate(const QString& address) {
         }
         folder = QFileInfo(address).absolutePath();
     }
-    // Clearing drops the pictures cached for the previous document.
-    document()->clear();
     m_address = blank ? QLatin1String(kBlankAddress) : address;
     m_folder = loaded ? folder : QString();
-    document()->setBaseUrl(m_folder.isEmpty() ? QUrl() : QUrl::fromLocalFile(m_folder + QLatin1Char('/')));
+    // A fresh document also drops the pictures cached for the previous one.
+    QTextDocument* fresh = NewDocument();
     if (loaded && !markup.isEmpty()) {
-        setHtml(markup);
-        ConvertFontSizeAdjustments();
-    } else {
-        setHtml(QString());
+        FillDocument(fresh, markup);
     }
+    ShowDocument(fresh);
     // A fresh caret: the old one would carry the previous document's typing
     // format and report it instead of the format of the text it stands in.
     setTextCursor(QTextCursor(document()));
-    document()->clearUndoRedoStacks();
-    document()->setModified(false);
     return loaded;
 }
 
@@ -303,18 +370,7 @@ QStringList HtmlView::GetPictureSources() const {
 }
 
 QString HtmlView::ResolveAddress(const QString& name) const {
-    if (name.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
-        return QUrl(name).toLocalFile();
-    }
-    if (QDir::isAbsolutePath(name) || m_folder.isEmpty()) {
-        return name;
-    }
-    // Anything with a scheme of its own (http:, data:) is not a file of ours.
-    const qsizetype colon = name.indexOf(QLatin1Char(':'));
-    if (colon > 1 && name.left(colon).indexOf(QLatin1Char('/')) < 0) {
-        return name;
-    }
-    return QDir::cleanPath(m_folder + QLatin1Char('/') + name);
+    return ResolveMemoAddress(m_folder, name);
 }
 
 std::optional<int> HtmlView::PicturePositionAt(const QPoint& point) const {
@@ -408,10 +464,41 @@ bool HtmlView::PasteHtml(const QString& markup) {
         return false;
     }
     QTextCursor cursor = textCursor();
-    cursor.insertHtml(markup);
+    InsertMarkup(cursor, markup);
     setTextCursor(cursor);
     Q_EMIT HtmlPasted(markup);
     return true;
+}
+
+void HtmlView::InsertMarkup(QTextCursor& cursor, const QString& markup) {
+    // Pasted web pages nest like any other; inside a table cell every level
+    // of the page comes on top of the ones it lands in.
+    const int enclosing = TableDepthAt(cursor);
+    const QString simplified = SimplifyMarkup(markup, kViewMarkupLimits, enclosing);
+    {
+        // Read once where it cannot be laid out, to see what it really builds.
+        QTextDocument trial(this);
+        trial.setPageSize(QSizeF(0, 0));
+        trial.setBaseUrl(document()->baseUrl());
+        trial.setHtml(simplified);
+        if (enclosing + DocumentTableDepth(&trial) > kViewMarkupLimits.tables) {
+            cursor.insertText(trial.toPlainText());
+            return;
+        }
+    }
+    cursor.insertHtml(simplified);
+}
+
+void HtmlView::insertFromMimeData(const QMimeData* source) {
+    // Pasting and dropping rich text take the same road as PasteHtml.
+    if (source == nullptr || isReadOnly() || !acceptRichText() || !source->hasHtml()) {
+        QTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QTextCursor cursor = textCursor();
+    InsertMarkup(cursor, source->html());
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 HtmlSelection HtmlView::GetSelection() const {
@@ -528,14 +615,14 @@ void HtmlView::ShowPrintPreview() {
     preview.Exec();
 }
 
-void HtmlView::ConvertFontSizeAdjustments() {
+void HtmlView::ConvertFontSizeAdjustments(QTextDocument* target) {
     struct Range {
         int position;
         int length;
         int size;
     };
     std::vector<Range> ranges;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = target->begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const QTextCharFormat format = fragment.charFormat();
@@ -547,7 +634,7 @@ void HtmlView::ConvertFontSizeAdjustments() {
         }
     }
     for (const Range& range : ranges) {
-        QTextCursor cursor(document());
+        QTextCursor cursor(target);
         cursor.setPosition(range.position);
         cursor.setPosition(range.position + range.length, QTextCursor::KeepAnchor);
         QTextCharFormat format = cursor.charFormat();

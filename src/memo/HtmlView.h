@@ -4,6 +4,7 @@
 // offers the editing commands and queries the memo editor works with.
 // Everything that reads or changes the document goes through these calls.
 
+#include <QFont>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -11,7 +12,9 @@
 #include <QVariant>
 #include <optional>
 
+class QMimeData;
 class QTextCursor;
+class QTextDocument;
 
 enum class HtmlCommand {
     Cut,
@@ -106,6 +109,7 @@ Q_SIGNALS:
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     // The full path or address an image name of the document resolves to.
@@ -118,8 +122,17 @@ private:
     void ShowPrintPreview();
     // Font sizes given as <font size=N> arrive as relative adjustments, which
     // the editor could not write back faithfully; they become point sizes.
-    void ConvertFontSizeAdjustments();
+    static void ConvertFontSizeAdjustments(QTextDocument* target);
+    // A document for this view, not laid out until ShowDocument.
+    QTextDocument* NewDocument();
+    // Reads markup into target, nesting no deeper than the view can lay out.
+    static void FillDocument(QTextDocument* target, const QString& markup);
+    // Makes fresh the view's document, unmodified and without undo steps.
+    void ShowDocument(QTextDocument* fresh);
+    // Inserts markup at cursor, simplified where it would nest too deep.
+    void InsertMarkup(QTextCursor& cursor, const QString& markup);
 
     QString m_address;
     QString m_folder;
+    QFont m_defaultFont;
 };

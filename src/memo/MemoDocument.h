@@ -36,22 +36,48 @@ QByteArray EncodePlainTextMemo(const QString& text);
 // no data.htm yet. Returns false when the file could not be written.
 [[nodiscard]] bool StartMemoFromPlainText(const QString& folder, const QString& memoText);
 
-// Turns picture addresses as the view reports them (absolute, inside the memo
-// folder) back into "data.files/<name>" references: for each address holding
-// "data.files/", every occurrence of the address in the markup is replaced by
-// its tail from that point. Other addresses are left alone.
-QString MakePictureSourcesRelative(const QString& markup, const QStringList& sources);
+// The file an address in a memo stands for, found the way the view finds
+// it: "file:" addresses give their path, absolute paths stay as they are,
+// relative ones are read as URLs against the memo folder ("my%20pic.jpg" is
+// the file "my pic.jpg"). Addresses with another scheme (http:, data:) come
+// back unchanged.
+QString ResolveMemoAddress(const QString& folder, const QString& address);
 
-// A picture file counts as in use when its name occurs (case-sensitively)
-// inside one of the addresses after that address's first character. A plain
-// substring test: 1.jpg stays while 11.jpg is shown, which only ever keeps a
-// file too many, never deletes one in use. Addresses are also looked at with
-// their %XX escapes decoded, as the view does when it loads the picture.
-bool IsPictureFileInUse(const QString& fileName, const QStringList& sources);
+// The attribute text that refers to a picture file of data.files from the
+// markup: "data.files/" and the name, escaped so that the view and a browser
+// find exactly that file again ("a&amp;b.png" is written "a&amp;amp;b.png",
+// "100%.png" "100%25.png").
+QString PictureReferenceInMarkup(const QString& fileName);
 
-// Deletes the files of <folder>/data.files that no address uses. A folder that
-// cannot be listed, and files that cannot be deleted, are left alone.
-void RemoveUnusedPictureFiles(const QString& folder, const QStringList& sources);
+// Turns addresses that lead into this memo's own data.files (as the view
+// writes pictures it was given by full path) into "data.files/<name>"
+// references, so the memo still finds them after its folder moves. Addresses
+// anywhere else, even into another memo's folder, are left as written.
+QString MakePictureSourcesRelative(const QString& markup, const QString& folder);
+
+// Everything a document refers to files by: its tags and their attributes
+// (src, background, href, style="...url(...)" and any other), its style
+// sheets and comments, with HTML references and %XX escapes resolved, plus
+// any further addresses given. A file is in use when its name occurs
+// anywhere in that, ignoring case (memo folders made on Windows spell
+// "Photo.JPG" for "photo.jpg"). A plain substring test: 1.jpg counts as used
+// while 11.jpg is shown; it only ever keeps a file too many.
+class MemoReferences {
+public:
+    MemoReferences() = default;
+    explicit MemoReferences(const QString& markup, const QStringList& addresses = {});
+    bool Uses(const QString& fileName) const;
+
+private:
+    void AddForm(const QString& text);
+    QStringList m_forms;  // case-folded, composed
+};
+
+// Deletes the files of <folder>/data.files that the references do not use.
+// Never reaches outside the memo folder: a data.files that is a symbolic
+// link is left alone, and so is every link inside it. A folder that cannot
+// be listed, and files that cannot be deleted, are left alone.
+void RemoveUnusedPictureFiles(const QString& folder, const MemoReferences& references);
 
 // Copies a chosen picture to <folder>/data.files/<its file name>, making the
 // picture folder when needed and replacing a file of the same name. Returns

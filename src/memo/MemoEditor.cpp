@@ -1,6 +1,7 @@
 #include "memo/MemoEditor.h"
 
 #include "language/Language.h"
+#include "memo/BusyCursor.h"
 #include "memo/HtmlClipboard.h"
 #include "memo/HtmlPictureDlg.h"
 #include "memo/HtmlView.h"
@@ -45,9 +46,9 @@ const ToolbarButton kToolbarButtons[] = {
     {kMemoCopy, false, "Ctrl+C", LanguageKey{"MemoEditor", "COPY"}},
     {kMemoPaste, false, "Ctrl+V", LanguageKey{"MemoEditor", "PAST"}},
     {kSeparator, false, nullptr, {}},
-    {kMemoBold, true, nullptr, LanguageKey{"MemoEditor", "BOLD"}},
-    {kMemoItalic, true, nullptr, LanguageKey{"MemoEditor", "ITAL"}},
-    {kMemoUnderline, true, nullptr, LanguageKey{"MemoEditor", "UNDL"}},
+    {kMemoBold, true, "Ctrl+B", LanguageKey{"MemoEditor", "BOLD"}},
+    {kMemoItalic, true, "Ctrl+I", LanguageKey{"MemoEditor", "ITAL"}},
+    {kMemoUnderline, true, "Ctrl+U", LanguageKey{"MemoEditor", "UNDL"}},
     {kMemoStrikeThrough, true, nullptr, LanguageKey{"MemoEditor", "STRK"}},
     {kSeparator, false, nullptr, {}},
     {kMemoOutdent, false, "Shift+TAB", LanguageKey{"MemoEditor", "OUTD"}},
@@ -63,7 +64,7 @@ const ToolbarButton kToolbarButtons[] = {
     {kMemoUndo, false, "Ctrl+Z", LanguageKey{"MemoEditor", "UNDO"}},
     {kMemoRedo, false, "Ctrl+R", LanguageKey{"MemoEditor", "REDO"}},
     {kSeparator, false, nullptr, {}},
-    {kMemoInsertPicture, false, "Ctrl+I", LanguageKey{"MemoEditor", "PICT"}},
+    {kMemoInsertPicture, false, nullptr, LanguageKey{"MemoEditor", "PICT"}},
     {kSeparator, false, nullptr, {}},
     {kMemoPrintPreview, false, "Ctrl+P", LanguageKey{"MemoEditor", "PRNT"}},
 };
@@ -147,12 +148,13 @@ std::optional<MemoKeyAction> MatchMemoKey(int key, Qt::KeyboardModifiers modifie
     // Tested in this order. Delete and Tab do not look at Ctrl; Shift+Tab
     // arrives as Backtab.
     static constexpr MemoKey kKeys[] = {
-        {Qt::Key_A, true, MemoKeyAction::SelectAll},      {Qt::Key_C, true, MemoKeyAction::Copy},
-        {Qt::Key_V, true, MemoKeyAction::Paste},          {Qt::Key_X, true, MemoKeyAction::Cut},
-        {Qt::Key_Delete, false, MemoKeyAction::Delete},   {Qt::Key_Z, true, MemoKeyAction::Undo},
-        {Qt::Key_R, true, MemoKeyAction::Redo},           {Qt::Key_Tab, false, MemoKeyAction::Indent},
-        {Qt::Key_Backtab, false, MemoKeyAction::Outdent}, {Qt::Key_I, true, MemoKeyAction::InsertPicture},
-        {Qt::Key_P, true, MemoKeyAction::PrintPreview},   {Qt::Key_S, true, MemoKeyAction::Save},
+        {Qt::Key_B, true, MemoKeyAction::Bold},         {Qt::Key_I, true, MemoKeyAction::Italic},
+        {Qt::Key_U, true, MemoKeyAction::Underline},    {Qt::Key_A, true, MemoKeyAction::SelectAll},
+        {Qt::Key_C, true, MemoKeyAction::Copy},         {Qt::Key_V, true, MemoKeyAction::Paste},
+        {Qt::Key_X, true, MemoKeyAction::Cut},          {Qt::Key_Delete, false, MemoKeyAction::Delete},
+        {Qt::Key_Z, true, MemoKeyAction::Undo},         {Qt::Key_R, true, MemoKeyAction::Redo},
+        {Qt::Key_Tab, false, MemoKeyAction::Indent},    {Qt::Key_Backtab, false, MemoKeyAction::Outdent},
+        {Qt::Key_P, true, MemoKeyAction::PrintPreview}, {Qt::Key_S, true, MemoKeyAction::Save},
         {Qt::Key_Q, true, MemoKeyAction::ShowText},
     };
     const bool control = modifiers.testFlag(Qt::ControlModifier);
@@ -461,10 +463,17 @@ void MemoEditor::PerformKeyAction(MemoKeyAction action) {
         int command;
     };
     static constexpr KeyCommand kKeyCommands[] = {
-        {MemoKeyAction::Copy, kMemoCopy},       {MemoKeyAction::Paste, kMemoPaste},
-        {MemoKeyAction::Cut, kMemoCut},         {MemoKeyAction::Undo, kMemoUndo},
-        {MemoKeyAction::Redo, kMemoRedo},       {MemoKeyAction::Indent, kMemoIndent},
-        {MemoKeyAction::Outdent, kMemoOutdent}, {MemoKeyAction::PrintPreview, kMemoPrintPreview},
+        {MemoKeyAction::Bold, kMemoBold},
+        {MemoKeyAction::Italic, kMemoItalic},
+        {MemoKeyAction::Underline, kMemoUnderline},
+        {MemoKeyAction::Copy, kMemoCopy},
+        {MemoKeyAction::Paste, kMemoPaste},
+        {MemoKeyAction::Cut, kMemoCut},
+        {MemoKeyAction::Undo, kMemoUndo},
+        {MemoKeyAction::Redo, kMemoRedo},
+        {MemoKeyAction::Indent, kMemoIndent},
+        {MemoKeyAction::Outdent, kMemoOutdent},
+        {MemoKeyAction::PrintPreview, kMemoPrintPreview},
     };
     for (const KeyCommand& entry : kKeyCommands) {
         if (entry.action == action) {
@@ -478,9 +487,6 @@ void MemoEditor::PerformKeyAction(MemoKeyAction action) {
             break;
         case MemoKeyAction::Delete:
             m_view->ExecCommand(HtmlCommand::Delete);
-            break;
-        case MemoKeyAction::InsertPicture:
-            InsertPicture();
             break;
         case MemoKeyAction::Save:
             // A save the user asked for must not fail unnoticed.
@@ -498,45 +504,66 @@ void MemoEditor::PerformKeyAction(MemoKeyAction action) {
 }
 
 bool MemoEditor::OpenDocument(const QString& folder) {
+    const BusyCursor busy;
     m_folder = folder;
-    m_documentUnreadable = false;
+    m_holdsDocument = false;
     const QString path = MemoDocumentPath(folder);
     m_view->SetEditMode(false);
+    // Whatever happens below, the view must not go on showing the memo of
+    // the folder before: a save would write it into this one.
+    const auto fail = [this] {
+        m_view->Navigate(QStringLiteral("about:blank"));
+        m_view->SetEditMode(false);
+        RefreshToolbarState();
+        return false;
+    };
     {
         QFile document(path);
         if (!document.open(QIODevice::ReadOnly)) {
             // Only a missing document is started from the template; one that
             // exists but cannot be read is the user's memo and stays untouched.
             if (QFileInfo::exists(path)) {
-                m_documentUnreadable = true;
-                return false;
+                return fail();
             }
-            if (!CopyFileReplacing(ProgramPath(QStringLiteral("htmltemplate.dat")), path)) {
-                return false;
+            // Without a usable template a new memo starts empty rather than
+            // not at all: a missing shipped file must not cost the rider memos.
+            if (!CopyFileReplacing(ProgramPath(QStringLiteral("htmltemplate.dat")), path) &&
+                !WriteFileReplacing(path, EncodePlainTextMemo(QString()))) {
+                return fail();
             }
         }
     }
     if (!m_view->Navigate(path)) {
-        m_documentUnreadable = true;
-        return false;
+        return fail();
     }
+    m_holdsDocument = true;
     m_view->SetEditMode(true);
     RefreshToolbarState();
     return true;
 }
 
-bool MemoEditor::SaveDocument() {
-    if (m_folder.isEmpty() || m_documentUnreadable) {
-        return false;
-    }
-    const QString path = MemoDocumentPath(m_folder);
-    RemoveUnusedPictures();
-    const QStringList sources = m_view->GetPictureSources();
-    QString markup = MakePictureSourcesRelative(m_view->GetDocumentSource(), sources);
+QString MemoEditor::SavedMarkup() const {
+    QString markup = MakePictureSourcesRelative(m_view->GetDocumentSource(), m_folder);
     // Our files end their lines with CR LF, like the reports they end up in.
     markup.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     markup.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return WriteFileReplacing(path, EncodeMemoDocument(markup));
+    return markup;
+}
+
+bool MemoEditor::SaveDocument() {
+    if (!m_holdsDocument || m_folder.isEmpty()) {
+        return false;
+    }
+    const BusyCursor busy;
+    const QStringList sources = m_view->GetPictureSources();
+    const QString markup = SavedMarkup();
+    if (!WriteFileReplacing(MemoDocumentPath(m_folder), EncodeMemoDocument(markup))) {
+        return false;
+    }
+    // Only now: had the write failed, the old document, which may still
+    // show these pictures, would have stayed.
+    RemoveUnusedPictureFiles(m_folder, MemoReferences(markup, sources));
+    return true;
 }
 
 QString MemoEditor::GetMemoText() const {
@@ -544,10 +571,10 @@ QString MemoEditor::GetMemoText() const {
 }
 
 void MemoEditor::RemoveUnusedPictures() {
-    if (m_folder.isEmpty()) {
+    if (!m_holdsDocument || m_folder.isEmpty()) {
         return;
     }
-    RemoveUnusedPictureFiles(m_folder, m_view->GetPictureSources());
+    RemoveUnusedPictureFiles(m_folder, MemoReferences(SavedMarkup(), m_view->GetPictureSources()));
 }
 
 void MemoEditor::InsertPicture() {

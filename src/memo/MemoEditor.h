@@ -19,6 +19,9 @@ class QToolBar;
 
 // What a key press in the memo does instead of reaching the view.
 enum class MemoKeyAction {
+    Bold,
+    Italic,
+    Underline,
     SelectAll,
     Copy,
     Paste,
@@ -28,14 +31,14 @@ enum class MemoKeyAction {
     Redo,
     Indent,
     Outdent,
-    InsertPicture,
     PrintPreview,
     Save,
     ShowText,
 };
 
-// The editor's own keys: Ctrl+A/C/V/X/Z/R/I/P/S/Q, Delete with any modifiers
-// and Tab (Shift+Tab outdents). Keys without a match go to the view.
+// The editor's own keys: Ctrl+B/I/U (bold, italic, underline, as in every
+// rich-text editor), Ctrl+A/C/V/X/Z/R/P/S/Q, Delete with any modifiers and
+// Tab (Shift+Tab outdents). Keys without a match go to the view.
 std::optional<MemoKeyAction> MatchMemoKey(int key, Qt::KeyboardModifiers modifiers);
 
 // Index of the first entry that starts with text (ignoring case), searching
@@ -75,16 +78,23 @@ public:
 
     // Binds the editor to a memo folder and shows its data.htm, first copying
     // htmltemplate.dat of the program directory there when the folder has no
-    // document. False when no document could be shown; the editor stays bound.
+    // document. False when no document could be shown: the editor then holds
+    // none (an empty, read-only view) and saves nothing until the next
+    // successful open, so it can never write one memo into another's folder.
     bool OpenDocument(const QString& folder);
+    // True while the editor holds a document it read: only then is there
+    // anything to save, and is GetMemoText the memo's text.
+    bool HoldsDocument() const { return m_holdsDocument; }
     // Writes the document to <folder>/data.htm (pictures referred to as
-    // "data.files/<name>") after removing pictures no longer used. False when
-    // the file could not be written; the old file is then left as it was.
+    // "data.files/<name>"), then removes the pictures it no longer refers
+    // to. False when no document is held or the file could not be written;
+    // the old file and every picture are then left as they were.
     [[nodiscard]] bool SaveDocument();
     // The plain text of the memo, for the record's Memo column.
     QString GetMemoText() const;
 
-    // Deletes the files of data.files that the document no longer shows.
+    // Deletes the files of data.files that the document no longer refers to.
+    // Does nothing while no document is held.
     void RemoveUnusedPictures();
     // Asks for a picture, copies it into data.files and inserts it at the caret.
     void InsertPicture();
@@ -118,6 +128,8 @@ private:
     void OnFontNameChosen(int index);
     void OnFontSizeChosen(int index);
     void SetRefreshing(bool on);
+    // The markup as it will be saved, with picture addresses made relative.
+    QString SavedMarkup() const;
 
     bool m_refresh = true;            // false while a list is dropped down
     std::vector<QAction*> m_actions;  // by command number
@@ -128,7 +140,7 @@ private:
     HtmlView* const m_view;
     QBasicTimer m_refreshTimer;
     QString m_folder;
-    // Set when the folder's data.htm exists but could not be read: saving
-    // then would replace the user's memo with an empty one.
-    bool m_documentUnreadable = false;
+    // Set only while the view shows the document of m_folder. Saving without
+    // it would replace the folder's memo with whatever the view holds.
+    bool m_holdsDocument = false;
 };

@@ -85,6 +85,8 @@ int DB_SaveApplicationConfig(const ApplicationConfigRecord* record) {
     // the next start.
     Transaction transaction(connection);
     if (!transaction.IsOpen() || DB_ExecSql(connection, "delete from ApplicationConfig") != kOk) {
+        // Said here, or the caller would find an older failure's text.
+        SetLastError("ERROR: Can not save application config.");
         return kFailed;
     }
     Statement statement = Prepare("insert into ApplicationConfig values ( :p0)");

@@ -3,6 +3,7 @@
 #include "store/StoreInternal.h"
 
 #include <cstdio>
+#include <string>
 
 using namespace store;
 using namespace store::detail;
@@ -11,20 +12,34 @@ int DB_GetBicycles(BicycleList* list) {
     if (!DB_GetConnection() || !list) {
         return kNoConnection;
     }
-    const auto totals = ReadAllBicycleTotals();
-    return FetchRecords(
-        "select * from Bicycle", list, [&totals](sqlite3_stmt* statement, BicycleAttribute* record) {
-            const int converted = DB_StmtToBicycleAttribute(statement, record);
-            const auto found = totals.find(record->BicycleNumber);
-            const BicycleTotals bicycle = found != totals.end() ? found->second : BicycleTotals{};
-            record->TotalDistance = bicycle.distance;
-            record->TotalHours = bicycle.hours;
-            record->TotalMinutes = bicycle.minutes;
-            record->TotalSeconds = bicycle.seconds;
-            record->MaxSpeed = bicycle.maxSpeed;
-            record->TotalMaintenanceCost = bicycle.maintenanceCost;
-            return converted;
-        });
+    // A failing totals query is reported, but the bicycles are still read:
+    // the page can show them, only their sums are missing.
+    std::unordered_map<int64_t, BicycleTotals> totals;
+    const int totalsResult = ReadAllBicycleTotals(&totals);
+    std::string totalsError;
+    if (totalsResult != kOk) {
+        totalsError = DB_GetLastError();
+    }
+    const int fetched = FetchRecords("select * from Bicycle", list,
+                                     [&totals](sqlite3_stmt* statement, BicycleAttribute* record) {
+                                         const int converted = DB_StmtToBicycleAttribute(statement, record);
+                                         const auto found = totals.find(record->BicycleNumber);
+                                         const BicycleTotals bicycle =
+                                             found != totals.end() ? found->second : BicycleTotals{};
+                                         record->TotalDistance = bicycle.distance;
+                                         record->TotalHours = bicycle.hours;
+                                         record->TotalMinutes = bicycle.minutes;
+                                         record->TotalSeconds = bicycle.seconds;
+                                         record->MaxSpeed = bicycle.maxSpeed;
+                                         record->TotalMaintenanceCost = bicycle.maintenanceCost;
+                                         return converted;
+                                     },
+                                     {0});
+    if (fetched == kOk && totalsResult != kOk) {
+        SetLastError("%s", totalsError.c_str());
+        return totalsResult;
+    }
+    return fetched;
 }
 
 int DB_GetBicycleList(BicycleList* list) {
@@ -34,9 +49,11 @@ int DB_GetBicycleList(BicycleList* list) {
     return FetchRecords(
         "select BicycleNumber,BicycleName,Weight,Frame,Cost,Type,DatePurchased,PreviousODO,MaxSpeed from "
         "Bicycle",
-        list, [](sqlite3_stmt* statement, BicycleAttribute* record) {
+        list,
+        [](sqlite3_stmt* statement, BicycleAttribute* record) {
             return DB_StmtToBicycleAttribute(statement, record, true);
-        });
+        },
+        {0});
 }
 
 int DB_StmtToBicycleAttribute(sqlite3_stmt* statement, BicycleAttribute* record, bool shortForm) {
@@ -44,16 +61,20 @@ int DB_StmtToBicycleAttribute(sqlite3_stmt* statement, BicycleAttribute* record,
         return kNoConnection;
     }
     *record = BicycleAttribute{};
+    if (!RecordNumberFits(statement, 0)) {
+        return kFailed;
+    }
     record->BicycleNumber = sqlite3_column_int(statement, 0);
 
     constexpr const char* kError = "ERROR: DB_StmtToBicycleAttribute() out of memory error. Index is :%d";
     int column = 1;
     try {
-        // Every bicycle has a name; a row without one is refused.
+        // A name left NULL or empty by another tool reads as an empty text,
+        // which is what the editors store for an empty name. Refusing the row
+        // would hide this bicycle and every one after it.
         ReadBlock(statement, column, record->BicycleName);
         if (record->BicycleName.empty()) {
-            SetLastError(kError, column);
-            return kFailed;
+            record->BicycleName.assign(kEmptyTextBlockSize, 0);
         }
         record->Weight = sqlite3_column_double(statement, 2);
         record->Frame = sqlite3_column_int(statement, 3);

@@ -124,6 +124,7 @@ int DB_CreateDatabase() {
         return fail(text);
     }
     SetConnection(connection);
+    sqlite3_busy_timeout(connection, kBusyTimeoutMs);
 
     if (const char* failure = CreateSchema()) {
         return fail(failure);
@@ -155,6 +156,9 @@ int DB_OpenDatabase() {
         return kFailed;
     }
     SetConnection(connection);
+    // A backup tool or a second program may hold the file for a moment; wait
+    // for it rather than failing the start-up on the first locked statement.
+    sqlite3_busy_timeout(connection, kBusyTimeoutMs);
     DB_ExecSql(Connection(), "PRAGMA auto_vacuum=1");
     // A read-only or foreign file simply goes without them.
     for (const char* sql : kIndexes) {

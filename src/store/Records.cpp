@@ -63,7 +63,7 @@ int DB_GetRideRecords(const char* condition, RideRecordList* list) {
     }
     return FetchRecords(RecordQuery(condition, "select * from RideRecord order by Date desc",
                                     "select * from RideRecord where ( %s ) order by Date desc"),
-                        list, DB_StmtToRideRecord);
+                        list, DB_StmtToRideRecord, {0, 2});
 }
 
 int DB_StmtToRideRecord(sqlite3_stmt* statement, RideRecord* record) {
@@ -71,6 +71,9 @@ int DB_StmtToRideRecord(sqlite3_stmt* statement, RideRecord* record) {
         return kNoConnection;
     }
     *record = RideRecord{};
+    if (!RecordNumberFits(statement, 0) || !RecordNumberFits(statement, 2)) {
+        return kFailed;
+    }
     record->RideRecordNumber = sqlite3_column_int(statement, 0);
     record->Date = sqlite3_column_int(statement, 1);
     record->BicycleNumber = sqlite3_column_int(statement, 2);
@@ -166,7 +169,7 @@ int DB_GetMaintenanceRecords(const char* condition, MaintenanceRecordList* list)
     }
     return FetchRecords(RecordQuery(condition, "select * from MaintenanceRecord order by date desc",
                                     "select * from MaintenanceRecord where ( %s ) order by date desc"),
-                        list, DB_StmtToMaintenanceRecord);
+                        list, DB_StmtToMaintenanceRecord, {0, 2});
 }
 
 int DB_StmtToMaintenanceRecord(sqlite3_stmt* statement, MaintenanceRecord* record) {
@@ -174,6 +177,9 @@ int DB_StmtToMaintenanceRecord(sqlite3_stmt* statement, MaintenanceRecord* recor
         return kNoConnection;
     }
     *record = MaintenanceRecord{};
+    if (!RecordNumberFits(statement, 0) || !RecordNumberFits(statement, 2)) {
+        return kFailed;
+    }
     record->MaintenanceRecordNumber = sqlite3_column_int(statement, 0);
     record->Date = sqlite3_column_int(statement, 1);
     record->BicycleNumber = sqlite3_column_int(statement, 2);

@@ -2,12 +2,22 @@
 
 #include "store/StoreInternal.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <limits>
 
 namespace {
 sqlite3* g_connection = nullptr;
 char g_lastError[256] = {};
+
+int64_t SaturatingAdd(int64_t a, int64_t b) {
+    int64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) {
+        return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+    }
+    return sum;
+}
 }  // namespace
 
 namespace store::detail {
@@ -79,15 +89,35 @@ void ReadBlock(sqlite3_stmt* statement, int column, ByteBlock& block) {
     }
 }
 
-void NormaliseTime(int32_t& hours, int32_t& minutes, int32_t& seconds) {
+void NormaliseTime(int64_t& hours, int64_t& minutes, int64_t& seconds) {
+    // The sums may lie anywhere in the 64-bit range SQLite sums in; a carry
+    // that would pass it stops at its end instead of wrapping.
     if (seconds > 59) {
-        minutes += seconds / 60;
+        minutes = SaturatingAdd(minutes, seconds / 60);
         seconds %= 60;
     }
     if (minutes > 59) {
-        hours += minutes / 60;
+        hours = SaturatingAdd(hours, minutes / 60);
         minutes %= 60;
     }
+}
+
+int32_t ClampToInt32(int64_t value) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+bool RecordNumberFits(sqlite3_stmt* statement, int column) {
+    if (sqlite3_column_type(statement, column) != SQLITE_INTEGER) {
+        return true;
+    }
+    const int64_t number = sqlite3_column_int64(statement, column);
+    if (number >= std::numeric_limits<int32_t>::min() && number <= std::numeric_limits<int32_t>::max()) {
+        return true;
+    }
+    SetLastError("ERROR: Record number %lld is out of range; the record is left out.",
+                 static_cast<long long>(number));
+    return false;
 }
 
 Transaction::Transaction(sqlite3* connection)

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <new>
 #include <string>
@@ -20,6 +21,9 @@ inline constexpr const char* kUpdatePrepareError = "ERROR : Can not prepare SQL 
 inline constexpr const char* kFetchError = "ERROR: Fetch SQL result error.";
 inline constexpr const char* kExecuteError = "ERROR: Execute SQL command error.";
 inline constexpr const char* kOutOfMemoryError = "ERROR: Out of memory during fetching SQL result.";
+
+// An empty text as the editors store it: two zero UTF-16 characters.
+inline constexpr size_t kEmptyTextBlockSize = 4;
 
 struct StatementFinalizer {
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
@@ -81,7 +85,21 @@ void CopyRecord(Record* target, const Record* source, Release release) {
 }
 
 // Seconds above 59 carry into minutes, then minutes above 59 into hours.
-void NormaliseTime(int32_t& hours, int32_t& minutes, int32_t& seconds);
+// Sums of stored times can pass the 32-bit range, so they are carried in 64
+// bits; see ClampToInt32 for handing them out.
+void NormaliseTime(int64_t& hours, int64_t& minutes, int64_t& seconds);
+int32_t ClampToInt32(int64_t value);
+
+// How long a statement waits for a lock another program holds on bicycle.db
+// (a backup tool, a second copy of the program) before it fails.
+inline constexpr int kBusyTimeoutMs = 3000;
+
+// Record numbers are 32-bit and name memo folders. A number another program
+// stored beyond that range must not be read as its low 32 bits, which would
+// be another record's number and folder. True when column holds a number
+// that fits (NULL and non-integers read as SQLite converts them); otherwise
+// the last-error text names it.
+bool RecordNumberFits(sqlite3_stmt* statement, int column);
 
 // A write transaction on the store's connection that rolls back unless
 // committed. The store's changes never nest, so a plain begin is enough.
@@ -130,22 +148,35 @@ private:
 // Runs a query and appends one record per row, converted by
 // convert(statement, record) -> result code. A conversion failure ends the
 // fetch with its code; the records read before it stay in the list.
+// numberColumns name the columns holding record numbers: a row where one of
+// them does not fit 32 bits is left out, the fetch goes on with the others
+// and ends with kFailed and the text that names the number.
 template <typename Record, typename Convert>
-int FetchRecords(const std::string& sql, std::vector<Record>* list, Convert convert) {
+int FetchRecords(const std::string& sql, std::vector<Record>* list, Convert convert,
+                 std::initializer_list<int> numberColumns) {
     list->clear();
     Statement statement = Prepare(sql);
     if (!statement) {
         SetLastError("%s", kPrepareError);
         return kFailed;
     }
+    bool leftOut = false;
     for (;;) {
         const int step = sqlite3_step(statement.get());
         if (step == SQLITE_DONE) {
-            return kOk;
+            return leftOut ? kFailed : kOk;
         }
         if (step != SQLITE_ROW) {
             SetLastError("%s", kFetchError);
             return kFailed;
+        }
+        bool fits = true;
+        for (const int column : numberColumns) {
+            fits = fits && RecordNumberFits(statement.get(), column);
+        }
+        if (!fits) {
+            leftOut = true;
+            continue;
         }
         try {
             list->emplace_back();
@@ -196,8 +227,10 @@ struct BicycleTotals {
     double maxSpeed = 0.0;
     double maintenanceCost = 0.0;
 };
-// Keyed by BicycleNumber; bicycles without rides or entries are absent. What
-// a failing query did not read stays zero, as a failed single total leaves it.
-std::unordered_map<int64_t, BicycleTotals> ReadAllBicycleTotals();
+// Keyed by BicycleNumber; bicycles without rides or entries are absent.
+// kFailed with the last-error text when a query could not be prepared or
+// stepped to its end (a damaged or missing table), as the single totals
+// report it; what was read before stays in totals.
+int ReadAllBicycleTotals(std::unordered_map<int64_t, BicycleTotals>* totals);
 
 }  // namespace store::detail

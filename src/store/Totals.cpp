@@ -60,19 +60,21 @@ int DB_GetTotalTime(int bicycleNumber, int32_t* hours, int32_t* minutes, int32_t
         "select sum(Minutes) from RideRecord where BicycleNumber=%d",
         "select sum(Seconds) from RideRecord where BicycleNumber=%d",
     };
-    int32_t sums[3] = {};
+    // SQLite sums integers in 64 bits; reading them as 32-bit values would
+    // keep only their low halves.
+    int64_t sums[3] = {};
     for (int i = 0; i < 3; ++i) {
         int result = kOk;
         Statement statement = RunAggregate(queries[i], bicycleNumber, &result);
         if (!statement) {
             return result;
         }
-        sums[i] = sqlite3_column_int(statement.get(), 0);
+        sums[i] = sqlite3_column_int64(statement.get(), 0);
     }
     NormaliseTime(sums[0], sums[1], sums[2]);
-    *hours = sums[0];
-    *minutes = sums[1];
-    *seconds = sums[2];
+    *hours = ClampToInt32(sums[0]);
+    *minutes = ClampToInt32(sums[1]);
+    *seconds = ClampToInt32(sums[2]);
     return kOk;
 }
 
@@ -87,40 +89,60 @@ bool IsWholeNumber(sqlite3_stmt* row) {
     return sqlite3_column_type(row, 0) == SQLITE_INTEGER;
 }
 
+// Steps a grouped query to its end, handing each row to read. A query that
+// cannot be prepared or fails part-way (a damaged or missing table) is
+// reported like a failing single total.
+template <typename Read>
+int ReadGroups(const char* sql, Read read) {
+    Statement statement = Prepare(sql);
+    if (!statement) {
+        SetLastError("%s", kPrepareError);
+        return kFailed;
+    }
+    for (;;) {
+        const int step = sqlite3_step(statement.get());
+        if (step == SQLITE_DONE) {
+            return kOk;
+        }
+        if (step != SQLITE_ROW) {
+            SetLastError("%s", kFetchError);
+            return kFailed;
+        }
+        if (IsWholeNumber(statement.get())) {
+            read(statement.get());
+        }
+    }
+}
+
 }  // namespace
 
 // Two grouped passes instead of six queries per bicycle: the bicycle page
 // stays quick however long the log grows. Each column is aggregated exactly as
 // the single-bicycle queries do it.
-std::unordered_map<int64_t, BicycleTotals> ReadAllBicycleTotals() {
-    std::unordered_map<int64_t, BicycleTotals> totals;
-    if (Statement rides = Prepare(
-            "select BicycleNumber, sum(Distance), sum(Hours), sum(Minutes), sum(Seconds), max(MaxSpeed) "
-            "from RideRecord group by BicycleNumber")) {
-        while (sqlite3_step(rides.get()) == SQLITE_ROW) {
-            sqlite3_stmt* row = rides.get();
-            if (!IsWholeNumber(row)) {
-                continue;
-            }
-            BicycleTotals& bicycle = totals[sqlite3_column_int64(row, 0)];
+int ReadAllBicycleTotals(std::unordered_map<int64_t, BicycleTotals>* totals) {
+    const int rides = ReadGroups(
+        "select BicycleNumber, sum(Distance), sum(Hours), sum(Minutes), sum(Seconds), max(MaxSpeed) "
+        "from RideRecord group by BicycleNumber",
+        [totals](sqlite3_stmt* row) {
+            BicycleTotals& bicycle = (*totals)[sqlite3_column_int64(row, 0)];
             bicycle.distance = sqlite3_column_double(row, 1);
-            bicycle.hours = sqlite3_column_int(row, 2);
-            bicycle.minutes = sqlite3_column_int(row, 3);
-            bicycle.seconds = sqlite3_column_int(row, 4);
+            int64_t hours = sqlite3_column_int64(row, 2);
+            int64_t minutes = sqlite3_column_int64(row, 3);
+            int64_t seconds = sqlite3_column_int64(row, 4);
+            NormaliseTime(hours, minutes, seconds);
+            bicycle.hours = ClampToInt32(hours);
+            bicycle.minutes = ClampToInt32(minutes);
+            bicycle.seconds = ClampToInt32(seconds);
             bicycle.maxSpeed = sqlite3_column_double(row, 5);
-            NormaliseTime(bicycle.hours, bicycle.minutes, bicycle.seconds);
-        }
+        });
+    if (rides != kOk) {
+        return rides;
     }
-    if (Statement costs =
-            Prepare("select BicycleNumber, sum(Cost) from MaintenanceRecord group by BicycleNumber")) {
-        while (sqlite3_step(costs.get()) == SQLITE_ROW) {
-            if (IsWholeNumber(costs.get())) {
-                totals[sqlite3_column_int64(costs.get(), 0)].maintenanceCost =
-                    sqlite3_column_double(costs.get(), 1);
-            }
-        }
-    }
-    return totals;
+    return ReadGroups("select BicycleNumber, sum(Cost) from MaintenanceRecord group by BicycleNumber",
+                      [totals](sqlite3_stmt* row) {
+                          (*totals)[sqlite3_column_int64(row, 0)].maintenanceCost =
+                              sqlite3_column_double(row, 1);
+                      });
 }
 
 }  // namespace store::detail

@@ -99,7 +99,11 @@ void RecordEditorFrame::OpenMemoFolder(int number, const QString& storedMemoText
             (void)StartMemoFromPlainText(m_folder, storedMemoText);
         }
     }
-    m_memo->OpenDocument(m_folder);
+    if (!m_memo->OpenDocument(m_folder)) {
+        // The memo stays as it is on disk and in the record; the other
+        // fields can still be changed and saved.
+        ShowError(this, GetLanguageString("ErrorStrings", "OPMM"));
+    }
 }
 
 void RecordEditorFrame::SetNeighbours(bool hasPrevious, bool hasNext) {
@@ -158,10 +162,14 @@ void RecordEditorFrame::OnSave() {
     if (!CommitFields()) {
         return;
     }
-    CommitMemoText(m_memo->GetMemoText());
-    if (!m_memo->SaveDocument()) {
-        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
-        return;
+    // A memo that could not be opened is neither written nor copied into the
+    // record: both keep what they held.
+    if (m_memo->HoldsDocument()) {
+        CommitMemoText(m_memo->GetMemoText());
+        if (!m_memo->SaveDocument()) {
+            ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+            return;
+        }
     }
     done(kEditorSaved);
 }

@@ -12,8 +12,9 @@ namespace {
 
 const QString kNull = QStringLiteral("<NULL>");
 
-QByteArray Utf16Bytes(const QString& text, QStringConverter::Encoding encoding) {
-    QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+QByteArray Utf16Bytes(const QString& text, QStringConverter::Encoding encoding, bool withBom = true) {
+    QStringEncoder encoder(encoding,
+                           withBom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
     return encoder(text);
 }
 
@@ -160,6 +161,10 @@ TEST_F(LanguageTest, ReadsUtf8AndUtf16Files) {
         {"UTF-8 with BOM", "\xEF\xBB\xBF" + text.toUtf8()},
         {"UTF-16LE with BOM", Utf16Bytes(text, QStringConverter::Utf16LE)},
         {"UTF-16BE with BOM", Utf16Bytes(text, QStringConverter::Utf16BE)},
+        // "Unicode" saved without a mark: told apart from 8-bit text by its
+        // zero bytes, which used to load as a table of "<NULL>" captions.
+        {"UTF-16LE without BOM", Utf16Bytes(text, QStringConverter::Utf16LE, false)},
+        {"UTF-16BE without BOM", Utf16Bytes(text, QStringConverter::Utf16BE, false)},
     };
     for (const Case& c : cases) {
         FreeLanguageTable();

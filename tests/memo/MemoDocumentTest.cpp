@@ -1,6 +1,7 @@
 // The memo folder on disk: the bytes of data.htm, starting from plain text,
 // safe replacing writes, picture references and the clean-up of data.files.
 
+#include "memo/HtmlMarkup.h"
 #include "memo/MemoDocument.h"
 #include "support/ProgramDirectory.h"
 
@@ -61,34 +62,86 @@ TEST(MemoDocumentFormat, PlainTextMemoBecomesTheExactDocument) {
               kBom + Utf16Le(QStringLiteral("<html><body>&lt;5 km &amp; &gt;2 h</body></html>")));
 }
 
-TEST(MemoDocumentFormat, PictureAddressesBecomeRelative) {
+TEST(MemoDocumentFormat, OnlyAddressesIntoTheMemosOwnPicturesBecomeRelative) {
     const QString folder = QStringLiteral("/home/rider/velomarq/Rides/12");
-    const QString markup = QStringLiteral(
-        "<img src=\"/home/rider/velomarq/Rides/12/data.files/a.jpg\" /><img src=\"data.files/b.jpg\" />"
-        "<img src=\"http://example.org/c.jpg\" /><img "
-        "src=\"/home/rider/velomarq/Rides/12/data.files/a&amp;b.jpg\" />");
-    const QStringList sources = {
-        folder + QStringLiteral("/data.files/a.jpg"), folder + QStringLiteral("/data.files/b.jpg"),
-        QStringLiteral("http://example.org/c.jpg"), folder + QStringLiteral("/data.files/a&b.jpg")};
-    EXPECT_EQ(
-        MakePictureSourcesRelative(markup, sources),
-        QStringLiteral("<img src=\"data.files/a.jpg\" /><img src=\"data.files/b.jpg\" />"
-                       "<img src=\"http://example.org/c.jpg\" /><img src=\"data.files/a&amp;b.jpg\" />"));
-}
-
-TEST(MemoDocumentFormat, PictureInUseIsASubstringTestAfterTheFirstCharacter) {
-    const QStringList sources = {QStringLiteral("/p/Rides/1/data.files/11.jpg"), QStringLiteral("x.png")};
     const struct {
-        const char* name;
-        bool inUse;
+        const char* written;
+        const char* saved;
     } cases[] = {
-        {"11.jpg", true},  {"1.jpg", true},   // inside 11.jpg: kept, never wrongly deleted
-        {"2.jpg", false},  {"x.png", false},  // only at the very start of an address
-        {"11.JPG", false},
+        // Full paths and file addresses into this memo's pictures.
+        {"/home/rider/velomarq/Rides/12/data.files/a.jpg", "data.files/a.jpg"},
+        {"file:///home/rider/velomarq/Rides/12/data.files/my%20pic.jpg", "data.files/my pic.jpg"},
+        {"/home/rider/velomarq/Rides/12/data.files/a&amp;b.jpg", "data.files/a&amp;b.jpg"},
+        {"/home/rider/velomarq/Rides/12/data.files/100%.jpg", "data.files/100%25.jpg"},
+        {"/home/rider/velomarq/Rides/12/./data.files/c.jpg", "data.files/c.jpg"},
+        // Left as written: relative, elsewhere, another memo's pictures.
+        {"data.files/b.jpg", "data.files/b.jpg"},
+        {"http://example.org/data.files/c.jpg", "http://example.org/data.files/c.jpg"},
+        {"/home/rider/velomarq/Rides/7/data.files/d.jpg", "/home/rider/velomarq/Rides/7/data.files/d.jpg"},
+        {"/home/rider/velomarq/Rides/12/data.files", "/home/rider/velomarq/Rides/12/data.files"},
+        {"/home/rider/velomarq/Rides/123/data.files/e.jpg",
+         "/home/rider/velomarq/Rides/123/data.files/e.jpg"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(IsPictureFileInUse(QString::fromLatin1(c.name), sources), c.inUse) << c.name;
+        const QString markup = QStringLiteral("<p><img src=\"%1\" /> and <a href=\"%1\">link</a></p>")
+                                   .arg(QString::fromUtf8(c.written));
+        const QString expected = QStringLiteral("<p><img src=\"%1\" /> and <a href=\"%1\">link</a></p>")
+                                     .arg(QString::fromUtf8(c.saved));
+        EXPECT_EQ(MakePictureSourcesRelative(markup, folder), expected) << c.written;
     }
+}
+
+TEST(MemoDocumentFormat, PictureReferencesLeadBackToTheirFile) {
+    const QString folder = QStringLiteral("/p/Rides/1");
+    for (const QString& name :
+         {QStringLiteral("lake view.jpg"), QStringLiteral("a&amp;b.png"), QStringLiteral("100%.png"),
+          QStringLiteral("a#b?.png"), QStringLiteral("\"x\".png"), QStringLiteral("<b>.png"),
+          QStringLiteral("\u00e9t\u00e9.png")}) {
+        const QString reference = PictureReferenceInMarkup(name);
+        EXPECT_FALSE(reference.contains(QLatin1Char('"'))) << reference.toStdString();
+        EXPECT_EQ(ResolveMemoAddress(folder, DecodeHtmlEntities(reference)),
+                  QStringLiteral("/p/Rides/1/data.files/") + name)
+            << name.toStdString();
+    }
+    EXPECT_EQ(PictureReferenceInMarkup(QStringLiteral("lake view.jpg")),
+              QStringLiteral("data.files/lake view.jpg"));
+}
+
+TEST(MemoDocumentFormat, AFileIsInUseWhereverTheMarkupNamesIt) {
+    const struct {
+        const char* markup;
+        const char* file;
+        bool inUse;
+    } cases[] = {
+        {"<img src=\"data.files/1.jpg\">", "1.jpg", true},
+        {"<img src=\"data.files/11.jpg\">", "1.jpg", true},  // a substring: kept, never wrongly deleted
+        {"<img src=\"data.files/2.jpg\">", "1.jpg", false},
+        {"<table background=\"data.files/bg.png\">", "bg.png", true},
+        {"<a href=\"data.files/full.jpg\">big</a>", "full.jpg", true},
+        {"<p style=\"background-image: url('data.files/s.gif')\">", "s.gif", true},
+        {"<style>body { background: url(data.files/page.png) }</style>", "page.png", true},
+        {"<!--[if vml]><v:imagedata src=\"data.files/image001.png\"><![endif]-->", "image001.png", true},
+        {"<img src=\"data.files/Photo.JPG\">", "photo.jpg", true},  // made on Windows
+        {"<img src=\"DATA.FILES/\u00c9T\u00c9.PNG\">", "\u00e9t\u00e9.png", true},
+        {"<img src=\"data.files/e\u0301te\u0301.png\">", "\u00e9t\u00e9.png", true},  // decomposed
+        {"<img src=\"data.files/a&amp;b.png\">", "a&b.png", true},
+        {"<img src=\"data.files/a&amp;amp;b.png\">", "a&amp;b.png", true},
+        {"<img src=\"data.files/&#112;&#x69;c.png\">", "pic.png", true},
+        {"<img src=\"data.files/&eacute;t&eacute;.png\">", "\u00e9t\u00e9.png", true},
+        {"<img src=\"data.files/my%20pic.png\">", "my pic.png", true},
+        {"<img src=\"data.files/%C3%A9t%C3%A9.png\">", "\u00e9t\u00e9.png", true},
+        {"<img src=\"data.files/%E9t%E9.png\">", "\u00e9t\u00e9.png", true},  // Windows code page
+        {"<img src=\"data.files/a&#37;20b.png\">", "a b.png", true},
+        {"<p>lake.jpg was lost</p>", "lake.jpg", false},  // text is no reference
+        {"<p>data.files/x.png</p><img src=\"data.files/y.png\">", "x.png", false},
+    };
+    for (const auto& c : cases) {
+        const MemoReferences references{QString::fromUtf8(c.markup)};
+        EXPECT_EQ(references.Uses(QString::fromUtf8(c.file)), c.inUse) << c.markup << " / " << c.file;
+    }
+    // The view's own addresses count too.
+    EXPECT_TRUE(MemoReferences(QString(), {QStringLiteral("/p/Rides/1/data.files/seen.png")})
+                    .Uses(QStringLiteral("seen.png")));
 }
 
 class MemoFolderTest : public ProgramDirectoryTest {
@@ -110,8 +163,8 @@ TEST_F(MemoFolderTest, UnusedPicturesAreDeletedAndOthersKept) {
         ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/7/data.files/") + QLatin1String(name), "x"));
     }
     ASSERT_TRUE(QDir().mkpath(MemoPicturePath(m_folder, QStringLiteral("sub.jpg"))));
-    RemoveUnusedPictureFiles(m_folder, {MemoPicturePath(m_folder, QStringLiteral("kept.jpg")),
-                                        MemoPicturePath(m_folder, QStringLiteral("11.jpg"))});
+    RemoveUnusedPictureFiles(m_folder, MemoReferences(QStringLiteral("<img src=\"data.files/kept.jpg\">"
+                                                                     "<img src=\"data.files/11.jpg\">")));
     const QDir pictures(MemoPictureFolderPath(m_folder));
     EXPECT_EQ(pictures.entryList(QDir::Files, QDir::Name), QStringList({"1.jpg", "kept.jpg"}));
     EXPECT_TRUE(pictures.exists(QStringLiteral("sub.jpg")));  // folders are not pictures
@@ -119,7 +172,7 @@ TEST_F(MemoFolderTest, UnusedPicturesAreDeletedAndOthersKept) {
     // No picture folder: nothing to do, and none is made.
     const QString empty = m_programDir.FilePath(QStringLiteral("Rides/8"));
     ASSERT_TRUE(QDir().mkpath(empty));
-    RemoveUnusedPictureFiles(empty, {});
+    RemoveUnusedPictureFiles(empty, MemoReferences());
     EXPECT_FALSE(QFileInfo::exists(MemoPictureFolderPath(empty)));
 }
 

@@ -22,6 +22,9 @@ TEST(MemoKeys, MatchesTheEditorsOwnKeysOnly) {
         Qt::KeyboardModifiers modifiers;
         std::optional<MemoKeyAction> action;
     } cases[] = {
+        {Qt::Key_B, ctrl, MemoKeyAction::Bold},
+        {Qt::Key_I, ctrl, MemoKeyAction::Italic},
+        {Qt::Key_U, ctrl, MemoKeyAction::Underline},
         {Qt::Key_A, ctrl, MemoKeyAction::SelectAll},
         {Qt::Key_C, ctrl, MemoKeyAction::Copy},
         {Qt::Key_V, ctrl, MemoKeyAction::Paste},
@@ -35,13 +38,13 @@ TEST(MemoKeys, MatchesTheEditorsOwnKeysOnly) {
         {Qt::Key_Tab, ctrl, MemoKeyAction::Indent},
         {Qt::Key_Tab, shift, MemoKeyAction::Outdent},
         {Qt::Key_Backtab, shift, MemoKeyAction::Outdent},
-        {Qt::Key_I, ctrl, MemoKeyAction::InsertPicture},
         {Qt::Key_P, ctrl, MemoKeyAction::PrintPreview},
         {Qt::Key_S, ctrl, MemoKeyAction::Save},
         {Qt::Key_Q, ctrl, MemoKeyAction::ShowText},
         {Qt::Key_A, {}, std::nullopt},
         {Qt::Key_S, shift, std::nullopt},
-        {Qt::Key_B, ctrl, std::nullopt},
+        {Qt::Key_B, {}, std::nullopt},
+        {Qt::Key_U, shift, std::nullopt},
         {Qt::Key_Return, {}, std::nullopt},
         {Qt::Key_Escape, {}, std::nullopt},
     };
@@ -190,6 +193,47 @@ TEST_F(MemoEditorTest, DoubleClickOpensThePictureDialogOnlyOnAPicture) {
     EXPECT_FALSE(PictureFormat(0).hasProperty(QTextFormat::ImageWidth));  // cancelled: unchanged
 }
 
+TEST_F(MemoEditorTest, CtrlBIAndUToggleBoldItalicAndUnderlineWhileTyping) {
+    // A host shortcut on the same keys must not take them from the memo.
+    int hostShortcuts = 0;
+    for (const char* keys : {"Ctrl+B", "Ctrl+I", "Ctrl+U"}) {
+        auto* shortcut = new QShortcut(QKeySequence(QLatin1String(keys)), m_host.get());
+        QObject::connect(shortcut, &QShortcut::activated, m_host.get(), [&] { ++hostShortcuts; });
+    }
+    ASSERT_TRUE(OpenMemo());
+    Key(Qt::Key_B, Qt::ControlModifier);
+    Type(QStringLiteral("Strong"));
+    Key(Qt::Key_B, Qt::ControlModifier);
+    Type(QStringLiteral(" and "));
+    Key(Qt::Key_I, Qt::ControlModifier);
+    Type(QStringLiteral("slanted"));
+    EXPECT_TRUE(Editor()->CommandAction(kMemoItalic)->isChecked());
+    Key(Qt::Key_I, Qt::ControlModifier);
+    Type(QStringLiteral(" then "));
+    Key(Qt::Key_U, Qt::ControlModifier);
+    Key(Qt::Key_B, Qt::ControlModifier);
+    Type(QStringLiteral("both"));
+    Key(Qt::Key_U, Qt::ControlModifier);
+    Key(Qt::Key_B, Qt::ControlModifier);
+    Type(QStringLiteral(" plain"));
+
+    EXPECT_EQ(Editor()->GetMemoText(), QStringLiteral("Strong and slanted then both plain"));
+    EXPECT_TRUE(FormatOf(QStringLiteral("Strong")).font().bold());
+    EXPECT_FALSE(FormatOf(QStringLiteral("and")).font().bold());
+    EXPECT_TRUE(FormatOf(QStringLiteral("slanted")).fontItalic());
+    EXPECT_FALSE(FormatOf(QStringLiteral("then")).fontItalic());
+    EXPECT_TRUE(FormatOf(QStringLiteral("both")).fontUnderline());
+    EXPECT_TRUE(FormatOf(QStringLiteral("both")).font().bold());
+    EXPECT_FALSE(FormatOf(QStringLiteral("plain")).fontUnderline());
+    EXPECT_FALSE(FormatOf(QStringLiteral("plain")).font().bold());
+    // A selection is toggled as a whole.
+    Select(QStringLiteral("plain"));
+    Key(Qt::Key_I, Qt::ControlModifier);
+    EXPECT_TRUE(FormatOf(QStringLiteral("plain")).fontItalic());
+    EXPECT_EQ(hostShortcuts, 0);
+    EXPECT_EQ(m_pictureDialogs, 0);
+}
+
 TEST_F(MemoEditorTest, ToolbarMarksFollowTheCaret) {
     ASSERT_TRUE(OpenMemo());
     ClickToolbar(kMemoBold);
@@ -303,7 +347,12 @@ TEST_F(MemoEditorTest, ToolbarHasItsButtonsSeparatorsAndTips) {
               QStringLiteral("0 1 2 | 3 4 5 6 | 10 9 | 11 12 13 | 7 8 | 14 15 | 16 | 17"));
     EXPECT_EQ(Editor()->CommandAction(kMemoCut)->toolTip(),
               GetLanguageString("MemoEditor", "CUTT") + QStringLiteral(" (Ctrl+X)"));
-    EXPECT_EQ(Editor()->CommandAction(kMemoBold)->toolTip(), GetLanguageString("MemoEditor", "BOLD"));
+    EXPECT_EQ(Editor()->CommandAction(kMemoBold)->toolTip(),
+              GetLanguageString("MemoEditor", "BOLD") + QStringLiteral(" (Ctrl+B)"));
+    EXPECT_EQ(Editor()->CommandAction(kMemoStrikeThrough)->toolTip(),
+              GetLanguageString("MemoEditor", "STRK"));
+    EXPECT_EQ(Editor()->CommandAction(kMemoInsertPicture)->toolTip(),
+              GetLanguageString("MemoEditor", "PICT"));
     for (int command : {kMemoBold, kMemoItalic, kMemoUnderline, kMemoStrikeThrough}) {
         EXPECT_TRUE(Editor()->CommandAction(command)->isCheckable()) << command;
     }

@@ -26,7 +26,7 @@ TEST_F(MemoEditorTest, InsertingPastesTheMarkupForTheChosenSize) {
     RecordPastes();
 
     AnswerPictureDialog(hill);
-    Key(Qt::Key_I, Qt::ControlModifier);
+    ClickToolbar(kMemoInsertPicture);
     AnswerPictureDialog(hill, QSize(200, 100));
     ClickToolbar(kMemoInsertPicture);
     EXPECT_EQ(m_pasted, QStringList({"<img src=\"data.files/hill.png\"    >",
@@ -39,7 +39,7 @@ TEST_F(MemoEditorTest, InsertingPastesTheMarkupForTheChosenSize) {
 
     // Cancelled: nothing pasted.
     CancelPictureDialog();
-    Key(Qt::Key_I, Qt::ControlModifier);
+    ClickToolbar(kMemoInsertPicture);
     EXPECT_EQ(m_pasted.size(), 2);
 }
 

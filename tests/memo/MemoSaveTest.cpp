@@ -47,7 +47,7 @@ TEST_F(MemoEditorTest, FormattedMemoWithPicturesSurvivesSaveAndReopen) {
     AnswerPictureDialog(lake);
     ClickToolbar(kMemoInsertPicture);
     AnswerPictureDialog(spare);
-    Key(Qt::Key_I, Qt::ControlModifier);
+    ClickToolbar(kMemoInsertPicture);
     Key(Qt::Key_Backspace);  // the spare picture goes again
     Key(Qt::Key_Return);
     ClickToolbar(kMemoJustifyCenter);
@@ -137,17 +137,26 @@ TEST_F(MemoEditorTest, NewDocumentStartsFromTheTemplateAndExistingOnesAreLeftAlo
     EXPECT_EQ(Editor()->Folder(), other);
 }
 
-TEST_F(MemoEditorTest, WithoutTemplateOpeningFailsButSavingWritesTheDocument) {
+TEST_F(MemoEditorTest, WithoutTemplateANewMemoStartsEmpty) {
     ASSERT_TRUE(QFile::remove(m_programDir.FilePath(QStringLiteral("htmltemplate.dat"))));
-    EXPECT_FALSE(OpenMemo());
-    EXPECT_FALSE(QFileInfo::exists(MemoDocumentPath(m_folder)));
-    EXPECT_EQ(Editor()->Folder(), m_folder);
-
+    ASSERT_TRUE(OpenMemo());
+    EXPECT_EQ(ReadAll(MemoDocumentPath(m_folder)), EncodePlainTextMemo(QString()));
+    EXPECT_TRUE(Editor()->HoldsDocument());
+    EXPECT_TRUE(View()->EditMode());
+    Type(QStringLiteral("Still kept"));
     ASSERT_TRUE(Editor()->SaveDocument());
-    const QByteArray bytes = ReadAll(MemoDocumentPath(m_folder));
-    EXPECT_EQ(bytes.left(2), QByteArray("\xFF\xFE", 2));
-    // No pictures: no picture folder either.
-    EXPECT_FALSE(QFileInfo::exists(MemoPictureFolderPath(m_folder)));
+    EXPECT_TRUE(DecodeMemoDocument(ReadAll(MemoDocumentPath(m_folder))).contains(u"Still kept"));
+
+    // When even the empty document cannot be written there is nothing to save.
+    const QString other = m_programDir.FilePath(QStringLiteral("Rides/2"));
+    ASSERT_TRUE(QDir().mkpath(other));
+    {
+        ScopedWriteFailure full;
+        EXPECT_FALSE(Editor()->OpenDocument(other));
+    }
+    EXPECT_FALSE(Editor()->HoldsDocument());
+    EXPECT_FALSE(Editor()->SaveDocument());
+    EXPECT_EQ(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 TEST_F(MemoEditorTest, FailedSaveKeepsTheOldDocument) {

@@ -159,6 +159,22 @@ TEST_F(RideRecordDlgTest, ExistingRideWithoutDocumentStartsFromItsPlainText) {
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/12/data.htm")), expected);
 }
 
+TEST_F(RideRecordDlgTest, AMemoThatCannotBeOpenedKeepsItsTextAndTheRideCanStillBeSaved) {
+    RideRecord stored = Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0, 0.0, QStringLiteral("Kept as stored"));
+    stored.RideRecordNumber = 12;
+    // Something that is not a readable document stands where data.htm belongs.
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/12/data.htm/keep"), "x"));
+    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "OPMM"));
+    const auto [result, ride] = Run(ExistingRide(stored), [&](RideRecordDlg& editor) {
+        Type(editor, "distance", QStringLiteral("42"));
+        Click(editor, "save");
+    });
+    ASSERT_EQ(result, kEditorSaved);
+    EXPECT_DOUBLE_EQ(ride.Distance, 42.0);
+    EXPECT_EQ(FromTextBlock(ride.Memo), QStringLiteral("Kept as stored"));
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/12/data.htm/keep")), QByteArray("x"));
+}
+
 TEST_F(RideRecordDlgTest, MemoTextIsStoredAndItsDocumentSaved) {
     const auto [result, ride] = Run(NewRecord(7, 1), [&](RideRecordDlg& editor) {
         editor.Memo()->View()->setFocus();

@@ -173,22 +173,27 @@ TEST_F(BicycleTest, AFailedDeleteLeavesEverythingInPlace) {
     EXPECT_EQ(QueryInt("select count(*) from MaintenanceRecord"), 1);
 }
 
-TEST_F(BicycleTest, ARowWithoutANameStopsBothFetches) {
+TEST_F(BicycleTest, ANameLeftEmptyOrNullReadsAsAnEmptyText) {
+    // Another tool, or an empty name saved in the editor: the bicycle and
+    // every one after it stay in the lists.
     InsertBicycle(u"first");
-    Exec("insert into Bicycle(BicycleName) values (x'')");
-    InsertBicycle(u"third");
+    Exec("insert into Bicycle(BicycleName, Weight) values (x'', 9.5)");
+    Exec("insert into Bicycle(BicycleName, Weight) values (NULL, 10.5)");
+    InsertBicycle(u"fourth");
 
     BicycleList full;
-    EXPECT_EQ(DB_GetBicycles(&full), 99);
-    EXPECT_STREQ(DB_GetLastError(), "ERROR: DB_StmtToBicycleAttribute() out of memory error. Index is :1");
-    ASSERT_EQ(full.size(), 1u);
-    EXPECT_EQ(full[0].BicycleName, TextBlock(u"first"));
-
-    Exec("update Bicycle set BicycleName=NULL where BicycleNumber=2");
     BicycleList light;
-    EXPECT_EQ(DB_GetBicycleList(&light), 99);
-    ASSERT_EQ(light.size(), 1u);
-    EXPECT_EQ(light[0].BicycleNumber, 1);
+    ASSERT_EQ(DB_GetBicycles(&full), 0) << DB_GetLastError();
+    ASSERT_EQ(DB_GetBicycleList(&light), 0) << DB_GetLastError();
+    for (const BicycleList* list : {&full, &light}) {
+        ASSERT_EQ(list->size(), 4u);
+        EXPECT_EQ((*list)[0].BicycleName, TextBlock(u"first"));
+        EXPECT_EQ((*list)[1].BicycleName, TextBlock(u""));
+        EXPECT_EQ((*list)[1].Weight, 9.5);
+        EXPECT_EQ((*list)[2].BicycleName, TextBlock(u""));
+        EXPECT_EQ((*list)[2].Weight, 10.5);
+        EXPECT_EQ((*list)[3].BicycleName, TextBlock(u"fourth"));
+    }
 }
 
 TEST_F(BicycleTest, AFailedBindNamesThePositionAfterIt) {

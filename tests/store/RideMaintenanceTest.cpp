@@ -313,3 +313,50 @@ TEST_F(RideMaintenanceTest, CopyAndRelease) {
     DB_ReleaseMaintenanceRecordList(&entries);
     EXPECT_TRUE(rides.empty() && entries.empty());
 }
+
+TEST_F(RideMaintenanceTest, NumbersPastThirtyTwoBitsAreRefusedNotWrapped) {
+    // 2^32 + 1 read as 32 bits is 1: another record's number and memo folder.
+    InsertBicycle(u"Tourer");
+    InsertRide(1, Day(2008, 5, 1));
+    InsertMaintenance(1, Day(2008, 5, 1));
+    Exec("insert into RideRecord(RideRecordNumber, Date, BicycleNumber) values (4294967297, 5, 1)");
+    Exec("insert into RideRecord(RideRecordNumber, Date, BicycleNumber) values (7, 6, 4294967298)");
+    Exec(
+        "insert into MaintenanceRecord(MaintenanceRecordNumber, Date, BicycleNumber) "
+        "values (-4294967295, 5, 1)");
+    Exec("insert into Bicycle(BicycleNumber, BicycleName) values (4294967297, x'41000000')");
+
+    RideRecordList rides;
+    EXPECT_EQ(DB_GetRideRecords(nullptr, &rides), 99);
+    EXPECT_STREQ(DB_GetLastError(),
+                 "ERROR: Record number 4294967297 is out of range; the record is left out.");
+    ASSERT_EQ(rides.size(), 1u);  // the others are all still read
+    EXPECT_EQ(rides[0].RideRecordNumber, 1);
+
+    MaintenanceRecordList entries;
+    EXPECT_EQ(DB_GetMaintenanceRecords(nullptr, &entries), 99);
+    EXPECT_STREQ(DB_GetLastError(),
+                 "ERROR: Record number -4294967295 is out of range; the record is left out.");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].MaintenanceRecordNumber, 1);
+
+    for (const bool full : {true, false}) {
+        BicycleList bicycles;
+        EXPECT_EQ(full ? DB_GetBicycles(&bicycles) : DB_GetBicycleList(&bicycles), 99);
+        EXPECT_STREQ(DB_GetLastError(),
+                     "ERROR: Record number 4294967297 is out of range; the record is left out.");
+        ASSERT_EQ(bicycles.size(), 1u);
+        EXPECT_EQ(bicycles[0].BicycleNumber, 1);
+    }
+
+    // Converting such a row directly is refused the same way.
+    sqlite3_stmt* statement = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(DB_GetConnection(), "select * from RideRecord where RideRecordNumber > 100",
+                                 -1, &statement, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+    RideRecord ride;
+    EXPECT_EQ(DB_StmtToRideRecord(statement, &ride), 99);
+    EXPECT_EQ(ride.RideRecordNumber, 0);
+    sqlite3_finalize(statement);
+}

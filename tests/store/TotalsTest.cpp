@@ -2,6 +2,8 @@
 
 #include "store/StoreFixture.h"
 
+#include <limits>
+
 using namespace storetest;
 
 using TotalsTest = RecordTest;
@@ -113,4 +115,57 @@ TEST_F(TotalsTest, TheFullFetchCountsTheRidesTheSingleTotalsCount) {
     }
     EXPECT_EQ(bicycles[1].TotalDistance, 10.0);
     EXPECT_EQ(bicycles[0].TotalDistance, 0.0);
+}
+
+TEST_F(TotalsTest, TimeSumsPastThirtyTwoBitsAreCarriedNotWrapped) {
+    InsertBicycle(u"Tourer");
+    // Seconds summing past 2^31, and hours that no 32-bit total can hold.
+    InsertRide(1, 0, 0, 0, 2147483647);
+    InsertRide(1, 0, 0, 0, 2147483647);
+    InsertRide(2, 0, 2147483647, 0, 0);
+    InsertRide(2, 0, 2147483647, 59, 60);
+
+    int32_t hours = -1, minutes = -1, seconds = -1;
+    ASSERT_EQ(DB_GetTotalTime(1, &hours, &minutes, &seconds), 0);
+    // 4294967294 s = 71582788 min 14 s = 1193046 h 28 min 14 s
+    EXPECT_EQ(hours, 1193046);
+    EXPECT_EQ(minutes, 28);
+    EXPECT_EQ(seconds, 14);
+    ASSERT_EQ(DB_GetTotalTime(2, &hours, &minutes, &seconds), 0);
+    EXPECT_EQ(hours, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(minutes, 0);
+    EXPECT_EQ(seconds, 0);
+
+    BicycleList bicycles;
+    ASSERT_EQ(DB_GetBicycles(&bicycles), 0) << DB_GetLastError();
+    ASSERT_EQ(bicycles.size(), 1u);
+    EXPECT_EQ(bicycles[0].TotalHours, 1193046);
+    EXPECT_EQ(bicycles[0].TotalMinutes, 28);
+    EXPECT_EQ(bicycles[0].TotalSeconds, 14);
+}
+
+TEST_F(TotalsTest, TheFullFetchReportsTotalsItCouldNotRead) {
+    InsertBicycle(u"Commuter");
+    InsertBicycle(u"Racer");
+    InsertRide(1, 0, 1, 0, 0, 12.0);
+
+    // A sum SQLite cannot hold fails part-way through the grouped query, as
+    // a damaged table does: the single totals say so, and so must the list.
+    Exec("insert into RideRecord(BicycleNumber, Hours) values (2, 9223372036854775807)");
+    Exec("insert into RideRecord(BicycleNumber, Hours) values (2, 1)");
+    int32_t hours = -1, minutes = -1, seconds = -1;
+    EXPECT_EQ(DB_GetTotalTime(2, &hours, &minutes, &seconds), 99);
+    EXPECT_STREQ(DB_GetLastError(), "ERROR: Fetch SQL result error.");
+
+    BicycleList bicycles;
+    EXPECT_EQ(DB_GetBicycles(&bicycles), 99);
+    EXPECT_STREQ(DB_GetLastError(), "ERROR: Fetch SQL result error.");
+    ASSERT_EQ(bicycles.size(), 2u);  // the bicycles themselves are still there
+    EXPECT_EQ(bicycles[0].BicycleName, TextBlock(u"Commuter"));
+
+    // No ride table at all: nothing to sum is not the same as zero.
+    Exec("drop table RideRecord");
+    EXPECT_EQ(DB_GetBicycles(&bicycles), 99);
+    EXPECT_STREQ(DB_GetLastError(), "ERROR: Can not prepare SQL command to execute.");
+    EXPECT_EQ(bicycles.size(), 2u);
 }
