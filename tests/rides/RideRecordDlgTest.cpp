@@ -165,7 +165,7 @@ TEST_F(RideRecordDlgTest, AMemoThatCannotBeOpenedKeepsItsTextAndTheRideCanStillB
     // Something that is not a readable document stands where data.htm belongs.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/12/data.htm/keep"), "x"));
     m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "OPMM"));
-    const auto [result, ride] = Run(ExistingRide(stored), [&](RideRecordDlg& editor) {
+    const auto [result, ride] = Run(ExistingRecord(stored), [&](RideRecordDlg& editor) {
         Type(editor, "distance", QStringLiteral("42"));
         Click(editor, "save");
     });
