@@ -6,15 +6,13 @@
 // each sortable heading, and the plain-text and comma-separated exports
 // (report built and written).
 
-#include "BenchLog.h"
-#include "language/Language.h"
+#include "PageBench.h"
 #include "reports/RecordReport.h"
 #include "reports/ReportFiles.h"
 #include "units/DayRange.h"
 #include "units/Units.h"
 #include "widgets/LinkLabel.h"
 
-#include <QApplication>
 #include <QDateEdit>
 #include <cstdio>
 #include <string>
@@ -35,14 +33,8 @@ int RunListPageBench(int argc, char** argv, const std::string& name, const char*
                      const char* fetch, const RecordReports<typename Page::Record>& reports,
                      ListPageTargets targets, benchlog::Runs runs) {
     using Record = typename Page::Record;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchlog::LogDirectory log;
-    SetProgramDirectory(QString::fromStdString(log.Path()));
-    if (LoadLanguageFile(QStringLiteral(VELOMARQ_SOURCE_DIR "/languages/vmq_00.ini")) != 0) {
-        std::fprintf(stderr, "cannot load the English texts\n");
+    benchlog::PageBenchProgram program(argc, argv);
+    if (!program.Ready()) {
         return 2;
     }
 
@@ -53,7 +45,7 @@ int RunListPageBench(int argc, char** argv, const std::string& name, const char*
     page.show();
     page.template findChild<QDateEdit*>(QStringLiteral("startDate"))->setDate(QDate(1980, 1, 1));
     page.template findChild<QDateEdit*>(QStringLiteral("endDate"))->setDate(QDate(2030, 1, 1));
-    app.processEvents();
+    program.App().processEvents();
     const auto& model = page.Model();
     if (model.rowCount() != expectedRows) {
         std::fprintf(stderr, "the page lists %d %s, not %d\n", model.rowCount(), records, expectedRows);
@@ -111,7 +103,6 @@ int RunListPageBench(int argc, char** argv, const std::string& name, const char*
     std::printf("%s alone: %.1f ms\n", fetch,
                 benchlog::Median({benchlog::Milliseconds(floor.run), benchlog::Milliseconds(floor.run),
                                   benchlog::Milliseconds(floor.run)}));
-    FreeLanguageTable();
     std::printf("targets %s\n", met ? "met" : "missed");
     return met ? 0 : 1;
 }

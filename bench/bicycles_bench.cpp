@@ -9,27 +9,18 @@
 //   build/bicycles_bench        exits 1 when the target is missed
 
 #include "BenchLog.h"
-#include "BenchPictures.h"
+#include "PageBench.h"
 #include "bicycles/BicycleDlg.h"
-#include "language/Language.h"
 #include "store/store.h"
-#include "units/Units.h"
 #include "widgets/LinkLabel.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QListView>
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchlog::LogDirectory log;
-    SetProgramDirectory(QString::fromStdString(log.Path()));
-    if (LoadLanguageFile(QStringLiteral(VELOMARQ_SOURCE_DIR "/languages/vmq_00.ini")) != 0) {
-        std::fprintf(stderr, "cannot load the language file\n");
+    benchlog::PageBenchProgram program(argc, argv);
+    if (!program.Ready()) {
         return 2;
     }
     if (!benchlog::GivePictures()) {
@@ -70,6 +61,5 @@ int main(int argc, char** argv) {
     }
     std::printf("target %s\n", met ? "met" : "missed");
 
-    FreeLanguageTable();
     return met ? 0 : 1;
 }

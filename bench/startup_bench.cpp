@@ -16,7 +16,7 @@
 //                                  the current directory
 
 #include "BenchLog.h"
-#include "BenchPictures.h"
+#include "PageBench.h"
 #include "app/MainDlg.h"
 #include "units/ProductInfo.h"
 
