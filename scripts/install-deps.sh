@@ -10,6 +10,7 @@ packages=(
   libsqlite3-dev sqlite3
   libgtest-dev
   imagemagick
+  gpsbabel
   xvfb xauth xdotool
   desktop-file-utils appstream
   fonts-dejavu-core

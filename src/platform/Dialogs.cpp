@@ -18,8 +18,8 @@ int CancelledAnswer(int buttons) {
     return kButtonOk;
 }
 
-QString ChooseFile(QWidget* parent, const QString& title, const QString& path, const QString& filter,
-                   QFileDialog::AcceptMode mode, QFileDialog::FileMode fileMode) {
+QStringList ChooseFiles(QWidget* parent, const QString& title, const QString& path, const QString& filter,
+                        QFileDialog::AcceptMode mode, QFileDialog::FileMode fileMode) {
     GuardedModal dialog(new QFileDialog(parent, title, path, filter));
     dialog->setAcceptMode(mode);
     dialog->setFileMode(fileMode);
@@ -27,7 +27,12 @@ QString ChooseFile(QWidget* parent, const QString& title, const QString& path, c
         dialog->setOption(QFileDialog::ShowDirsOnly);
     if (!dialog.Exec())
         return {};
-    return dialog->selectedFiles().value(0);
+    return dialog->selectedFiles();
+}
+
+QString ChooseFile(QWidget* parent, const QString& title, const QString& path, const QString& filter,
+                   QFileDialog::AcceptMode mode, QFileDialog::FileMode fileMode) {
+    return ChooseFiles(parent, title, path, filter, mode, fileMode).value(0);
 }
 
 // The buttons carry texts from the language table once one is loaded. Before
@@ -98,6 +103,12 @@ public:
                           QFileDialog::ExistingFile);
     }
 
+    QStringList GetOpenFileNames(QWidget* parent, const QString& title, const QString& startPath,
+                                 const QString& filter) override {
+        return ChooseFiles(parent, title, startPath, filter, QFileDialog::AcceptOpen,
+                           QFileDialog::ExistingFiles);
+    }
+
     QString BrowseForFolder(QWidget* parent, const QString& title, const QString& startPath) override {
         return ChooseFile(parent, title, startPath, QString(), QFileDialog::AcceptOpen,
                           QFileDialog::Directory);
@@ -134,6 +145,12 @@ private:
 Dialogs* g_installed = nullptr;
 
 }  // namespace
+
+QStringList Dialogs::GetOpenFileNames(QWidget* parent, const QString& title, const QString& startPath,
+                                      const QString& filter) {
+    const QString path = GetOpenFileName(parent, title, startPath, filter);
+    return path.isEmpty() ? QStringList() : QStringList{path};
+}
 
 Dialogs& AppDialogs() {
     static QtDialogs qtDialogs;

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -36,6 +37,10 @@ public:
                                     const QString& filter) = 0;
     virtual QString GetOpenFileName(QWidget* parent, const QString& title, const QString& startPath,
                                     const QString& filter) = 0;
+    // Several existing files at once; an empty list means the user cancelled.
+    // By default one file is asked for through GetOpenFileName.
+    virtual QStringList GetOpenFileNames(QWidget* parent, const QString& title, const QString& startPath,
+                                         const QString& filter);
     virtual QString BrowseForFolder(QWidget* parent, const QString& title, const QString& startPath) = 0;
 
     // std::nullopt when the user cancelled.

@@ -1,5 +1,7 @@
 #include "platform/Files.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QFile>
 #include <QSaveFile>
 #include <filesystem>
@@ -40,6 +42,42 @@ bool WriteFileReplacing(const QString& path, const QByteArray& bytes) {
         return false;
     }
     return file.commit();
+}
+
+bool WriteNewFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    // NewOnly: never into a file, or through a link, that is there already.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        return false;
+    }
+    bool written = false;
+    if (WriteFailure() && WriteFailure()(path)) {
+        file.write(bytes.left(bytes.size() / 2));
+    } else {
+        written = file.write(bytes) == bytes.size() && file.flush();
+    }
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError) {
+        file.remove();
+        return false;
+    }
+    return true;
+}
+
+bool SyncFileSystem(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    const int descriptor = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+#ifdef __linux__
+    const bool synced = ::syncfs(descriptor) == 0;
+#else
+    ::sync();
+    const bool synced = true;
+#endif
+    ::close(descriptor);
+    return synced;
 }
 
 bool CopyFileReplacing(const QString& source, const QString& target) {

@@ -14,6 +14,17 @@
 // could not be written (the old file, if any, is then unchanged).
 [[nodiscard]] bool WriteFileReplacing(const QString& path, const QByteArray& bytes);
 
+// Writes a new file in a folder that is itself written aside and moved into
+// place whole (the folder, not the file, is what appears all or nothing).
+// Does not wait for the disk, so that many such files cost one
+// SyncFileSystem rather than one wait each. Fails, and leaves nothing, when
+// the file exists already or cannot be written whole.
+[[nodiscard]] bool WriteNewFile(const QString& path, const QByteArray& bytes);
+
+// Waits until everything written to the file system that holds path has
+// reached the disk. False when that cannot be done.
+bool SyncFileSystem(const QString& path);
+
 // Copies a regular file over target, completely or not at all.
 [[nodiscard]] bool CopyFileReplacing(const QString& source, const QString& target);
 
@@ -30,7 +41,7 @@ bool DeleteFolder(const QString& path);
 bool EmptyFolder(const QString& path);
 
 // Tests make chosen writes fail part-way: the function is asked before each
-// WriteFileReplacing or CopyFileReplacing with the target path, and when it
+// WriteFileReplacing, WriteNewFile or CopyFileReplacing with the target path, and when it
 // answers true that write breaks off after part of the bytes, as a full disk
 // would. An empty function ends it.
 using WriteFailurePredicate = std::function<bool(const QString& path)>;

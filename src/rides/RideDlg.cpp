@@ -1,6 +1,53 @@
 #include "rides/RideDlg.h"
 
+#include "language/Language.h"
+#include "platform/Dialogs.h"
+#include "platform/GuardedModal.h"
+#include "rides/GpsTrack.h"
+#include "rides/RideImport.h"
+#include "rides/RideImportDlg.h"
 #include "rides/RideReport.h"
+#include "units/SafeFormat.h"
+#include "units/Units.h"
+#include "widgets/ImageButton.h"
+
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QUrl>
+#include <optional>
+
+namespace {
+
+ImportProgressWatcher& ProgressWatcher() {
+    static ImportProgressWatcher watcher;
+    return watcher;
+}
+
+// The local files of a drag that the import can read: .gpx, .tcx and .fit.
+QStringList DroppedGpsFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data || !data->hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (!path.isEmpty() && GpsFileTypeOf(path) != GpsFileType::Unknown) {
+            paths << path;
+        }
+    }
+    return paths;
+}
+
+}  // namespace
+
+void SetImportProgressWatcherForTesting(ImportProgressWatcher watcher) {
+    ProgressWatcher() = std::move(watcher);
+}
 
 void RideListTraits::Export(QWidget* page, const QString& fileName, int format,
                             std::vector<const RideRecord*> rows, const BicycleList& bicycles,
@@ -9,7 +56,139 @@ void RideListTraits::Export(QWidget* page, const QString& fileName, int format,
                        kRideReports);
 }
 
-RideDlg::RideDlg(LinkLabel& statusLine, QWidget* parent) : RecordListPageOf(statusLine, parent) {
+RideDlg::RideDlg(LinkLabel& statusLine, QWidget* parent)
+    : RecordListPageOf(statusLine, parent), m_import(new ImageButton(this)) {
     setObjectName(QStringLiteral("RideDlg"));
     Table()->setObjectName(QStringLiteral("rideTable"));
+    m_import->setObjectName(QStringLiteral("import"));
+    AddButton(m_import);
+    setAcceptDrops(true);
+    connect(m_import, &QPushButton::clicked, this, &RideDlg::OnImport);
+    RefreshCaptions();
+}
+
+void RideDlg::RefreshCaptions() {
+    RecordListPageOf::RefreshCaptions();
+    m_import->setText(GetLanguageStringWithAccelerator("RideImport", "IMPT", QStringLiteral("I")));
+}
+
+void RideDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedGpsFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void RideDlg::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DroppedGpsFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void RideDlg::dropEvent(QDropEvent* event) {
+    const QStringList paths = DroppedGpsFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    ImportFiles(paths);
+}
+
+void RideDlg::OnImport() {
+    if (Bicycles().empty()) {
+        ShowError(this, GetLanguageString("ErrorStrings", "NTCB"));
+        return;
+    }
+    const QString filter = GetLanguageString("RideImport", "FLTR") +
+                           QStringLiteral(" (*.gpx *.tcx *.fit);;") +
+                           GetLanguageString("ImportExportDlg", "ALLM");
+    const QStringList paths =
+        AppDialogs().GetOpenFileNames(this, GetLanguageString("RideImport", "TITL"),
+                                      m_importFolder.isEmpty() ? QDir::homePath() : m_importFolder, filter);
+    if (paths.isEmpty()) {
+        return;
+    }
+    m_importFolder = QFileInfo(paths.front()).absolutePath();
+    ImportFiles(paths);
+}
+
+void RideDlg::ImportFiles(const QStringList& paths) {
+    if (paths.isEmpty() || m_importing) {
+        return;
+    }
+    if (Bicycles().empty()) {
+        ShowError(this, GetLanguageString("ErrorStrings", "NTCB"));
+        return;
+    }
+    int32_t bicycle = 0;
+    if (const std::optional<int> filtered = FilteredBicycleNumber()) {
+        bicycle = *filtered;
+    } else if (!RideImportDlg::Ask(this, Bicycles(), static_cast<int>(paths.size()), &bicycle)) {
+        return;
+    }
+    QPointer<RideDlg> alive(this);
+    m_importing = true;
+    const ImportSummary summary = RunImport(paths, bicycle);
+    if (!alive) {
+        return;
+    }
+    m_importing = false;
+    if (summary.storeUnreadable) {
+        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        return;
+    }
+    ShowImportedDays(summary);
+    ReloadRecords();
+    const QString text = ImportSummaryText(summary);
+    if (summary.failures.isEmpty()) {
+        ShowInformation(this, text);
+    } else {
+        ShowError(this, text);
+    }
+}
+
+ImportSummary RideDlg::RunImport(const QStringList& paths, int32_t bicycle) {
+    if (paths.size() < 2) {
+        return ImportRideFiles(paths, bicycle);
+    }
+    // A batch shows how far it has come and can be stopped between two files;
+    // the rides stored until then stay.
+    GuardedModal progress(new QProgressDialog(this));
+    progress->setObjectName(QStringLiteral("importProgress"));
+    progress->setWindowTitle(GetLanguageString("RideImport", "TITL"));
+    progress->setCancelButtonText(GetLanguageString("Strings", "CANC"));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(0);
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    progress->setMinimumWidth(420);
+    progress->setRange(0, static_cast<int>(paths.size()));
+    progress->show();
+    const ImportSummary summary =
+        ImportRideFiles(paths, bicycle, [&](int done, int count, const QString& path) {
+            if (!progress.Alive() || progress->wasCanceled()) {
+                return false;
+            }
+            progress->setLabelText(SafeFormat(GetLanguageString("RideImport", "PROG"),
+                                              {QFileInfo(path).fileName(), done + 1, count}));
+            progress->setValue(done);
+            if (progress.Alive() && ProgressWatcher()) {
+                ProgressWatcher()(*progress);
+            }
+            return progress.Alive() && !progress->wasCanceled();
+        });
+    if (progress.Alive()) {
+        progress->close();
+    }
+    return summary;
+}
+
+// Imported rides outside the listed days would seem not to have come in at
+// all: the day range widens to take them in.
+void RideDlg::ShowImportedDays(const ImportSummary& summary) {
+    if (!summary.earliest || !summary.latest) {
+        return;
+    }
+    const LocalDateTime first = ToLocalDateTime(*summary.earliest);
+    const LocalDateTime last = ToLocalDateTime(*summary.latest);
+    ShowDays(QDate(first.year, first.month, first.day), QDate(last.year, last.month, last.day));
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The ride list page: rides of one bicycle or all, over a range of local
 // days, in a sortable table; their totals in the status line; New, Modify
-// (with stepping through the list), Delete (with the ride's memo folder) and
-// Export of what is listed.
+// (with stepping through the list), Delete (with the ride's memo folder),
+// Export of what is listed, and Import of GPS files, chosen with the button
+// or dropped onto the page.
 
 #include "rides/RideRecordDlg.h"
 #include "rides/RideTable.h"
@@ -10,7 +11,18 @@
 #include "widgets/RecordListPage.h"
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <vector>
+
+class ImageButton;
+class QProgressDialog;
+struct ImportSummary;
+
+// Tests look at the import's progress dialog after each file (and may press
+// its Cancel button); an empty function ends it.
+using ImportProgressWatcher = std::function<void(QProgressDialog&)>;
+void SetImportProgressWatcherForTesting(ImportProgressWatcher watcher);
 
 struct RideListTraits {
     using Record = RideRecord;
@@ -38,5 +50,27 @@ class RideDlg : public RecordListPageOf<RideListTraits> {
 public:
     RideDlg(LinkLabel& statusLine, QWidget* parent);
 
+    void RefreshCaptions() override;
+
     const RecordTableModel<RideRecord>& Rides() const { return Model(); }
+
+    // Makes rides of the files for the bicycle of the filter, asking for one
+    // when the filter lists all bicycles; what the Import button and a drop do.
+    void ImportFiles(const QStringList& paths);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void OnImport();
+    ImportSummary RunImport(const QStringList& paths, int32_t bicycle);
+    void ShowImportedDays(const ImportSummary& summary);
+
+    ImageButton* m_import;
+    // The folder the import chooser opened last, for the next time.
+    QString m_importFolder;
+    // Set while an import runs: files dropped meanwhile wait for the next one.
+    bool m_importing = false;
 };

@@ -30,6 +30,7 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, QWidget* parent)
       m_modify(new ImageButton(this)),
       m_delete(new ImageButton(this)),
       m_export(new ImageButton(this)),
+      m_lastButton(m_export),
       m_filterLabel(FieldLabel(this)),
       m_filter(new QComboBox(this)),
       m_startLabel(FieldLabel(this)),
@@ -79,6 +80,12 @@ void RecordListPage::ShowModel(RecordTableModelBase* model) {
     m_model = model;
     m_table->SetRecordModel(m_model);
     RefreshCaptions();
+}
+
+void RecordListPage::AddButton(ImageButton* button) {
+    AddPageButton(m_buttons, button);
+    setTabOrder(m_lastButton, button);
+    m_lastButton = button;
 }
 
 void RecordListPage::RefreshCaptions() {
@@ -135,6 +142,22 @@ void RecordListPage::OnFilterChanged(int position) {
 int RecordListPage::PreselectedBicycle() const {
     const int position = m_filter->currentIndex();
     return position >= 0 ? position - 1 : -1;
+}
+
+std::optional<int> RecordListPage::FilteredBicycleNumber() const {
+    return FilteredBicycle(m_filter);
+}
+
+void RecordListPage::ShowDays(const QDate& first, const QDate& last) {
+    const QSignalBlocker quietStart(m_start);
+    const QSignalBlocker quietEnd(m_end);
+    if (first < m_start->date()) {
+        m_start->setDate(first);
+    }
+    if (last > m_end->date()) {
+        m_end->setDate(last);
+        m_endIsToday = m_end->date() == LocalToday();
+    }
 }
 
 void RecordListPage::FollowToday() {

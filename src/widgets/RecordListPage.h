@@ -42,6 +42,7 @@
 #include <QDate>
 #include <QString>
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,14 +79,19 @@ protected:
 
     // Shows the model in the table; called once by RecordListPageOf.
     void ShowModel(RecordTableModelBase* model);
-    // The row of buttons, for a page's buttons beyond New, Modify, Delete and Export.
-    QHBoxLayout* ButtonRow() const { return m_buttons; }
+    // Puts a page's own button after New, Modify, Delete, Export and the
+    // buttons added before it, in the row and in the Tab order.
+    void AddButton(ImageButton* button);
 
     // The bicycles of the last reload, as the filter offers them.
     const BicycleList& Bicycles() const { return m_bicycles; }
     // The position in an editor's bicycle choice that the filter preselects:
     // "all bicycles" none (-1), the n-th bicycle itself.
     int PreselectedBicycle() const;
+    // The number of the bicycle the filter shows, none for "all bicycles".
+    std::optional<int> FilteredBicycleNumber() const;
+    // Widens the listed days to take in first..last, without a reload.
+    void ShowDays(const QDate& first, const QDate& last);
     // Moves the end day to a new today when it still shows today's, so a
     // page left open past midnight lists the new day's records.
     void FollowToday();
@@ -125,6 +131,7 @@ private:
     ImageButton* m_modify;
     ImageButton* m_delete;
     ImageButton* m_export;
+    ImageButton* m_lastButton;
     LinkLabel* m_filterLabel;
     QComboBox* m_filter;
     LinkLabel* m_startLabel;

@@ -28,6 +28,25 @@ TEST(Files, ReplacingWriteIsAllOrNothing) {
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList{QStringLiteral("data.htm")});
 }
 
+TEST(Files, NewFilesAreWrittenWholeOrNotAtAll) {
+    ProgramDirectory dir;
+    const QString path = dir.FilePath(QStringLiteral("track.png"));
+    ASSERT_TRUE(WriteNewFile(path, QByteArray("picture")));
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("track.png")), QByteArray("picture"));
+    // A file that is there already is never written into.
+    EXPECT_FALSE(WriteNewFile(path, QByteArray("other")));
+    EXPECT_EQ(dir.ReadFile(QStringLiteral("track.png")), QByteArray("picture"));
+    {
+        ScopedWriteFailure full;
+        EXPECT_FALSE(WriteNewFile(dir.FilePath(QStringLiteral("data.htm")), QByteArray("half of this")));
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.FilePath(QStringLiteral("data.htm"))));
+    EXPECT_FALSE(WriteNewFile(dir.FilePath(QStringLiteral("missing/data.htm")), QByteArray("x")));
+
+    EXPECT_TRUE(SyncFileSystem(dir.Path()));
+    EXPECT_FALSE(SyncFileSystem(dir.FilePath(QStringLiteral("missing"))));
+}
+
 TEST(Files, CopyFileReplacingCopiesWholeOrNotAtAll) {
     ProgramDirectory dir;
     QByteArray picture(3 * 1024 * 1024 + 17, '\0');

@@ -28,6 +28,23 @@ TEST(ScriptedDialogs, AnswersInOrderAndRecordsEveryQuestion) {
     EXPECT_EQ(dialogs.Asked()[1].path, QStringLiteral("r.txt"));
 }
 
+TEST(Dialogs, ChoosingSeveralFilesFallsBackToOneWhereOnlyOneCanBeChosen) {
+    // Dialogs that know only the one-file chooser still answer the several-file
+    // question (Dialogs::GetOpenFileNames); the scripted ones answer it themselves.
+    ScriptedDialogs dialogs;
+    dialogs.AnswerOpenFile(QStringLiteral("/tmp/ride.gpx"));
+    dialogs.AnswerOpenFile(QString());
+    dialogs.AnswerOpenFiles({QStringLiteral("/tmp/a.gpx"), QStringLiteral("/tmp/b.fit")});
+    EXPECT_EQ(dialogs.Dialogs::GetOpenFileNames(nullptr, {}, {}, {}), QStringList({"/tmp/ride.gpx"}));
+    EXPECT_EQ(dialogs.Dialogs::GetOpenFileNames(nullptr, {}, {}, {}), QStringList());
+    EXPECT_EQ(AppDialogs().GetOpenFileNames(nullptr, QStringLiteral("Import"), QStringLiteral("/home"),
+                                            QStringLiteral("*.gpx")),
+              QStringList({"/tmp/a.gpx", "/tmp/b.fit"}));
+    ASSERT_EQ(dialogs.Asked().size(), 3u);
+    EXPECT_EQ(dialogs.Asked()[2].text, QStringLiteral("Import"));
+    EXPECT_EQ(dialogs.Asked()[2].filter, QStringLiteral("*.gpx"));
+}
+
 TEST(ScriptedDialogs, AnUnscriptedOrMismatchedQuestionFailsTheTest) {
     EXPECT_NONFATAL_FAILURE(
         {
@@ -81,6 +98,11 @@ TEST(QtDialogs, AParentClosedWhileItsDialogIsOpenCountsAsCancelled) {
         auto* parent = new QWidget;
         closeParentSoon(parent);
         EXPECT_TRUE(AppDialogs().GetOpenFileName(parent, {}, QDir::tempPath(), {}).isEmpty());
+    }
+    {
+        auto* parent = new QWidget;
+        closeParentSoon(parent);
+        EXPECT_TRUE(AppDialogs().GetOpenFileNames(parent, {}, QDir::tempPath(), {}).isEmpty());
     }
 }
 

@@ -48,6 +48,9 @@ void ScriptedDialogs::AnswerSaveFile(const QString& path) {
 void ScriptedDialogs::AnswerOpenFile(const QString& path) {
     m_answers.push_back({Kind::OpenFile, 0, path, {}, {}});
 }
+void ScriptedDialogs::AnswerOpenFiles(const QStringList& paths) {
+    m_answers.push_back({Kind::OpenFile, 0, paths.value(0), {}, {}, paths});
+}
 void ScriptedDialogs::AnswerFolder(const QString& path) {
     m_answers.push_back({Kind::Folder, 0, path, {}, {}});
 }
@@ -109,6 +112,16 @@ QString ScriptedDialogs::GetOpenFileName(QWidget*, const QString& title, const Q
                                          const QString& filter) {
     const auto answer = Next(Kind::OpenFile, {Kind::OpenFile, title, {}, {}, 0, 0, startPath, filter});
     return answer ? answer->path : QString();
+}
+
+QStringList ScriptedDialogs::GetOpenFileNames(QWidget*, const QString& title, const QString& startPath,
+                                              const QString& filter) {
+    const auto answer = Next(Kind::OpenFile, {Kind::OpenFile, title, {}, {}, 0, 0, startPath, filter});
+    if (!answer) {
+        return {};
+    }
+    // A one-file answer serves a several-file chooser too.
+    return !answer->paths.isEmpty() || answer->path.isEmpty() ? answer->paths : QStringList{answer->path};
 }
 
 QString ScriptedDialogs::BrowseForFolder(QWidget*, const QString& title, const QString& startPath) {

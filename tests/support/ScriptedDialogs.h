@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -35,7 +36,9 @@ public:
     void AnswerMessage(int button, std::optional<QString> expectedText = std::nullopt);
     void AnswerSaveFile(const QString& path);  // empty = cancel
     void AnswerOpenFile(const QString& path);  // empty = cancel
-    void AnswerFolder(const QString& path);    // empty = cancel
+    // An open-file chooser that takes several files answers with these; empty = cancel.
+    void AnswerOpenFiles(const QStringList& paths);
+    void AnswerFolder(const QString& path);  // empty = cancel
     void AnswerColour(std::optional<QColor> colour);
 
     const std::vector<Question>& Asked() const { return m_asked; }
@@ -49,6 +52,8 @@ public:
                             const QString& filter) override;
     QString GetOpenFileName(QWidget* parent, const QString& title, const QString& startPath,
                             const QString& filter) override;
+    QStringList GetOpenFileNames(QWidget* parent, const QString& title, const QString& startPath,
+                                 const QString& filter) override;
     QString BrowseForFolder(QWidget* parent, const QString& title, const QString& startPath) override;
     std::optional<QColor> ChooseColour(QWidget* parent, const QColor& initial) override;
 
@@ -59,6 +64,7 @@ private:
         QString path;
         std::optional<QColor> colour;
         std::optional<QString> expectedText;
+        QStringList paths = {};
     };
 
     // Takes the next answer if it is of the given kind; records a failure otherwise.

@@ -1,0 +1,470 @@
+#include "rides/GpsTrack.h"
+
+#include "units/Units.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QXmlStreamReader>
+#include <cmath>
+
+namespace {
+
+// A converter that runs longer than this is taken to be stuck on the file:
+// gpsbabel turns a day-long recording into GPX in well under a second.
+constexpr int kConverterTimeoutMs = 60000;
+
+QString& ConverterOverride() {
+    static QString program;
+    return program;
+}
+
+bool ReadDigits(QStringView text, qsizetype position, int count, int* value) {
+    if (position + count > text.size()) {
+        return false;
+    }
+    int result = 0;
+    for (qsizetype i = position; i < position + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9') {
+            return false;
+        }
+        result = result * 10 + (c - u'0');
+    }
+    *value = result;
+    return true;
+}
+
+// Days from 1970-01-01 to the given day of the proleptic Gregorian calendar.
+int64_t DaysFromCivil(int64_t year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+std::optional<double> ParseNumber(QStringView text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool IsPosition(double latitude, double longitude) {
+    return latitude >= -90.0 && latitude <= 90.0 && longitude >= -180.0 && longitude <= 180.0;
+}
+
+// The text of a simple element; reading stops at its end tag.
+QString ElementText(QXmlStreamReader& xml) {
+    return xml.readElementText(QXmlStreamReader::SkipChildElements);
+}
+
+// Drops tracks without a single usable point and says why nothing is left.
+GpsFileContent Finish(QXmlStreamReader& xml, std::vector<GpsTrack> tracks, bool rootSeen) {
+    GpsFileContent content;
+    if (xml.hasError()) {
+        content.error = GpsFileError::Malformed;
+        content.errorLine = static_cast<int>(xml.lineNumber());
+        return content;
+    }
+    if (!rootSeen) {
+        content.error = GpsFileError::NotGps;
+        return content;
+    }
+    for (GpsTrack& track : tracks) {
+        if (!track.points.empty()) {
+            track.points.front().startsSegment = true;
+            content.tracks.push_back(std::move(track));
+        }
+    }
+    if (content.tracks.empty()) {
+        content.error = GpsFileError::NoTrack;
+    }
+    return content;
+}
+
+// <trkpt lat=".." lon=".."><ele>..</ele><time>..</time>...</trkpt>; the
+// reader stands on the start tag and is left on the end tag.
+std::optional<GpsPoint> ReadGpxPoint(QXmlStreamReader& xml) {
+    const QXmlStreamAttributes attributes = xml.attributes();
+    const std::optional<double> latitude = ParseNumber(attributes.value(QLatin1String("lat")));
+    const std::optional<double> longitude = ParseNumber(attributes.value(QLatin1String("lon")));
+    GpsPoint point;
+    while (xml.readNextStartElement()) {
+        const QStringView name = xml.name();
+        if (name == u"ele") {
+            if (const std::optional<double> elevation = ParseNumber(ElementText(xml))) {
+                point.elevation = *elevation;
+                point.hasElevation = true;
+            }
+        } else if (name == u"time") {
+            if (const std::optional<int64_t> time = ParseGpsTime(ElementText(xml))) {
+                point.timeMs = *time;
+                point.hasTime = true;
+            }
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    if (!latitude || !longitude || !IsPosition(*latitude, *longitude)) {
+        return std::nullopt;
+    }
+    point.latitude = *latitude;
+    point.longitude = *longitude;
+    return point;
+}
+
+// <Trackpoint><Time/><Position><LatitudeDegrees/><LongitudeDegrees/></Position>
+// <AltitudeMeters/>...</Trackpoint>. Points without a position (the device
+// lost its fix, or rode indoors) carry nothing a track can use.
+std::optional<GpsPoint> ReadTcxPoint(QXmlStreamReader& xml) {
+    GpsPoint point;
+    std::optional<double> latitude;
+    std::optional<double> longitude;
+    while (xml.readNextStartElement()) {
+        const QStringView name = xml.name();
+        if (name == u"Time") {
+            if (const std::optional<int64_t> time = ParseGpsTime(ElementText(xml))) {
+                point.timeMs = *time;
+                point.hasTime = true;
+            }
+        } else if (name == u"Position") {
+            while (xml.readNextStartElement()) {
+                if (xml.name() == u"LatitudeDegrees") {
+                    latitude = ParseNumber(ElementText(xml));
+                } else if (xml.name() == u"LongitudeDegrees") {
+                    longitude = ParseNumber(ElementText(xml));
+                } else {
+                    xml.skipCurrentElement();
+                }
+            }
+        } else if (name == u"AltitudeMeters") {
+            if (const std::optional<double> elevation = ParseNumber(ElementText(xml))) {
+                point.elevation = *elevation;
+                point.hasElevation = true;
+            }
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    if (!latitude || !longitude || !IsPosition(*latitude, *longitude)) {
+        return std::nullopt;
+    }
+    point.latitude = *latitude;
+    point.longitude = *longitude;
+    return point;
+}
+
+QString ConverterProgram() {
+    if (!ConverterOverride().isEmpty()) {
+        return ConverterOverride();
+    }
+    const QFileInfo beside(ProgramPath(QStringLiteral("gpsbabel")));
+    if (beside.isFile() && beside.isExecutable()) {
+        return beside.absoluteFilePath();
+    }
+    return QStandardPaths::findExecutable(QStringLiteral("gpsbabel"));
+}
+
+GpsFileContent ConvertFitFile(const QString& path) {
+    GpsFileContent failed;
+    const QString program = ConverterProgram();
+    if (program.isEmpty()) {
+        failed.error = GpsFileError::ConverterMissing;
+        return failed;
+    }
+    QProcess converter;
+    converter.setProgram(program);
+    // An absolute path never starts with "-", which gpsbabel would take for
+    // standard input; the GPX comes back on standard output.
+    converter.setArguments({QStringLiteral("-i"), QStringLiteral("garmin_fit"), QStringLiteral("-f"),
+                            QFileInfo(path).absoluteFilePath(), QStringLiteral("-o"), QStringLiteral("gpx"),
+                            QStringLiteral("-F"), QStringLiteral("-")});
+    converter.setStandardInputFile(QProcess::nullDevice());
+    converter.start();
+    if (!converter.waitForStarted()) {
+        failed.error = GpsFileError::ConverterMissing;
+        return failed;
+    }
+    if (!converter.waitForFinished(kConverterTimeoutMs)) {
+        converter.kill();
+        converter.waitForFinished();
+        failed.error = GpsFileError::ConverterFailed;
+        return failed;
+    }
+    if (converter.exitStatus() != QProcess::NormalExit || converter.exitCode() != 0) {
+        failed.error = GpsFileError::ConverterFailed;
+        return failed;
+    }
+    GpsFileContent content = ReadGpxTracks(converter.readAllStandardOutput());
+    if (content.error == GpsFileError::Malformed || content.error == GpsFileError::NotGps) {
+        // What the converter wrote is not ours to explain: the FIT file it came from is at fault.
+        content.error = GpsFileError::ConverterFailed;
+        content.errorLine = 0;
+    }
+    return content;
+}
+
+}  // namespace
+
+GpsFileType GpsFileTypeOf(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"gpx") {
+        return GpsFileType::Gpx;
+    }
+    if (suffix == u"tcx") {
+        return GpsFileType::Tcx;
+    }
+    if (suffix == u"fit") {
+        return GpsFileType::Fit;
+    }
+    return GpsFileType::Unknown;
+}
+
+std::optional<int64_t> ParseGpsTime(QStringView text) {
+    text = text.trimmed();
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    if (!ReadDigits(text, 0, 4, &year) || text.size() < 19 || text[4] != u'-' ||
+        !ReadDigits(text, 5, 2, &month) || text[7] != u'-' || !ReadDigits(text, 8, 2, &day) ||
+        (text[10] != u'T' && text[10] != u't' && text[10] != u' ') || !ReadDigits(text, 11, 2, &hour) ||
+        text[13] != u':' || !ReadDigits(text, 14, 2, &minute) || text[16] != u':' ||
+        !ReadDigits(text, 17, 2, &second)) {
+        return std::nullopt;
+    }
+    // 24:00:00 is the end of a day; 60 seconds a leap second.
+    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 24 || minute > 59 ||
+        second > 60 || (hour == 24 && (minute != 0 || second != 0))) {
+        return std::nullopt;
+    }
+    qsizetype position = 19;
+    int milliseconds = 0;
+    if (position < text.size() && (text[position] == u'.' || text[position] == u',')) {
+        ++position;
+        int scale = 100;
+        const qsizetype first = position;
+        while (position < text.size() && text[position].isDigit()) {
+            milliseconds += scale * (text[position].unicode() - u'0');
+            scale /= 10;
+            ++position;
+        }
+        if (position == first) {
+            return std::nullopt;
+        }
+    }
+    int offsetMinutes = 0;
+    if (position < text.size()) {
+        const QChar zone = text[position];
+        if ((zone == u'Z' || zone == u'z') && position + 1 == text.size()) {
+            ++position;
+        } else if (zone == u'+' || zone == u'-') {
+            int offsetHours = 0;
+            int offsetRest = 0;
+            if (!ReadDigits(text, position + 1, 2, &offsetHours)) {
+                return std::nullopt;
+            }
+            qsizetype end = position + 3;
+            if (end < text.size() && text[end] == u':') {
+                ++end;
+            }
+            if (end < text.size()) {
+                if (!ReadDigits(text, end, 2, &offsetRest)) {
+                    return std::nullopt;
+                }
+                end += 2;
+            }
+            if (end != text.size() || offsetHours > 23 || offsetRest > 59) {
+                return std::nullopt;
+            }
+            offsetMinutes = (offsetHours * 60 + offsetRest) * (zone == u'-' ? -1 : 1);
+            position = end;
+        } else {
+            return std::nullopt;
+        }
+    }
+    const int64_t seconds = DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second -
+                            static_cast<int64_t>(offsetMinutes) * 60;
+    return seconds * 1000 + milliseconds;
+}
+
+GpsFileContent ReadGpxTracks(const QByteArray& bytes) {
+    QXmlStreamReader xml(bytes);
+    std::vector<GpsTrack> tracks;
+    bool rootSeen = false;
+    // Depth of the element the reader stands in, and of the open <trk>.
+    int depth = 0;
+    int trackDepth = -1;
+    bool segmentStarts = false;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            if (depth == trackDepth) {
+                trackDepth = -1;
+            }
+            --depth;
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement) {
+            continue;
+        }
+        ++depth;
+        const QStringView name = xml.name();
+        if (!rootSeen) {
+            if (name != u"gpx") {
+                break;
+            }
+            rootSeen = true;
+        } else if (name == u"trk") {
+            tracks.emplace_back();
+            trackDepth = depth;
+            segmentStarts = true;
+        } else if (trackDepth < 0) {
+            // Waypoints, routes and metadata are not rides.
+            xml.skipCurrentElement();
+            --depth;
+        } else if (name == u"name" && depth == trackDepth + 1) {
+            tracks.back().name = ElementText(xml).trimmed();
+            --depth;
+        } else if (name == u"trkseg") {
+            segmentStarts = true;
+        } else if (name == u"trkpt") {
+            if (std::optional<GpsPoint> point = ReadGpxPoint(xml)) {
+                point->startsSegment = segmentStarts;
+                segmentStarts = false;
+                tracks.back().points.push_back(*point);
+            }
+            --depth;
+        } else {
+            xml.skipCurrentElement();
+            --depth;
+        }
+    }
+    return Finish(xml, std::move(tracks), rootSeen);
+}
+
+GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
+    QXmlStreamReader xml(bytes);
+    std::vector<GpsTrack> tracks;
+    bool rootSeen = false;
+    int depth = 0;
+    int trackDepth = -1;  // the open <Activity> or <Course>
+    int lapDepth = -1;
+    double lapMetres = 0.0;
+    bool anyLapDistance = false;
+    bool segmentStarts = false;
+    auto closeTrack = [&] {
+        if (anyLapDistance && lapMetres > 0.0) {
+            tracks.back().recordedMetres = lapMetres;
+        }
+        trackDepth = -1;
+    };
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            if (depth == lapDepth) {
+                lapDepth = -1;
+            }
+            if (depth == trackDepth) {
+                closeTrack();
+            }
+            --depth;
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement) {
+            continue;
+        }
+        ++depth;
+        const QStringView name = xml.name();
+        if (!rootSeen) {
+            if (name != u"TrainingCenterDatabase") {
+                break;
+            }
+            rootSeen = true;
+        } else if (name == u"Activity" || name == u"Course") {
+            tracks.emplace_back();
+            trackDepth = depth;
+            lapMetres = 0.0;
+            anyLapDistance = false;
+            segmentStarts = true;
+        } else if (trackDepth < 0) {
+            if (name != u"Activities" && name != u"Courses") {
+                xml.skipCurrentElement();
+                --depth;
+            }
+        } else if (name == u"Name" && depth == trackDepth + 1) {
+            tracks.back().name = ElementText(xml).trimmed();
+            --depth;
+        } else if (name == u"Lap") {
+            lapDepth = depth;
+        } else if (name == u"DistanceMeters" && depth == lapDepth + 1) {
+            // The lap's own total; track points carry running distances of the same name.
+            if (const std::optional<double> metres = ParseNumber(ElementText(xml));
+                metres && *metres >= 0.0) {
+                lapMetres += *metres;
+                anyLapDistance = true;
+            }
+            --depth;
+        } else if (name == u"Track") {
+            segmentStarts = true;
+        } else if (name == u"Trackpoint") {
+            if (std::optional<GpsPoint> point = ReadTcxPoint(xml)) {
+                point->startsSegment = segmentStarts;
+                segmentStarts = false;
+                tracks.back().points.push_back(*point);
+            }
+            --depth;
+        } else {
+            xml.skipCurrentElement();
+            --depth;
+        }
+    }
+    return Finish(xml, std::move(tracks), rootSeen);
+}
+
+GpsFileContent ReadGpsFile(const QString& path) {
+    GpsFileContent failed;
+    const GpsFileType type = GpsFileTypeOf(path);
+    if (type == GpsFileType::Unknown) {
+        failed.error = GpsFileError::UnknownType;
+        return failed;
+    }
+    QFile file(path);
+    const QFileInfo info(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        failed.error = GpsFileError::CannotOpen;
+        return failed;
+    }
+    if (info.size() > kMaxGpsFileBytes) {
+        failed.error = GpsFileError::TooLarge;
+        return failed;
+    }
+    if (type == GpsFileType::Fit) {
+        file.close();
+        return ConvertFitFile(path);
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        failed.error = GpsFileError::CannotOpen;
+        return failed;
+    }
+    return type == GpsFileType::Gpx ? ReadGpxTracks(bytes) : ReadTcxTracks(bytes);
+}
+
+void SetGpsConverterForTesting(const QString& program) {
+    ConverterOverride() = program;
+}

@@ -1,0 +1,78 @@
+#pragma once
+// Tracks as GPS computers and phones record them. GPX and TCX files are read
+// here directly; a FIT file is first turned into GPX by gpsbabel, run as a
+// child process, so that no binary decoder of ours has to keep up with the
+// devices' format. Each track (GPX <trk>, TCX <Activity> or <Course>) becomes
+// one ride.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+struct GpsPoint {
+    double latitude = 0.0;  // degrees
+    double longitude = 0.0;
+    double elevation = 0.0;  // metres, when hasElevation
+    int64_t timeMs = 0;      // milliseconds since 1970 UTC, when hasTime
+    bool hasElevation = false;
+    bool hasTime = false;
+    // The first point after the device stopped recording (a new GPX <trkseg>
+    // or TCX <Track>): nothing is known of the way from the point before.
+    bool startsSegment = false;
+};
+
+struct GpsTrack {
+    QString name;  // the track's or activity's own name; often empty
+    std::vector<GpsPoint> points;
+    // The distance the device worked out itself (the sum of the TCX laps), in
+    // metres. Devices measure with more points and often a wheel sensor, so
+    // their figure beats one summed from the stored points.
+    std::optional<double> recordedMetres;
+};
+
+enum class GpsFileError {
+    None,
+    CannotOpen,        // the file cannot be read at all
+    TooLarge,          // far larger than any day's riding
+    UnknownType,       // not .gpx, .tcx or .fit
+    Malformed,         // not well-formed XML (errorLine says where)
+    NotGps,            // well-formed, but neither GPX nor TCX
+    NoTrack,           // no track point with a position
+    ConverterMissing,  // gpsbabel cannot be started
+    ConverterFailed,   // gpsbabel gave up on the file
+};
+
+struct GpsFileContent {
+    std::vector<GpsTrack> tracks;  // empty unless error is None
+    GpsFileError error = GpsFileError::None;
+    int errorLine = 0;  // Malformed: the line of the file where reading stopped
+};
+
+// A day's riding at a point a second is about 10 MB of GPX; a file many
+// times that size is no ride, and reading it whole would only stall the program.
+inline constexpr qint64 kMaxGpsFileBytes = qint64{256} * 1024 * 1024;
+
+enum class GpsFileType { Unknown, Gpx, Tcx, Fit };
+
+// By the file name's extension, in any case.
+GpsFileType GpsFileTypeOf(const QString& path);
+
+// An xsd:dateTime as GPX and TCX write it: "2024-05-01T08:00:00Z", with or
+// without fractions of a second, with "Z", an offset such as "+02:00", or no
+// zone at all (taken as UTC, which both formats prescribe). Milliseconds since
+// 1970, or nothing when the text is not such a time.
+std::optional<int64_t> ParseGpsTime(QStringView text);
+
+GpsFileContent ReadGpxTracks(const QByteArray& bytes);
+GpsFileContent ReadTcxTracks(const QByteArray& bytes);
+
+// Reads a file of any of the three kinds, FIT through the converter.
+GpsFileContent ReadGpsFile(const QString& path);
+
+// The converter FIT files go through: gpsbabel in the program directory when
+// there is one, else gpsbabel on the PATH. Tests point it elsewhere; an empty
+// text goes back to the usual search.
+void SetGpsConverterForTesting(const QString& program);

@@ -1,0 +1,394 @@
+#include "rides/RideImport.h"
+
+#include "language/Language.h"
+#include "memo/MemoDocument.h"
+#include "platform/Files.h"
+#include "units/RecordFolders.h"
+#include "units/SafeFormat.h"
+#include "units/TextBlock.h"
+#include "units/Units.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextDocument>
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <future>
+#include <limits>
+#include <thread>
+
+namespace {
+
+// Where a ride's memo folder is written before the ride is stored. Not a
+// number, so no ride ever owns it; whatever an interrupted import left there
+// is cleared by the next one.
+constexpr char kStagingFolder[] = "Rides/import.tmp";
+
+// Rides committed at once. A commit waits for the disk, which takes as long
+// as reading several files; a cancelled or failed import keeps every group
+// committed before.
+constexpr int kRidesPerCommit = 25;
+
+// A summary longer than this lists the first lines and says how many more there were.
+constexpr int kSummaryLines = 15;
+constexpr int64_t kSameRideSeconds = 60;
+
+QString LocalTimeText(int64_t seconds) {
+    const LocalDateTime local = ToLocalDateTime(seconds);
+    return QString::asprintf("%04d/%02d/%02d %02d:%02d:%02d", local.year, local.month, local.day, local.hour,
+                             local.minute, local.second);
+}
+
+bool FitsDate(int64_t seconds) {
+    return seconds >= 0 && seconds <= std::numeric_limits<int32_t>::max();
+}
+
+// The ride's start as its track tells it, if the track tells it in a date a
+// ride can have.
+std::optional<int64_t> TrackStart(const GpsRideFigures& figures) {
+    if (figures.startSeconds && FitsDate(*figures.startSeconds)) {
+        return figures.startSeconds;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words) {
+    PreparedFile prepared;
+    prepared.content = ReadGpsFile(path);
+    prepared.fileDate = QFileInfo(path).lastModified().toSecsSinceEpoch();
+    for (GpsTrack& track : prepared.content.tracks) {
+        PreparedTrack& done = prepared.tracks.emplace_back();
+        done.name = track.name;
+        done.figures = WorkOutRideFigures(track);
+        done.picture = TrackPicturePng(track, words);
+        // The points have served; a batch keeps only what the rides need.
+        track.points = {};
+    }
+    prepared.content.tracks.clear();
+    return prepared;
+}
+
+QString ImportedMemoMarkup(const QString& trackName, const GpsRideFigures& figures, const QString& fileName) {
+    QString markup = QStringLiteral(
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+        "charset=utf-16\"></head><body>\n");
+    markup += QStringLiteral("<p><b>") + fileName.toHtmlEscaped() + QStringLiteral("</b>");
+    if (!trackName.isEmpty() && trackName != QFileInfo(fileName).completeBaseName()) {
+        markup += QStringLiteral(" (") + trackName.toHtmlEscaped() + u')';
+    }
+    markup += QStringLiteral("<br>");
+    QStringList lines;
+    if (const std::optional<int64_t> start = TrackStart(figures)) {
+        lines << GetLanguageStringWithColon("RideImport", "STRT") + u' ' + LocalTimeText(*start);
+        lines << GetLanguageStringWithColon("RideImport", "ENDS") + u' ' + LocalTimeText(*figures.endSeconds);
+    } else {
+        lines << GetLanguageString("RideImport", "NOTM");
+    }
+    if (figures.climbMetres) {
+        lines << SafeFormat(GetLanguageString("RideImport", "CLMB"),
+                            {static_cast<int>(std::lround(*figures.climbMetres))});
+    }
+    for (QString& line : lines) {
+        line = line.toHtmlEscaped();
+    }
+    markup += lines.join(QStringLiteral("<br>"));
+    markup += QStringLiteral("</p>\n<p><img src=\"") + QLatin1String(kMemoPictureReference) +
+              QLatin1String(kTrackPictureName) +
+              QStringLiteral("\" width=\"%1\" height=\"%2\"></p>\n</body></html>")
+                  .arg(kTrackPictureWidth)
+                  .arg(kTrackPictureHeight);
+    return markup;
+}
+
+QString MemoPlainText(const QString& markup) {
+    // As the memo view gives it: the picture's placeholder character dropped,
+    // line ends as CR LF.
+    QTextDocument document;
+    document.setHtml(markup);
+    QString text = document.toPlainText();
+    text.remove(QChar::ObjectReplacementCharacter);
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+ImportedRide MakeImportedRide(const PreparedTrack& track, const QString& fileName, int32_t bicycle,
+                              int64_t fileDate) {
+    const GpsRideFigures& figures = track.figures;
+    ImportedRide imported;
+    RideRecord& ride = imported.ride;
+    ride.Date = static_cast<int32_t>(TrackStart(figures).value_or(FitsDate(fileDate) ? fileDate : 0));
+    ride.BicycleNumber = bicycle;
+    ride.Distance = figures.distanceMetres / 1000.0;
+    ride.MaxSpeed = figures.topSpeedKmh;
+    // The editor shows at most four digits of hours.
+    const int64_t moving = std::min<int64_t>(figures.movingSeconds, int64_t{9999} * 3600 + 59 * 60 + 59);
+    ride.Hours = static_cast<int32_t>(moving / 3600);
+    ride.Minutes = static_cast<int32_t>(moving / 60 % 60);
+    ride.Seconds = static_cast<int32_t>(moving % 60);
+    const QString markup = ImportedMemoMarkup(track.name, figures, fileName);
+    ride.Memo = ToTextBlock(MemoPlainText(markup));
+    imported.document = EncodeMemoDocument(markup);
+    imported.picture = track.picture;
+    return imported;
+}
+
+// ---- ImportedRideStore ------------------------------------------------------
+
+ImportedRideStore::~ImportedRideStore() {
+    RollBack();
+}
+
+bool ImportedRideStore::Add(const ImportedRide& ride, int32_t* storedNumber) {
+    if (!m_open) {
+        if (DB_ExecSql(DB_GetConnection(), "begin") != store::kOk) {
+            return false;
+        }
+        m_open = true;
+    }
+    int number = 0;
+    if (DB_GetMaxRideRecordNumber(&number) != store::kOk) {
+        return false;
+    }
+    const QString staging = ProgramPath(QLatin1String(kStagingFolder));
+    DeleteFolder(staging);
+    if (!QDir().mkpath(MemoPictureFolderPath(staging)) ||
+        !WriteNewFile(MemoPicturePath(staging, QLatin1String(kTrackPictureName)), ride.picture) ||
+        !WriteNewFile(MemoDocumentPath(staging), ride.document)) {
+        DeleteFolder(staging);
+        return false;
+    }
+    // Whatever a removed ride left under the number belongs to no ride.
+    const QString folder = RecordMemoFolder(RecordKind::Ride, number);
+    DeleteFolder(folder);
+    if (QFileInfo::exists(folder) || DB_ExecSql(DB_GetConnection(), "savepoint import_ride") != store::kOk) {
+        DeleteFolder(staging);
+        return false;
+    }
+    auto undo = [&](const QString& memoFolder) {
+        DB_ExecSql(DB_GetConnection(), "rollback to import_ride");
+        DB_ExecSql(DB_GetConnection(), "release import_ride");
+        DeleteFolder(memoFolder);
+        return false;
+    };
+    int next = 0;
+    if (DB_InsertRideRecord(&ride.ride) != store::kOk || DB_GetMaxRideRecordNumber(&next) != store::kOk ||
+        next != number + 1) {
+        return undo(staging);
+    }
+    if (!QDir().rename(staging, folder)) {
+        return undo(staging);
+    }
+    if (DB_ExecSql(DB_GetConnection(), "release import_ride") != store::kOk) {
+        return undo(folder);
+    }
+    m_folders.push_back(folder);
+    if (storedNumber) {
+        *storedNumber = number;
+    }
+    return true;
+}
+
+bool ImportedRideStore::Commit() {
+    if (!m_open) {
+        return true;
+    }
+    // The memo files reach the disk before the rides that point to them.
+    if (m_folders.empty() || SyncFileSystem(ProgramPath(QStringLiteral("Rides")))) {
+        if (DB_ExecSql(DB_GetConnection(), "commit") == store::kOk) {
+            m_open = false;
+            m_folders.clear();
+            return true;
+        }
+    }
+    RollBack();
+    return false;
+}
+
+void ImportedRideStore::RollBack() {
+    if (!m_open) {
+        return;
+    }
+    DB_ExecSql(DB_GetConnection(), "rollback");
+    for (const QString& folder : m_folders) {
+        DeleteFolder(folder);
+    }
+    m_folders.clear();
+    m_open = false;
+}
+
+// ---- KnownRideStarts --------------------------------------------------------
+
+bool KnownRideStarts::Load(int32_t bicycle) {
+    m_starts.clear();
+    const std::string condition = "BicycleNumber==" + std::to_string(bicycle);
+    RideRecordList rides;
+    if (DB_GetRideRecords(condition.c_str(), &rides) != store::kOk) {
+        return false;
+    }
+    m_starts.reserve(rides.size());
+    for (const RideRecord& ride : rides) {
+        m_starts.push_back(ride.Date);
+    }
+    std::sort(m_starts.begin(), m_starts.end());
+    return true;
+}
+
+std::optional<int64_t> KnownRideStarts::Near(int64_t start) const {
+    const auto at = std::lower_bound(m_starts.begin(), m_starts.end(), start - kSameRideSeconds);
+    if (at != m_starts.end() && *at <= start + kSameRideSeconds) {
+        return *at;
+    }
+    return std::nullopt;
+}
+
+void KnownRideStarts::Add(int64_t start) {
+    m_starts.insert(std::upper_bound(m_starts.begin(), m_starts.end(), start), start);
+}
+
+void KnownRideStarts::Remove(int64_t start) {
+    const auto at = std::lower_bound(m_starts.begin(), m_starts.end(), start);
+    if (at != m_starts.end() && *at == start) {
+        m_starts.erase(at);
+    }
+}
+
+// ---- The batch --------------------------------------------------------------
+
+QString GpsFileErrorText(const QString& fileName, const GpsFileContent& content) {
+    switch (content.error) {
+        case GpsFileError::None:
+            return {};
+        case GpsFileError::CannotOpen:
+            return SafeFormat(GetLanguageString("RideImport", "NOPN"), {fileName});
+        case GpsFileError::TooLarge:
+            return SafeFormat(GetLanguageString("RideImport", "TBIG"), {fileName});
+        case GpsFileError::UnknownType:
+            return SafeFormat(GetLanguageString("RideImport", "UNKT"), {fileName});
+        case GpsFileError::Malformed:
+            return SafeFormat(GetLanguageString("RideImport", "BRKN"), {fileName, content.errorLine});
+        case GpsFileError::NotGps:
+            return SafeFormat(GetLanguageString("RideImport", "NGPS"), {fileName});
+        case GpsFileError::NoTrack:
+            return SafeFormat(GetLanguageString("RideImport", "NTRK"), {fileName});
+        case GpsFileError::ConverterMissing:
+            return SafeFormat(GetLanguageString("RideImport", "NOCV"), {fileName});
+        case GpsFileError::ConverterFailed:
+            return SafeFormat(GetLanguageString("RideImport", "CVFL"), {fileName});
+    }
+    return {};
+}
+
+namespace {
+
+// The rides of a group until it is committed: only then do they count.
+struct PendingRide {
+    QString fileName;
+    int64_t start = 0;
+    bool undated = false;
+};
+
+void CommitGroup(ImportedRideStore& store, std::vector<PendingRide>& pending, KnownRideStarts& known,
+                 ImportSummary& summary) {
+    const bool committed = store.Commit();
+    for (const PendingRide& ride : pending) {
+        if (!committed) {
+            known.Remove(ride.start);
+            summary.failures << SafeFormat(GetLanguageString("RideImport", "STFL"), {ride.fileName});
+            continue;
+        }
+        ++summary.imported;
+        const int64_t date = FitsDate(ride.start) ? ride.start : 0;
+        summary.earliest = std::min(summary.earliest.value_or(date), date);
+        summary.latest = std::max(summary.latest.value_or(date), date);
+        if (ride.undated) {
+            summary.notes << SafeFormat(GetLanguageString("RideImport", "UNDT"), {ride.fileName});
+        }
+    }
+    pending.clear();
+}
+
+}  // namespace
+
+ImportSummary ImportRideFiles(const QStringList& paths, int32_t bicycle, const ImportStep& step) {
+    ImportSummary summary;
+    KnownRideStarts known;
+    if (!known.Load(bicycle)) {
+        summary.storeUnreadable = true;
+        return summary;
+    }
+    // Reading, working out and drawing a file takes far longer than storing
+    // its rides, and needs nothing but the file: the next few files are
+    // prepared on other threads while this one stores the rides in order.
+    const TrackPictureWords words = TrackPictureWords::Current();
+    const qsizetype ahead = std::max<qsizetype>(2, std::thread::hardware_concurrency() + 1);
+    std::deque<std::future<PreparedFile>> preparing;
+    qsizetype launched = 0;
+    auto prepareAhead = [&] {
+        while (launched < paths.size() && static_cast<qsizetype>(preparing.size()) < ahead) {
+            preparing.push_back(std::async(std::launch::async, PrepareGpsFile, paths[launched], words));
+            ++launched;
+        }
+    };
+
+    ImportedRideStore store;
+    std::vector<PendingRide> pending;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (step && !step(static_cast<int>(i), static_cast<int>(paths.size()), paths[i])) {
+            summary.cancelled = true;
+            break;
+        }
+        prepareAhead();
+        const PreparedFile file = preparing.front().get();
+        preparing.pop_front();
+        const QString fileName = QFileInfo(paths[i]).fileName();
+        if (file.content.error != GpsFileError::None) {
+            summary.failures << GpsFileErrorText(fileName, file.content);
+            continue;
+        }
+        for (const PreparedTrack& track : file.tracks) {
+            const std::optional<int64_t> trackStart = TrackStart(track.figures);
+            const int64_t start = trackStart.value_or(file.fileDate);
+            if (const std::optional<int64_t> stored = known.Near(start)) {
+                summary.duplicates << SafeFormat(GetLanguageString("RideImport", "DUPL"),
+                                                 {fileName, LocalTimeText(*stored)});
+                continue;
+            }
+            if (!store.Add(MakeImportedRide(track, fileName, bicycle, file.fileDate))) {
+                summary.failures << SafeFormat(GetLanguageString("RideImport", "STFL"), {fileName});
+                continue;
+            }
+            known.Add(start);
+            pending.push_back({fileName, start, !trackStart});
+        }
+        if (store.Pending() >= kRidesPerCommit) {
+            CommitGroup(store, pending, known, summary);
+        }
+    }
+    CommitGroup(store, pending, known, summary);
+    // Files still being prepared after a cancel are waited for as their futures go.
+    return summary;
+}
+
+QString ImportSummaryText(const ImportSummary& summary) {
+    QStringList lines;
+    lines << (summary.imported > 0 ? SafeFormat(GetLanguageString("RideImport", "DONE"), {summary.imported})
+                                   : GetLanguageString("RideImport", "NONE"));
+    if (summary.cancelled) {
+        lines << GetLanguageString("RideImport", "CNCL");
+    }
+    const QStringList details = summary.failures + summary.duplicates + summary.notes;
+    if (!details.isEmpty()) {
+        lines << QString();
+        const qsizetype shown = std::min<qsizetype>(details.size(), kSummaryLines);
+        lines << details.mid(0, shown);
+        if (details.size() > shown) {
+            lines << SafeFormat(GetLanguageString("RideImport", "MORE"),
+                                {static_cast<int>(details.size() - shown)});
+        }
+    }
+    return lines.join(u'\n');
+}
