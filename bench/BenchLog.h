@@ -174,12 +174,17 @@ struct Runs {
     double minSeconds = 0.3;
 };
 
+// The medians of a figure, in milliseconds.
+struct Timing {
+    double work = 0;
+    double floor = 0;
+    double Ratio() const { return work / floor; }
+};
+
 // Times work and its floor in alternation, so that a busy moment of the
-// machine weighs on both alike, after one untimed run of each; prints "label:
-// X ms (floor Y ms, ratio r)" from the medians and returns whether the ratio
-// is within the target.
-inline bool Compare(const std::string& label, const Timed& work, const Timed& floor, double target,
-                    Runs runs) {
+// machine weighs on both alike, after one untimed run of each, until there
+// are enough runs; returns the medians.
+inline Timing Measure(const Timed& work, const Timed& floor, Runs runs) {
     const auto once = [](const Timed& timed) {
         if (timed.before) {
             timed.before();
@@ -200,15 +205,25 @@ inline bool Compare(const std::string& label, const Timed& work, const Timed& fl
         workTimes.push_back(once(work));
         spent += floorTimes.back() + workTimes.back();
     }
-    const double workTime = Median(workTimes);
-    const double floorTime = Median(floorTimes);
-    const double ratio = workTime / floorTime;
+    return {Median(workTimes), Median(floorTimes)};
+}
+
+// Prints "label: X ms (floor Y ms, ratio r)", marked when its target was missed.
+inline void Report(const std::string& label, const Timing& timing, bool met) {
     // Sub-millisecond figures keep enough digits to mean something.
-    const int digits = floorTime < 1.0 ? 3 : 1;
-    std::printf("%s: %.*f ms (floor %.*f ms, ratio %.2f)%s\n", label.c_str(), digits, workTime, digits,
-                floorTime, ratio, ratio <= target ? "" : "  <-- above target");
+    const int digits = timing.floor < 1.0 ? 3 : 1;
+    std::printf("%s: %.*f ms (floor %.*f ms, ratio %.2f)%s\n", label.c_str(), digits, timing.work, digits,
+                timing.floor, timing.Ratio(), met ? "" : "  <-- target missed");
     std::fflush(stdout);
-    return ratio <= target;
+}
+
+// Measures and reports; true when the ratio is within the target.
+inline bool Compare(const std::string& label, const Timed& work, const Timed& floor, double target,
+                    Runs runs) {
+    const Timing timing = Measure(work, floor, runs);
+    const bool met = timing.Ratio() <= target;
+    Report(label, timing, met);
+    return met;
 }
 
 // ---- The log's directory ---------------------------------------------------

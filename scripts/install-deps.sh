@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build make
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
   libsqlite3-dev sqlite3
   libgtest-dev
   imagemagick

@@ -1,6 +1,7 @@
 #include "statistics/PeriodSummary.h"
 
 #include "language/Language.h"
+#include "statistics/StatSeries.h"
 #include "units/Clock.h"
 #include "units/DayRange.h"
 #include "units/Units.h"
@@ -186,14 +187,5 @@ StatRows BuildPeriodSummary(const RideRecordList& rides) {
 }
 
 StatRows BuildRideDistanceList(const RideRecordList& rides) {
-    StatRows rows;
-    rows.reserve(rides.size());
-    // The rides come newest first; the list reads from the oldest down.
-    for (auto ride = rides.rbegin(); ride != rides.rend(); ++ride) {
-        const LocalDateTime local = ToLocalDateTime(ride->Date);
-        const QString date = QString::asprintf("%04d/%02d/%02d(", local.year, local.month, local.day) +
-                             GetWeekdayName(local.weekday) + u')';
-        rows.push_back({date, DistanceText(ride->Distance)});
-    }
-    return rows;
+    return FormatSeries(BuildRideSeries(rides));
 }

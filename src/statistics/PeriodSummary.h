@@ -14,9 +14,8 @@
 #include <string>
 #include <vector>
 
-// The contents the page can list, in the order of its contents chooser. Only
-// the summary and the ride-by-ride distances produce rows; the others show
-// their column headings alone.
+// The contents the page can list, in the order of its contents chooser: the
+// summary, then the series of StatSeries.h.
 enum StatContents : int {
     kContentsSummary = 0,      // SIMP: the period summary
     kContentsDistanceByRide,   // DSTD

@@ -2,8 +2,10 @@
 
 #include "language/Language.h"
 #include "platform/Dialogs.h"
+#include "platform/Files.h"
 #include "reports/ReportFiles.h"
 #include "reports/ReportText.h"
+#include "statistics/StatChart.h"
 #include "statistics/StatTableModel.h"
 #include "statistics/StatisticsReport.h"
 #include "units/Clock.h"
@@ -17,11 +19,13 @@
 
 #include <QComboBox>
 #include <QDateTimeEdit>
-#include <QFrame>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <algorithm>
 
 namespace {
 
@@ -74,7 +78,7 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
       m_export(new ImageButton(this)),
       m_list(new RecordTableView(this)),
       m_model(new StatTableModel(this)),
-      m_chart(new QFrame(this)) {
+      m_chart(new StatChartView(this)) {
     setObjectName(QStringLiteral("StatDlg"));
     m_bicycles->setObjectName(QStringLiteral("StatBicycles"));
     m_contents->setObjectName(QStringLiteral("StatContents"));
@@ -86,6 +90,10 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
     m_chart->setObjectName(QStringLiteral("StatChart"));
 
     m_bicycleLabel->setBuddy(m_bicycles);
+    m_contentsLabel->setBuddy(m_contents);
+    m_styleLabel->setBuddy(m_style);
+    m_startLabel->setBuddy(m_start);
+    m_endLabel->setBuddy(m_end);
     m_bicycles->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     for (int i = 0; i < kContentsCount; ++i) {
@@ -113,17 +121,7 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
 
     m_list->setModel(m_model);
     m_list->hide();  // until the first refresh
-    m_chart->setFrameShape(QFrame::Box);
-    m_chart->setFrameShadow(QFrame::Plain);
     m_chart->hide();
-
-    // Made for the other lists and the chart, and kept out of sight.
-    for (QWidget* hidden : {static_cast<QWidget*>(m_contentsLabel), static_cast<QWidget*>(m_contents),
-                            static_cast<QWidget*>(m_startLabel), static_cast<QWidget*>(m_start),
-                            static_cast<QWidget*>(m_endLabel), static_cast<QWidget*>(m_end),
-                            static_cast<QWidget*>(m_styleLabel), static_cast<QWidget*>(m_style)}) {
-        hidden->hide();
-    }
 
     connect(m_bicycles, &QComboBox::currentIndexChanged, this, &StatDlg::RefreshStatistics);
     connect(m_contents, &QComboBox::currentIndexChanged, this, &StatDlg::RefreshStatistics);
@@ -133,8 +131,12 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
     connect(m_export, &QPushButton::clicked, this, &StatDlg::ExportStatisticsText);
 
     // The same arrangement as the other list pages: the button on the left,
-    // each chooser under its label beside it. Hidden controls take no room.
+    // each chooser under its label beside it.
     m_bicycles->setMinimumWidth(200);
+    // A whole date beside the calendar button.
+    for (QDateTimeEdit* picker : {m_start, m_end}) {
+        picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 44);
+    }
     QHBoxLayout* top = AddPageControlRow(this);
     AddPageButton(top, m_export);
     top->addLayout(LabelledControl(m_bicycleLabel, m_bicycles));
@@ -227,7 +229,17 @@ void StatDlg::SetUpColumns(int contents) {
     const auto heading = [](const LanguageKey& key, int width) {
         return StatColumn{GetLanguageString(key), width};
     };
-    const StatColumn date = heading(LanguageKey{"Strings", "DATE"}, 100);
+    StatColumn date = heading(LanguageKey{"Strings", "DATE"}, 100);
+    // A day is shown with its weekday: the column takes the longest in full.
+    const std::optional<SeriesKind> kind = SeriesKindOf(contents);
+    if (kind && (kind->period == SeriesPeriod::Ride || kind->period == SeriesPeriod::Day)) {
+        const QFontMetrics metrics = m_list->fontMetrics();
+        for (int day = 0; day < 7; ++day) {
+            const int needed =
+                metrics.horizontalAdvance(QStringLiteral("0000/00/00(") + GetWeekdayName(day) + u')') + 16;
+            date.width = std::max(date.width, needed);
+        }
+    }
     std::vector<StatColumn> columns;
     switch (contents) {
         case kContentsSummary:
@@ -286,7 +298,9 @@ void StatDlg::RefreshStatistics() {
     DB_ReleaseRideRecordList(&m_rides);
     const std::string condition =
         BuildRideCondition(FilteredBicycle(m_bicycles), contents, PickerTime(m_start), PickerTime(m_end));
+    m_series.reset();
     if (DB_GetRideRecords(condition.c_str(), &m_rides) != store::kOk) {
+        m_chart->ClearSeries();
         ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
         return;
     }
@@ -294,17 +308,84 @@ void StatDlg::RefreshStatistics() {
     if (contents == kContentsSummary) {
         StatusLine().SetText(QString());
         m_model->SetRows(BuildPeriodSummary(m_rides), kSummaryTotalsRows);
-    } else if (contents == kContentsDistanceByRide && m_style->currentIndex() != kStyleChart) {
-        m_model->SetRows(BuildRideDistanceList(m_rides));
+    } else if (const std::optional<SeriesKind> kind = SeriesKindOf(contents)) {
+        // The list and the chart show the same rows; the chart style keeps
+        // them for its hover tips.
+        m_series = BuildSeries(m_rides, *kind, PickerTime(m_start), PickerTime(m_end),
+                               FirstWeekdayOf(GetWeekStart()), CurrentTime());
+        m_model->SetRows(FormatSeries(*m_series));
+    }
+    if (m_chart->isVisibleTo(this)) {
+        DrawChart(contents);
     }
 }
 
-void StatDlg::ExportStatisticsText() {
-    QString fileName;
-    int format = kTextReport;
-    if (!ImportExportDlg::Ask(this, false, false, &fileName, &format) || format != kTextReport) {
+QString StatDlg::Description(int contents) const {
+    QString text = m_contents->itemText(contents) + QStringLiteral(" \u2014 ") + m_bicycles->currentText();
+    if (contents != kContentsSummary) {
+        text += QStringLiteral(", ") + FormatDate(PickerTime(m_start)) + QStringLiteral(" - ") +
+                FormatDate(PickerTime(m_end));
+    }
+    return text;
+}
+
+void StatDlg::DrawChart(int contents) {
+    if (!m_series) {
+        m_chart->ClearSeries();
         return;
     }
-    const ReportText report = BuildStatisticsReport(m_model->Headings(), m_model->Rows());
-    ShowReportResult(this, WriteReport(fileName, report));
+    // The value axis names the value and its unit, as "Distance (km)".
+    const QString heading = m_model->Headings().value(1);
+    const QString axisTitle =
+        m_series->kind.measure == SeriesMeasure::Rides
+            ? heading
+            : heading + QStringLiteral(" (") + SeriesUnitWord(m_series->kind.measure) + u')';
+    m_chart->ShowSeries(
+        *m_series, m_model->Rows(),
+        m_contents->itemText(contents) + QStringLiteral(" \u2014 ") + m_bicycles->currentText(), axisTitle);
+}
+
+void StatDlg::ExportStatisticsText() {
+    if (m_series && m_style->currentIndex() == kStyleChart) {
+        SaveChart();
+        return;
+    }
+    // A series can go to a spreadsheet too; the summary is a text table only.
+    const bool offerCsv = m_series.has_value();
+    QString fileName;
+    int format = kTextReport;
+    if (!ImportExportDlg::Ask(this, offerCsv, false, &fileName, &format)) {
+        return;
+    }
+    if (format == kCsvReport && m_series) {
+        const QStringList headings = m_model->Headings();
+        const ReportText report = BuildSeriesCsvReport(*m_series, headings.value(0), headings.value(1),
+                                                       Description(m_contents->currentIndex()));
+        ShowReportResult(this, WriteReport(fileName, report));
+    } else if (format == kTextReport) {
+        const ReportText report = BuildStatisticsReport(m_model->Headings(), m_model->Rows());
+        ShowReportResult(this, WriteReport(fileName, report));
+    }
+}
+
+void StatDlg::SaveChart() {
+    const QString filter =
+        GetLanguageString("StatDlg", "PNGM") + QStringLiteral(";;") + GetLanguageString("StatDlg", "SVGM");
+    QString path =
+        AppDialogs().GetSaveFileName(this, GetLanguageString("StatDlg", "SVCH"), QString(), filter);
+    if (path.isEmpty()) {
+        return;
+    }
+    // The name's ending picks the format; a picture is the default.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool drawing = suffix == u"svg";
+    if (!drawing && suffix != u"png") {
+        path += QStringLiteral(".png");
+    }
+    const QByteArray bytes = drawing ? m_chart->SvgBytes() : m_chart->PngBytes();
+    if (bytes.isEmpty() || !WriteFileReplacing(path, bytes)) {
+        ShowError(this, GetLanguageString("StatDlg", "CHSF"));
+        return;
+    }
+    ShowInformation(this, GetLanguageString("StatDlg", "CHSV"));
 }

@@ -1,19 +1,21 @@
 #pragma once
-// The statistics page: the period summary of the rides of one bicycle or of
-// all, as a list, and its text report. The contents, style and date controls
-// that select other lists and a chart are made but kept hidden, so the rider
-// always sees the summary; they still act as their choices say.
+// The statistics page: for one bicycle or all, the period summary of the
+// rides, or a series over the picked days (distance, riding time, average
+// speed or number of rides per ride, day, week or month) as a list or a
+// chart; Export writes the list as a text or comma-separated report, or the
+// chart as a picture.
 
 #include "statistics/PeriodSummary.h"
+#include "statistics/StatSeries.h"
 #include "store/store.h"
 #include "widgets/TabPage.h"
 
 class ImageButton;
 class QComboBox;
 class QDateTimeEdit;
-class QFrame;
 class QLabel;
 class RecordTableView;
+class StatChartView;
 class StatTableModel;
 
 class StatDlg : public TabPage {
@@ -25,7 +27,8 @@ public:
 
     // Rebuilds the list from the store for the bicycle, contents and style chosen.
     void RefreshStatistics();
-    // Asks for a file and writes what the list shows as a text report.
+    // Asks for a file and writes what the list shows as a text report (or a
+    // comma-separated one for a series), or the chart as a picture.
     void ExportStatisticsText();
 
     // Seconds since 1970 of a date picker's local date and time.
@@ -39,6 +42,10 @@ private:
     void ReloadBicycles();
     void SetUpColumns(int contents);
     void LayOut();
+    void DrawChart(int contents);
+    void SaveChart();
+    // What is shown, in words: the contents, the bicycle and the days.
+    QString Description(int contents) const;
 
     QLabel* m_bicycleLabel;
     QComboBox* m_bicycles;
@@ -53,10 +60,12 @@ private:
     ImageButton* m_export;
     RecordTableView* m_list;
     StatTableModel* m_model;
-    QFrame* m_chart;
+    StatChartView* m_chart;
 
     BicycleList m_bicycleList;
     RideRecordList m_rides;
+    // The series the list shows, when it shows one.
+    std::optional<StatSeries> m_series;
     bool m_firstShow = true;
     // The bicycle chosen at each showing: always the first entry, all bicycles.
     int m_rememberedBicycle = 0;

@@ -18,7 +18,7 @@ QString ProgramPath(const QString& relative);
 // 0 kilometres, 1 miles; any other value behaves as kilometres.
 void SetDistanceUnit(int unit);
 int GetDistanceUnit();
-// The options page's choice number: 0 Monday, 1 Sunday. Only kept.
+// The options page's choice number: 0 Monday, 1 Sunday. The statistics page starts its weeks on it.
 void SetWeekStart(int day);
 int GetWeekStart();
 

@@ -1,6 +1,5 @@
 // The statistics page as the rider uses it: the bicycle chooser, the summary
-// list, the controls kept out of sight and what they still do, failures and
-// a language change.
+// list, the contents, style and day choosers, failures and a language change.
 
 #include "StatTestSupport.h"
 #include "support/ScriptedDialogs.h"
@@ -40,14 +39,14 @@ TEST_F(StatPageTest, ShowsTheSummaryOfAllBicycles) {
     EXPECT_EQ(RowTexts(2), (QStringList{QString(), QString(), QString(), QString(), QString()}));
 }
 
-TEST_F(StatPageTest, KeepsTheOtherControlsOutOfSightAndTheSummaryFirst) {
+TEST_F(StatPageTest, OffersTheChoosersAndStartsWithTheSummary) {
     m_clock.Set(Local(2024, 3, 15, 12, 34, 56));
     ShowPage();
-    for (QWidget* hidden : {static_cast<QWidget*>(Contents()), static_cast<QWidget*>(Style()),
-                            static_cast<QWidget*>(StartPicker()), static_cast<QWidget*>(EndPicker()),
-                            static_cast<QWidget*>(Chart())}) {
-        EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
+    for (QWidget* shown : {static_cast<QWidget*>(Contents()), static_cast<QWidget*>(Style()),
+                           static_cast<QWidget*>(StartPicker()), static_cast<QWidget*>(EndPicker())}) {
+        EXPECT_TRUE(shown->isVisible()) << shown->objectName().toStdString();
     }
+    EXPECT_FALSE(Chart()->isVisible());
     ASSERT_EQ(Contents()->count(), 12);
     EXPECT_EQ(Contents()->currentIndex(), 0);
     EXPECT_EQ(Contents()->itemText(0), QStringLiteral("Period summary"));
@@ -114,7 +113,7 @@ TEST_F(StatPageTest, RecordsThatCannotBeReadAreReportedAndTheListKeepsItsHeading
     EXPECT_EQ(RowCount(), 0);
 }
 
-TEST_F(StatPageTest, TheHiddenChoicesStillSelectTheirListsAndDays) {
+TEST_F(StatPageTest, TheChoicesSelectTheirListsAndDays) {
     const int road = AddBicycle(QStringLiteral("Road"));
     AddRide(road, Local(2023, 12, 31, 23, 59, 59), 1.0);  // before the start day
     AddRide(road, Local(2024, 1, 1, 0, 0, 0), 2.0);       // the start day's first second
@@ -123,7 +122,7 @@ TEST_F(StatPageTest, TheHiddenChoicesStillSelectTheirListsAndDays) {
     ShowPage();
 
     // Ride by ride: the whole local days from January 1 to today, oldest first.
-    Contents()->setCurrentIndex(kContentsDistanceByRide);
+    ChooseListEntry(Contents(), kContentsDistanceByRide);
     EXPECT_EQ(Headings(), (QStringList{QStringLiteral("Date"), QStringLiteral("Distance")}));
     ASSERT_EQ(RowCount(), 2);
     EXPECT_EQ(RowTexts(0), (QStringList{QStringLiteral("2024/01/01(Monday)"), QStringLiteral("2.00 km")}));
@@ -132,27 +131,29 @@ TEST_F(StatPageTest, TheHiddenChoicesStillSelectTheirListsAndDays) {
     EXPECT_TRUE(Style()->isEnabled());
 
     // A later end day takes in the later ride.
-    EndPicker()->setDateTime(QDateTime(QDate(2024, 3, 16), QTime(8, 0)));
+    EndPicker()->setDateTime(QDateTime(QDate(2025, 3, 15), QTime(8, 0)));
     EXPECT_EQ(RowCount(), 3);
 
-    // The chart style: an empty framed area in place of the list.
-    Style()->setCurrentIndex(1);
+    // The chart style: the chart in place of the list.
+    ChooseListEntry(Style(), 1);
     EXPECT_FALSE(List()->isVisibleTo(m_page));
     EXPECT_TRUE(Chart()->isVisibleTo(m_page));
-    EXPECT_EQ(RowCount(), 0);
 
-    // Lists without rows of their own show their headings.
-    Style()->setCurrentIndex(0);
-    Contents()->setCurrentIndex(kContentsRidesByMonth);
+    // By month, from January to the month of the later ride, empty months as zero.
+    ChooseListEntry(Style(), 0);
+    ChooseListEntry(Contents(), kContentsRidesByMonth);
     EXPECT_EQ(Headings(), (QStringList{QStringLiteral("Date"), QStringLiteral("Rides")}));
     EXPECT_EQ(List()->horizontalHeader()->sectionSize(0), 100);
-    EXPECT_EQ(RowCount(), 0);
-    Contents()->setCurrentIndex(kContentsTimeByWeek);
+    ASSERT_EQ(RowCount(), 3);
+    EXPECT_EQ(RowTexts(0), (QStringList{QStringLiteral("2024/01"), QStringLiteral("1")}));
+    EXPECT_EQ(RowTexts(1), (QStringList{QStringLiteral("2024/02"), QStringLiteral("0")}));
+    EXPECT_EQ(RowTexts(2), (QStringList{QStringLiteral("2024/03"), QStringLiteral("2")}));
+    ChooseListEntry(Contents(), kContentsTimeByWeek);
     EXPECT_EQ(Headings(), (QStringList{QStringLiteral("Date"), QStringLiteral("Riding time")}));
 
     // Back to the summary: the list style again, the dates out of play.
-    Style()->setCurrentIndex(1);
-    Contents()->setCurrentIndex(kContentsSummary);
+    ChooseListEntry(Style(), 1);
+    ChooseListEntry(Contents(), kContentsSummary);
     EXPECT_EQ(Style()->currentIndex(), 0);
     EXPECT_TRUE(List()->isVisibleTo(m_page));
     EXPECT_FALSE(Chart()->isVisibleTo(m_page));

@@ -3,6 +3,7 @@
 // time zone and a fixed now (2024-03-15 12:00 in Berlin).
 
 #include "language/Language.h"
+#include "statistics/StatChart.h"
 #include "statistics/StatDlg.h"
 #include "store/store.h"
 #include "support/ProgramDirectory.h"
@@ -16,10 +17,19 @@
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QDateTimeEdit>
-#include <QFrame>
 #include <QTableView>
 #include <QTest>
 #include <memory>
+
+// The bytes of a report: FF FE, then each character as two bytes, low first.
+inline QByteArray Utf16File(const QString& text) {
+    QByteArray bytes("\xFF\xFE", 2);
+    for (const QChar c : text) {
+        bytes.append(static_cast<char>(c.unicode() & 0xFF));
+        bytes.append(static_cast<char>(c.unicode() >> 8));
+    }
+    return bytes;
+}
 
 class StatPageTest : public ProgramDirectoryTest {
 protected:
@@ -81,7 +91,7 @@ protected:
     QDateTimeEdit* StartPicker() const { return Find<QDateTimeEdit>("StatStart"); }
     QDateTimeEdit* EndPicker() const { return Find<QDateTimeEdit>("StatEnd"); }
     QTableView* List() const { return Find<QTableView>("StatList"); }
-    QFrame* Chart() const { return Find<QFrame>("StatChart"); }
+    StatChartView* Chart() const { return Find<StatChartView>("StatChart"); }
 
     // What the list shows.
     QStringList Headings() const {
