@@ -10,6 +10,7 @@
 #include "options/OptionsDlg.h"
 #include "store/store.h"
 #include "support/ProgramDirectory.h"
+#include "support/QStringPrinter.h"
 #include "support/Scoped.h"
 #include "support/ScriptedDialogs.h"
 #include "support/UserInput.h"
@@ -37,11 +38,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-
-// Readable texts in failure messages.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
