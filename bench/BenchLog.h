@@ -2,15 +2,25 @@
 // The long log the benchmarks run on: the log a keen rider builds over ten
 // years, 50 bicycles, 100,000 rides and 20,000 maintenance entries, written
 // into the store's open database. The same seed gives the same log every run.
+// Also what every benchmark times its figures with: each figure is the median
+// of several runs beside its floor, timed in alternation.
 
 #include "store/store.h"
 
 #include <sqlite3.h>
+#include <stdlib.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
+#include <system_error>
+#include <vector>
 
 namespace benchlog {
 
@@ -126,5 +136,134 @@ inline bool GenerateLog() {
     sqlite3_finalize(insert);
     return Exec("commit");
 }
+
+// ---- Timing ----------------------------------------------------------------
+
+inline double Milliseconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+inline double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Ends the benchmark when a store call fails: its figures would mean nothing.
+inline int Check(int result) {
+    if (result != 0) {
+        std::fprintf(stderr, "store call failed (%d): %s\n", result, DB_GetLastError());
+        std::exit(2);
+    }
+    return result;
+}
+
+// A piece of work to time, with what runs untimed before and after each run.
+struct Timed {
+    std::function<void()> run;
+    std::function<void()> before = {};
+    std::function<void()> after = {};
+};
+
+// How many runs make a figure: at least minRuns, and more until work and
+// floor together have taken minSeconds.
+struct Runs {
+    int minRuns = 7;
+    double minSeconds = 0.3;
+};
+
+// The medians of a figure, in milliseconds.
+struct Timing {
+    double work = 0;
+    double floor = 0;
+    double Ratio() const { return work / floor; }
+};
+
+// Times work and its floor in alternation, so that a busy moment of the
+// machine weighs on both alike, after one untimed run of each, until there
+// are enough runs; returns the medians.
+inline Timing Measure(const Timed& work, const Timed& floor, Runs runs) {
+    const auto once = [](const Timed& timed) {
+        if (timed.before) {
+            timed.before();
+        }
+        const double time = Milliseconds(timed.run);
+        if (timed.after) {
+            timed.after();
+        }
+        return time;
+    };
+    once(work);
+    once(floor);
+    std::vector<double> workTimes;
+    std::vector<double> floorTimes;
+    double spent = 0;
+    while (static_cast<int>(workTimes.size()) < runs.minRuns || spent < runs.minSeconds * 1000) {
+        floorTimes.push_back(once(floor));
+        workTimes.push_back(once(work));
+        spent += floorTimes.back() + workTimes.back();
+    }
+    return {Median(workTimes), Median(floorTimes)};
+}
+
+// Prints "label: X ms (floor Y ms, ratio r)", marked when its target was missed.
+inline void Report(const std::string& label, const Timing& timing, bool met) {
+    // Sub-millisecond figures keep enough digits to mean something.
+    const int digits = timing.floor < 1.0 ? 3 : 1;
+    std::printf("%s: %.*f ms (floor %.*f ms, ratio %.2f)%s\n", label.c_str(), digits, timing.work, digits,
+                timing.floor, timing.Ratio(), met ? "" : "  <-- target missed");
+    std::fflush(stdout);
+}
+
+// Measures and reports; true when the ratio is within the target.
+inline bool Compare(const std::string& label, const Timed& work, const Timed& floor, double target,
+                    Runs runs) {
+    const Timing timing = Measure(work, floor, runs);
+    const bool met = timing.Ratio() <= target;
+    Report(label, timing, met);
+    return met;
+}
+
+// ---- The log's directory ---------------------------------------------------
+
+// The long log in a fresh temporary directory, made current (the program
+// directory) for the benchmark's lifetime; the directory goes with it.
+class LogDirectory {
+public:
+    LogDirectory() : m_previous(std::filesystem::current_path()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "velomarq-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            std::perror("mkdtemp");
+            std::exit(2);
+        }
+        m_path = pattern;
+        std::filesystem::current_path(m_path);
+        const double generated = Milliseconds([] {
+            Check(DB_CreateDatabase());
+            Check(DB_OpenDatabase());
+            if (!GenerateLog()) {
+                std::exit(2);
+            }
+        });
+        std::printf("log of %d bicycles, %d rides, %d maintenance entries made in %.0f ms\n", kBicycles,
+                    kRides, kMaintenanceEntries, generated);
+    }
+    ~LogDirectory() {
+        DB_CloseDatabase();
+        std::filesystem::current_path(m_previous);
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    LogDirectory(const LogDirectory&) = delete;
+    LogDirectory& operator=(const LogDirectory&) = delete;
+
+    std::string Path() const { return m_path.string(); }
+
+private:
+    std::filesystem::path m_previous;
+    std::filesystem::path m_path;
+};
 
 }  // namespace benchlog

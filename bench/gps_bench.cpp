@@ -9,6 +9,7 @@
 //   build/gps_bench N      imports N files instead (for profiling; the
 //                          import target scales with N)
 
+#include "BenchLog.h"
 #include "language/Language.h"
 #include "platform/Dialogs.h"
 #include "rides/RideDlg.h"
@@ -24,10 +25,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <functional>
 #include <random>
 
 namespace {
@@ -38,11 +37,7 @@ constexpr double kImportTargetMsPerFile = 20.0;  // 10 s for 500 files
 constexpr double kPageTargetMs = 100.0;
 constexpr int64_t kFirstStart = 1704096000;  // 2024-01-01 08:00:00 UTC
 
-double Milliseconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
+using benchlog::Milliseconds;
 
 // Answers every question with OK and keeps the texts, so that the import's
 // closing summary does not wait for a click.

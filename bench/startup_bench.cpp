@@ -16,26 +16,23 @@
 //                                  the current directory
 
 #include "BenchLog.h"
+#include "PageBench.h"
 #include "app/MainDlg.h"
 #include "units/ProductInfo.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QImage>
 #include <QLabel>
 #include <QListView>
-#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -106,12 +103,6 @@ int RunMainWindow(int argc, char** argv) {
 }
 
 // ---- The benchmark ------------------------------------------------------------
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 // An X server of our own, on a display nobody uses.
 class VirtualDisplay {
@@ -204,21 +195,6 @@ std::optional<double> TimeStart(const QString& mode, const QString& display, con
     return std::chrono::duration<double, std::milli>(painted - start).count();
 }
 
-ByteBlock Thumbnail(int bicycle) {
-    QImage picture(150, 75, QImage::Format_RGB888);
-    picture.fill(QColor::fromHsv(bicycle * 7 % 360, 120, 220));
-    QPainter painter(&picture);
-    painter.setPen(QPen(Qt::black, 4));
-    painter.drawEllipse(QPoint(45, 45), 17, 17);
-    painter.drawEllipse(QPoint(105, 45), 17, 17);
-    painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "BMP");
-    return ByteBlock(bytes.begin(), bytes.end());
-}
-
 // A program directory with the shipped language file and the long log.
 bool LayOutProgramDirectory(const QString& directory) {
     const QString source = QStringLiteral(VELOMARQ_SOURCE_DIR);
@@ -229,19 +205,8 @@ bool LayOutProgramDirectory(const QString& directory) {
     }
     const QString previous = QDir::currentPath();
     QDir::setCurrent(directory);
-    bool made = DB_CreateDatabase() == 0 && DB_OpenDatabase() == 0 && benchlog::GenerateLog();
-    sqlite3_stmt* update = nullptr;
-    made = made &&
-           sqlite3_prepare_v2(DB_GetConnection(), "update Bicycle set PictureData=? where BicycleNumber=?",
-                              -1, &update, nullptr) == SQLITE_OK;
-    for (int bicycle = 1; made && bicycle <= benchlog::kBicycles; ++bicycle) {
-        const ByteBlock picture = Thumbnail(bicycle);
-        sqlite3_bind_blob(update, 1, picture.data(), static_cast<int>(picture.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int(update, 2, bicycle);
-        made = sqlite3_step(update) == SQLITE_DONE;
-        sqlite3_reset(update);
-    }
-    sqlite3_finalize(update);
+    const bool made = DB_CreateDatabase() == 0 && DB_OpenDatabase() == 0 && benchlog::GenerateLog() &&
+                      benchlog::GivePictures();
     DB_CloseDatabase();
     QDir::setCurrent(previous);
     return made;
@@ -278,8 +243,8 @@ int RunBenchmark(int argc, char** argv) {
             main.push_back(*mainTime);
         }
     }
-    const double bareTime = Median(bare);
-    const double mainTime = Median(main);
+    const double bareTime = benchlog::Median(bare);
+    const double mainTime = benchlog::Median(main);
     const double ratio = mainTime / bareTime;
     std::printf("bare Qt dialog to first paint: %.1f ms\n", bareTime);
     std::printf("start-up to painted main window: %.1f ms (floor %.1f ms, ratio %.2f)%s\n", mainTime,

@@ -42,13 +42,10 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <functional>
 #include <limits>
 #include <map>
 #include <string>
@@ -61,109 +58,11 @@ using benchlog::kBicycles;
 using benchlog::kMaintenanceEntries;
 using benchlog::kRides;
 
-constexpr int kMinRuns = 7;
-constexpr double kMinSecondsPerFigure = 0.3;
+using benchlog::Check;
+using benchlog::Median;
+using benchlog::Milliseconds;
 
-double Milliseconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-// Ends the benchmark when a store call fails: its figures would mean nothing.
-int Check(int result) {
-    if (result != 0) {
-        std::fprintf(stderr, "store call failed (%d): %s\n", result, DB_GetLastError());
-        std::exit(2);
-    }
-    return result;
-}
-
-struct Timing {
-    double work = 0;   // median, ms
-    double floor = 0;  // median, ms
-    double Ratio() const { return work / floor; }
-};
-
-// Times work and its floor in alternation, so that a busy moment of the
-// machine weighs on both alike, until there are enough runs, and returns the
-// medians. Each cleans up after itself untimed.
-Timing Measure(const std::function<void()>& work, const std::function<void()>& workCleanUp,
-               const std::function<void()>& floor, const std::function<void()>& floorCleanUp) {
-    work();
-    workCleanUp();
-    floor();
-    floorCleanUp();
-    std::vector<double> workTimes;
-    std::vector<double> floorTimes;
-    double spent = 0;
-    while (workTimes.size() < kMinRuns || spent < kMinSecondsPerFigure * 1000) {
-        floorTimes.push_back(Milliseconds(floor));
-        floorCleanUp();
-        workTimes.push_back(Milliseconds(work));
-        workCleanUp();
-        spent += floorTimes.back() + workTimes.back();
-    }
-    return {Median(workTimes), Median(floorTimes)};
-}
-
-// Prints "label: X ms (floor Y ms, ratio r)"; met tells whether the target holds.
-void Report(const std::string& label, const Timing& timing, bool met) {
-    std::printf("%s: %.1f ms (floor %.1f ms, ratio %.2f)%s\n", label.c_str(), timing.work, timing.floor,
-                timing.Ratio(), met ? "" : "  <-- target missed");
-    std::fflush(stdout);
-}
-
-// Measures and reports; true when the ratio is within the target.
-bool Compare(const std::string& label, const std::function<void()>& work,
-             const std::function<void()>& workCleanUp, const std::function<void()>& floor,
-             const std::function<void()>& floorCleanUp, double target) {
-    const Timing timing = Measure(work, workCleanUp, floor, floorCleanUp);
-    Report(label, timing, timing.Ratio() <= target);
-    return timing.Ratio() <= target;
-}
-
-// The long log in a fresh temporary program directory, made current for the
-// benchmark's lifetime; the directory goes with it.
-class LogDirectory {
-public:
-    LogDirectory() : m_previous(std::filesystem::current_path()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velomarq-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            std::perror("mkdtemp");
-            std::exit(2);
-        }
-        m_path = pattern;
-        std::filesystem::current_path(m_path);
-        const double generated = Milliseconds([] {
-            Check(DB_CreateDatabase());
-            Check(DB_OpenDatabase());
-            if (!GenerateLog()) {
-                std::exit(2);
-            }
-        });
-        std::printf("log of %d bicycles, %d rides, %d maintenance entries made in %.0f ms\n", kBicycles,
-                    kRides, kMaintenanceEntries, generated);
-    }
-    ~LogDirectory() {
-        DB_CloseDatabase();
-        std::filesystem::current_path(m_previous);
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    LogDirectory(const LogDirectory&) = delete;
-    LogDirectory& operator=(const LogDirectory&) = delete;
-
-private:
-    std::filesystem::path m_previous;
-    std::filesystem::path m_path;
-};
+constexpr benchlog::Runs kRuns{7, 0.3};
 
 // The straightforward summary: each ride's local year and month decide its
 // periods; days per month and year come from Qt's calendar.
@@ -383,26 +282,28 @@ int main(int argc, char** argv) {
     // The English texts, for rows that read as on screen.
     LanguageTableSession languageTable;
     LoadLanguageFile(QStringLiteral(VELOMARQ_SOURCE_DIR "/languages/vmq_00.ini"));
-    LogDirectory log;
+    benchlog::LogDirectory log;
     SetCurrentTimeForTesting(FromLocalDateTime(2023, 3, 15, 12));
 
     RideRecordList rides;
     RideRecordList floorRides;
     StatRows summary;
     const std::string condition = BuildRideCondition(std::nullopt, kContentsSummary, 0, 0);
-    const bool met = Compare(
-        "period summary, all bicycles",
-        [&] {
-            Check(DB_GetRideRecords(condition.c_str(), &rides));
-            summary = BuildPeriodSummary(rides);
-        },
-        [&] { DB_ReleaseRideRecordList(&rides); }, [&] { Check(DB_GetRideRecords(nullptr, &floorRides)); },
-        [&] { DB_ReleaseRideRecordList(&floorRides); }, 2.0);
+    const bool met = benchlog::Compare("period summary, all bicycles",
+                                       {.run =
+                                            [&] {
+                                                Check(DB_GetRideRecords(condition.c_str(), &rides));
+                                                summary = BuildPeriodSummary(rides);
+                                            },
+                                        .after = [&] { DB_ReleaseRideRecordList(&rides); }},
+                                       {.run = [&] { Check(DB_GetRideRecords(nullptr, &floorRides)); },
+                                        .after = [&] { DB_ReleaseRideRecordList(&floorRides); }},
+                                       2.0, kRuns);
 
     Check(DB_GetRideRecords(nullptr, &rides));
     // The part that is the page's own: one pass over the fetched rides.
     std::vector<double> passTimes;
-    for (int run = 0; run < kMinRuns; ++run) {
+    for (int run = 0; run < kRuns.minRuns; ++run) {
         passTimes.push_back(Milliseconds([&] { summary = BuildPeriodSummary(rides); }));
     }
     std::printf("of which the summing pass over the fetched rides: %.3f ms\n", Median(passTimes));
@@ -423,16 +324,18 @@ int main(int argc, char** argv) {
         const std::string seriesCondition = BuildRideCondition(std::nullopt, contents, first, last);
         StatSeries series;
         StatRows rows;
-        seriesMet &= Compare(
-            std::string("series ") + kContentsKeys[contents] + ", ten years",
-            [&] {
-                Check(DB_GetRideRecords(seriesCondition.c_str(), &rides));
-                series = BuildSeries(rides, kind, first, last, firstWeekday, now);
-                rows = FormatSeries(series);
-            },
-            [&] { DB_ReleaseRideRecordList(&rides); },
-            [&] { Check(DB_GetRideRecords(seriesCondition.c_str(), &floorRides)); },
-            [&] { DB_ReleaseRideRecordList(&floorRides); }, 2.0);
+        seriesMet &=
+            benchlog::Compare(std::string("series ") + kContentsKeys[contents] + ", ten years",
+                              {.run =
+                                   [&] {
+                                       Check(DB_GetRideRecords(seriesCondition.c_str(), &rides));
+                                       series = BuildSeries(rides, kind, first, last, firstWeekday, now);
+                                       rows = FormatSeries(series);
+                                   },
+                               .after = [&] { DB_ReleaseRideRecordList(&rides); }},
+                              {.run = [&] { Check(DB_GetRideRecords(seriesCondition.c_str(), &floorRides)); },
+                               .after = [&] { DB_ReleaseRideRecordList(&floorRides); }},
+                              2.0, kRuns);
         Check(DB_GetRideRecords(seriesCondition.c_str(), &rides));
         series = BuildSeries(rides, kind, first, last, firstWeekday, now);
         if (!SameSeries(series, rides, firstWeekday)) {
@@ -465,26 +368,28 @@ int main(int argc, char** argv) {
     auto* chart = page->findChild<StatChartView*>(QStringLiteral("StatChart"));
     const std::string chartCondition = BuildRideCondition(std::nullopt, kContentsTimeByDay, first, last);
     QImage painted;
-    const Timing chartTiming = Measure(
-        [&] {
-            page->RefreshStatistics();
-            QApplication::processEvents();
-            painted = chart->grab().toImage();
-        },
-        [] {}, [&] { Check(DB_GetRideRecords(chartCondition.c_str(), &floorRides)); },
-        [&] { DB_ReleaseRideRecordList(&floorRides); });
+    const benchlog::Timing chartTiming =
+        benchlog::Measure({.run =
+                               [&] {
+                                   page->RefreshStatistics();
+                                   QApplication::processEvents();
+                                   painted = chart->grab().toImage();
+                               }},
+                          {.run = [&] { Check(DB_GetRideRecords(chartCondition.c_str(), &floorRides)); },
+                           .after = [&] { DB_ReleaseRideRecordList(&floorRides); }},
+                          kRuns);
     auto* line = qobject_cast<QLineSeries*>(chart->chart()->series().value(0));
     const int points = line ? line->count() : 0;
     const bool chartMet = chartTiming.work < 200.0;
-    Report("chart TMED, ten years by day (" + std::to_string(points) +
-               " points), refresh to painted (target 200 ms)",
-           chartTiming, chartMet);
+    benchlog::Report("chart TMED, ten years by day (" + std::to_string(points) +
+                         " points), refresh to painted (target 200 ms)",
+                     chartTiming, chartMet);
     // Where the time goes: the refresh itself (fetch included), laying out
     // and painting the page, painting the chart into a picture.
     std::vector<double> refreshTimes;
     std::vector<double> eventTimes;
     std::vector<double> grabTimes;
-    for (int run = 0; run < kMinRuns; ++run) {
+    for (int run = 0; run < kRuns.minRuns; ++run) {
         refreshTimes.push_back(Milliseconds([&] { page->RefreshStatistics(); }));
         eventTimes.push_back(Milliseconds([&] { QApplication::processEvents(); }));
         grabTimes.push_back(Milliseconds([&] { painted = chart->grab().toImage(); }));

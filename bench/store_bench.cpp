@@ -13,28 +13,18 @@
 #include "store/store.h"
 
 #include <sqlite3.h>
-#include <stdlib.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <filesystem>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kMinRuns = 7;
-constexpr double kMinSecondsPerFigure = 0.3;
+constexpr benchlog::Runs kRuns{7, 0.3};
 
+using benchlog::Check;
 using benchlog::Day;
-using benchlog::GenerateLog;
-using benchlog::kBicycles;
-using benchlog::kMaintenanceEntries;
-using benchlog::kRides;
 
 // The floor: step through a query and read every column as its declared type
 // (aggregates as doubles), nothing more.
@@ -69,76 +59,18 @@ double ReadBare(const std::string& sql) {
     return checksum;
 }
 
-double Milliseconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-// Times the store call and its floor in alternation, so that a busy moment of
-// the machine weighs on both alike; prints one line, returns whether the ratio
-// is within the target.
+// Times the store call against a bare read of the same query.
 bool Compare(const char* label, const std::function<void()>& fetch, const std::function<void()>& release,
              const std::string& floorSql, double target) {
     volatile double sink = 0;
-    fetch();
-    release();
-    sink = sink + ReadBare(floorSql);
-
-    std::vector<double> fetchTimes;
-    std::vector<double> floorTimes;
-    double spent = 0;
-    while (fetchTimes.size() < kMinRuns || spent < kMinSecondsPerFigure * 1000) {
-        floorTimes.push_back(Milliseconds([&] { sink = sink + ReadBare(floorSql); }));
-        fetchTimes.push_back(Milliseconds(fetch));
-        release();
-        spent += floorTimes.back() + fetchTimes.back();
-    }
-    const double fetchTime = Median(fetchTimes);
-    const double floorTime = Median(floorTimes);
-    const double ratio = fetchTime / floorTime;
-    // Sub-millisecond figures keep enough digits to mean something.
-    const int digits = floorTime < 1.0 ? 3 : 1;
-    std::printf("%s: %.*f ms (floor %.*f ms, ratio %.2f)%s\n", label, digits, fetchTime, digits, floorTime,
-                ratio, ratio <= target ? "" : "  <-- above target");
-    std::fflush(stdout);
-    return ratio <= target;
-}
-
-int Check(int result) {
-    if (result != 0) {
-        std::fprintf(stderr, "store call failed (%d): %s\n", result, DB_GetLastError());
-        std::exit(2);
-    }
-    return result;
+    return benchlog::Compare(label, {.run = fetch, .after = release},
+                             {.run = [&] { sink = sink + ReadBare(floorSql); }}, target, kRuns);
 }
 
 }  // namespace
 
 int main() {
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::string pattern = (std::filesystem::temp_directory_path() / "velomarq-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        std::perror("mkdtemp");
-        return 2;
-    }
-    std::filesystem::current_path(pattern);
-
-    const double generated = Milliseconds([] {
-        Check(DB_CreateDatabase());
-        Check(DB_OpenDatabase());
-        if (!GenerateLog()) {
-            std::exit(2);
-        }
-    });
-    std::printf("log of %d bicycles, %d rides, %d maintenance entries made in %.0f ms\n", kBicycles, kRides,
-                kMaintenanceEntries, generated);
+    const benchlog::LogDirectory log;
 
     bool met = true;
     RideRecordList rides;
@@ -169,9 +101,6 @@ int main() {
         "from RideRecord group by BicycleNumber",
         3.0);
 
-    DB_CloseDatabase();
-    std::filesystem::current_path(previous);
-    std::filesystem::remove_all(pattern);
     std::printf("targets %s\n", met ? "met" : "missed");
     return met ? 0 : 1;
 }

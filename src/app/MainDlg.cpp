@@ -14,6 +14,7 @@
 #include "units/ProductInfo.h"
 #include "units/Units.h"
 #include "widgets/LinkLabel.h"
+#include "widgets/TabPage.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -246,15 +247,11 @@ void MainDlg::paintEvent(QPaintEvent*) {
 void MainDlg::keyPressEvent(QKeyEvent* event) {
     // Enter and Escape are no dialog commands here: the window closes only
     // through its close box, and a stray Escape must never end the program.
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-            event->accept();
-            return;
-        default:
-            QDialog::keyPressEvent(event);
+    if (IsDialogCommandKey(event)) {
+        event->accept();
+        return;
     }
+    QDialog::keyPressEvent(event);
 }
 
 void MainDlg::mousePressEvent(QMouseEvent* event) {

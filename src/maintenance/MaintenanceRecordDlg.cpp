@@ -1,19 +1,13 @@
 #include "maintenance/MaintenanceRecordDlg.h"
 
 #include "language/Language.h"
-#include "platform/Dialogs.h"
-#include "units/Clock.h"
 #include "units/NumberInput.h"
-#include "units/TextBlock.h"
 #include "units/Units.h"
 #include "widgets/LinkLabel.h"
 
-#include <QComboBox>
-#include <QDateTimeEdit>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <algorithm>
 
 namespace {
 
@@ -25,59 +19,17 @@ constexpr int kPictureWidth = 81;
 constexpr int kPictureHeight = 90;
 constexpr int kPictureMargin = 10;
 
-QDateTime PickerLimit(int year, int month, int day) {
-    return QDateTime(QDate(year, month, day), QTime(12, 0, 0));
-}
-
 }  // namespace
 
 MaintenanceRecordDlg::MaintenanceRecordDlg(MaintenanceEditorSetup setup, QWidget* parent)
-    : RecordEditorFrame(RecordKind::Maintenance, setup.newEntry, parent), m_setup(std::move(setup)) {
+    : RecordEditor(std::move(setup), parent) {
     setObjectName(QStringLiteral("MaintenanceRecordDlg"));
-    if (!m_setup.newEntry) {
-        m_entry = m_setup.entry;
-    }
     BuildFields();
-    OpenMemoFolder(m_setup.newEntry ? m_setup.newEntryNumber : m_entry.MaintenanceRecordNumber,
-                   FromTextBlock(m_entry.Memo));
-    SetNeighbours(m_setup.hasPrevious, m_setup.hasNext);
-
-    for (const BicycleAttribute& bicycle : m_setup.bicycles) {
-        m_bicycle->addItem(FromTextBlock(bicycle.BicycleName), bicycle.BicycleNumber);
-    }
-    m_bicycle->setCurrentIndex(m_setup.preselectedBicycle >= 0 &&
-                                       m_setup.preselectedBicycle < m_bicycle->count()
-                                   ? m_setup.preselectedBicycle
-                                   : -1);
-    if (m_setup.newEntry) {
-        m_date->setDateTime(QDateTime::fromSecsSinceEpoch(CurrentTime()));
-    } else {
-        ShowEntry();
-    }
-    m_bicycle->setFocus();
+    Open();
 }
 
 void MaintenanceRecordDlg::BuildFields() {
     QWidget* area = FieldArea();
-    m_date = new QDateTimeEdit(area);
-    m_date->setObjectName(QStringLiteral("date"));
-    m_date->setDisplayFormat(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
-    m_date->setCalendarPopup(true);
-    m_date->setTimeSpec(Qt::LocalTime);
-    QDateTime first = PickerLimit(1980, 1, 1);
-    QDateTime last = PickerLimit(2038, 1, 17);
-    if (!m_setup.newEntry) {
-        // An entry dated outside the usual range keeps its date when it is saved again.
-        const QDateTime stored = QDateTime::fromSecsSinceEpoch(m_entry.Date);
-        first = std::min(first, stored);
-        last = std::max(last, stored);
-    }
-    m_date->setDateTimeRange(first, last);
-
-    m_bicycle = new QComboBox(area);
-    m_bicycle->setObjectName(QStringLiteral("bicycle"));
-    m_bicycle->setMinimumWidth(200);
-
     m_cost = new QLineEdit(area);
     m_cost->setObjectName(QStringLiteral("cost"));
     m_cost->setMaxLength(kCostCharacters);
@@ -95,10 +47,10 @@ void MaintenanceRecordDlg::BuildFields() {
     grid->setContentsMargins(0, 0, kPictureWidth + kPictureMargin, 0);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(5);
-    grid->addWidget(label(GetLanguageStringWithColon("Strings", "DATE"), m_date), 0, 0);
-    grid->addWidget(m_date, 0, 1);
-    grid->addWidget(label(GetLanguageStringWithColon("Strings", "BICY"), m_bicycle), 0, 3);
-    grid->addWidget(m_bicycle, 0, 4);
+    grid->addWidget(label(GetLanguageStringWithColon("Strings", "DATE"), DateField()), 0, 0);
+    grid->addWidget(DateField(), 0, 1);
+    grid->addWidget(label(GetLanguageStringWithColon("Strings", "BICY"), BicycleField()), 0, 3);
+    grid->addWidget(BicycleField(), 0, 4);
     grid->addWidget(label(GetLanguageStringWithColon("Strings", "COST"), m_cost), 1, 0);
     grid->addWidget(m_cost, 1, 1, Qt::AlignLeft);
     grid->setColumnMinimumWidth(2, 24);
@@ -113,45 +65,22 @@ void MaintenanceRecordDlg::BuildFields() {
     m_picture->resize(kPictureWidth, kPictureHeight);
     m_picture->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    setTabOrder(m_date, m_bicycle);
-    setTabOrder(m_bicycle, m_cost);
+    setTabOrder(DateField(), BicycleField());
+    setTabOrder(BicycleField(), m_cost);
 }
 
-void MaintenanceRecordDlg::ShowEntry() {
-    const int bicycle = m_bicycle->findData(m_entry.BicycleNumber);
-    if (bicycle >= 0) {
-        m_bicycle->setCurrentIndex(bicycle);
-    }
-    m_cost->setText(FormatNumber(m_entry.Cost));
-    m_date->setDateTime(QDateTime::fromSecsSinceEpoch(m_entry.Date));
-    m_shownCost = m_cost->text();
-    m_shownDate = m_date->dateTime();
+void MaintenanceRecordDlg::ShowRecordFields() {
+    ShowField(m_cost, FormatNumber(WorkingRecord().Cost));
 }
 
-bool MaintenanceRecordDlg::CommitFields() {
-    if (m_bicycle->currentIndex() < 0) {
-        ShowError(this, GetLanguageString("ErrorStrings", "SELB"));
-        m_bicycle->setFocus();
-        return false;
+void MaintenanceRecordDlg::TakeRecordFields() {
+    if (FieldChanged(m_cost)) {
+        Working().Cost = ParseDecimal(m_cost->text());
     }
-    m_entry.BicycleNumber = m_bicycle->currentData().toInt();
-    // A field left as it was shown keeps the stored value: opening and saving
-    // an entry must not round a cost of 12.345 to the 12.35 it shows.
-    if (m_setup.newEntry || m_cost->text() != m_shownCost) {
-        m_entry.Cost = ParseDecimal(m_cost->text());
-    }
-    if (m_setup.newEntry || m_date->dateTime() != m_shownDate) {
-        m_entry.Date = static_cast<int32_t>(m_date->dateTime().toSecsSinceEpoch());
-    }
-    return true;
-}
-
-void MaintenanceRecordDlg::CommitMemoText(const QString& text) {
-    m_entry.Memo = ToTextBlock(text);
 }
 
 void MaintenanceRecordDlg::resizeEvent(QResizeEvent* event) {
-    RecordEditorFrame::resizeEvent(event);
+    RecordEditor::resizeEvent(event);
     if (m_picture) {
         m_picture->move(width() - kPictureMargin - kPictureWidth, kPictureMargin);
         m_picture->raise();

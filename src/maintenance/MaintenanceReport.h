@@ -5,23 +5,19 @@
 // memo folder beside the page. Contents only: writing goes through
 // reports/ReportFiles.
 
-#include "reports/ReportFiles.h"
+#include "reports/RecordReport.h"
 #include "reports/ReportText.h"
 #include "store/store.h"
 
 #include <QString>
-#include <vector>
 
-struct MaintenanceReportInput {
-    std::vector<const MaintenanceRecord*> entries;  // the rows, in the table's order
-    const BicycleList* bicycles = nullptr;
-    QString statusText;  // the page's summary line
-};
+using MaintenanceReportInput = RecordReportInput<MaintenanceRecord>;
 
 ReportText MaintenanceTextReport(const MaintenanceReportInput& input);
 ReportText MaintenanceCsvReport(const MaintenanceReportInput& input);
 // baseName: the report's file name without its folder; the page's links to the
 // memos and the logo start with it.
 ReportText MaintenanceHtmlReport(const MaintenanceReportInput& input, const QString& baseName);
-// Each entry's memo folder, copied into the companion folder under its number.
-std::vector<CompanionCopy> MaintenanceMemoCopies(const MaintenanceReportInput& input);
+
+inline constexpr RecordReports<MaintenanceRecord> kMaintenanceReports = {
+    &MaintenanceTextReport, &MaintenanceCsvReport, &MaintenanceHtmlReport};

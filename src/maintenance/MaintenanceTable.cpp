@@ -4,7 +4,6 @@
 #include "units/SafeFormat.h"
 #include "units/Units.h"
 
-#include <algorithm>
 #include <array>
 
 namespace {
@@ -19,10 +18,6 @@ const std::array<TableColumnInfo, kMaintenanceColumnCount> kColumns = {{
 }};
 
 }  // namespace
-
-const TableColumnInfo& MaintenanceColumnInfo(int column) {
-    return kColumns[static_cast<size_t>(std::clamp(column, 0, kMaintenanceColumnCount - 1))];
-}
 
 QString MaintenanceCellText(const MaintenanceRecord& entry, int column, const RecordCellWords& words) {
     switch (column) {
@@ -52,26 +47,8 @@ double MaintenanceSortKey(const MaintenanceRecord& entry, int column) {
     }
 }
 
-bool IsMaintenanceColumnSortable(int column) {
-    return column >= 0 && column < kMaintenanceMemoColumn;
-}
-
 std::vector<RecordColumn<MaintenanceRecord>> MaintenanceTableColumns(const RecordCellWords* words) {
-    std::vector<RecordColumn<MaintenanceRecord>> columns;
-    for (int column = 0; column < kMaintenanceColumnCount; ++column) {
-        RecordColumn<MaintenanceRecord> entry;
-        entry.info = MaintenanceColumnInfo(column);
-        entry.cellText = [column, words](const MaintenanceRecord& record) {
-            return MaintenanceCellText(record, column, *words);
-        };
-        if (IsMaintenanceColumnSortable(column)) {
-            entry.sortKey = [column](const MaintenanceRecord& record) {
-                return MaintenanceSortKey(record, column);
-            };
-        }
-        columns.push_back(std::move(entry));
-    }
-    return columns;
+    return MakeRecordColumns<MaintenanceRecord>(kColumns, words, &MaintenanceCellText, &MaintenanceSortKey);
 }
 
 MaintenanceTotals SumMaintenance(const std::vector<MaintenanceRecord>& entries) {

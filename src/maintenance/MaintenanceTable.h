@@ -19,14 +19,10 @@ enum MaintenanceColumn : int {
     kMaintenanceColumnCount
 };
 
-// Heading, width and alignment of a column.
-const TableColumnInfo& MaintenanceColumnInfo(int column);
-
 QString MaintenanceCellText(const MaintenanceRecord& entry, int column, const RecordCellWords& words);
 // The key a click on the column's heading sorts by: the date, the bicycle's
 // number (not its name) or the cost; the memo column has none.
 double MaintenanceSortKey(const MaintenanceRecord& entry, int column);
-bool IsMaintenanceColumnSortable(int column);
 
 // The model's column table; the cells read words through the pointer, which
 // must outlive the model.

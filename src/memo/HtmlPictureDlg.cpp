@@ -4,6 +4,7 @@
 #include "memo/MemoDocument.h"
 #include "platform/Dialogs.h"
 #include "platform/GuardedModal.h"
+#include "units/NumberInput.h"
 #include "units/ProductInfo.h"
 
 #include <QButtonGroup>
@@ -26,18 +27,6 @@ constexpr char kPictureFilter[] =
 PictureDialogDriver& Driver() {
     static PictureDialogDriver driver;
     return driver;
-}
-
-// The whole number a field starts with; fields take digits only.
-int LeadingInteger(const QString& text) {
-    int value = 0;
-    for (const QChar c : text) {
-        if (!c.isDigit()) {
-            break;
-        }
-        value = value * 10 + c.digitValue();
-    }
-    return value;
 }
 }  // namespace
 
@@ -174,12 +163,12 @@ void HtmlPictureDlg::OnConfirm() {
         confirmed.sizeMode = 1;
         // A side of 0 would make the picture invisible, and with it the
         // double-click that could size it again; treat it like an empty field.
-        confirmed.width = LeadingInteger(m_width->text());
+        confirmed.width = ParseInteger(m_width->text());
         if (confirmed.width <= 0) {
             m_width->setFocus();
             return;
         }
-        confirmed.height = LeadingInteger(m_height->text());
+        confirmed.height = ParseInteger(m_height->text());
         if (confirmed.height <= 0) {
             m_height->setFocus();
             return;

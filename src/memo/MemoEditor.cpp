@@ -586,23 +586,30 @@ void MemoEditor::InsertPicture() {
     if (!RunPictureDialog(this, request)) {
         return;
     }
-    {
-        QFile chosen(request.filePath);
-        if (!chosen.open(QIODevice::ReadOnly)) {
-            ShowError(this, GetLanguageString("ErrorStrings", "LDPT"));
-            return;
-        }
-    }
-    const QString copied = CopyPictureIntoMemo(m_folder, request.filePath);
-    if (copied.isEmpty()) {
-        ShowError(this, GetLanguageString("ErrorStrings", "CPPT"));
+    if (CopyChosenPicture(request.filePath).isEmpty()) {
         return;
     }
-    // A file of the same name may have been replaced: show the new one everywhere.
-    m_view->ReloadPicture(copied);
     m_view->PasteHtml(BuildPictureMarkup(GetFileNamePart(request.filePath), request.sizeMode, request.width,
                                          request.height));
     m_view->setFocus();
+}
+
+QString MemoEditor::CopyChosenPicture(const QString& path) {
+    {
+        QFile chosen(path);
+        if (!chosen.open(QIODevice::ReadOnly)) {
+            ShowError(this, GetLanguageString("ErrorStrings", "LDPT"));
+            return {};
+        }
+    }
+    const QString copied = CopyPictureIntoMemo(m_folder, path);
+    if (copied.isEmpty()) {
+        ShowError(this, GetLanguageString("ErrorStrings", "CPPT"));
+        return {};
+    }
+    // A file of the same name may have been replaced: show the new one everywhere.
+    m_view->ReloadPicture(copied);
+    return copied;
 }
 
 void MemoEditor::EditPictureAt(int x, int y) {
@@ -624,22 +631,12 @@ void MemoEditor::EditPictureAt(int x, int y) {
     }
     QString address = picture->address;
     if (request.filePath != picture->address) {
-        {
-            QFile chosen(request.filePath);
-            if (!chosen.open(QIODevice::ReadOnly)) {
-                ShowError(this, GetLanguageString("ErrorStrings", "LDPT"));
-                return;
-            }
-        }
         // Pointing the picture at a file that was not copied would show a
         // broken picture, so a failed copy changes nothing.
-        const QString copied = CopyPictureIntoMemo(m_folder, request.filePath);
-        if (copied.isEmpty()) {
-            ShowError(this, GetLanguageString("ErrorStrings", "CPPT"));
+        address = CopyChosenPicture(request.filePath);
+        if (address.isEmpty()) {
             return;
         }
-        m_view->ReloadPicture(copied);
-        address = copied;
     }
     m_view->SetPictureAtPoint(x, y, address, request.width, request.height);
 }

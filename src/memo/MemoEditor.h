@@ -125,6 +125,10 @@ private:
     void LayoutChildren();
     void PerformKeyAction(MemoKeyAction action);
     void ChooseColour(int command);
+    // Copies a picture the user chose into data.files and shows the copy
+    // wherever the memo uses that name; the copy's path, or empty after
+    // telling the user why not.
+    QString CopyChosenPicture(const QString& path);
     void OnFontNameChosen(int index);
     void OnFontSizeChosen(int index);
     void SetRefreshing(bool on);

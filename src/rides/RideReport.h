@@ -5,23 +5,18 @@
 // folder beside the page. Contents only: writing goes through
 // reports/ReportFiles.
 
-#include "reports/ReportFiles.h"
+#include "reports/RecordReport.h"
 #include "reports/ReportText.h"
 #include "store/store.h"
 
 #include <QString>
-#include <vector>
 
-struct RideReportInput {
-    std::vector<const RideRecord*> rides;  // the rows, in the table's order
-    const BicycleList* bicycles = nullptr;
-    QString statusText;  // the page's summary line
-};
+using RideReportInput = RecordReportInput<RideRecord>;
 
 ReportText RideTextReport(const RideReportInput& input);
 ReportText RideCsvReport(const RideReportInput& input);
 // baseName: the report's file name without its folder; the page's links to the
 // memos and the logo start with it.
 ReportText RideHtmlReport(const RideReportInput& input, const QString& baseName);
-// Each ride's memo folder, copied into the companion folder under its number.
-std::vector<CompanionCopy> RideMemoCopies(const RideReportInput& input);
+
+inline constexpr RecordReports<RideRecord> kRideReports = {&RideTextReport, &RideCsvReport, &RideHtmlReport};

@@ -2,16 +2,14 @@
 
 #include "language/Language.h"
 #include "units/SafeFormat.h"
-#include "units/TextBlock.h"
 #include "units/Units.h"
 
 #include <algorithm>
-#include <charconv>
+#include <array>
 #include <limits>
 
 namespace {
 
-constexpr int kMemoCellCharacters = 32;
 constexpr int kStatusTextCharacters = 255;
 
 const std::array<TableColumnInfo, kRideColumnCount> kColumns = {{
@@ -34,79 +32,16 @@ QString NumberCell(double value, const QString& unitWord) {
     return FormatNumber(value) + unitWord;
 }
 
-// value as printf's "%0Nd" writes it (N = digits): zeros after the sign up
-// to that width. Cells are made by the hundred thousand for reports, so
-// without going through a format parser.
-void AppendNumber(QString& out, int value, int digits) {
-    std::array<char, 16> buffer;
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    const char* begin = buffer.data();
-    if (*begin == '-') {
-        out += u'-';
-        ++begin;
-        --digits;
-    }
-    for (qsizetype pad = digits - (result.ptr - begin); pad > 0; --pad) {
-        out += u'0';
-    }
-    for (const char* c = begin; c < result.ptr; ++c) {
-        out += QChar::fromLatin1(*c);
-    }
-}
-
 }  // namespace
 
-const TableColumnInfo& RideColumnInfo(int column) {
-    return kColumns[static_cast<size_t>(std::clamp(column, 0, kRideColumnCount - 1))];
-}
-
 RideCellWords RideCellWords::Current(const BicycleList& bicycles) {
-    RideCellWords words;
-    for (int day = 0; day < 7; ++day) {
-        words.weekdays[static_cast<size_t>(day)] = GetWeekdayName(day);
-    }
-    words.distanceUnit = GetDistanceUnitWord();
-    words.speedUnit = GetSpeedUnitWord();
-    for (const BicycleAttribute& bicycle : bicycles) {
-        words.bicycleNames.try_emplace(bicycle.BicycleNumber, FromTextBlock(bicycle.BicycleName));
-    }
-    return words;
-}
-
-QString RideCellWords::BicycleName(int32_t number) const {
-    const auto found = bicycleNames.find(number);
-    return found == bicycleNames.end() ? QString() : found->second;
-}
-
-QString RideMemoCell(const ByteBlock& memo) {
-    QString text = FromTextBlock(memo);
-    const bool cut = text.size() > kMemoCellCharacters;
-    if (cut) {
-        text.truncate(kMemoCellCharacters);
-    }
-    text.replace(u'\r', u' ').replace(u'\n', u' ');
-    return cut ? text + QStringLiteral("...") : text;
+    return RideCellWords{RecordCellWords::Current(bicycles), GetDistanceUnitWord(), GetSpeedUnitWord()};
 }
 
 QString RideCellText(const RideRecord& ride, int column, const RideCellWords& words) {
     switch (column) {
-        case kRideDateColumn: {
-            // "%04d/%02d/%02d(%s)" with the weekday's name.
-            const LocalDateTime local = words.calendar.At(ride.Date);
-            QString cell;
-            cell.reserve(24);
-            AppendNumber(cell, local.year, 4);
-            cell += u'/';
-            AppendNumber(cell, local.month, 2);
-            cell += u'/';
-            AppendNumber(cell, local.day, 2);
-            cell += u'(';
-            cell += local.weekday >= 0 && local.weekday < 7
-                        ? words.weekdays[static_cast<size_t>(local.weekday)]
-                        : GetWeekdayName(local.weekday);
-            cell += u')';
-            return cell;
-        }
+        case kRideDateColumn:
+            return words.DateCell(ride.Date);
         case kRideBicycleColumn:
             return words.BicycleName(ride.BicycleNumber);
         case kRideDistanceColumn:
@@ -115,11 +50,11 @@ QString RideCellText(const RideRecord& ride, int column, const RideCellWords& wo
             // "%d:%02d:%02d"
             QString cell;
             cell.reserve(12);
-            AppendNumber(cell, ride.Hours, 1);
+            AppendZeroPadded(cell, ride.Hours, 1);
             cell += u':';
-            AppendNumber(cell, ride.Minutes, 2);
+            AppendZeroPadded(cell, ride.Minutes, 2);
             cell += u':';
-            AppendNumber(cell, ride.Seconds, 2);
+            AppendZeroPadded(cell, ride.Seconds, 2);
             return cell;
         }
         case kRideAverageColumn:
@@ -129,7 +64,7 @@ QString RideCellText(const RideRecord& ride, int column, const RideCellWords& wo
         case kRideMaxSpeedColumn:
             return NumberCell(FromKilometres(ride.MaxSpeed), words.speedUnit);
         case kRideMemoColumn:
-            return RideMemoCell(ride.Memo);
+            return MemoCellText(ride.Memo);
         default:
             return {};
     }
@@ -155,24 +90,8 @@ double RideSortKey(const RideRecord& ride, int column) {
     }
 }
 
-bool IsRideColumnSortable(int column) {
-    return column >= 0 && column < kRideMemoColumn;
-}
-
 std::vector<RecordColumn<RideRecord>> RideTableColumns(const RideCellWords* words) {
-    std::vector<RecordColumn<RideRecord>> columns;
-    for (int column = 0; column < kRideColumnCount; ++column) {
-        RecordColumn<RideRecord> entry;
-        entry.info = RideColumnInfo(column);
-        entry.cellText = [column, words](const RideRecord& ride) {
-            return RideCellText(ride, column, *words);
-        };
-        if (IsRideColumnSortable(column)) {
-            entry.sortKey = [column](const RideRecord& ride) { return RideSortKey(ride, column); };
-        }
-        columns.push_back(std::move(entry));
-    }
-    return columns;
+    return MakeRecordColumns<RideRecord>(kColumns, words, &RideCellText, &RideSortKey);
 }
 
 RideTotals SumRides(const std::vector<RideRecord>& rides) {

@@ -14,6 +14,7 @@
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
 #include "widgets/LinkLabel.h"
+#include "widgets/PageControls.h"
 #include "widgets/RecordTableView.h"
 
 #include <QComboBox>
@@ -24,15 +25,9 @@
 #include <QLabel>
 #include <QShowEvent>
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace {
-
-// The list and the chart area fill the page below the controls.
-constexpr int kControlsHeight = 60;
-constexpr int kMargin = 4;
-constexpr int kButtonMinimumWidth = 84;
 
 constexpr LanguageKey kContentsNames[kContentsCount] = {
     LanguageKey{"StatDlg", "SIMP"}, LanguageKey{"StatDlg", "DSTD"}, LanguageKey{"StatDlg", "DSTW"},
@@ -141,35 +136,19 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
 
     // The same arrangement as the other list pages: the button on the left,
     // each chooser under its label beside it.
-    m_export->setMinimumSize(kButtonMinimumWidth, 34);
-    m_export->setMaximumSize(104, 34);
-    m_export->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_bicycles->setMinimumWidth(200);
     // A whole date beside the calendar button.
     for (QDateTimeEdit* picker : {m_start, m_end}) {
         picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 44);
     }
-    auto labelled = [](QLabel* label, QWidget* control) {
-        auto* column = new QVBoxLayout;
-        column->setSpacing(2);
-        column->addWidget(label);
-        column->addWidget(control);
-        return column;
-    };
-    auto* top = new QHBoxLayout;
-    top->setContentsMargins(kMargin, 4, kMargin, 0);
-    top->setSpacing(12);
-    top->addWidget(m_export);
-    top->addLayout(labelled(m_bicycleLabel, m_bicycles));
-    top->addLayout(labelled(m_contentsLabel, m_contents));
-    top->addLayout(labelled(m_styleLabel, m_style));
-    top->addLayout(labelled(m_startLabel, m_start));
-    top->addLayout(labelled(m_endLabel, m_end));
+    QHBoxLayout* top = AddPageControlRow(this);
+    AddPageButton(top, m_export);
+    top->addLayout(LabelledControl(m_bicycleLabel, m_bicycles));
+    top->addLayout(LabelledControl(m_contentsLabel, m_contents));
+    top->addLayout(LabelledControl(m_styleLabel, m_style));
+    top->addLayout(LabelledControl(m_startLabel, m_start));
+    top->addLayout(LabelledControl(m_endLabel, m_end));
     top->addStretch(1);
-    auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(0, 0, 0, 0);
-    page->addLayout(top);
-    page->addStretch(1);
 
     RefreshCaptions();
     LayOut();
@@ -202,7 +181,7 @@ void StatDlg::RefreshCaptions() {
     for (QComboBox* list : {m_contents, m_style}) {
         list->setMinimumWidth(list->sizeHint().width());
     }
-    m_export->setMinimumWidth(std::max(kButtonMinimumWidth, m_export->minimumSizeHint().width()));
+    FitPageButton(m_export);
     // Headings and row names are language texts too.
     if (isVisible()) {
         RefreshStatistics();
@@ -233,39 +212,23 @@ void StatDlg::resizeEvent(QResizeEvent* event) {
 void StatDlg::LayOut() {
     // The controls sit in the page's layout; the list and the chart area fill
     // what lies below them.
-    const QRect area = rect().adjusted(kMargin, kControlsHeight, -kMargin, -kMargin);
+    const QRect area = rect().adjusted(kPageMargin, kPageControlsHeight, -kPageMargin, -kPageMargin);
     m_list->setGeometry(area);
     m_chart->setGeometry(area);
 }
 
 void StatDlg::ReloadBicycles() {
     const QSignalBlocker quiet(m_bicycles);
-    m_bicycles->clear();
-    m_bicycles->addItem(GetLanguageString("Strings", "ALBC"));
-    DB_ReleaseBicycleList(&m_bicycleList);
-    if (DB_GetBicycleList(&m_bicycleList) != store::kOk) {
+    if (!FillBicycleFilter(m_bicycles, &m_bicycleList)) {
         m_bicycles->setCurrentIndex(-1);
         ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
         return;
-    }
-    // Every bicycle is offered, one without a name too: leaving it out would
-    // hide its rides from the choice.
-    for (const BicycleAttribute& bicycle : m_bicycleList) {
-        m_bicycles->addItem(FromTextBlock(bicycle.BicycleName), bicycle.BicycleNumber);
     }
     if (m_firstShow) {
         m_bicycles->setCurrentIndex(0);
         m_firstShow = false;
     }
     m_bicycles->setCurrentIndex(m_rememberedBicycle);
-}
-
-std::optional<int> StatDlg::ChosenBicycle() const {
-    const int entry = m_bicycles->currentIndex();
-    if (entry <= 0) {
-        return std::nullopt;
-    }
-    return m_bicycles->itemData(entry).toInt();
 }
 
 void StatDlg::SetUpColumns(int contents) {
@@ -344,7 +307,7 @@ void StatDlg::RefreshStatistics() {
 
     DB_ReleaseRideRecordList(&m_rides);
     const std::string condition =
-        BuildRideCondition(ChosenBicycle(), contents, PickerTime(m_start), PickerTime(m_end));
+        BuildRideCondition(FilteredBicycle(m_bicycles), contents, PickerTime(m_start), PickerTime(m_end));
     m_series.reset();
     if (DB_GetRideRecords(condition.c_str(), &m_rides) != store::kOk) {
         m_chart->ClearSeries();

@@ -10,8 +10,6 @@
 #include "store/store.h"
 #include "widgets/TabPage.h"
 
-#include <optional>
-
 class ImageButton;
 class QComboBox;
 class QDateTimeEdit;
@@ -43,7 +41,6 @@ protected:
 private:
     void ReloadBicycles();
     void SetUpColumns(int contents);
-    std::optional<int> ChosenBicycle() const;
     void LayOut();
     void DrawChart(int contents);
     void SaveChart();

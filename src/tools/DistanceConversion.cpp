@@ -1,6 +1,6 @@
 #include "tools/DistanceConversion.h"
 
-#include "tools/LeadingNumber.h"
+#include "units/NumberInput.h"
 #include "units/SafeFormat.h"
 #include "units/Units.h"
 
@@ -15,6 +15,6 @@ double ConvertDistance(double value, ConversionDirection direction) {
 }
 
 QString ConvertDistanceText(const QString& input, ConversionDirection direction) {
-    const double value = LeadingDecimal(input.left(kMaxInputCharacters));
+    const double value = ParseDecimal(input.left(kMaxInputCharacters));
     return FormatFixed(ConvertDistance(value, direction), 2);
 }

@@ -1,6 +1,6 @@
 #include "tools/GearCalculation.h"
 
-#include "tools/LeadingNumber.h"
+#include "units/NumberInput.h"
 #include "units/ProductInfo.h"
 #include "units/SafeFormat.h"
 #include "units/Units.h"
@@ -29,13 +29,13 @@ std::optional<GearFigures> CalculateGear(int chainWheel, int cadence, double dia
 }
 
 std::array<GearResultTexts, kGearRowCount> CalculateGearTable(const GearInputTexts& inputs) {
-    const double diameter = LeadingDecimal(inputs.inches);
-    const int chainWheel = LeadingInteger(inputs.chainWheel);
-    const int cadence = LeadingInteger(inputs.cadence);
+    const double diameter = ParseDecimal(inputs.inches);
+    const int chainWheel = ParseInteger(inputs.chainWheel);
+    const int cadence = ParseInteger(inputs.cadence);
     std::array<GearResultTexts, kGearRowCount> results;
     for (int row = 0; row < kGearRowCount; ++row) {
         const auto figures =
-            CalculateGear(chainWheel, cadence, diameter, LeadingInteger(inputs.freeWheels[row]));
+            CalculateGear(chainWheel, cadence, diameter, ParseInteger(inputs.freeWheels[row]));
         if (!figures) {
             continue;
         }

@@ -1,77 +1,93 @@
 #include "units/NumberInput.h"
 
 #include <charconv>
+#include <climits>
 #include <cmath>
-#include <limits>
 #include <string>
+#include <system_error>
 
 namespace {
 
-// The leading number of text in the C locale's form, as strtod reads it:
-// optional blanks and sign, digits, one decimal point, digits, an exponent.
-std::string LeadingNumber(const QString& text) {
-    std::string number;
+bool IsBlank(QChar c) {
+    // The blanks of the C locale's isspace().
+    switch (c.unicode()) {
+        case u' ':
+        case u'\t':
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case u'\r':
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsDigit(QChar c) {
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+// Skips the blanks and reads the sign; returns the position of the first
+// character after them.
+qsizetype SkipBlanksAndSign(const QString& text, bool* negative) {
     qsizetype i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) {
+    while (i < text.size() && IsBlank(text[i])) {
         ++i;
     }
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
-        number += static_cast<char>(text[i].unicode());
+    *negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        *negative = text[i] == u'-';
         ++i;
     }
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c >= u'0' && c <= u'9') {
-            number += static_cast<char>(c.unicode());
-        } else if ((c == u'.' || c == u',') && !point) {
-            number += '.';
-            point = true;
-        } else {
-            break;
-        }
-    }
-    return number;
+    return i;
 }
 
 }  // namespace
 
-double ParseDecimal(const QString& text) {
-    const std::string number = LeadingNumber(text);
-    double value = 0.0;
-    const char* begin = number.data();
-    if (!number.empty() && number[0] == '+') {
-        ++begin;
+int ParseInteger(const QString& text) {
+    bool negative = false;
+    qsizetype i = SkipBlanksAndSign(text, &negative);
+    // Gathered as a negative number, whose range reaches one further than the
+    // positive one, so INT_MIN itself reads back exactly.
+    long long value = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        value = value * 10 - (text[i].unicode() - u'0');
+        if (value < INT_MIN) {
+            return negative ? INT_MIN : INT_MAX;
+        }
     }
-    const auto result = std::from_chars(begin, number.data() + number.size(), value);
-    if (result.ec != std::errc() || !std::isfinite(value)) {
-        return 0.0;
+    if (negative) {
+        return static_cast<int>(value);
     }
-    return value;
+    return value == INT_MIN ? INT_MAX : static_cast<int>(-value);
 }
 
-int ParseInteger(const QString& text) {
-    std::string number = LeadingNumber(text);
-    if (const size_t point = number.find('.'); point != std::string::npos) {
-        number.resize(point);
+double ParseDecimal(const QString& text) {
+    bool negative = false;
+    qsizetype i = SkipBlanksAndSign(text, &negative);
+    std::string number;
+    bool anyDigit = false;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        number += static_cast<char>(text[i].unicode());
+        anyDigit = true;
     }
-    const char* begin = number.data();
-    if (!number.empty() && number[0] == '+') {
-        ++begin;
+    if (i < text.size() && text[i] == u'.') {
+        number += '.';
+        for (++i; i < text.size() && IsDigit(text[i]); ++i) {
+            number += static_cast<char>(text[i].unicode());
+            anyDigit = true;
+        }
     }
-    long long value = 0;
-    const auto result = std::from_chars(begin, number.data() + number.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        return number[0] == '-' ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+    if (!anyDigit) {
+        return 0.0;
     }
-    if (result.ec != std::errc()) {
-        return 0;
+    double value = 0.0;
+    const auto [end, error] =
+        std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
+    if (error == std::errc::result_out_of_range) {
+        // Too many digits for a double: too large, or so small it is 0.
+        const bool tooLarge = number.find_first_not_of("0.") < number.find('.');
+        value = tooLarge ? HUGE_VAL : 0.0;
     }
-    if (value > std::numeric_limits<int>::max()) {
-        return std::numeric_limits<int>::max();
-    }
-    if (value < std::numeric_limits<int>::min()) {
-        return std::numeric_limits<int>::min();
-    }
-    return static_cast<int>(value);
+    return negative ? -value : value;
 }

@@ -6,11 +6,16 @@
 #include "memo/MemoEditor.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "units/Clock.h"
 
+#include <QComboBox>
+#include <QDateTimeEdit>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 // The memo fills the dialog but for these margins; the fields sit above it.
@@ -19,6 +24,10 @@ constexpr int kMemoBottom = 35;
 constexpr int kSide = 10;
 constexpr int kButtonsAboveBottom = 30;
 constexpr int kButtonGap = 5;
+
+QDateTime PickerLimit(int year, int month, int day) {
+    return QDateTime(QDate(year, month, day), QTime(12, 0, 0));
+}
 }  // namespace
 
 RecordEditorFrame::RecordEditorFrame(RecordKind kind, bool newRecord, QWidget* parent)
@@ -31,7 +40,9 @@ RecordEditorFrame::RecordEditorFrame(RecordKind kind, bool newRecord, QWidget* p
       m_previous(new QPushButton(this)),
       m_save(new QPushButton(this)),
       m_cancel(new QPushButton(this)),
-      m_next(new QPushButton(this)) {
+      m_next(new QPushButton(this)),
+      m_date(new QDateTimeEdit(m_fieldArea)),
+      m_bicycle(new QComboBox(m_fieldArea)) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
@@ -58,6 +69,17 @@ RecordEditorFrame::RecordEditorFrame(RecordKind kind, bool newRecord, QWidget* p
     connect(m_next, &QPushButton::clicked, this, [this] { done(kEditorNext); });
     connect(m_save, &QPushButton::clicked, this, &RecordEditorFrame::OnSave);
     connect(m_cancel, &QPushButton::clicked, this, &RecordEditorFrame::OnCancel);
+
+    m_date->setObjectName(QStringLiteral("date"));
+    m_date->setDisplayFormat(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    m_date->setCalendarPopup(true);
+    m_date->setTimeSpec(Qt::LocalTime);
+    m_date->setDateTimeRange(PickerLimit(1980, 1, 1), PickerLimit(2038, 1, 17));
+    if (newRecord) {
+        m_date->setDateTime(QDateTime::fromSecsSinceEpoch(CurrentTime()));
+    }
+    m_bicycle->setObjectName(QStringLiteral("bicycle"));
+    m_bicycle->setMinimumWidth(200);
 
     setMinimumSize(560, 420);
     resize(760, 600);
@@ -89,6 +111,51 @@ void RecordEditorFrame::SetNeighbours(bool hasPrevious, bool hasNext) {
     m_next->setVisible(!m_newRecord);
     m_previous->setEnabled(!m_newRecord && hasPrevious);
     m_next->setEnabled(!m_newRecord && hasNext);
+}
+
+void RecordEditorFrame::OfferBicycles(const BicycleList& bicycles, int preselected) {
+    for (const BicycleAttribute& bicycle : bicycles) {
+        m_bicycle->addItem(FromTextBlock(bicycle.BicycleName), bicycle.BicycleNumber);
+    }
+    m_bicycle->setCurrentIndex(preselected >= 0 && preselected < m_bicycle->count() ? preselected : -1);
+}
+
+void RecordEditorFrame::ShowDateAndBicycle(int64_t date, int32_t bicycleNumber) {
+    const QDateTime stored = QDateTime::fromSecsSinceEpoch(date);
+    m_date->setDateTimeRange(std::min(m_date->minimumDateTime(), stored),
+                             std::max(m_date->maximumDateTime(), stored));
+    m_date->setDateTime(stored);
+    m_shownDate = m_date->dateTime();
+    const int bicycle = m_bicycle->findData(bicycleNumber);
+    if (bicycle >= 0) {
+        m_bicycle->setCurrentIndex(bicycle);
+    }
+}
+
+bool RecordEditorFrame::TakeBicycle(int32_t* number) {
+    if (m_bicycle->currentIndex() < 0) {
+        ShowError(this, GetLanguageString("ErrorStrings", "SELB"));
+        m_bicycle->setFocus();
+        return false;
+    }
+    *number = m_bicycle->currentData().toInt();
+    return true;
+}
+
+void RecordEditorFrame::TakeDate(int32_t* date) const {
+    if (m_newRecord || m_date->dateTime() != m_shownDate) {
+        *date = static_cast<int32_t>(m_date->dateTime().toSecsSinceEpoch());
+    }
+}
+
+void RecordEditorFrame::ShowField(QLineEdit* field, const QString& text) {
+    field->setText(text);
+    m_shownFields.insert(field, field->text());
+}
+
+bool RecordEditorFrame::FieldChanged(const QLineEdit* field) const {
+    const auto shown = m_shownFields.constFind(field);
+    return m_newRecord || shown == m_shownFields.constEnd() || field->text() != *shown;
 }
 
 void RecordEditorFrame::OnSave() {

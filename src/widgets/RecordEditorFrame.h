@@ -6,20 +6,41 @@
 // when the editor opens, saved with the record, removed again when a new
 // record is cancelled.
 //
-// A derived editor builds its fields inside FieldArea(), then calls
-// OpenMemoFolder; it checks and takes its fields in CommitFields and stores
-// the memo's plain text in CommitMemoText. Results: kEditorSaved (the working
-// record holds the new values and the memo has been written), kEditorCancelled,
-// kEditorPrevious and kEditorNext (nothing stored).
+// The frame also makes the date and bicycle fields every record has. The
+// editor of a record type derives from RecordEditor<Record> below: it builds
+// and places its fields inside FieldArea(), calls Open(), and shows and takes
+// its own fields; the rest is done here. Results: kEditorSaved (the working
+// record holds the new values and the memo has been written),
+// kEditorCancelled, kEditorPrevious and kEditorNext (nothing stored).
 
+#include "store/store.h"
 #include "units/RecordFolders.h"
+#include "units/TextBlock.h"
 
+#include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeEdit>
 #include <QDialog>
+#include <QHash>
 #include <QString>
+#include <utility>
 
 class MemoEditor;
 class QLabel;
+class QLineEdit;
 class QPushButton;
+
+// What a list page hands the editor of one of its records.
+template <typename Record>
+struct RecordEditorSetup {
+    bool newRecord = true;
+    BicycleList bicycles;         // the page's list: fills the bicycle choice
+    int preselectedBicycle = -1;  // position in the bicycle choice, -1 for none
+    bool hasPrevious = false;     // existing records: a row above / below in the list
+    bool hasNext = false;
+    int newRecordNumber = 0;  // new records: the number the store will give it
+    Record record;            // existing records: a copy of the list's record
+};
 
 enum EditorResult : int { kEditorSaved = 0, kEditorCancelled = 1, kEditorPrevious = 2, kEditorNext = 3 };
 
@@ -52,6 +73,29 @@ protected:
     // is enabled only when a record lies in that direction.
     void SetNeighbours(bool hasPrevious, bool hasNext);
 
+    // The date with its time and the bicycle choice, made inside FieldArea()
+    // for the derived editor to place. A new record's date is now.
+    QDateTimeEdit* DateField() const { return m_date; }
+    QComboBox* BicycleField() const { return m_bicycle; }
+    // Offers the bicycles; the one at position preselected is chosen (none
+    // for -1 or a position beyond the list).
+    void OfferBicycles(const BicycleList& bicycles, int preselected);
+    // Shows a stored date and bicycle. A date outside the picker's usual
+    // range widens it, so that the record keeps its date when saved again.
+    void ShowDateAndBicycle(int64_t date, int32_t bicycleNumber);
+    // The chosen bicycle's number; false (the user told, the choice focused)
+    // when none is chosen.
+    bool TakeBicycle(int32_t* number);
+    // The picked date, unless an existing record's date was left as shown.
+    void TakeDate(int32_t* date) const;
+    // Shows text in a field of an existing record and remembers it: a field
+    // left as shown keeps the stored value, so that opening and saving a
+    // record never rounds 16.0934 km to the 16.09 its field shows.
+    void ShowField(QLineEdit* field, const QString& text);
+    // Whether the field is to be taken: always for a new record, for an
+    // existing one when its text is no longer what ShowField put there.
+    bool FieldChanged(const QLineEdit* field) const;
+
     // Checks the fields and takes them into the working record; false keeps
     // the editor open (the editor has said why).
     virtual bool CommitFields() = 0;
@@ -75,4 +119,59 @@ private:
     QPushButton* m_save;
     QPushButton* m_cancel;
     QPushButton* m_next;
+    // Made after the buttons, so that Tab goes from the buttons to the fields.
+    QDateTimeEdit* m_date;
+    QComboBox* m_bicycle;
+    QDateTime m_shownDate;
+    QHash<const QLineEdit*, QString> m_shownFields;
+};
+
+// The editor of a ride or a maintenance entry, holding the working record.
+template <typename Record>
+class RecordEditor : public RecordEditorFrame {
+public:
+    // The working record: after kEditorSaved, the record as edited.
+    const Record& WorkingRecord() const { return m_record; }
+
+protected:
+    RecordEditor(RecordEditorSetup<Record> setup, QWidget* parent)
+        : RecordEditorFrame(RecordKindOf<Record>::value, setup.newRecord, parent), m_setup(std::move(setup)) {
+        if (!m_setup.newRecord) {
+            m_record = m_setup.record;
+        }
+    }
+
+    // Called by the derived editor's constructor once its fields stand: binds
+    // the memo folder, offers the bicycles and shows an existing record.
+    void Open() {
+        OpenMemoFolder(IsNewRecord() ? m_setup.newRecordNumber : RecordNumber(m_record),
+                       FromTextBlock(m_record.Memo));
+        SetNeighbours(m_setup.hasPrevious, m_setup.hasNext);
+        OfferBicycles(m_setup.bicycles, m_setup.preselectedBicycle);
+        if (!IsNewRecord()) {
+            ShowDateAndBicycle(m_record.Date, m_record.BicycleNumber);
+            ShowRecordFields();
+        }
+        BicycleField()->setFocus();
+    }
+
+    // The derived editor's own fields: shown from an existing record, taken
+    // into the working record on Save.
+    virtual void ShowRecordFields() = 0;
+    virtual void TakeRecordFields() = 0;
+    Record& Working() { return m_record; }
+
+private:
+    bool CommitFields() final {
+        if (!TakeBicycle(&m_record.BicycleNumber)) {
+            return false;
+        }
+        TakeDate(&m_record.Date);
+        TakeRecordFields();
+        return true;
+    }
+    void CommitMemoText(const QString& text) final { m_record.Memo = ToTextBlock(text); }
+
+    RecordEditorSetup<Record> m_setup;
+    Record m_record;
 };

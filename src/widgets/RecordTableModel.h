@@ -10,6 +10,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <functional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -125,3 +126,26 @@ private:
     std::vector<RecordColumn<Record>> m_columns;
     std::vector<Record> m_records;
 };
+
+// The column table of a list whose cells and sort keys are worked out from
+// the record and the column: cell(record, column, words) and key(record,
+// column); a column sorts when its info says so. The cells read the words
+// through the pointer, which must outlive the model.
+template <typename Record, typename Words>
+std::vector<RecordColumn<Record>> MakeRecordColumns(std::span<const TableColumnInfo> infos,
+                                                    const Words* words,
+                                                    QString (*cell)(const Record&, int, const Words&),
+                                                    double (*key)(const Record&, int)) {
+    std::vector<RecordColumn<Record>> columns;
+    columns.reserve(infos.size());
+    for (int column = 0; column < static_cast<int>(infos.size()); ++column) {
+        RecordColumn<Record> entry;
+        entry.info = infos[static_cast<size_t>(column)];
+        entry.cellText = [column, words, cell](const Record& record) { return cell(record, column, *words); };
+        if (entry.info.sortable) {
+            entry.sortKey = [column, key](const Record& record) { return key(record, column); };
+        }
+        columns.push_back(std::move(entry));
+    }
+    return columns;
+}

@@ -9,14 +9,15 @@ TabPage::TabPage(LinkLabel& statusLine, QWidget* parent) : QWidget(parent), m_st
     setPalette(white);
 }
 
+bool IsDialogCommandKey(const QKeyEvent* event) {
+    const int key = event->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
 void TabPage::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-            event->accept();
-            return;
-        default:
-            QWidget::keyPressEvent(event);
+    if (IsDialogCommandKey(event)) {
+        event->accept();
+        return;
     }
+    QWidget::keyPressEvent(event);
 }

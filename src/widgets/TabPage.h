@@ -6,6 +6,11 @@
 #include <QWidget>
 
 class LinkLabel;
+class QKeyEvent;
+
+// True for the keys a dialog would take as its OK or Cancel command (Enter,
+// Return, Escape), which the main window and its pages swallow.
+bool IsDialogCommandKey(const QKeyEvent* event);
 
 class TabPage : public QWidget {
     Q_OBJECT

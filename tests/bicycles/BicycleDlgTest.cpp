@@ -33,7 +33,7 @@ class BicyclePageTest : public BicycleTest {
 protected:
     void SetUp() override {
         BicycleTest::SetUp();
-        CreateStore();
+        CreateTestStore();
     }
 
     void ShowPage() {

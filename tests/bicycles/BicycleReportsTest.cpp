@@ -49,7 +49,7 @@ protected:
     void SetUp() override {
         BicycleTest::SetUp();
         m_programDir.InstallShippedFiles();
-        CreateStore();
+        CreateTestStore();
     }
 
     // Three bicycles: one with rides, maintenance and a picture, one with

@@ -1,11 +1,14 @@
 #pragma once
 // Shared pieces of the bicycle tests: a program directory with the English
-// texts, records made the way the editor stores them, and a PATH that can be
-// pinned so that the converter on the system is out of reach.
+// texts (the store is made by CreateTestStore where a test needs one), records
+// made the way the editor stores them, and a PATH that can be pinned so that
+// the converter on the system is out of reach.
 
 #include "language/Language.h"
 #include "store/store.h"
 #include "support/ProgramDirectory.h"
+#include "support/QStringPrinter.h"
+#include "support/TestStore.h"
 #include "units/TextBlock.h"
 
 #include <gtest/gtest.h>
@@ -16,26 +19,11 @@
 #include <QImage>
 #include <QString>
 #include <optional>
-#include <ostream>
 
 class BicycleTest : public ProgramDirectoryTest {
 protected:
     void SetUp() override {
         ASSERT_EQ(LoadLanguageFile(SourcePath(QStringLiteral("languages/vmq_00.ini"))), 0);
-    }
-
-    // An empty store in the program directory.
-    void CreateStore() {
-        ASSERT_EQ(DB_CreateDatabase(), store::kOk) << DB_GetLastError();
-        ASSERT_EQ(DB_OpenDatabase(), store::kOk) << DB_GetLastError();
-        Exec("PRAGMA synchronous=OFF");
-    }
-
-    static void Exec(const char* sql) {
-        char* message = nullptr;
-        EXPECT_EQ(sqlite3_exec(DB_GetConnection(), sql, nullptr, nullptr, &message), SQLITE_OK)
-            << sql << ": " << (message ? message : "");
-        sqlite3_free(message);
     }
 
     static void AddBicycle(const BicycleAttribute& bicycle) {
@@ -96,11 +84,6 @@ public:
 private:
     sqlite3* m_connection = nullptr;
 };
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 inline BicycleAttribute NamedBicycle(const QString& name) {
     BicycleAttribute record;

@@ -4,70 +4,19 @@
 
 #include "maintenance/MaintenanceDlg.h"
 #include "maintenance/MaintenanceRecordDlg.h"
-#include "maintenance/MaintenanceTestSupport.h"
-#include "widgets/LinkLabel.h"
-#include "widgets/RecordTableView.h"
+#include "support/ListPageTest.h"
 
-#include <QComboBox>
-#include <QDateEdit>
 #include <QFileInfo>
-#include <memory>
 
 namespace {
 
-class MaintenanceDlgTest : public MaintenanceTest {
+class MaintenanceDlgTest : public ListPageTest<MaintenanceDlg> {
 protected:
     void SetUp() override {
-        MaintenanceTest::SetUp();
+        ListPageTest::SetUp();
         AddBicycle(QStringLiteral("Trek 520"));
         AddBicycle(QStringLiteral("Fuji <Track>"));
     }
-
-    void TearDown() override { m_page.reset(); }
-
-    // Shows the page, which reads the store as it does on every showing.
-    void ShowPage() {
-        if (!m_page) {
-            m_page = std::make_unique<MaintenanceDlg>(m_status, nullptr);
-            m_page->resize(900, 500);
-        }
-        m_page->hide();
-        m_page->show();
-    }
-
-    RecordTableView* Table() const { return m_page->Table(); }
-    int Rows() const { return m_page->Entries().rowCount(); }
-    QString Cell(int row, int column) const { return m_page->Entries().index(row, column).data().toString(); }
-    QStringList ColumnTexts(int column) const {
-        QStringList texts;
-        for (int row = 0; row < Rows(); ++row) {
-            texts << Cell(row, column);
-        }
-        return texts;
-    }
-    QString Heading(int column) const {
-        return m_page->Entries().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-    }
-
-    void ClickRow(int row) const {
-        QTest::mouseClick(Table()->viewport(), Qt::LeftButton, {},
-                          Table()->visualRect(m_page->Entries().index(row, 0)).center());
-    }
-    void ClickHeading(int column) const {
-        QHeaderView* header = Table()->horizontalHeader();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
-    }
-    void ClickPage(const char* button) const { Click(*m_page, button); }
-    void SetDays(QDate from, QDate to) const {
-        Find<QDateEdit>(*m_page, "startDate")->setDate(from);
-        Find<QDateEdit>(*m_page, "endDate")->setDate(to);
-    }
-
-    ScopedTimeZone m_zone{"Europe/Berlin"};
-    ScopedClock m_clock{Local(2025, 6, 1, 18, 30)};
-    LinkLabel m_status;
-    std::unique_ptr<MaintenanceDlg> m_page;
 };
 
 TEST_F(MaintenanceDlgTest, ListsTheYearsEntriesNewestFirstAndSumsTheirCost) {

@@ -3,10 +3,10 @@
 // where its parts stand.
 
 #include "maintenance/MaintenanceRecordDlg.h"
-#include "maintenance/MaintenanceTestSupport.h"
 #include "memo/HtmlView.h"
 #include "memo/MemoDocument.h"
 #include "memo/MemoEditor.h"
+#include "support/RecordEditorTest.h"
 #include "widgets/LinkLabel.h"
 
 #include <QComboBox>
@@ -16,56 +16,20 @@
 
 namespace {
 
-class MaintenanceRecordDlgTest : public MaintenanceTest {
+class MaintenanceRecordDlgTest : public RecordEditorTest<MaintenanceRecordDlg, MaintenanceRecord> {
 protected:
-    void SetUp() override {
-        MaintenanceTest::SetUp();
-        AddBicycle(QStringLiteral("Trek 520"));
-        AddBicycle(QStringLiteral("Fuji <Track>"));
-    }
-
-    MaintenanceEditorSetup NewEntry(int number = 5, int preselected = -1) const {
-        MaintenanceEditorSetup setup;
-        setup.bicycles = Bicycles();
-        setup.newEntryNumber = number;
-        setup.preselectedBicycle = preselected;
-        return setup;
-    }
-
-    MaintenanceEditorSetup ExistingEntry(const MaintenanceRecord& entry, bool hasPrevious = false,
-                                         bool hasNext = false) const {
-        MaintenanceEditorSetup setup;
-        setup.newEntry = false;
-        setup.bicycles = Bicycles();
-        setup.entry = entry;
-        setup.hasPrevious = hasPrevious;
-        setup.hasNext = hasNext;
-        return setup;
-    }
-
     static MaintenanceRecord Numbered(MaintenanceRecord entry, int number) {
         entry.MaintenanceRecordNumber = number;
         return entry;
     }
 
-    // Runs an editor with the scripted step; returns its result and the working record.
-    std::pair<int, MaintenanceRecord> Run(MaintenanceEditorSetup setup,
-                                          std::function<void(MaintenanceRecordDlg&)> step) {
-        m_drivers.Then<MaintenanceRecordDlg>(std::move(step));
-        MaintenanceRecordDlg editor(std::move(setup), nullptr);
-        const int result = RunModal(&editor, kEditorCancelled);
-        return {result, editor.Entry()};
-    }
-
     QByteArray Document(int number) const {
         return m_programDir.ReadFile(QStringLiteral("Maintenance/%1/data.htm").arg(number));
     }
-
-    ScopedClock m_clock{Local(2025, 6, 1, 18, 30, 15)};
 };
 
 TEST_F(MaintenanceRecordDlgTest, NewEntryWithOnlyABicycle) {
-    const auto [result, entry] = Run(NewEntry(), [&](MaintenanceRecordDlg& editor) {
+    const auto [result, entry] = Run(NewRecord(), [&](MaintenanceRecordDlg& editor) {
         EXPECT_EQ(editor.windowTitle(), QStringLiteral("New"));
         EXPECT_FALSE(Find<QPushButton>(editor, "previous")->isVisible());
         EXPECT_FALSE(Find<QPushButton>(editor, "next")->isVisible());
@@ -90,7 +54,7 @@ TEST_F(MaintenanceRecordDlgTest, NewEntryWithOnlyABicycle) {
 TEST_F(MaintenanceRecordDlgTest, SaveWithoutBicycleAsksForOne) {
     for (const bool withBicycles : {true, false}) {
         m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "SELB"));
-        MaintenanceEditorSetup setup = NewEntry();
+        MaintenanceEditorSetup setup = NewRecord();
         if (!withBicycles) {
             setup.bicycles.clear();
             setup.preselectedBicycle = 0;  // nothing there to preselect
@@ -116,7 +80,7 @@ TEST_F(MaintenanceRecordDlgTest, CostIsTheNumberTheTextStartsWith) {
     };
     const Case cases[] = {
         {"12.5", "12.5", 12.5},
-        {"12,5", "12,5", 12.5},  // a decimal comma is read as the point it stands for
+        {"12,5", "12,5", 12.0},  // a comma ends the number, as anywhere in the program
         {"brake pads", "brake pads", 0.0},
         {"", "", 0.0},
         {"7 EUR", "7 EUR", 7.0},
@@ -124,7 +88,7 @@ TEST_F(MaintenanceRecordDlgTest, CostIsTheNumberTheTextStartsWith) {
         {"12345678901234", "1234567890", 1234567890.0},
     };
     for (const Case& c : cases) {
-        const auto [result, entry] = Run(NewEntry(5, 0), [&](MaintenanceRecordDlg& editor) {
+        const auto [result, entry] = Run(NewRecord(5, 0), [&](MaintenanceRecordDlg& editor) {
             Type(editor, "cost", QString::fromLatin1(c.typed));
             EXPECT_EQ(Find(editor, "cost")->text(), QString::fromLatin1(c.shown));
             QTest::keyClick(Find(editor, "cost"), Qt::Key_Return);  // Enter saves
@@ -138,7 +102,7 @@ TEST_F(MaintenanceRecordDlgTest, CostIsTheNumberTheTextStartsWith) {
 TEST_F(MaintenanceRecordDlgTest, ExistingEntryIsShownAndUnchangedFieldsKeepTheStoredValues) {
     // Dated before the picker's range, with a cost the field shows rounded.
     const MaintenanceRecord stored = Numbered(Entry(2, Local(1975, 3, 1, 9), 12.345), 8);
-    const auto [result, entry] = Run(ExistingEntry(stored), [&](MaintenanceRecordDlg& editor) {
+    const auto [result, entry] = Run(ExistingRecord(stored), [&](MaintenanceRecordDlg& editor) {
         EXPECT_EQ(editor.windowTitle(), QStringLiteral("Modify"));
         EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentText(), QStringLiteral("Fuji <Track>"));
         EXPECT_EQ(Find(editor, "cost")->text(), QStringLiteral("12.35"));
@@ -153,7 +117,7 @@ TEST_F(MaintenanceRecordDlgTest, ExistingEntryIsShownAndUnchangedFieldsKeepTheSt
     EXPECT_EQ(entry.MaintenanceRecordNumber, 8);
 
     // Changed fields are taken as typed.
-    const auto [again, changed] = Run(ExistingEntry(stored), [&](MaintenanceRecordDlg& editor) {
+    const auto [again, changed] = Run(ExistingRecord(stored), [&](MaintenanceRecordDlg& editor) {
         Type(editor, "cost", QStringLiteral("99.90"));
         Find<QDateTimeEdit>(editor, "date")->setDateTime(QDateTime(QDate(2025, 5, 30), QTime(7, 5, 0)));
         ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
@@ -166,13 +130,13 @@ TEST_F(MaintenanceRecordDlgTest, ExistingEntryIsShownAndUnchangedFieldsKeepTheSt
 }
 
 TEST_F(MaintenanceRecordDlgTest, EntryOfADeletedBicycleKeepsThePreselection) {
-    MaintenanceEditorSetup setup = ExistingEntry(Numbered(Entry(9, Local(2025, 5, 1), 1.0), 3));
+    MaintenanceEditorSetup setup = ExistingRecord(Numbered(Entry(9, Local(2025, 5, 1), 1.0), 3));
     setup.preselectedBicycle = 1;
     Run(std::move(setup), [&](MaintenanceRecordDlg& editor) {
         EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentText(), QStringLiteral("Fuji <Track>"));
         Click(editor, "cancel");
     });
-    Run(ExistingEntry(Numbered(Entry(9, Local(2025, 5, 1), 1.0), 3)), [&](MaintenanceRecordDlg& editor) {
+    Run(ExistingRecord(Numbered(Entry(9, Local(2025, 5, 1), 1.0), 3)), [&](MaintenanceRecordDlg& editor) {
         EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentIndex(), -1);
         Click(editor, "cancel");
     });
@@ -181,7 +145,7 @@ TEST_F(MaintenanceRecordDlgTest, EntryOfADeletedBicycleKeepsThePreselection) {
 TEST_F(MaintenanceRecordDlgTest, PlainMemoDocumentIsMadeOnceFromTheStoredText) {
     const MaintenanceRecord stored =
         Numbered(Entry(1, Local(2025, 5, 1), 30.0, QStringLiteral("New chain\r\nKMC X11, 4 < 5")), 12);
-    Run(ExistingEntry(stored), [&](MaintenanceRecordDlg& editor) {
+    Run(ExistingRecord(stored), [&](MaintenanceRecordDlg& editor) {
         EXPECT_EQ(editor.Memo()->GetMemoText(), QStringLiteral("New chain\r\nKMC X11, 4 < 5"));
         Click(editor, "cancel");
     });
@@ -190,13 +154,13 @@ TEST_F(MaintenanceRecordDlgTest, PlainMemoDocumentIsMadeOnceFromTheStoredText) {
     EXPECT_TRUE(DecodeMemoDocument(first).startsWith(u"<html><body>New chain<br>KMC X11"));
 
     // Opened again, even with another stored text, the document is left as it is.
-    Run(ExistingEntry(Numbered(Entry(1, Local(2025, 5, 1), 30.0, QStringLiteral("other")), 12)),
+    Run(ExistingRecord(Numbered(Entry(1, Local(2025, 5, 1), 30.0, QStringLiteral("other")), 12)),
         [&](MaintenanceRecordDlg& editor) { Click(editor, "cancel"); });
     EXPECT_EQ(Document(12), first);
 }
 
 TEST_F(MaintenanceRecordDlgTest, MemoTextIsStoredAndItsDocumentSaved) {
-    const auto [result, entry] = Run(NewEntry(7, 1), [&](MaintenanceRecordDlg& editor) {
+    const auto [result, entry] = Run(NewRecord(7, 1), [&](MaintenanceRecordDlg& editor) {
         editor.Memo()->View()->setFocus();
         QTest::keyClicks(editor.Memo()->View(), QStringLiteral("Tubeless, \"sealant\""));
         Click(editor, "save");
@@ -209,7 +173,7 @@ TEST_F(MaintenanceRecordDlgTest, MemoTextIsStoredAndItsDocumentSaved) {
 
 TEST_F(MaintenanceRecordDlgTest, MemoThatCannotBeWrittenKeepsTheEditorOpen) {
     m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
-    const auto [result, entry] = Run(NewEntry(7, 0), [&](MaintenanceRecordDlg& editor) {
+    const auto [result, entry] = Run(NewRecord(7, 0), [&](MaintenanceRecordDlg& editor) {
         {
             ScopedWriteFailure failure;
             Click(editor, "save");
@@ -224,7 +188,7 @@ TEST_F(MaintenanceRecordDlgTest, CancellingANewEntryRemovesItsFolderWithPictures
     // Whatever a removed entry left under the number does not show up in the new one.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Maintenance/5/data.htm"),
                                        EncodePlainTextMemo(QStringLiteral("old"))));
-    Run(NewEntry(5), [&](MaintenanceRecordDlg& editor) {
+    Run(NewRecord(5), [&](MaintenanceRecordDlg& editor) {
         EXPECT_EQ(editor.MemoFolder(), Path(QStringLiteral("Maintenance/5")));
         EXPECT_TRUE(editor.Memo()->GetMemoText().isEmpty());
         // A picture inserted while editing lands in the folder.
@@ -234,11 +198,11 @@ TEST_F(MaintenanceRecordDlgTest, CancellingANewEntryRemovesItsFolderWithPictures
     });
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Maintenance/5"))));
     // Escape and the close box cancel as well.
-    Run(NewEntry(6), [&](MaintenanceRecordDlg& editor) {
+    Run(NewRecord(6), [&](MaintenanceRecordDlg& editor) {
         EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Maintenance/6/data.htm"))));
         QTest::keyClick(Find(editor, "cost"), Qt::Key_Escape);
     });
-    Run(NewEntry(7), [&](MaintenanceRecordDlg& editor) { editor.close(); });
+    Run(NewRecord(7), [&](MaintenanceRecordDlg& editor) { editor.close(); });
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Maintenance/6"))));
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Maintenance/7"))));
     EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Maintenance"))));
@@ -247,8 +211,8 @@ TEST_F(MaintenanceRecordDlgTest, CancellingANewEntryRemovesItsFolderWithPictures
 TEST_F(MaintenanceRecordDlgTest, CancellingAnExistingEntryKeepsItsFolderAndPictures) {
     const QByteArray document = EncodeMemoDocument(QStringLiteral("<html><body>kept</body></html>"));
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Maintenance/3/data.htm"), document));
-    const auto [result, entry] =
-        Run(ExistingEntry(Numbered(Entry(1, Local(2025, 5, 1), 30.0), 3)), [&](MaintenanceRecordDlg& editor) {
+    const auto [result, entry] = Run(
+        ExistingRecord(Numbered(Entry(1, Local(2025, 5, 1), 30.0), 3)), [&](MaintenanceRecordDlg& editor) {
             ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Maintenance/3/data.files/part.jpg"), "jpg"));
             QTest::keyClicks(editor.Memo()->View(), QStringLiteral("more"));
             Click(editor, "cancel");
@@ -270,7 +234,7 @@ TEST_F(MaintenanceRecordDlgTest, PreviousAndNextStepWithoutSaving) {
          {Case{false, true, "next", kEditorNext}, Case{true, false, "previous", kEditorPrevious},
           Case{true, true, "next", kEditorNext}}) {
         const auto [result, entry] =
-            Run(ExistingEntry(stored, c.hasPrevious, c.hasNext), [&](MaintenanceRecordDlg& editor) {
+            Run(ExistingRecord(stored, c.hasPrevious, c.hasNext), [&](MaintenanceRecordDlg& editor) {
                 EXPECT_TRUE(Find<QPushButton>(editor, "previous")->isVisible());
                 EXPECT_EQ(Find<QPushButton>(editor, "previous")->isEnabled(), c.hasPrevious);
                 EXPECT_EQ(Find<QPushButton>(editor, "next")->isEnabled(), c.hasNext);
@@ -283,7 +247,7 @@ TEST_F(MaintenanceRecordDlgTest, PreviousAndNextStepWithoutSaving) {
         EXPECT_FALSE(DecodeMemoDocument(Document(3)).contains(u"lost"));
     }
     // The only row of the list: neither way leads anywhere.
-    Run(ExistingEntry(stored), [&](MaintenanceRecordDlg& editor) {
+    Run(ExistingRecord(stored), [&](MaintenanceRecordDlg& editor) {
         EXPECT_FALSE(Find<QPushButton>(editor, "previous")->isEnabled());
         EXPECT_FALSE(Find<QPushButton>(editor, "next")->isEnabled());
         Click(editor, "cancel");
@@ -291,7 +255,7 @@ TEST_F(MaintenanceRecordDlgTest, PreviousAndNextStepWithoutSaving) {
 }
 
 TEST_F(MaintenanceRecordDlgTest, LayoutKeepsMemoButtonsAndPictureInPlace) {
-    Run(ExistingEntry(Numbered(Entry(1, Local(2025, 5, 1), 30.0), 3), true, true),
+    Run(ExistingRecord(Numbered(Entry(1, Local(2025, 5, 1), 30.0), 3), true, true),
         [&](MaintenanceRecordDlg& editor) {
             editor.resize(900, 700);
             EXPECT_EQ(editor.Memo()->geometry(), QRect(10, 110, 880, 700 - 110 - 35));

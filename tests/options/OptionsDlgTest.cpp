@@ -10,6 +10,8 @@
 #include "options/OptionsDlg.h"
 #include "store/store.h"
 #include "support/ProgramDirectory.h"
+#include "support/QStringPrinter.h"
+#include "support/Scoped.h"
 #include "support/ScriptedDialogs.h"
 #include "support/UserInput.h"
 #include "units/ProductInfo.h"
@@ -20,6 +22,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
@@ -35,11 +38,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-
-// Readable texts in failure messages.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -374,6 +372,43 @@ TEST_F(OptionsDlgTest, UnitAndWeekStartTakeEffectAtOnceAndAreStored) {
     EXPECT_EQ(GetDistanceUnit(), 0);
     EXPECT_EQ(GetDistanceUnitWord(), English("Strings", "KMSS"));
     EXPECT_EQ(Stored().DistanceUnit, 0);
+    EXPECT_TRUE(dialogs.Asked().empty());
+}
+
+TEST_F(OptionsDlgTest, MilesChosenHereShowOnTheNextVisitToTheRidesPage) {
+    // The rides page lists the days of this year up to today.
+    ScopedClock clock(FromLocalDateTime(2026, 2, 1, 12, 0, 0));
+    ASSERT_EQ(DB_OpenDatabase(), store::kOk);
+    BicycleAttribute bicycle;
+    bicycle.BicycleNumber = 1;
+    bicycle.BicycleName = ToTextBlock(QStringLiteral("Trek 520"));
+    ASSERT_EQ(DB_InsertBicycle(&bicycle), store::kOk);
+    RideRecord ride;
+    ride.RideRecordNumber = 1;
+    ride.BicycleNumber = 1;
+    ride.Date = static_cast<int32_t>(FromLocalDateTime(2026, 1, 10, 9, 0, 0));
+    ride.Distance = 16.09;
+    ride.Hours = 1;
+    ride.Memo = ToTextBlock(QString());
+    ASSERT_EQ(DB_InsertRideRecord(&ride), store::kOk);
+    DB_CloseDatabase();
+
+    ScriptedDialogs dialogs;
+    Start();
+    ChooseListEntry(Choice("DistanceUnit"), 1);
+    TabControl& tabs = m_window->Tabs();
+    QTest::mouseClick(tabs.Bar(), Qt::LeftButton, {}, tabs.Bar()->tabRect(MainDlg::kRides).center());
+    auto* table = m_window->Page(MainDlg::kRides)->findChild<QAbstractItemView*>(QStringLiteral("rideTable"));
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->model()->rowCount(), 1);
+    QStringList distances;
+    for (int row = 0; row < table->model()->rowCount(); ++row) {
+        distances << table->model()->index(row, 2).data().toString();
+    }
+    const QString miles = English("Strings", "MILE");
+    EXPECT_TRUE(distances.contains(QStringLiteral("10.00") + miles) ||
+                distances.contains(QStringLiteral("10.00 ") + miles))
+        << distances.join(QStringLiteral(" | ")).toStdString();
     EXPECT_TRUE(dialogs.Asked().empty());
 }
 

@@ -5,67 +5,19 @@
 #include "memo/MemoEditor.h"
 #include "rides/RideDlg.h"
 #include "rides/RideRecordDlg.h"
-#include "rides/RideTestSupport.h"
-#include "widgets/LinkLabel.h"
-#include "widgets/RecordTableView.h"
+#include "support/ListPageTest.h"
 
-#include <QComboBox>
-#include <QDateEdit>
 #include <QFileInfo>
-#include <memory>
 
 namespace {
 
-class RideDlgTest : public RideTest {
+class RideDlgTest : public ListPageTest<RideDlg> {
 protected:
     void SetUp() override {
-        RideTest::SetUp();
+        ListPageTest::SetUp();
         AddBicycle(QStringLiteral("Trek 520"));
         AddBicycle(QStringLiteral("Fuji <Track>"));
     }
-
-    void TearDown() override { m_page.reset(); }
-
-    // Shows the page, which reads the store as it does on every showing.
-    void ShowPage() {
-        if (!m_page) {
-            m_page = std::make_unique<RideDlg>(m_status, nullptr);
-            m_page->resize(900, 500);
-        }
-        m_page->hide();
-        m_page->show();
-    }
-
-    RecordTableView* Table() const { return m_page->Table(); }
-    int Rows() const { return m_page->Rides().rowCount(); }
-    QString Cell(int row, int column) const { return m_page->Rides().index(row, column).data().toString(); }
-    QStringList ColumnTexts(int column) const {
-        QStringList texts;
-        for (int row = 0; row < Rows(); ++row) {
-            texts << Cell(row, column);
-        }
-        return texts;
-    }
-
-    void ClickRow(int row) const {
-        QTest::mouseClick(Table()->viewport(), Qt::LeftButton, {},
-                          Table()->visualRect(m_page->Rides().index(row, 0)).center());
-    }
-    void ClickHeading(int column) const {
-        QHeaderView* header = Table()->horizontalHeader();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
-    }
-    void ClickPage(const char* button) const { Click(*m_page, button); }
-    void SetDays(QDate from, QDate to) const {
-        Find<QDateEdit>(*m_page, "startDate")->setDate(from);
-        Find<QDateEdit>(*m_page, "endDate")->setDate(to);
-    }
-
-    ScopedTimeZone m_zone{"Europe/Berlin"};
-    ScopedClock m_clock{Local(2025, 6, 1, 18, 30)};
-    LinkLabel m_status;
-    std::unique_ptr<RideDlg> m_page;
 };
 
 TEST_F(RideDlgTest, ListsTheYearsRidesNewestFirstAndSumsThem) {

@@ -12,9 +12,7 @@
 #include "rides/RideDlg.h"
 #include "rides/RideImportDlg.h"
 #include "rides/RideRecordDlg.h"
-#include "rides/RideTestSupport.h"
-#include "widgets/LinkLabel.h"
-#include "widgets/RecordTableView.h"
+#include "support/ListPageTest.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -47,16 +45,18 @@ public:
     ScopedProgressWatcher& operator=(const ScopedProgressWatcher&) = delete;
 };
 
-class RideImportTest : public RideTest {
+class RideImportTest : public ListPageTest<RideDlg> {
 protected:
     void SetUp() override {
-        RideTest::SetUp();
+        ListPageTest::SetUp();
+        m_clock.Set(Local(2024, 6, 1, 18, 30));
         AddBicycle(QStringLiteral("Trek 520"));
         AddBicycle(QStringLiteral("Fuji <Track>"));
         ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("gps"))));
     }
-    void TearDown() override { m_page.reset(); }
 
+    // Shows the page, without a reload when it is shown already, with the
+    // filter at filterPosition.
     void ShowPage(int filterPosition) {
         if (!m_page) {
             m_page = std::make_unique<RideDlg>(m_status, nullptr);
@@ -91,19 +91,12 @@ protected:
         Click(*m_page, "import");
     }
 
-    int Rows() const { return m_page->Rides().rowCount(); }
-    QString Cell(int row, int column) const { return m_page->Rides().index(row, column).data().toString(); }
     QStringList RideFolders() const {
         return QDir(Path(QStringLiteral("Rides"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     }
     QString MemoDocument(int number) const {
         return DecodeMemoDocument(m_programDir.ReadFile(QStringLiteral("Rides/%1/data.htm").arg(number)));
     }
-
-    ScopedTimeZone m_zone{"Europe/Berlin"};
-    ScopedClock m_clock{Local(2024, 6, 1, 18, 30)};
-    LinkLabel m_status;
-    std::unique_ptr<RideDlg> m_page;
 };
 
 TEST_F(RideImportTest, ImportMakesOneRidePerFileForTheFilteredBicycle) {

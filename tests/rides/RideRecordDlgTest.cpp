@@ -5,7 +5,7 @@
 #include "memo/MemoDocument.h"
 #include "memo/MemoEditor.h"
 #include "rides/RideRecordDlg.h"
-#include "rides/RideTestSupport.h"
+#include "support/RecordEditorTest.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -15,46 +15,10 @@
 
 namespace {
 
-class RideRecordDlgTest : public RideTest {
-protected:
-    void SetUp() override {
-        RideTest::SetUp();
-        AddBicycle(QStringLiteral("Trek 520"));
-        AddBicycle(QStringLiteral("Fuji <Track>"));
-    }
-
-    RideEditorSetup NewRide(int number = 5, int preselected = -1) const {
-        RideEditorSetup setup;
-        setup.bicycles = Bicycles();
-        setup.newRideNumber = number;
-        setup.preselectedBicycle = preselected;
-        return setup;
-    }
-
-    RideEditorSetup ExistingRide(const RideRecord& ride, bool hasPrevious = false,
-                                 bool hasNext = false) const {
-        RideEditorSetup setup;
-        setup.newRide = false;
-        setup.bicycles = Bicycles();
-        setup.ride = ride;
-        setup.hasPrevious = hasPrevious;
-        setup.hasNext = hasNext;
-        return setup;
-    }
-
-    // Runs an editor with the scripted step; returns its result and the working record.
-    std::pair<int, RideRecord> Run(RideEditorSetup setup, std::function<void(RideRecordDlg&)> step) {
-        m_drivers.Then<RideRecordDlg>(std::move(step));
-        RideRecordDlg editor(std::move(setup), nullptr);
-        const int result = RunModal(&editor, kEditorCancelled);
-        return {result, editor.Ride()};
-    }
-
-    ScopedClock m_clock{Local(2025, 6, 1, 18, 30, 15)};
-};
+using RideRecordDlgTest = RecordEditorTest<RideRecordDlg, RideRecord>;
 
 TEST_F(RideRecordDlgTest, NewRideWithOnlyABicycle) {
-    const auto [result, ride] = Run(NewRide(), [&](RideRecordDlg& editor) {
+    const auto [result, ride] = Run(NewRecord(), [&](RideRecordDlg& editor) {
         EXPECT_EQ(editor.windowTitle(), GetLanguageString("Strings", "NEWS"));
         EXPECT_FALSE(Find<QPushButton>(editor, "previous")->isVisible());
         EXPECT_FALSE(Find<QPushButton>(editor, "next")->isVisible());
@@ -78,7 +42,7 @@ TEST_F(RideRecordDlgTest, NewRideWithOnlyABicycle) {
 
 TEST_F(RideRecordDlgTest, SaveWithoutBicycleAsksForOne) {
     m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "SELB"));
-    const auto [result, ride] = Run(NewRide(), [&](RideRecordDlg& editor) {
+    const auto [result, ride] = Run(NewRecord(), [&](RideRecordDlg& editor) {
         Type(editor, "distance", QStringLiteral("42"));
         Click(editor, "save");
         EXPECT_TRUE(editor.isVisible());
@@ -90,7 +54,7 @@ TEST_F(RideRecordDlgTest, SaveWithoutBicycleAsksForOne) {
 }
 
 TEST_F(RideRecordDlgTest, TypedNumbersAndThePreselectedBicycle) {
-    const auto [result, ride] = Run(NewRide(5, 0), [&](RideRecordDlg& editor) {
+    const auto [result, ride] = Run(NewRecord(5, 0), [&](RideRecordDlg& editor) {
         EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentText(), QStringLiteral("Trek 520"));
         Type(editor, "hours", QStringLiteral("1x2"));  // only digits get in
         Type(editor, "minutes", QStringLiteral("99"));
@@ -107,14 +71,14 @@ TEST_F(RideRecordDlgTest, TypedNumbersAndThePreselectedBicycle) {
     EXPECT_EQ(ride.Hours, 12);
     EXPECT_EQ(ride.Minutes, 99);
     EXPECT_EQ(ride.Seconds, 12);
-    EXPECT_DOUBLE_EQ(ride.Distance, 42.5);
+    EXPECT_DOUBLE_EQ(ride.Distance, 42.0);  // a comma ends the number, as anywhere in the program
     EXPECT_EQ(ride.MaxSpeed, 0.0);
     EXPECT_EQ(ride.Date, Local(2025, 5, 30, 7, 5, 0));
 }
 
 TEST_F(RideRecordDlgTest, MilesAreStoredAsKilometresAndShownBack) {
     SetDistanceUnit(1);
-    auto [result, ride] = Run(NewRide(), [&](RideRecordDlg& editor) {
+    auto [result, ride] = Run(NewRecord(), [&](RideRecordDlg& editor) {
         EXPECT_EQ(Find<QLabel>(editor, "distanceUnit")->text(), QStringLiteral("miles"));
         EXPECT_EQ(Find<QLabel>(editor, "maxSpeedUnit")->text(), QStringLiteral("mph"));
         ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
@@ -127,7 +91,7 @@ TEST_F(RideRecordDlgTest, MilesAreStoredAsKilometresAndShownBack) {
     EXPECT_NEAR(ride.MaxSpeed, 32.18, 1e-9);
 
     ride.RideRecordNumber = 5;
-    Run(ExistingRide(ride), [&](RideRecordDlg& editor) {
+    Run(ExistingRecord(ride), [&](RideRecordDlg& editor) {
         EXPECT_EQ(Find(editor, "distance")->text(), QStringLiteral("10.00"));
         EXPECT_EQ(Find(editor, "maxSpeed")->text(), QStringLiteral("20.00"));
         Click(editor, "cancel");
@@ -141,7 +105,7 @@ TEST_F(RideRecordDlgTest, UnchangedFieldsKeepTheStoredValuesExactly) {
     stored.RideRecordNumber = 8;
     stored.DifficultyLevel = 3;
     stored.FeelingLevel = 2;
-    const auto [result, ride] = Run(ExistingRide(stored), [&](RideRecordDlg& editor) {
+    const auto [result, ride] = Run(ExistingRecord(stored), [&](RideRecordDlg& editor) {
         EXPECT_EQ(editor.windowTitle(), GetLanguageString("Strings", "MODF"));
         EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentText(), QStringLiteral("Fuji <Track>"));
         Click(editor, "save");
@@ -169,7 +133,7 @@ TEST_F(RideRecordDlgTest, AverageSpeedOfAnExistingRide) {
     };
     for (const Case& c : cases) {
         SetDistanceUnit(c.unit);
-        Run(ExistingRide(c.ride), [&](RideRecordDlg& editor) {
+        Run(ExistingRecord(c.ride), [&](RideRecordDlg& editor) {
             EXPECT_EQ(Find(editor, "averageSpeed")->text(), QString::fromLatin1(c.shown));
             EXPECT_TRUE(Find(editor, "averageSpeed")->isReadOnly());
             // Not worked out again while typing.
@@ -184,7 +148,7 @@ TEST_F(RideRecordDlgTest, ExistingRideWithoutDocumentStartsFromItsPlainText) {
     RideRecord stored =
         Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0, 0.0, QStringLiteral("Windy\r\nHome by six"));
     stored.RideRecordNumber = 12;
-    const auto [result, ride] = Run(ExistingRide(stored), [&](RideRecordDlg& editor) {
+    const auto [result, ride] = Run(ExistingRecord(stored), [&](RideRecordDlg& editor) {
         EXPECT_EQ(editor.Memo()->GetMemoText(), QStringLiteral("Windy\r\nHome by six"));
         Click(editor, "cancel");
     });
@@ -201,7 +165,7 @@ TEST_F(RideRecordDlgTest, AMemoThatCannotBeOpenedKeepsItsTextAndTheRideCanStillB
     // Something that is not a readable document stands where data.htm belongs.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/12/data.htm/keep"), "x"));
     m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "OPMM"));
-    const auto [result, ride] = Run(ExistingRide(stored), [&](RideRecordDlg& editor) {
+    const auto [result, ride] = Run(ExistingRecord(stored), [&](RideRecordDlg& editor) {
         Type(editor, "distance", QStringLiteral("42"));
         Click(editor, "save");
     });
@@ -212,7 +176,7 @@ TEST_F(RideRecordDlgTest, AMemoThatCannotBeOpenedKeepsItsTextAndTheRideCanStillB
 }
 
 TEST_F(RideRecordDlgTest, MemoTextIsStoredAndItsDocumentSaved) {
-    const auto [result, ride] = Run(NewRide(7, 1), [&](RideRecordDlg& editor) {
+    const auto [result, ride] = Run(NewRecord(7, 1), [&](RideRecordDlg& editor) {
         editor.Memo()->View()->setFocus();
         QTest::keyClicks(editor.Memo()->View(), QStringLiteral("Rain, \"mostly\""));
         Click(editor, "save");
@@ -226,7 +190,7 @@ TEST_F(RideRecordDlgTest, MemoTextIsStoredAndItsDocumentSaved) {
 
 TEST_F(RideRecordDlgTest, MemoThatCannotBeWrittenKeepsTheEditorOpen) {
     m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
-    const auto [result, ride] = Run(NewRide(7, 0), [&](RideRecordDlg& editor) {
+    const auto [result, ride] = Run(NewRecord(7, 0), [&](RideRecordDlg& editor) {
         {
             ScopedWriteFailure failure;
             Click(editor, "save");
@@ -242,7 +206,7 @@ TEST_F(RideRecordDlgTest, CancellingANewRideRemovesItsFolder) {
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/5/data.htm"),
                                        EncodePlainTextMemo(QStringLiteral("old"))));
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/5/data.files/old.png"), "x"));
-    Run(NewRide(5), [&](RideRecordDlg& editor) {
+    Run(NewRecord(5), [&](RideRecordDlg& editor) {
         EXPECT_TRUE(editor.Memo()->GetMemoText().isEmpty());
         EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Rides/5/data.files"))));
         QTest::keyClicks(editor.Memo()->View(), QStringLiteral("typed"));
@@ -250,7 +214,7 @@ TEST_F(RideRecordDlgTest, CancellingANewRideRemovesItsFolder) {
     });
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Rides/5"))));
     // Escape cancels as well.
-    Run(NewRide(6), [&](RideRecordDlg& editor) {
+    Run(NewRecord(6), [&](RideRecordDlg& editor) {
         EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Rides/6"))));
         QTest::keyClick(Find(editor, "distance"), Qt::Key_Escape);
     });
@@ -263,7 +227,7 @@ TEST_F(RideRecordDlgTest, CancellingAnExistingRideKeepsItsDocument) {
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/3/data.htm"), document));
     RideRecord stored = Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0);
     stored.RideRecordNumber = 3;
-    const auto [result, ride] = Run(ExistingRide(stored), [&](RideRecordDlg& editor) {
+    const auto [result, ride] = Run(ExistingRecord(stored), [&](RideRecordDlg& editor) {
         QTest::keyClicks(editor.Memo()->View(), QStringLiteral("more"));
         editor.close();  // the close box
     });
@@ -284,7 +248,7 @@ TEST_F(RideRecordDlgTest, PreviousAndNextStepWithoutSaving) {
          {Case{false, true, "next", kEditorNext}, Case{true, false, "previous", kEditorPrevious},
           Case{true, true, "next", kEditorNext}}) {
         const auto [result, ride] =
-            Run(ExistingRide(stored, c.hasPrevious, c.hasNext), [&](RideRecordDlg& editor) {
+            Run(ExistingRecord(stored, c.hasPrevious, c.hasNext), [&](RideRecordDlg& editor) {
                 EXPECT_TRUE(Find<QPushButton>(editor, "previous")->isVisible());
                 EXPECT_EQ(Find<QPushButton>(editor, "previous")->isEnabled(), c.hasPrevious);
                 EXPECT_EQ(Find<QPushButton>(editor, "next")->isEnabled(), c.hasNext);
@@ -300,7 +264,7 @@ TEST_F(RideRecordDlgTest, PreviousAndNextStepWithoutSaving) {
 }
 
 TEST_F(RideRecordDlgTest, LayoutKeepsTheMemoAndButtonsInPlace) {
-    Run(ExistingRide(Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0), true, true), [&](RideRecordDlg& editor) {
+    Run(ExistingRecord(Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0), true, true), [&](RideRecordDlg& editor) {
         editor.resize(900, 700);
         const QRect memo = editor.Memo()->geometry();
         EXPECT_EQ(memo, QRect(10, 110, 880, 700 - 110 - 35));

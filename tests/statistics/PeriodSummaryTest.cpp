@@ -5,17 +5,12 @@
 #include "statistics/PeriodSummary.h"
 #include "store/store.h"
 #include "support/ProgramDirectory.h"
+#include "support/QStringPrinter.h"
 #include "support/Scoped.h"
 #include "units/Units.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
-#include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

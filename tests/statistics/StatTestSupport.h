@@ -7,6 +7,7 @@
 #include "statistics/StatDlg.h"
 #include "store/store.h"
 #include "support/ProgramDirectory.h"
+#include "support/QStringPrinter.h"
 #include "support/Scoped.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
@@ -19,12 +20,6 @@
 #include <QTableView>
 #include <QTest>
 #include <memory>
-#include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 // The bytes of a report: FF FE, then each character as two bytes, low first.
 inline QByteArray Utf16File(const QString& text) {

@@ -1,21 +1,23 @@
 #pragma once
-// Fixture of the list-page and record-editor tests: a program directory with
-// the shipped files, an open database, the English texts, scripted message
-// boxes and scripted modal dialogs, and the few ways a test acts on widgets
-// by name as a user would.
+// Fixture of the page and record-editor tests: a program directory with the
+// shipped files, an open database, the English texts, scripted message boxes
+// and scripted modal dialogs, quick ways to make and store bicycles, rides and
+// maintenance entries, and the few ways a test acts on widgets by name as a
+// user would.
 
 #include "language/Language.h"
 #include "store/store.h"
 #include "support/ModalDrivers.h"
 #include "support/ProgramDirectory.h"
+#include "support/QStringPrinter.h"
 #include "support/Scoped.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestStore.h"
 #include "support/UserInput.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -25,28 +27,69 @@ protected:
     void SetUp() override {
         m_programDir.InstallShippedFiles();
         ASSERT_EQ(LoadLanguageFile(SourcePath(QStringLiteral("languages/vmq_00.ini"))), 0);
-        ASSERT_EQ(DB_CreateDatabase(), 0) << DB_GetLastError();
-        ASSERT_EQ(DB_OpenDatabase(), 0) << DB_GetLastError();
-        Exec("PRAGMA synchronous=OFF");
+        ASSERT_NO_FATAL_FAILURE(CreateTestStore());
     }
 
-    static void Exec(const char* sql) {
-        char* message = nullptr;
-        EXPECT_EQ(sqlite3_exec(DB_GetConnection(), sql, nullptr, nullptr, &message), SQLITE_OK)
-            << sql << ": " << (message ? message : "");
-        sqlite3_free(message);
-    }
-
-    static void AddBicycle(const QString& name) {
+    // Stores a bicycle; returns its number.
+    static int AddBicycle(const QString& name) {
         BicycleAttribute bicycle;
         bicycle.BicycleName = ToTextBlock(name);
-        ASSERT_EQ(DB_InsertBicycle(&bicycle), 0) << DB_GetLastError();
+        EXPECT_EQ(DB_InsertBicycle(&bicycle), 0) << DB_GetLastError();
+        const BicycleList list = Bicycles();
+        return list.empty() ? 0 : list.back().BicycleNumber;
     }
 
     static BicycleList Bicycles() {
         BicycleList list;
         EXPECT_EQ(DB_GetBicycleList(&list), 0);
         return list;
+    }
+
+    static RideRecord Ride(int bicycle, int64_t date, double km, int h, int m, int s, double maxSpeed = 0.0,
+                           const QString& memo = QString()) {
+        RideRecord ride;
+        ride.BicycleNumber = bicycle;
+        ride.Date = static_cast<int32_t>(date);
+        ride.Distance = km;
+        ride.Hours = h;
+        ride.Minutes = m;
+        ride.Seconds = s;
+        ride.MaxSpeed = maxSpeed;
+        if (!memo.isEmpty()) {
+            ride.Memo = ToTextBlock(memo);
+        }
+        return ride;
+    }
+
+    static void AddRide(const RideRecord& ride) {
+        ASSERT_EQ(DB_InsertRideRecord(&ride), 0) << DB_GetLastError();
+    }
+
+    static RideRecordList StoredRides() {
+        RideRecordList rides;
+        EXPECT_EQ(DB_GetRideRecords(nullptr, &rides), 0);
+        return rides;
+    }
+
+    static MaintenanceRecord Entry(int bicycle, int64_t date, double cost, const QString& memo = QString()) {
+        MaintenanceRecord entry;
+        entry.BicycleNumber = bicycle;
+        entry.Date = static_cast<int32_t>(date);
+        entry.Cost = cost;
+        if (!memo.isEmpty()) {
+            entry.Memo = ToTextBlock(memo);
+        }
+        return entry;
+    }
+
+    static void AddEntry(const MaintenanceRecord& entry) {
+        ASSERT_EQ(DB_InsertMaintenanceRecord(&entry), 0) << DB_GetLastError();
+    }
+
+    static MaintenanceRecordList StoredEntries() {
+        MaintenanceRecordList entries;
+        EXPECT_EQ(DB_GetMaintenanceRecords(nullptr, &entries), 0);
+        return entries;
     }
 
     // Seconds since 1970 of a local date and time in the zone the test runs in.

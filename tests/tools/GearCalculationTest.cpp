@@ -4,7 +4,6 @@
 #include "support/ProgramDirectory.h"
 #include "tools/DistanceConversion.h"
 #include "tools/GearCalculation.h"
-#include "tools/LeadingNumber.h"
 #include "tools/ToolsTestSupport.h"
 #include "units/Units.h"
 
@@ -13,55 +12,6 @@
 #include <cmath>
 
 namespace {
-
-TEST(LeadingNumber, IntegersAreReadUpToTheFirstOtherCharacter) {
-    const struct {
-        const char16_t* text;
-        int expected;
-    } cases[] = {
-        {u"", 0},
-        {u"abc", 0},
-        {u"12abc", 12},
-        {u"3,5", 3},
-        {u"1.9", 1},
-        {u"  \t42", 42},
-        {u"+7", 7},
-        {u"-3", -3},
-        {u"- 3", 0},
-        {u"2147483647", INT_MAX},
-        {u"-2147483648", INT_MIN},
-        // Beyond the range: the nearest int of the sign, never a wrapped value.
-        {u"2147483648", INT_MAX},
-        {u"-2147483649", INT_MIN},
-        {u"99999999999999999999999", INT_MAX},
-        // Digits of other scripts are no numbers to the program.
-        {u"\u0663\u0664", 0},
-        {u"\uff11\uff12", 0},
-    };
-    for (const auto& c : cases) {
-        const QString text = QString::fromUtf16(c.text);
-        EXPECT_EQ(LeadingInteger(text), c.expected) << text.toStdString();
-    }
-}
-
-TEST(LeadingNumber, DecimalsTakeAPointAndNoComma) {
-    const struct {
-        const char16_t* text;
-        double expected;
-    } cases[] = {
-        {u"", 0.0},     {u"inch", 0.0},   {u"27.5", 27.5},    {u".5", 0.5},    {u"5.", 5.0},
-        {u"3,5", 3.0},  {u"12abc", 12.0}, {u" -1.25", -1.25}, {u"+.", 0.0},    {u"2e3", 2.0},
-        {u"0x10", 0.0}, {u"inf", 0.0},    {u"nan", 0.0},      {u"1.2.3", 1.2},
-    };
-    for (const auto& c : cases) {
-        const QString text = QString::fromUtf16(c.text);
-        EXPECT_DOUBLE_EQ(LeadingDecimal(text), c.expected) << text.toStdString();
-    }
-    // Digits beyond what a double holds: too large is infinite, too small is 0.
-    EXPECT_EQ(LeadingDecimal(QStringLiteral("1") + QString(400, u'0')), HUGE_VAL);
-    EXPECT_EQ(LeadingDecimal(QStringLiteral("-1") + QString(400, u'0')), -HUGE_VAL);
-    EXPECT_EQ(LeadingDecimal(QStringLiteral("0.") + QString(400, u'0') + u'1'), 0.0);
-}
 
 TEST(DistanceConversion, UsesTheProgramsFactorBothWays) {
     const struct {

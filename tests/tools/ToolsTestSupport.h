@@ -4,6 +4,7 @@
 
 #include "language/Language.h"
 #include "support/ProgramDirectory.h"
+#include "support/QStringPrinter.h"
 #include "support/UserInput.h"
 
 #include <gtest/gtest.h>
@@ -13,13 +14,6 @@
 #include <QStyleOptionComboBox>
 #include <QTest>
 #include <QWidget>
-#include <ostream>
-
-// Failures show texts as text. Every test file of this folder includes this
-// header, so all of them print a QString the same way.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 class EnglishTextsTest : public ProgramDirectoryTest {
 protected:

@@ -1,0 +1,108 @@
+#pragma once
+// How a record list page (rides, maintenance) copes with the long log of
+// BenchLog.h, every record of every bicycle listed at once. Each figure is
+// timed beside its floor, the store's fetch of the same records alone: the
+// page's reload (bicycles, fetch, table model, sums, status line), a click on
+// each sortable heading, and the plain-text and comma-separated exports
+// (report built and written).
+
+#include "PageBench.h"
+#include "reports/RecordReport.h"
+#include "reports/ReportFiles.h"
+#include "units/DayRange.h"
+#include "units/Units.h"
+#include "widgets/LinkLabel.h"
+
+#include <QDateEdit>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct ListPageTargets {
+    double reload = 1.5;
+    double sort = 0.5;
+    double export_ = 4.0;
+};
+
+// name: the page's name in the figures' labels and the reports' file names;
+// records: what its records are called; fetch: the store function's name.
+// Returns the benchmark's exit code: 0 when every target is met, 1 when one
+// is missed, 2 when the benchmark could not run.
+template <typename Page>
+int RunListPageBench(int argc, char** argv, const std::string& name, const char* records, int expectedRows,
+                     const char* fetch, const RecordReports<typename Page::Record>& reports,
+                     ListPageTargets targets, benchlog::Runs runs) {
+    using Record = typename Page::Record;
+    benchlog::PageBenchProgram program(argc, argv);
+    if (!program.Ready()) {
+        return 2;
+    }
+
+    // The page as the rider sees it, listing every record of every bicycle.
+    LinkLabel statusLine;
+    Page page(statusLine, nullptr);
+    page.resize(1000, 700);
+    page.show();
+    page.template findChild<QDateEdit*>(QStringLiteral("startDate"))->setDate(QDate(1980, 1, 1));
+    page.template findChild<QDateEdit*>(QStringLiteral("endDate"))->setDate(QDate(2030, 1, 1));
+    program.App().processEvents();
+    const auto& model = page.Model();
+    if (model.rowCount() != expectedRows) {
+        std::fprintf(stderr, "the page lists %d %s, not %d\n", model.rowCount(), records, expectedRows);
+        return 2;
+    }
+
+    // The floor reads the same records with the same condition, and nothing else.
+    const std::string condition = DayRangeCondition(
+        LocalDayRange(FromLocalDateTime(1980, 1, 1, 12), FromLocalDateTime(2030, 1, 1, 12)));
+    std::vector<Record> floorRecords;
+    const benchlog::Timed floor{[&] {
+        std::vector<Record>().swap(floorRecords);
+        benchlog::Check(Page::PageTraits::Fetch(condition.c_str(), &floorRecords));
+    }};
+
+    bool met = true;
+    met &= benchlog::Compare(name + " page reload, all bicycles, all dates", {[&] { page.Reload(); }}, floor,
+                             targets.reload, runs);
+
+    // Each sort starts from the rows in another column's order, as when the
+    // rider clicks a new heading; sorting rows that are already in order
+    // would flatter the figure. Column 0 is the date, column 2 a figure.
+    for (int column = 0; column < model.columnCount(); ++column) {
+        if (!model.Column(column).sortable) {
+            continue;
+        }
+        const int other = column == 0 ? 2 : 0;
+        met &= benchlog::Compare(
+            "sort by " + model.HeadingText(column).toStdString(),
+            {.run = [&] { page.SortByColumn(column); }, .before = [&] { page.SortByColumn(other); }}, floor,
+            targets.sort, runs);
+    }
+
+    RecordReportInput<Record> input;
+    BicycleList bicycles;
+    benchlog::Check(DB_GetBicycleList(&bicycles));
+    input.bicycles = &bicycles;
+    input.statusText = page.StatusText();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        input.records.push_back(&model.RecordAt(row));
+    }
+    const auto exportTo = [&](const std::string& fileName,
+                              ReportText (*report)(const RecordReportInput<Record>&)) {
+        return benchlog::Timed{[&, fileName, report] {
+            if (WriteReport(QString::fromStdString(fileName), report(input)) != ReportResult::Written) {
+                std::exit(2);
+            }
+        }};
+    };
+    met &=
+        benchlog::Compare("text export", exportTo(name + ".txt", reports.text), floor, targets.export_, runs);
+    met &= benchlog::Compare("comma-separated export", exportTo(name + ".csv", reports.csv), floor,
+                             targets.export_, runs);
+
+    std::printf("%s alone: %.1f ms\n", fetch,
+                benchlog::Median({benchlog::Milliseconds(floor.run), benchlog::Milliseconds(floor.run),
+                                  benchlog::Milliseconds(floor.run)}));
+    std::printf("targets %s\n", met ? "met" : "missed");
+    return met ? 0 : 1;
+}

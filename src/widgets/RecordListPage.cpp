@@ -1,0 +1,203 @@
+#include "widgets/RecordListPage.h"
+
+#include "units/DayRange.h"
+#include "widgets/DayPickers.h"
+#include "widgets/ImageButton.h"
+#include "widgets/ImportExportDlg.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/PageControls.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+LinkLabel* FieldLabel(QWidget* parent) {
+    auto* label = new LinkLabel(parent);
+    label->setMinimumHeight(label->fontMetrics().height() + 2);
+    return label;
+}
+
+}  // namespace
+
+RecordListPage::RecordListPage(LinkLabel& statusLine, QWidget* parent)
+    : TabPage(statusLine, parent),
+      m_buttons(new QHBoxLayout),
+      m_new(new ImageButton(this)),
+      m_modify(new ImageButton(this)),
+      m_delete(new ImageButton(this)),
+      m_export(new ImageButton(this)),
+      m_lastButton(m_export),
+      m_filterLabel(FieldLabel(this)),
+      m_filter(new QComboBox(this)),
+      m_startLabel(FieldLabel(this)),
+      m_start(NewDayPicker(this, "startDate")),
+      m_endLabel(FieldLabel(this)),
+      m_end(NewDayPicker(this, "endDate")),
+      m_table(new RecordTableView(this)) {
+    m_new->setObjectName(QStringLiteral("new"));
+    m_modify->setObjectName(QStringLiteral("modify"));
+    m_delete->setObjectName(QStringLiteral("delete"));
+    m_export->setObjectName(QStringLiteral("export"));
+    m_filter->setObjectName(QStringLiteral("bicycleFilter"));
+    m_filter->setMinimumWidth(150);
+    m_filter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+
+    m_buttons->setSpacing(kPageMargin);
+    for (ImageButton* button : {m_new, m_modify, m_delete, m_export}) {
+        AddPageButton(m_buttons, button);
+    }
+    QHBoxLayout* top = AddPageControlRow(this);
+    top->addLayout(m_buttons);
+    top->addLayout(LabelledControl(m_filterLabel, m_filter), 2);
+    top->addLayout(LabelledControl(m_startLabel, m_start), 1);
+    top->addLayout(LabelledControl(m_endLabel, m_end), 1);
+
+    m_today = LocalToday();
+    m_start->setDate(QDate(m_today.year(), 1, 1));
+    m_end->setDate(m_today);
+
+    connect(m_new, &QPushButton::clicked, this, [this] { NewRecord(); });
+    connect(m_modify, &QPushButton::clicked, this, [this] { ModifyRecord(); });
+    connect(m_delete, &QPushButton::clicked, this, [this] { DeleteRecord(); });
+    connect(m_export, &QPushButton::clicked, this, &RecordListPage::OnExport);
+    connect(m_filter, &QComboBox::currentIndexChanged, this, &RecordListPage::OnFilterChanged);
+    connect(m_start, &QDateEdit::dateChanged, this, [this] { ReloadRecords(); });
+    connect(m_end, &QDateEdit::dateChanged, this, [this] {
+        m_endIsToday = m_end->date() == LocalToday();
+        ReloadRecords();
+    });
+    connect(m_table, &RecordTableView::RowActivated, this, [this] { ModifyRecord(); });
+    connect(m_table, &RecordTableView::HeadingClicked, this, &RecordListPage::SortByColumn);
+}
+
+RecordListPage::~RecordListPage() = default;
+
+void RecordListPage::ShowModel(RecordTableModelBase* model) {
+    m_model = model;
+    m_table->SetRecordModel(m_model);
+    RefreshCaptions();
+}
+
+void RecordListPage::AddButton(ImageButton* button) {
+    AddPageButton(m_buttons, button);
+    setTabOrder(m_lastButton, button);
+    m_lastButton = button;
+}
+
+void RecordListPage::RefreshCaptions() {
+    m_new->setText(GetLanguageStringWithAccelerator("Strings", "NEWS", QStringLiteral("N")));
+    m_modify->setText(GetLanguageStringWithAccelerator("Strings", "MODF", QStringLiteral("M")));
+    m_delete->setText(GetLanguageStringWithAccelerator("Strings", "DELE", QStringLiteral("D")));
+    m_export->setText(GetLanguageStringWithAccelerator("Strings", "EXPT", QStringLiteral("E")));
+    for (ImageButton* button : {m_new, m_modify, m_delete, m_export}) {
+        FitPageButton(button);
+    }
+    m_filterLabel->SetText(GetLanguageString("Strings", "SELB"));
+    m_startLabel->SetText(GetLanguageString("Strings", "STDT"));
+    m_endLabel->SetText(GetLanguageString("Strings", "EDDT"));
+    if (m_filter->count() > 0) {
+        m_filter->setItemText(0, GetLanguageString("Strings", "ALBC"));
+    }
+    // The headings and widths come back; the rows follow at the next reload.
+    if (m_model) {
+        m_model->RefreshHeadings(m_table->horizontalHeader());
+        m_table->FitColumnWidths();
+    }
+}
+
+void RecordListPage::resizeEvent(QResizeEvent* event) {
+    TabPage::resizeEvent(event);
+    m_table->setGeometry(rect().adjusted(kPageMargin, kPageControlsHeight, -kPageMargin, -kPageMargin));
+}
+
+void RecordListPage::showEvent(QShowEvent* event) {
+    TabPage::showEvent(event);
+    if (!event->spontaneous()) {
+        Reload();
+    }
+}
+
+void RecordListPage::Reload() {
+    ReloadBicycles();
+    ReloadRecords();
+}
+
+void RecordListPage::ReloadBicycles() {
+    const QSignalBlocker quiet(m_filter);
+    if (!FillBicycleFilter(m_filter, &m_bicycles)) {
+        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        m_filter->setCurrentIndex(0);
+        return;
+    }
+    // A bicycle deleted meanwhile gives its place back to "all bicycles".
+    m_filter->setCurrentIndex(m_filterPosition < m_filter->count() ? m_filterPosition : 0);
+}
+
+void RecordListPage::OnFilterChanged(int position) {
+    m_filterPosition = position;
+    ReloadRecords();
+}
+
+int RecordListPage::PreselectedBicycle() const {
+    const int position = m_filter->currentIndex();
+    return position >= 0 ? position - 1 : -1;
+}
+
+std::optional<int> RecordListPage::FilteredBicycleNumber() const {
+    return FilteredBicycle(m_filter);
+}
+
+void RecordListPage::ShowDays(const QDate& first, const QDate& last) {
+    const QSignalBlocker quietStart(m_start);
+    const QSignalBlocker quietEnd(m_end);
+    if (first < m_start->date()) {
+        m_start->setDate(first);
+    }
+    if (last > m_end->date()) {
+        m_end->setDate(last);
+        m_endIsToday = m_end->date() == LocalToday();
+    }
+}
+
+void RecordListPage::FollowToday() {
+    const QDate today = LocalToday();
+    if (m_endIsToday && today != m_today) {
+        const QSignalBlocker quiet(m_end);
+        m_end->setDate(today);
+    }
+    m_today = today;
+}
+
+std::string RecordListPage::FilterCondition() const {
+    return DayRangeCondition(PickedDays(m_start->date(), m_end->date()), FilteredBicycle(m_filter));
+}
+
+void RecordListPage::ShowStatus(const QString& statusText) {
+    m_table->FitColumnWidths();
+    m_statusText = statusText;
+    StatusLine().SetText(m_statusText);
+}
+
+void RecordListPage::SortByColumn(int column) {
+    if (!m_model || column < 0 || column >= m_model->columnCount() || !m_model->Column(column).sortable) {
+        return;
+    }
+    m_ascending = !m_ascending;
+    m_model->SortRows(column, m_ascending);
+    m_table->ArrowHeader()->ShowArrow(column, m_ascending);
+    if (m_table->currentIndex().isValid()) {
+        m_table->scrollTo(m_table->currentIndex());
+    }
+}
+
+void RecordListPage::OnExport() {
+    QString fileName;
+    int format = kTextReport;
+    if (ImportExportDlg::Ask(this, true, true, &fileName, &format)) {
+        ExportRecords(fileName, format);
+    }
+}

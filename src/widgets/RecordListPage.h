@@ -1,0 +1,298 @@
+#pragma once
+// The ride and maintenance list pages: the records of one bicycle or all,
+// over a range of local days, in a sortable table; their summary in the status
+// line; New, Modify (with stepping through the list), Delete (with the
+// record's memo folder) and Export of what is listed.
+//
+// RecordListPage holds the controls and all that does not depend on the
+// record type. RecordListPageOf<Traits> adds the table's records and what is
+// done with them, from a traits struct that names the page's record, cell
+// words and editor and brings its store functions, columns, summary and
+// export:
+//
+//   struct RideListTraits {
+//       using Record = RideRecord;
+//       using Words = RideCellWords;        // Words::Current(bicycles)
+//       using Editor = RideRecordDlg;       // Editor(RecordEditorSetup<Record>, parent)
+//       static constexpr auto Fetch = &DB_GetRideRecords;
+//       static constexpr auto MaxNumber = &DB_GetMaxRideRecordNumber;
+//       static constexpr auto Insert = &DB_InsertRideRecord;
+//       static constexpr auto Update = &DB_UpdateRideRecord;
+//       static constexpr auto Delete = &DB_DeleteRideRecord;
+//       static constexpr auto Copy = &DB_CopyRideRecord;
+//       static std::vector<RecordColumn<Record>> Columns(const Words* words);
+//       static QString StatusText(const std::vector<Record>& records);
+//       static void Export(QWidget* page, const QString& fileName, int format,
+//                          std::vector<const Record*> rows, const BicycleList& bicycles,
+//                          const QString& statusText);
+//   };
+
+#include "language/Language.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/GuardedModal.h"
+#include "store/store.h"
+#include "units/RecordFolders.h"
+#include "widgets/ModalRun.h"
+#include "widgets/RecordEditorFrame.h"
+#include "widgets/RecordTableModel.h"
+#include "widgets/RecordTableView.h"
+#include "widgets/TabPage.h"
+
+#include <QDate>
+#include <QString>
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class ImageButton;
+class LinkLabel;
+class QComboBox;
+class QDateEdit;
+class QHBoxLayout;
+
+class RecordListPage : public TabPage {
+    Q_OBJECT
+public:
+    ~RecordListPage() override;
+
+    void RefreshCaptions() override;
+
+    // Reads the bicycles and the records of the filter again, as when the page is shown.
+    void Reload();
+    // The summary line of the last reload, as the status line shows it.
+    const QString& StatusText() const { return m_statusText; }
+    RecordTableView* Table() const { return m_table; }
+
+    // Sorts the table as a click on the column's heading does. One direction
+    // serves every column and turns at each click; the first click of the
+    // run sorts ascending. A column without a key does nothing.
+    void SortByColumn(int column);
+    // Writes what the table shows, in its order, as a report of the given
+    // format (kTextReport, kCsvReport or kHtmlReport) and tells how it went.
+    virtual void ExportRecords(const QString& fileName, int format) = 0;
+
+protected:
+    RecordListPage(LinkLabel& statusLine, QWidget* parent);
+
+    // Shows the model in the table; called once by RecordListPageOf.
+    void ShowModel(RecordTableModelBase* model);
+    // Puts a page's own button after New, Modify, Delete, Export and the
+    // buttons added before it, in the row and in the Tab order.
+    void AddButton(ImageButton* button);
+
+    // The bicycles of the last reload, as the filter offers them.
+    const BicycleList& Bicycles() const { return m_bicycles; }
+    // The position in an editor's bicycle choice that the filter preselects:
+    // "all bicycles" none (-1), the n-th bicycle itself.
+    int PreselectedBicycle() const;
+    // The number of the bicycle the filter shows, none for "all bicycles".
+    std::optional<int> FilteredBicycleNumber() const;
+    // Widens the listed days to take in first..last, without a reload.
+    void ShowDays(const QDate& first, const QDate& last);
+    // Moves the end day to a new today when it still shows today's, so a
+    // page left open past midnight lists the new day's records.
+    void FollowToday();
+    // The store's condition for the chosen bicycle and days.
+    std::string FilterCondition() const;
+    // After a reload: the columns fitted to the rows, the summary in the status line.
+    void ShowStatus(const QString& statusText);
+
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+    // Reads the records of the filter into the table.
+    virtual void ReloadRecords() = 0;
+    virtual void NewRecord() = 0;
+    virtual void ModifyRecord() = 0;
+    virtual void DeleteRecord() = 0;
+
+private:
+    void ReloadBicycles();
+    void OnFilterChanged(int position);
+    void OnExport();
+
+    BicycleList m_bicycles;
+    RecordTableModelBase* m_model = nullptr;
+    QString m_statusText;
+    int m_filterPosition = 0;
+    // One direction for every column, kept for the whole run; the first
+    // click of the run sorts ascending.
+    bool m_ascending = false;
+    // The end picker follows the calendar until the user sets it, so records
+    // of a new day are listed when the program stays open past midnight.
+    bool m_endIsToday = true;
+    QDate m_today;
+
+    QHBoxLayout* m_buttons;
+    ImageButton* m_new;
+    ImageButton* m_modify;
+    ImageButton* m_delete;
+    ImageButton* m_export;
+    ImageButton* m_lastButton;
+    LinkLabel* m_filterLabel;
+    QComboBox* m_filter;
+    LinkLabel* m_startLabel;
+    QDateEdit* m_start;
+    LinkLabel* m_endLabel;
+    QDateEdit* m_end;
+    RecordTableView* m_table;
+};
+
+template <typename Traits>
+class RecordListPageOf : public RecordListPage {
+public:
+    using PageTraits = Traits;
+    using Record = typename Traits::Record;
+
+    // The table's model: the records of the last reload, in the table's order.
+    const RecordTableModel<Record>& Model() const { return *m_model; }
+
+    void ExportRecords(const QString& fileName, int format) override {
+        std::vector<const Record*> rows;
+        rows.reserve(static_cast<size_t>(m_model->rowCount()));
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            rows.push_back(&m_model->RecordAt(row));
+        }
+        Traits::Export(this, fileName, format, std::move(rows), Bicycles(), StatusText());
+    }
+
+protected:
+    RecordListPageOf(LinkLabel& statusLine, QWidget* parent)
+        : RecordListPage(statusLine, parent),
+          m_model(new RecordTableModel<Record>(Traits::Columns(&m_words), this)) {
+        ShowModel(m_model);
+    }
+
+    void ReloadRecords() override {
+        FollowToday();
+        // Rows come back newest first, so no column shows an arrow.
+        m_model->SetRecords({});
+        Table()->ArrowHeader()->ClearArrow();
+        m_words = Traits::Words::Current(Bicycles());
+        std::vector<Record> records;
+        if (Traits::Fetch(FilterCondition().c_str(), &records) != store::kOk) {
+            ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+            return;
+        }
+        const QString statusText = Traits::StatusText(records);
+        m_model->SetRecords(std::move(records));
+        ShowStatus(statusText);
+    }
+
+    void NewRecord() override {
+        if (Bicycles().empty()) {
+            ShowError(this, GetLanguageString("ErrorStrings", "NTCB"));
+            return;
+        }
+        int number = 0;
+        if (Traits::MaxNumber(&number) != store::kOk) {
+            // Without the number the memo would have no folder of its own.
+            ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+            return;
+        }
+        RecordEditorSetup<Record> setup;
+        setup.newRecord = true;
+        setup.bicycles = Bicycles();
+        setup.preselectedBicycle = PreselectedBicycle();
+        setup.newRecordNumber = number;
+        GuardedModal editor(new typename Traits::Editor(std::move(setup), this));
+        if (RunModal(&*editor, kEditorCancelled) != kEditorSaved || !editor.Alive()) {
+            return;
+        }
+        const Record record = editor->WorkingRecord();
+        if (Traits::Insert(&record) != store::kOk) {
+            // The memo saved for the record that was not stored belongs to nothing.
+            DeleteFolder(RecordMemoFolder(RecordKindOf<Record>::value, number));
+            ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+            return;
+        }
+        ReloadRecords();
+        SelectRecord(number);
+    }
+
+    // Opens the selected record; the editor's previous and next step through
+    // the rows as listed, storing nothing until a record is saved.
+    void ModifyRecord() override {
+        int row = Table()->FirstSelectedRow();
+        if (row < 0) {
+            return;
+        }
+        for (;;) {
+            const int rowCount = m_model->rowCount();
+            RecordEditorSetup<Record> setup;
+            setup.newRecord = false;
+            setup.bicycles = Bicycles();
+            setup.preselectedBicycle = PreselectedBicycle();
+            Traits::Copy(&setup.record, &m_model->RecordAt(row));
+            setup.hasPrevious = row > 0;
+            setup.hasNext = row + 1 < rowCount;
+            GuardedModal editor(new typename Traits::Editor(std::move(setup), this));
+            Table()->SelectRow(row);
+            const int result = RunModal(&*editor, kEditorCancelled);
+            if (!editor.Alive()) {
+                return;
+            }
+            switch (result) {
+                case kEditorSaved: {
+                    Record record = editor->WorkingRecord();
+                    const int32_t number = RecordNumber(m_model->RecordAt(row));
+                    if (Traits::Update(number, &record) != store::kOk) {
+                        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+                        return;
+                    }
+                    ReloadRecords();
+                    SelectRecord(number);
+                    return;
+                }
+                case kEditorPrevious:
+                    if (row > 0) {
+                        --row;
+                    }
+                    break;
+                case kEditorNext:
+                    if (row < rowCount - 1) {
+                        ++row;
+                    }
+                    break;
+                default:
+                    return;
+            }
+        }
+    }
+
+    void DeleteRecord() override {
+        const int row = Table()->FirstSelectedRow();
+        if (row < 0) {
+            return;
+        }
+        if (!AskYesNo(this, GetLanguageString("Strings", "DLRC"))) {
+            return;
+        }
+        const int32_t number = RecordNumber(m_model->RecordAt(row));
+        if (Traits::Delete(number) != store::kOk) {
+            // The record is still there, and so must its memo be.
+            ShowError(this, GetLanguageString("ErrorStrings", "DFDB"));
+            return;
+        }
+        DeleteFolder(RecordMemoFolder(RecordKindOf<Record>::value, number));
+        ReloadRecords();
+        Table()->SelectRow(std::min(row, m_model->rowCount() - 1));
+    }
+
+private:
+    void SelectRecord(int32_t number) {
+        const std::vector<Record>& records = m_model->Records();
+        for (size_t i = 0; i < records.size(); ++i) {
+            if (RecordNumber(records[i]) == number) {
+                Table()->SelectRow(m_model->RowOfRecord(static_cast<int>(i)));
+                return;
+            }
+        }
+    }
+
+    typename Traits::Words m_words;
+    RecordTableModel<Record>* m_model;
+};
