@@ -141,7 +141,9 @@ bool MainDlg::ApplyConfiguration() {
         return false;
     }
     if (result != store::kOk) {
-        ShowError(this, GetLanguageString("ErrorStrings", "LDAC"));
+        // A database another program holds is not a damaged one: say which.
+        ShowError(this, DB_LastFailureWasBusy() ? GetLanguageString("ErrorStrings", "DBBS")
+                                                : GetLanguageString("ErrorStrings", "LDAC"));
         return false;
     }
 

@@ -156,14 +156,16 @@ int DB_OpenDatabase() {
         return kFailed;
     }
     SetConnection(connection);
-    // A backup tool or a second program may hold the file for a moment; wait
-    // for it rather than failing the start-up on the first locked statement.
-    sqlite3_busy_timeout(connection, kBusyTimeoutMs);
+    // The housekeeping below is optional: a read-only or foreign file simply
+    // goes without it, and so does a file another program holds right now,
+    // without making the rider wait once per statement.
     DB_ExecSql(Connection(), "PRAGMA auto_vacuum=1");
-    // A read-only or foreign file simply goes without them.
     for (const char* sql : kIndexes) {
         DB_ExecSql(Connection(), sql);
     }
+    // A backup tool or a second program may hold the file for a moment; wait
+    // for it rather than failing on the first locked statement.
+    sqlite3_busy_timeout(connection, kBusyTimeoutMs);
     return kOk;
 }
 

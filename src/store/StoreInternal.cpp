@@ -156,3 +156,11 @@ int DB_ExecSql(sqlite3* connection, const char* sql) {
 sqlite3* DB_GetConnection() {
     return g_connection;
 }
+
+bool DB_LastFailureWasBusy() {
+    if (!g_connection) {
+        return false;
+    }
+    const int code = sqlite3_errcode(g_connection);
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}

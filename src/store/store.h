@@ -36,6 +36,9 @@ const char* DB_GetLastError();
 int DB_ExecSql(sqlite3* connection, const char* sql);
 // The store's connection, or nullptr. For the store's own files and tests.
 sqlite3* DB_GetConnection();
+// True when the last failure on the connection was another program holding
+// the database (still locked after the busy wait).
+bool DB_LastFailureWasBusy();
 
 namespace store {
 // Owns the store's connection for a stretch of the program: whatever

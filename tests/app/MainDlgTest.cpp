@@ -15,6 +15,7 @@
 #include "widgets/TabPage.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -93,6 +94,28 @@ TEST_F(MainDlgTest, DecliningTheNewDatabaseEndsWithoutTouchingTheDirectory) {
     EXPECT_FALSE(window.Initialise());
     EXPECT_EQ(dialogs.Asked().size(), 1u);
     EXPECT_FALSE(QFile::exists(m_programDir.FilePath(QStringLiteral("bicycle.db"))));
+}
+
+TEST_F(MainDlgTest, ADatabaseAnotherProgramHoldsIsNamedAsSuch) {
+    CreateDatabase();
+    // Another program holds the file for longer than the store waits.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(m_programDir.FilePath(QStringLiteral("bicycle.db")).toUtf8().constData(), &other),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    {
+        ScriptedDialogs dialogs;
+        dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "DBBS"));
+        MainDlg window;
+        EXPECT_FALSE(window.Initialise());
+    }
+    sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    // Once it lets go, the program starts as usual.
+    ScriptedDialogs quiet;
+    MainDlg window;
+    EXPECT_TRUE(window.Initialise());
 }
 
 TEST_F(MainDlgTest, AFailedCreationSaysSoAndEnds) {
