@@ -9,6 +9,8 @@
 
 #include <QFileInfo>
 
+#include <ostream>
+
 namespace {
 
 class RideDlgTest : public ListPageTest<RideDlg> {
@@ -84,6 +86,9 @@ TEST_F(RideDlgTest, BicycleFilterIsRememberedBetweenShowings) {
 struct MidnightCase {
     const char* zone;
 };
+void PrintTo(const MidnightCase& c, std::ostream* out) {
+    *out << c.zone;
+}
 class RideDlgMidnight : public RideDlgTest, public ::testing::WithParamInterface<MidnightCase> {};
 
 TEST_P(RideDlgMidnight, ListsWholeLocalDaysAcrossMidnightAndClockChanges) {

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <ctime>
+#include <ostream>
 #include <tuple>
 
 namespace {
@@ -35,6 +36,11 @@ struct ZoneCase {
     const char* zone;
     int januaryOffsetHours;  // east positive, in force in January
 };
+
+// Names the case by its zone, so the test names stay the same from run to run.
+void PrintTo(const ZoneCase& c, std::ostream* out) {
+    *out << c.zone;
+}
 
 class DayRangeZones : public ::testing::TestWithParam<ZoneCase> {};
 
