@@ -403,6 +403,10 @@ void BicycleAttrDlg::OnSave() {
     edited.Cost = ParseDecimal(m_cost->text());
     edited.DatePurchased = FromPickerTime(m_purchased->dateTime());
     edited.PreviousODO = ToKilometres(ParseDecimal(m_odometer->text()));
+    if (m_store && !m_store(edited)) {
+        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+        return;
+    }
     m_record = std::move(edited);
     accept();
 }

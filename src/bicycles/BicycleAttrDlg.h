@@ -1,12 +1,13 @@
 #pragma once
 // The bicycle editor: one bicycle's name, type, weight, cost, frame size,
 // purchase date, previous odometer reading, picture and notes. It works on its
-// own copy of the record and never writes the store; the page that opened it
-// takes the copy when the editor closes with Save.
+// own copy of the record; the page that opened it hands in how to store it.
 
 #include "store/store.h"
 
 #include <QDialog>
+
+#include <functional>
 
 class LinkLabel;
 class QComboBox;
@@ -38,6 +39,11 @@ public:
     // The edited record: complete after the editor closed with Save.
     const BicycleAttribute& Record() const { return m_record; }
 
+    // How Save stores the edited record. The editor closes as saved only when
+    // it returns true; on a refusal it says so and stays open with everything
+    // the rider typed.
+    void SetRecordStore(std::function<bool(const BicycleAttribute&)> store) { m_store = std::move(store); }
+
 private:
     void ShowRecord();
     void ShowPicture();
@@ -49,6 +55,7 @@ private:
 
     Mode m_mode;
     BicycleAttribute m_record;
+    std::function<bool(const BicycleAttribute&)> m_store;
     QString m_pictureSource;
 
     QComboBox* m_name = nullptr;

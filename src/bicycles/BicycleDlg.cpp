@@ -125,12 +125,9 @@ void BicycleDlg::SelectRow(int row) {
 
 void BicycleDlg::OnNew() {
     GuardedModal editor(new BicycleAttrDlg(BicycleAttrDlg::kNew, BicycleAttribute(), this));
+    editor->SetRecordStore(
+        [](const BicycleAttribute& record) { return DB_InsertBicycle(&record) == store::kOk; });
     if (RunModal(&*editor, QDialog::Rejected) != QDialog::Accepted || !editor.Alive()) {
-        return;
-    }
-    const BicycleAttribute record = editor->Record();
-    if (DB_InsertBicycle(&record) != store::kOk) {
-        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
         return;
     }
     Reload();
@@ -146,12 +143,13 @@ void BicycleDlg::OnModify() {
     const BicycleAttribute* selected = m_model->Record(row);
     const int32_t number = selected->BicycleNumber;
     GuardedModal editor(new BicycleAttrDlg(BicycleAttrDlg::kModify, *selected, this));
+    editor->SetRecordStore([number](const BicycleAttribute& record) {
+        BicycleAttribute stored;
+        DB_CopyBicycle(&stored, &record);
+        return DB_UpdateBicycle(number, &stored) == store::kOk;
+    });
     if (RunModal(&*editor, QDialog::Rejected) != QDialog::Accepted || !editor.Alive()) {
         return;
-    }
-    BicycleAttribute record = editor->Record();
-    if (DB_UpdateBicycle(number, &record) != store::kOk) {
-        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
     }
     Reload();
 }

@@ -171,6 +171,10 @@ void RecordEditorFrame::OnSave() {
             return;
         }
     }
+    if (m_store && !m_store()) {
+        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+        return;
+    }
     done(kEditorSaved);
 }
 

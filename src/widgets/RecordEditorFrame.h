@@ -10,19 +10,21 @@
 // editor of a record type derives from RecordEditor<Record> below: it builds
 // and places its fields inside FieldArea(), calls Open(), and shows and takes
 // its own fields; the rest is done here. Results: kEditorSaved (the working
-// record holds the new values and the memo has been written),
-// kEditorCancelled, kEditorPrevious and kEditorNext (nothing stored).
+// record holds the new values, the memo has been written and the record
+// stored), kEditorCancelled, kEditorPrevious and kEditorNext (nothing stored).
 
 #include "store/store.h"
 #include "units/RecordFolders.h"
 #include "units/TextBlock.h"
 
 #include <QComboBox>
+
 #include <QDateTime>
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QHash>
 #include <QString>
+#include <functional>
 #include <utility>
 
 class MemoEditor;
@@ -56,6 +58,12 @@ public:
 
     // Escape and the close box cancel.
     void reject() override;
+
+    // How Save stores the working record, handed in by the page. The editor
+    // closes as saved only when it returns true; on a refusal (a full disk,
+    // another program's lock) it says so and stays open with everything the
+    // rider typed, to be saved again or cancelled.
+    void SetRecordStore(std::function<bool()> store) { m_store = std::move(store); }
 
 protected:
     // The room for the fields above the memo; its size does not change.
@@ -124,6 +132,7 @@ private:
     QComboBox* m_bicycle;
     QDateTime m_shownDate;
     QHash<const QLineEdit*, QString> m_shownFields;
+    std::function<bool()> m_store;
 };
 
 // The editor of a ride or a maintenance entry, holding the working record.

@@ -199,14 +199,12 @@ protected:
         setup.preselectedBicycle = PreselectedBicycle();
         setup.newRecordNumber = number;
         GuardedModal editor(new typename Traits::Editor(std::move(setup), this));
+        // A refused insert keeps the editor open; its Cancel then removes the memo folder.
+        editor->SetRecordStore([edited = &*editor] {
+            const Record record = edited->WorkingRecord();
+            return Traits::Insert(&record) == store::kOk;
+        });
         if (RunModal(&*editor, kEditorCancelled) != kEditorSaved || !editor.Alive()) {
-            return;
-        }
-        const Record record = editor->WorkingRecord();
-        if (Traits::Insert(&record) != store::kOk) {
-            // The memo saved for the record that was not stored belongs to nothing.
-            DeleteFolder(RecordMemoFolder(RecordKindOf<Record>::value, number));
-            ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
             return;
         }
         ReloadRecords();
@@ -230,23 +228,21 @@ protected:
             setup.hasPrevious = row > 0;
             setup.hasNext = row + 1 < rowCount;
             GuardedModal editor(new typename Traits::Editor(std::move(setup), this));
+            const int32_t number = RecordNumber(m_model->RecordAt(row));
+            editor->SetRecordStore([edited = &*editor, number] {
+                Record record = edited->WorkingRecord();
+                return Traits::Update(number, &record) == store::kOk;
+            });
             Table()->SelectRow(row);
             const int result = RunModal(&*editor, kEditorCancelled);
             if (!editor.Alive()) {
                 return;
             }
             switch (result) {
-                case kEditorSaved: {
-                    Record record = editor->WorkingRecord();
-                    const int32_t number = RecordNumber(m_model->RecordAt(row));
-                    if (Traits::Update(number, &record) != store::kOk) {
-                        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
-                        return;
-                    }
+                case kEditorSaved:
                     ReloadRecords();
                     SelectRecord(number);
                     return;
-                }
                 case kEditorPrevious:
                     if (row > 0) {
                         --row;

@@ -168,7 +168,7 @@ TEST_F(MaintenanceDlgTest, NewEntryNeedsABicycle) {
     EXPECT_EQ(m_drivers.Opened(), 0);
 }
 
-TEST_F(MaintenanceDlgTest, RefusedInsertStoresNothingAndLeavesNoFolder) {
+TEST_F(MaintenanceDlgTest, RefusedInsertThenCancelStoresNothingAndLeavesNoFolder) {
     ShowPage();
     Exec(
         "create trigger refuse before insert on MaintenanceRecord begin select raise(abort, 'refused'); end");
@@ -176,6 +176,8 @@ TEST_F(MaintenanceDlgTest, RefusedInsertStoresNothingAndLeavesNoFolder) {
     m_drivers.Then<MaintenanceRecordDlg>([&](MaintenanceRecordDlg& editor) {
         ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
         Click(editor, "save");
+        EXPECT_TRUE(editor.isVisible());  // refused: open until saved again or cancelled
+        Click(editor, "cancel");
     });
     ClickPage("new");
     EXPECT_TRUE(StoredEntries().empty());
@@ -251,6 +253,8 @@ TEST_F(MaintenanceDlgTest, RefusedUpdateKeepsTheListAsItWas) {
     m_drivers.Then<MaintenanceRecordDlg>([&](MaintenanceRecordDlg& editor) {
         Type(editor, "cost", QStringLiteral("5"));
         Click(editor, "save");
+        EXPECT_TRUE(editor.isVisible());
+        EXPECT_EQ(Find(editor, "cost")->text(), QStringLiteral("5"));
     });
     ClickPage("modify");
     EXPECT_EQ(StoredEntries().at(0).Cost, 10.0);

@@ -209,13 +209,38 @@ TEST_F(RideDlgTest, NewRideNeedsABicycle) {
     EXPECT_EQ(m_drivers.Opened(), 0);
 }
 
-TEST_F(RideDlgTest, RefusedInsertStoresNothingAndLeavesNoFolder) {
+TEST_F(RideDlgTest, RefusedInsertKeepsTheEditorOpenUntilTheRideIsStored) {
+    ShowPage();
+    Exec("create trigger refuse before insert on RideRecord begin select raise(abort, 'refused'); end");
+    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+    m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
+        ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
+        Type(editor, "distance", QStringLiteral("42.5"));
+        Click(editor, "save");
+        // Refused: still open with what was typed, the memo folder kept for it.
+        EXPECT_TRUE(editor.isVisible());
+        EXPECT_EQ(Find(editor, "distance")->text(), QStringLiteral("42.5"));
+        EXPECT_TRUE(StoredRides().empty());
+        EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Rides/1/data.htm"))));
+        Exec("drop trigger refuse");
+        Click(editor, "save");
+        EXPECT_FALSE(editor.isVisible());
+    });
+    ClickPage("new");
+    const RideRecordList rides = StoredRides();
+    ASSERT_EQ(rides.size(), 1u);
+    EXPECT_EQ(rides[0].Distance, 42.5);
+    EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Rides/1/data.htm"))));
+}
+
+TEST_F(RideDlgTest, RefusedInsertThenCancelStoresNothingAndLeavesNoFolder) {
     ShowPage();
     Exec("create trigger refuse before insert on RideRecord begin select raise(abort, 'refused'); end");
     m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
     m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
         ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
         Click(editor, "save");
+        Click(editor, "cancel");
     });
     ClickPage("new");
     EXPECT_TRUE(StoredRides().empty());
@@ -295,6 +320,8 @@ TEST_F(RideDlgTest, RefusedUpdateKeepsTheListAsItWas) {
     m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
         Type(editor, "distance", QStringLiteral("5"));
         Click(editor, "save");
+        EXPECT_TRUE(editor.isVisible());
+        Click(editor, "cancel");
     });
     ClickPage("modify");
     EXPECT_EQ(StoredRides().at(0).Distance, 10.0);
