@@ -141,9 +141,15 @@ bool MainDlg::ApplyConfiguration() {
         return false;
     }
     if (result != store::kOk) {
-        // A database another program holds is not a damaged one: say which.
-        ShowError(this, DB_LastFailureWasBusy() ? GetLanguageString("ErrorStrings", "DBBS")
-                                                : GetLanguageString("ErrorStrings", "LDAC"));
+        // A database another program holds, or a file that is no database,
+        // is worth naming as such: the rider can do something about either.
+        const char* key = "LDAC";
+        if (DB_LastFailureWasBusy()) {
+            key = "DBBS";
+        } else if (DB_LastFailureWasDamage()) {
+            key = "DBDM";
+        }
+        ShowError(this, GetLanguageString("ErrorStrings", key));
         return false;
     }
 

@@ -164,3 +164,11 @@ bool DB_LastFailureWasBusy() {
     const int code = sqlite3_errcode(g_connection);
     return code == SQLITE_BUSY || code == SQLITE_LOCKED;
 }
+
+bool DB_LastFailureWasDamage() {
+    if (!g_connection) {
+        return false;
+    }
+    const int code = sqlite3_errcode(g_connection) & 0xff;
+    return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
+}

@@ -39,6 +39,9 @@ sqlite3* DB_GetConnection();
 // True when the last failure on the connection was another program holding
 // the database (still locked after the busy wait).
 bool DB_LastFailureWasBusy();
+// True when the last failure on the connection was a file that is damaged or
+// is no database at all.
+bool DB_LastFailureWasDamage();
 
 namespace store {
 // Owns the store's connection for a stretch of the program: whatever

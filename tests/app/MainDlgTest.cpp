@@ -118,6 +118,21 @@ TEST_F(MainDlgTest, ADatabaseAnotherProgramHoldsIsNamedAsSuch) {
     EXPECT_TRUE(window.Initialise());
 }
 
+TEST_F(MainDlgTest, AFileThatIsNoDatabaseIsNamedAsSuchAndLeftAlone) {
+    // Another program's file, or one cut short by a crash of the disk.
+    const QByteArray foreign = QByteArray("not a database, a rider's notes\n").repeated(600);
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("bicycle.db"), foreign));
+    {
+        ScriptedDialogs dialogs;
+        dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "DBDM"));
+        MainDlg window;
+        EXPECT_FALSE(window.Initialise());
+    }
+    QFile file(m_programDir.FilePath(QStringLiteral("bicycle.db")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), foreign);
+}
+
 TEST_F(MainDlgTest, AFailedCreationSaysSoAndEnds) {
     // A folder in the database file's place can be neither opened nor replaced.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("bicycle.db/keep"), "x"));
