@@ -27,6 +27,18 @@ bool WriteAll(QSaveFile& file, const QByteArray& bytes) {
     }
     return file.write(bytes) == bytes.size();
 }
+
+// Puts the written file in the target's place only once every byte is on the
+// disk. QSaveFile::commit alone is not enough: when the last buffered bytes
+// fail to reach a full disk it still renames the short file into place and
+// reports success, and it ignores a failing sync.
+bool CommitWhole(QSaveFile& file) {
+    if (!file.flush() || file.error() != QFileDevice::NoError || ::fsync(file.handle()) != 0) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
 }  // namespace
 
 bool WriteFileReplacing(const QString& path, const QByteArray& bytes) {
@@ -41,7 +53,7 @@ bool WriteFileReplacing(const QString& path, const QByteArray& bytes) {
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return CommitWhole(file);
 }
 
 bool WriteNewFile(const QString& path, const QByteArray& bytes) {
@@ -106,7 +118,11 @@ bool CopyFileReplacing(const QString& source, const QString& target) {
             return false;
         }
     }
-    return input.error() == QFileDevice::NoError && output.commit();
+    if (input.error() != QFileDevice::NoError) {
+        output.cancelWriting();
+        return false;
+    }
+    return CommitWhole(output);
 }
 
 bool CopyFolder(const QString& from, const QString& to) {
