@@ -55,25 +55,11 @@ int NextNumber(const char* sql, int* number) {
 
 }  // namespace
 
-// ---- Rides ------------------------------------------------------------------
+namespace {
 
-int DB_GetRideRecords(const char* condition, RideRecordList* list) {
-    if (!DB_GetConnection() || !list) {
-        return kNoConnection;
-    }
-    return FetchRecords(RecordQuery(condition, "select * from RideRecord order by Date desc",
-                                    "select * from RideRecord where ( %s ) order by Date desc"),
-                        list, DB_StmtToRideRecord, {0, 2});
-}
-
-int DB_StmtToRideRecord(sqlite3_stmt* statement, RideRecord* record) {
-    if (!statement || !record) {
-        return kNoConnection;
-    }
-    *record = RideRecord{};
-    if (!RecordNumberFits(statement, 0) || !RecordNumberFits(statement, 2)) {
-        return kFailed;
-    }
+// Row readers for rows whose record numbers have been checked: FetchRecords
+// checks them once per row, and the public converters below check first.
+int ReadRideRow(sqlite3_stmt* statement, RideRecord* record) {
     record->RideRecordNumber = sqlite3_column_int(statement, 0);
     record->Date = sqlite3_column_int(statement, 1);
     record->BicycleNumber = sqlite3_column_int(statement, 2);
@@ -91,6 +77,44 @@ int DB_StmtToRideRecord(sqlite3_stmt* statement, RideRecord* record) {
         return kFailed;
     }
     return kOk;
+}
+
+int ReadMaintenanceRow(sqlite3_stmt* statement, MaintenanceRecord* record) {
+    record->MaintenanceRecordNumber = sqlite3_column_int(statement, 0);
+    record->Date = sqlite3_column_int(statement, 1);
+    record->BicycleNumber = sqlite3_column_int(statement, 2);
+    record->Cost = sqlite3_column_double(statement, 3);
+    try {
+        ReadBlock(statement, 4, record->Memo);
+    } catch (const std::bad_alloc&) {
+        SetLastError("ERROR: DB_StmtToMaintenanceRecord() out of memory error. Index is :%d", 4);
+        return kFailed;
+    }
+    return kOk;
+}
+
+}  // namespace
+
+// ---- Rides ------------------------------------------------------------------
+
+int DB_GetRideRecords(const char* condition, RideRecordList* list) {
+    if (!DB_GetConnection() || !list) {
+        return kNoConnection;
+    }
+    return FetchRecords(RecordQuery(condition, "select * from RideRecord order by Date desc",
+                                    "select * from RideRecord where ( %s ) order by Date desc"),
+                        list, ReadRideRow, {0, 2});
+}
+
+int DB_StmtToRideRecord(sqlite3_stmt* statement, RideRecord* record) {
+    if (!statement || !record) {
+        return kNoConnection;
+    }
+    *record = RideRecord{};
+    if (!RecordNumberFits(statement, 0) || !RecordNumberFits(statement, 2)) {
+        return kFailed;
+    }
+    return ReadRideRow(statement, record);
 }
 
 int DB_RideRecordToStmt(sqlite3_stmt* statement, const RideRecord* record, bool forUpdate) {
@@ -169,7 +193,7 @@ int DB_GetMaintenanceRecords(const char* condition, MaintenanceRecordList* list)
     }
     return FetchRecords(RecordQuery(condition, "select * from MaintenanceRecord order by date desc",
                                     "select * from MaintenanceRecord where ( %s ) order by date desc"),
-                        list, DB_StmtToMaintenanceRecord, {0, 2});
+                        list, ReadMaintenanceRow, {0, 2});
 }
 
 int DB_StmtToMaintenanceRecord(sqlite3_stmt* statement, MaintenanceRecord* record) {
@@ -180,17 +204,7 @@ int DB_StmtToMaintenanceRecord(sqlite3_stmt* statement, MaintenanceRecord* recor
     if (!RecordNumberFits(statement, 0) || !RecordNumberFits(statement, 2)) {
         return kFailed;
     }
-    record->MaintenanceRecordNumber = sqlite3_column_int(statement, 0);
-    record->Date = sqlite3_column_int(statement, 1);
-    record->BicycleNumber = sqlite3_column_int(statement, 2);
-    record->Cost = sqlite3_column_double(statement, 3);
-    try {
-        ReadBlock(statement, 4, record->Memo);
-    } catch (const std::bad_alloc&) {
-        SetLastError("ERROR: DB_StmtToMaintenanceRecord() out of memory error. Index is :%d", 4);
-        return kFailed;
-    }
-    return kOk;
+    return ReadMaintenanceRow(statement, record);
 }
 
 int DB_MaintenanceRecordToStmt(sqlite3_stmt* statement, const MaintenanceRecord* record, bool forUpdate) {

@@ -108,9 +108,7 @@ int32_t ClampToInt32(int64_t value) {
 }
 
 bool RecordNumberFits(sqlite3_stmt* statement, int column) {
-    if (sqlite3_column_type(statement, column) != SQLITE_INTEGER) {
-        return true;
-    }
+    // Read as SQLite converts whatever the column holds (NULL reads as 0).
     const int64_t number = sqlite3_column_int64(statement, column);
     if (number >= std::numeric_limits<int32_t>::min() && number <= std::numeric_limits<int32_t>::max()) {
         return true;
