@@ -14,6 +14,7 @@
 #include "widgets/LinkLabel.h"
 #include "widgets/ModalRun.h"
 
+#include <QKeyEvent>
 #include <QListView>
 #include <QShowEvent>
 
@@ -60,11 +61,21 @@ BicycleDlg::BicycleDlg(LinkLabel& statusLine, QWidget* parent)
     connect(m_delete, &QPushButton::clicked, this, &BicycleDlg::OnDelete);
     connect(m_export, &QPushButton::clicked, this, &BicycleDlg::OnExport);
     connect(m_list, &QListView::doubleClicked, this, &BicycleDlg::OnModify);
+    m_list->installEventFilter(this);
 
     RefreshCaptions();
 }
 
 BicycleDlg::~BicycleDlg() = default;
+
+bool BicycleDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Enter on the card list opens the selected bicycle, as a double-click does.
+    if (watched == m_list && event->type() == QEvent::KeyPress && IsOpenKey(static_cast<QKeyEvent*>(event))) {
+        OnModify();
+        return true;
+    }
+    return TabPage::eventFilter(watched, event);
+}
 
 void BicycleDlg::RefreshCaptions() {
     m_new->setText(GetLanguageStringWithAccelerator("Strings", "NEWS", QStringLiteral("N")));

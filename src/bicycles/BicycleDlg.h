@@ -30,6 +30,7 @@ public:
     const BicycleListModel& Bicycles() const { return *m_model; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

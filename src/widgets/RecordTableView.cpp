@@ -1,7 +1,9 @@
 #include "widgets/RecordTableView.h"
 
 #include "widgets/RecordTableModel.h"
+#include "widgets/TabPage.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
 #include <algorithm>
@@ -147,4 +149,14 @@ void RecordTableView::SelectRow(int row) {
     setCurrentIndex(index);
     selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
+}
+
+void RecordTableView::keyPressEvent(QKeyEvent* event) {
+    // The view's own handling would pass Enter on to the window, which ignores it.
+    if (IsOpenKey(event) && currentIndex().isValid()) {
+        event->accept();
+        Q_EMIT RowActivated(currentIndex().row());
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }

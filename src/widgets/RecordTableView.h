@@ -57,10 +57,13 @@ public:
     void SelectRow(int row);
 
 Q_SIGNALS:
-    // A row was double-clicked.
+    // A row was double-clicked, or Enter was pressed on it.
     void RowActivated(int row);
     // The heading of a column was clicked.
     void HeadingClicked(int column);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     SortArrowHeader* m_header;

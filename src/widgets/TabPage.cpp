@@ -14,6 +14,12 @@ bool IsDialogCommandKey(const QKeyEvent* event) {
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
 }
 
+bool IsOpenKey(const QKeyEvent* event) {
+    const int key = event->key();
+    return (key == Qt::Key_Return || key == Qt::Key_Enter) &&
+           (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
 void TabPage::keyPressEvent(QKeyEvent* event) {
     if (IsDialogCommandKey(event)) {
         event->accept();

@@ -11,6 +11,9 @@ class QKeyEvent;
 // True for the keys a dialog would take as its OK or Cancel command (Enter,
 // Return, Escape), which the main window and its pages swallow.
 bool IsDialogCommandKey(const QKeyEvent* event);
+// True for Enter or Return pressed alone: in a page's list it opens the
+// current record, as a double-click does.
+bool IsOpenKey(const QKeyEvent* event);
 
 class TabPage : public QWidget {
     Q_OBJECT

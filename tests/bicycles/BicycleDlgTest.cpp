@@ -232,6 +232,20 @@ TEST_F(BicyclePageTest, ARefusedUpdateKeepsTheEditorOpenAndCancelLeavesTheBicycl
     EXPECT_EQ(StoredBicycles().size(), 1u);
 }
 
+TEST_F(BicyclePageTest, EnterOnTheCardListOpensTheSelectedBicycle) {
+    ScriptedDialogs dialogs;
+    ScopedModalDrivers drivers;
+    AddBicycle(NamedBicycle(QStringLiteral("Blue Arrow")));
+    AddBicycle(NamedBicycle(QStringLiteral("Mud Lark")));
+    ShowPage();
+    QTest::keyClick(List(), Qt::Key_Return);  // nothing selected: nothing opens
+    ClickCard(1);
+    drivers.Then<BicycleAttrDlg>(Rename(QStringLiteral("Muddy")));
+    QTest::keyClick(List(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(drivers.Opened(), 1);
+    EXPECT_EQ(Names(), (QStringList{QStringLiteral("Blue Arrow"), QStringLiteral("Muddy")}));
+}
+
 TEST_F(BicyclePageTest, ModifyAndDeleteWithoutASelectionDoNothing) {
     ScriptedDialogs dialogs;     // fails on any message
     ScopedModalDrivers drivers;  // fails on any dialog

@@ -311,6 +311,22 @@ TEST_F(RideDlgTest, ModifyByDoubleClickStoresTheEditedRide) {
     EXPECT_TRUE(m_status.Text().startsWith(u"2 rides, 15.00 km"));
 }
 
+TEST_F(RideDlgTest, EnterOnARowOpensItLikeADoubleClick) {
+    AddRide(Ride(1, Local(2025, 3, 1, 9), 10.0, 1, 0, 0));
+    AddRide(Ride(1, Local(2025, 3, 2, 9), 20.0, 1, 0, 0));
+    ShowPage();
+    ClickRow(1);
+    m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
+        EXPECT_EQ(Find(editor, "distance")->text(), QStringLiteral("10.00"));
+        Click(editor, "cancel");
+    });
+    QTest::keyClick(Table(), Qt::Key_Return);
+    EXPECT_EQ(m_drivers.Opened(), 1);
+    // With Ctrl or Shift it is no command to open.
+    QTest::keyClick(Table(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(m_drivers.Opened(), 1);
+}
+
 TEST_F(RideDlgTest, RefusedUpdateKeepsTheListAsItWas) {
     AddRide(Ride(1, Local(2025, 3, 1, 9), 10.0, 1, 0, 0));
     ShowPage();
