@@ -98,7 +98,8 @@ bool MainDlg::Initialise() {
         return false;
     }
 
-    if (!OpenOrCreateDatabase() || !ApplyConfiguration()) {
+    // The lock is taken once the rider's language is known, so that its message is in it.
+    if (!OpenOrCreateDatabase() || !ApplyConfiguration() || !LockProgramDirectory()) {
         return false;
     }
 
@@ -110,6 +111,24 @@ bool MainDlg::Initialise() {
     setWindowTitle(
         QStringLiteral("%1 %2").arg(QString::fromLatin1(kProductName), QString::fromLatin1(kProductVersion)));
     LayOut();
+    return true;
+}
+
+bool MainDlg::LockProgramDirectory() {
+    // Two programs on one log would both read the same next record number and
+    // write their new records' memos into the same folder. The lock goes with
+    // the process, so a crash leaves no lock behind that counts.
+    m_directoryLock = std::make_unique<QLockFile>(QDir::current().filePath(QStringLiteral("velomarq.lock")));
+    m_directoryLock->setStaleLockTime(0);
+    if (m_directoryLock->tryLock(0)) {
+        return true;
+    }
+    if (m_directoryLock->error() == QLockFile::LockFailedError) {
+        ShowError(this, GetLanguageString("ErrorStrings", "RUNS"));
+        return false;
+    }
+    // A folder where no lock can be made at all (read-only media) is no
+    // reason to refuse the rider's log.
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "store/store.h"
 
 #include <QDialog>
+#include <QLockFile>
 #include <QPoint>
 #include <array>
 #include <memory>
@@ -57,6 +58,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    bool LockProgramDirectory();
     bool OpenOrCreateDatabase();
     bool ApplyConfiguration();
     void CreatePages();
@@ -66,7 +68,9 @@ private:
 
     // Shut-down runs in the reverse order of start-up, by the order of these
     // members: the pages (in m_tabs, with any editor they hold) go first, then
-    // the database connection, then the language table.
+    // the database connection, then the language table, then the lock on the
+    // program directory.
+    std::unique_ptr<QLockFile> m_directoryLock;
     LanguageTableSession m_languageTable;
     store::Session m_store;
     std::unique_ptr<TabControl> m_tabs;

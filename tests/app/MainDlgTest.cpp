@@ -133,6 +133,24 @@ TEST_F(MainDlgTest, AFileThatIsNoDatabaseIsNamedAsSuchAndLeftAlone) {
     EXPECT_EQ(file.readAll(), foreign);
 }
 
+TEST_F(MainDlgTest, ASecondVelomarqOnTheSameLogSaysSoAndEnds) {
+    CreateDatabase();
+    {
+        MainDlg first;
+        ASSERT_TRUE(first.Initialise());
+        ScriptedDialogs dialogs;
+        dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "RUNS"));
+        MainDlg second;
+        EXPECT_FALSE(second.Initialise());
+        // The first one still works on the log.
+        EXPECT_NE(DB_GetConnection(), nullptr);
+    }
+    // Once the first has ended, the log is free again.
+    ScriptedDialogs quiet;
+    MainDlg again;
+    EXPECT_TRUE(again.Initialise());
+}
+
 TEST_F(MainDlgTest, AFailedCreationSaysSoAndEnds) {
     // A folder in the database file's place can be neither opened nor replaced.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("bicycle.db/keep"), "x"));
