@@ -9,6 +9,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
+#include <algorithm>
+
+namespace {
+bool IsRecordNumberName(const QString& name) {
+    return !name.isEmpty() &&
+           std::all_of(name.begin(), name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+}  // namespace
 
 ReportResult WriteReport(const QString& path, const ReportText& report) {
     return report.WriteTo(path) ? ReportResult::Written : ReportResult::FileFailed;
@@ -39,8 +48,24 @@ ReportResult WriteHtmlReport(const QString& path, const ReportText& page,
         }
         return ReportResult::FileFailed;
     }
+    // An earlier report of the same name may have left memos here of records
+    // this one leaves out (another bicycle, other days): they must not travel
+    // with it. Memo folders are the ones named by a record number; each copy
+    // replaces its folder whole, so no picture of another memo stays inside.
+    QSet<QString> copied;
     for (const CompanionCopy& copy : copies) {
-        (void)CopyFolder(copy.sourceFolder, companion + u'/' + copy.name);
+        copied.insert(copy.name);
+    }
+    const QDir companionDir(companion);
+    for (const QString& name : companionDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+        if (IsRecordNumberName(name) && !copied.contains(name)) {
+            DeleteFolder(companionDir.filePath(name));
+        }
+    }
+    for (const CompanionCopy& copy : copies) {
+        const QString target = companion + u'/' + copy.name;
+        DeleteFolder(target);
+        (void)CopyFolder(copy.sourceFolder, target);
     }
     (void)CopyFileReplacing(ProgramPath(QStringLiteral("logo.dat")), companion + QStringLiteral("/logo.jpg"));
     return ReportResult::Written;

@@ -33,7 +33,9 @@ struct CompanionCopy {
 // Writes an HTML report: makes the companion folder when missing, writes the
 // page, then copies the given folders into the companion folder and the
 // program's logo.dat there as logo.jpg. A folder or the logo that cannot be
-// copied is left out silently, as the page still reads without it.
+// copied is left out silently, as the page still reads without it. Memo
+// folders an earlier report of the same name left there, of records this
+// report does not list, are removed.
 ReportResult WriteHtmlReport(const QString& path, const ReportText& page,
                              const std::vector<CompanionCopy>& copies);
 

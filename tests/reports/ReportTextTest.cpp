@@ -165,6 +165,19 @@ TEST_F(ReportFilesTest, HtmlReportBringsItsFolderWithMemosAndLogo) {
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("out/log.htm")), Report(QStringLiteral("second\r\n")));
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("out/log.htm.files/12/data.htm")),
               QByteArray("memo 12, changed"));
+
+    // A report of fewer records to the same name: the memos it leaves out
+    // do not travel with it, nor does a picture the memo no longer has.
+    ASSERT_TRUE(QFile::remove(Path(QStringLiteral("Rides/12/data.files/a.png"))));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("out/log.htm.files/notes/keep.txt"), "the rider's"));
+    EXPECT_EQ(WriteHtmlReport(report, second, {{Path(QStringLiteral("Rides/12")), QStringLiteral("12")}}),
+              ReportResult::Written);
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("out/log.htm.files/3"))));
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("out/log.htm.files/12/data.files/a.png"))));
+    EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("out/log.htm.files/12/data.htm"))));
+    EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("out/log.htm.files/logo.jpg"))));
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("out/log.htm.files/notes/keep.txt")),
+              QByteArray("the rider's"));
 }
 
 TEST_F(ReportFilesTest, FailedHtmlReportLeavesNothingBehind) {
