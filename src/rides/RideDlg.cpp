@@ -29,7 +29,8 @@ ImportProgressWatcher& ProgressWatcher() {
     return watcher;
 }
 
-// The local files of a drag that the import can read: .gpx, .tcx and .fit.
+// The local files of a drag that the import can read: .gpx, .tcx and .fit,
+// and those lying directly in a dropped folder (a device's activity folder).
 QStringList DroppedGpsFiles(const QMimeData* data) {
     QStringList paths;
     if (!data || !data->hasUrls()) {
@@ -37,7 +38,20 @@ QStringList DroppedGpsFiles(const QMimeData* data) {
     }
     for (const QUrl& url : data->urls()) {
         const QString path = url.toLocalFile();
-        if (!path.isEmpty() && GpsFileTypeOf(path) != GpsFileType::Unknown) {
+        if (path.isEmpty()) {
+            continue;
+        }
+        if (QFileInfo(path).isDir()) {
+            const QDir folder(path);
+            const QStringList names =
+                folder.entryList({QStringLiteral("*.gpx"), QStringLiteral("*.tcx"), QStringLiteral("*.fit")},
+                                 QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+            for (const QString& name : names) {
+                paths << folder.filePath(name);
+            }
+            continue;
+        }
+        if (GpsFileTypeOf(path) != GpsFileType::Unknown) {
             paths << path;
         }
     }

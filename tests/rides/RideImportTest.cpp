@@ -401,6 +401,25 @@ TEST_F(RideImportTest, DroppedGpsFilesAreImported) {
     EXPECT_EQ(rides[0].BicycleNumber, 2);
 }
 
+TEST_F(RideImportTest, ADroppedFolderImportsTheGpsFilesInIt) {
+    HourNorth(QStringLiteral("morning.gpx"));
+    HourNorth(QStringLiteral("EVENING.GPX"), kMay1 + 10 * 3600);
+    File(QStringLiteral("device.log"), "not a ride");
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("gps/older"))));
+    HourNorth(QStringLiteral("older/below.gpx"), kMay1 - 5 * kDay);  // only what lies in the folder itself
+    ShowPage(2);
+
+    QMimeData folder;
+    folder.setUrls({QUrl::fromLocalFile(Path(QStringLiteral("gps")))});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_page.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    m_dialogs.AnswerMessage(kButtonOk, QStringLiteral("2 ride(s) imported."));
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_page.get(), &drop);
+    EXPECT_EQ(StoredRides().size(), 2u);
+}
+
 TEST_F(RideImportTest, ImportedRidesOutsideTheListedDaysWidenTheDays) {
     const QString old = HourNorth(QStringLiteral("old.gpx"), kMay1 - 400 * kDay);
     ShowPage(1);
