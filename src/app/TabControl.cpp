@@ -1,6 +1,8 @@
 #include "app/TabControl.h"
 
+#include <QKeySequence>
 #include <QPainter>
+#include <QShortcut>
 #include <QStyleOptionTab>
 
 QFont TabControl::CaptionFont() {
@@ -56,6 +58,24 @@ TabControl::TabControl(QWidget* parent) : QWidget(parent), m_bar(new TabCaptionB
         ShowOnly(index);
         Q_EMIT CurrentChanged(index);
     });
+    // The keys every tabbed window knows: Ctrl+Tab and Ctrl+Page Down to the
+    // next page, Ctrl+Shift+Tab and Ctrl+Page Up to the previous, round the end.
+    const auto step = [this](int by) {
+        if (Count() > 0) {
+            SetCurrentIndex((CurrentIndex() + by + Count()) % Count());
+        }
+    };
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}) {
+        connect(new QShortcut(keys, this, nullptr, nullptr, Qt::WindowShortcut), &QShortcut::activated, this,
+                [step] { step(1); });
+    }
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::Key_Backtab),
+          QKeySequence(Qt::CTRL | Qt::Key_PageUp)}) {
+        connect(new QShortcut(keys, this, nullptr, nullptr, Qt::WindowShortcut), &QShortcut::activated, this,
+                [step] { step(-1); });
+    }
 }
 
 int TabControl::AddTab(const QString& caption, QWidget* page) {

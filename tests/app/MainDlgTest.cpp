@@ -272,6 +272,32 @@ TEST_F(MainDlgTest, TabsComeInOrderAndShowExactlyOnePage) {
     }
 }
 
+TEST_F(MainDlgTest, CtrlTabAndCtrlPageKeysStepThroughThePages) {
+    CreateDatabase();
+    ScriptedDialogs quiet;
+    MainDlg window;
+    ASSERT_TRUE(window.Initialise());
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    TabControl& tabs = window.Tabs();
+    ASSERT_EQ(tabs.CurrentIndex(), 0);
+    QTest::keyClick(&window, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(tabs.CurrentIndex(), 1);
+    QTest::keyClick(&window, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(tabs.CurrentIndex(), 2);
+    QTest::keyClick(&window, Qt::Key_PageUp, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(tabs.CurrentIndex(), 0);
+    // Round the end, both ways; the page shown follows.
+    QTest::keyClick(&window, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(tabs.CurrentIndex(), tabs.Count() - 1);
+    EXPECT_TRUE(tabs.Page(tabs.Count() - 1)->isVisible());
+    QTest::keyClick(&window, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(tabs.CurrentIndex(), 0);
+    EXPECT_TRUE(tabs.Page(0)->isVisible());
+}
+
 TEST_F(MainDlgTest, EnterAndEscapeNeverCloseTheWindow) {
     CreateDatabase();
     ScriptedDialogs quiet;
