@@ -47,6 +47,9 @@ public:
     int MessageBox(QWidget* parent, const QString& text, const QString& title, MessageIcon icon, int buttons,
                    int defaultButton) override {
         GuardedModal box(new QMessageBox(parent));
+        // Messages carry file names, record texts and memo text: never markup
+        // to be laid out, whatever they look like.
+        box->setTextFormat(Qt::PlainText);
         box->setText(text);
         box->setWindowTitle(title);
         box->setIcon(ToQtIcon(icon));

@@ -16,6 +16,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMimeData>
 #include <QPointer>
 #include <QProgressDialog>
@@ -177,6 +178,10 @@ ImportSummary RideDlg::RunImport(const QStringList& paths, int32_t bicycle) {
     progress->setAutoReset(false);
     progress->setAutoClose(false);
     progress->setMinimumWidth(420);
+    // The label names the file being read: plain text, whatever its name looks like.
+    auto* label = new QLabel(&*progress);
+    label->setTextFormat(Qt::PlainText);
+    progress->setLabel(label);
     progress->setRange(0, static_cast<int>(paths.size()));
     progress->show();
     const ImportSummary summary =

@@ -6,7 +6,11 @@
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QLabel>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 
@@ -74,6 +78,26 @@ TEST(ScriptedDialogs, AnUnscriptedOrMismatchedQuestionFailsTheTest) {
             dialogs.AnswerOpenFile(QStringLiteral("x"));
         },
         "never asked for");
+}
+
+TEST(QtDialogs, MessagesShowTheirTextAsWrittenNeverAsMarkup) {
+    // A file named like markup, as the import names the files it cannot read.
+    const QString text = QStringLiteral("<b>ride</b><img src=\"x.png\">.gpx cannot be opened.");
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                EXPECT_EQ(box->textFormat(), Qt::PlainText);
+                if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+                    shown = label->text();
+                    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+                }
+                box->button(QMessageBox::Ok)->click();
+            }
+        }
+    });
+    EXPECT_EQ(AppDialogs().MessageBox(nullptr, text, {}, MessageIcon::Error), kButtonOk);
+    EXPECT_EQ(shown, text);
 }
 
 TEST(QtDialogs, AParentClosedWhileItsDialogIsOpenCountsAsCancelled) {

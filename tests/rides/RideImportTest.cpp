@@ -22,6 +22,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QUrl>
@@ -275,6 +276,10 @@ TEST_F(RideImportTest, CancelStopsTheBatchAndKeepsWhatWasImported) {
     QStringList labels;
     ScopedProgressWatcher watcher([&](QProgressDialog& progress) {
         labels << progress.labelText();
+        // File names are shown as written, never taken for markup.
+        const QLabel* label = progress.findChild<QLabel*>();
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
         EXPECT_TRUE(progress.isVisible());
         EXPECT_EQ(progress.maximum(), 5);
         if (progress.value() == 1) {
