@@ -1,6 +1,7 @@
 // The period summary, the ride condition and the ride-by-ride list, worked
 // out from plain ride lists in pinned time zones on fixed days.
 
+#include "RideLists.h"
 #include "language/Language.h"
 #include "statistics/PeriodSummary.h"
 #include "store/store.h"
@@ -13,28 +14,6 @@
 #include <algorithm>
 
 namespace {
-
-RideRecord Ride(int64_t date, double km, int hours = 0, int minutes = 0, int seconds = 0, int bicycle = 1) {
-    RideRecord ride;
-    ride.Date = static_cast<int32_t>(date);
-    ride.Distance = km;
-    ride.Hours = hours;
-    ride.Minutes = minutes;
-    ride.Seconds = seconds;
-    ride.BicycleNumber = bicycle;
-    return ride;
-}
-
-// Newest first, as the store hands them out.
-RideRecordList NewestFirst(RideRecordList rides) {
-    std::stable_sort(rides.begin(), rides.end(),
-                     [](const RideRecord& a, const RideRecord& b) { return a.Date > b.Date; });
-    return rides;
-}
-
-int64_t Local(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    return FromLocalDateTime(year, month, day, hour, minute, second);
-}
 
 class PeriodSummaryTest : public ProgramDirectoryTest {
 protected:

@@ -3,11 +3,13 @@
 // first day of the week, clock changes, the picked days, the unit, the
 // comma-separated report and the marks of the date axis.
 
+#include "RideLists.h"
 #include "language/Language.h"
 #include "reports/ReportText.h"
 #include "statistics/StatSeries.h"
 #include "store/store.h"
 #include "support/ProgramDirectory.h"
+#include "support/QStringPrinter.h"
 #include "support/Scoped.h"
 #include "units/Units.h"
 
@@ -17,33 +19,7 @@
 #include <functional>
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
-
-RideRecord Ride(int64_t date, double km, int hours = 0, int minutes = 0, int seconds = 0) {
-    RideRecord ride;
-    ride.Date = static_cast<int32_t>(date);
-    ride.Distance = km;
-    ride.Hours = hours;
-    ride.Minutes = minutes;
-    ride.Seconds = seconds;
-    ride.BicycleNumber = 1;
-    return ride;
-}
-
-// Newest first, as the store hands them out.
-RideRecordList NewestFirst(RideRecordList rides) {
-    std::stable_sort(rides.begin(), rides.end(),
-                     [](const RideRecord& a, const RideRecord& b) { return a.Date > b.Date; });
-    return rides;
-}
-
-int64_t Local(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    return FromLocalDateTime(year, month, day, hour, minute, second);
-}
 
 constexpr int kSunday = 0;
 constexpr int kMonday = 1;

@@ -8,6 +8,7 @@
 #include "store/store.h"
 #include "support/ProgramDirectory.h"
 #include "support/QStringPrinter.h"
+#include "support/ReportBytes.h"
 #include "support/Scoped.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
@@ -20,16 +21,6 @@
 #include <QTableView>
 #include <QTest>
 #include <memory>
-
-// The bytes of a report: FF FE, then each character as two bytes, low first.
-inline QByteArray Utf16File(const QString& text) {
-    QByteArray bytes("\xFF\xFE", 2);
-    for (const QChar c : text) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return bytes;
-}
 
 class StatPageTest : public ProgramDirectoryTest {
 protected:

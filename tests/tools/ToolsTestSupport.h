@@ -10,8 +10,6 @@
 #include <gtest/gtest.h>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QStyle>
-#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QWidget>
 
@@ -39,26 +37,4 @@ inline void TypeInto(QLineEdit* field, const QString& text) {
     } else {
         QTest::keyClicks(field, text);
     }
-}
-
-// A list the user may type into opens from its arrow only (a click on its
-// text goes to the text); opens it there and takes the entry with the keys.
-inline void ChooseTypableListEntry(QComboBox* list, int index) {
-    ASSERT_NE(list, nullptr);
-    ASSERT_TRUE(list->isEditable());
-    ASSERT_TRUE(index >= 0 && index < list->count()) << "no entry " << index;
-    QStyleOptionComboBox option;
-    option.initFrom(list);
-    option.editable = true;
-    const QRect arrow =
-        list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, list);
-    QTest::mouseClick(list, Qt::LeftButton, {}, arrow.center());
-    QAbstractItemView* popup = list->view();
-    ASSERT_TRUE(popup->isVisible()) << "the list did not open";
-    QTest::keyClick(popup, Qt::Key_Home);
-    for (int i = 0; i < index; ++i) {
-        QTest::keyClick(popup, Qt::Key_Down);
-    }
-    QTest::keyClick(popup, Qt::Key_Return);
-    ASSERT_FALSE(popup->isVisible()) << "the list stayed open";
 }
