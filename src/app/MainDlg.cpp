@@ -82,8 +82,8 @@ MainDlg::~MainDlg() = default;
 bool MainDlg::Initialise() {
     // Memo folders first; one that exists already, or cannot be made, is no reason to stop here.
     QDir current = QDir::current();
-    current.mkdir(QStringLiteral("Rides"));
-    current.mkdir(QStringLiteral("Maintenance"));
+    current.mkdir(QString::fromLatin1(logfiles::kRidesFolder));
+    current.mkdir(QString::fromLatin1(logfiles::kMaintenanceFolder));
 
     m_homePage->SetText(QString::fromLatin1(kProductHomePage));
     m_homePage->SetLink(QString::fromLatin1(kProductHomePage));
@@ -118,7 +118,8 @@ bool MainDlg::LockProgramDirectory() {
     // Two programs on one log would both read the same next record number and
     // write their new records' memos into the same folder. The lock goes with
     // the process, so a crash leaves no lock behind that counts.
-    m_directoryLock = std::make_unique<QLockFile>(QDir::current().filePath(QStringLiteral("velomarq.lock")));
+    m_directoryLock =
+        std::make_unique<QLockFile>(QDir::current().filePath(QString::fromLatin1(logfiles::kLockFile)));
     m_directoryLock->setStaleLockTime(0);
     if (m_directoryLock->tryLock(0)) {
         return true;

@@ -1,6 +1,7 @@
 #include "app/StartDirectory.h"
 
 #include "platform/Files.h"
+#include "store/LogFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,7 +25,7 @@ QString FromFsPath(const fs::path& path) {
 // What belongs to the rider in a program directory. An installed tree never
 // ships these, but should one ever appear there it must not overwrite a log.
 bool IsRiderData(const fs::path& name) {
-    return name == "bicycle.db" || name == "Rides" || name == "Maintenance";
+    return logfiles::IsRiderData(name.native());
 }
 
 QString CannotUse(const QString& folder) {

@@ -9,8 +9,9 @@
 
 namespace {
 
-const QString kMemoFolders[] = {QStringLiteral("Rides"), QStringLiteral("Maintenance")};
-const QString kDatabaseFile = QStringLiteral("bicycle.db");
+const QString kMemoFolders[] = {QString::fromLatin1(logfiles::kRidesFolder),
+                                QString::fromLatin1(logfiles::kMaintenanceFolder)};
+const QString kDatabaseFile = QString::fromLatin1(logfiles::kDatabase);
 // Beside each memo folder while a restore copies the backup's one in.
 const QString kStagingSuffix = QStringLiteral(".restoring");
 

@@ -3,6 +3,7 @@
 #include "language/Language.h"
 #include "memo/MemoDocument.h"
 #include "platform/Files.h"
+#include "store/LogFiles.h"
 #include "units/RecordFolders.h"
 #include "units/SafeFormat.h"
 #include "units/TextBlock.h"
@@ -24,7 +25,7 @@ namespace {
 // Where a ride's memo folder is written before the ride is stored. Not a
 // number, so no ride ever owns it; whatever an interrupted import left there
 // is cleared by the next one.
-constexpr char kStagingFolder[] = "Rides/import.tmp";
+const QString kStagingFolder = QString::fromLatin1(logfiles::kRidesFolder) + QStringLiteral("/import.tmp");
 
 // Rides committed at once. A commit waits for the disk, which takes as long
 // as reading several files; a cancelled or failed import keeps every group
@@ -153,7 +154,7 @@ bool ImportedRideStore::Add(const ImportedRide& ride, int32_t* storedNumber) {
     if (DB_GetMaxRideRecordNumber(&number) != store::kOk) {
         return false;
     }
-    const QString staging = ProgramPath(QLatin1String(kStagingFolder));
+    const QString staging = ProgramPath(kStagingFolder);
     DeleteFolder(staging);
     if (!QDir().mkpath(MemoPictureFolderPath(staging)) ||
         !WriteNewFile(MemoPicturePath(staging, QLatin1String(kTrackPictureName)), ride.picture) ||
@@ -197,7 +198,7 @@ bool ImportedRideStore::Commit() {
         return true;
     }
     // The memo files reach the disk before the rides that point to them.
-    if (m_folders.empty() || SyncFileSystem(ProgramPath(QStringLiteral("Rides")))) {
+    if (m_folders.empty() || SyncFileSystem(ProgramPath(QString::fromLatin1(logfiles::kRidesFolder)))) {
         if (DB_ExecSql(DB_GetConnection(), "commit") == store::kOk) {
             m_open = false;
             m_folders.clear();

@@ -78,7 +78,7 @@ const char* CreateSchema() {
 }
 
 void RemoveCompanionFiles(const std::string& name) {
-    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+    for (const char* suffix : logfiles::kDatabaseCompanionSuffixes) {
         std::remove((name + suffix).c_str());
     }
 }

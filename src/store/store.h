@@ -11,6 +11,8 @@
 // Records are held by value: lists are std::vector, byte blocks are
 // std::vector<uint8_t>. No Qt here.
 
+#include "store/LogFiles.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -22,7 +24,7 @@ inline constexpr int kOk = 0;
 inline constexpr int kNoConnection = 1;
 inline constexpr int kWrongVersion = 2;
 inline constexpr int kFailed = 99;
-inline constexpr const char* kDatabaseFileName = "bicycle.db";
+inline constexpr const char* kDatabaseFileName = logfiles::kDatabase;
 }  // namespace store
 
 using ByteBlock = std::vector<uint8_t>;

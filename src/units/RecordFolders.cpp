@@ -3,7 +3,6 @@
 #include "units/Units.h"
 
 QString RecordMemoFolder(RecordKind kind, int number) {
-    const QString collection =
-        kind == RecordKind::Ride ? QStringLiteral("Rides") : QStringLiteral("Maintenance");
+    const QString collection = QString::fromLatin1(RecordCollectionFolder(kind));
     return ProgramPath(collection + u'/' + QString::number(number));
 }

@@ -9,6 +9,11 @@
 
 enum class RecordKind { Ride, Maintenance };
 
+// The folder under the program directory that holds every memo folder of kind.
+inline const char* RecordCollectionFolder(RecordKind kind) {
+    return kind == RecordKind::Ride ? logfiles::kRidesFolder : logfiles::kMaintenanceFolder;
+}
+
 // <program directory>/Rides/<number> or <program directory>/Maintenance/<number>.
 QString RecordMemoFolder(RecordKind kind, int number);
 

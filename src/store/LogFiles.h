@@ -1,0 +1,29 @@
+#pragma once
+// The names of what makes up a rider's log in the program directory. Every
+// file and folder name of the log is spelled here and nowhere else, so that
+// start-up, backup, restore, initialize and the pages agree on them. Plain
+// bytes, no Qt: the store uses them too.
+
+#include <string_view>
+
+namespace logfiles {
+
+// The SQLite database with bicycles, rides, maintenance entries and settings.
+inline constexpr char kDatabase[] = "bicycle.db";
+// SQLite keeps these beside a database while it writes (rollback journal,
+// write-ahead log and its index); one left beside a replaced database would
+// be played back into the new file of the same name.
+inline constexpr const char* kDatabaseCompanionSuffixes[] = {"-journal", "-wal", "-shm"};
+// The memo folders: <folder>/<record number>/data.htm and its pictures.
+inline constexpr char kRidesFolder[] = "Rides";
+inline constexpr char kMaintenanceFolder[] = "Maintenance";
+// Held while a program works on the log, so that a second one stays away.
+inline constexpr char kLockFile[] = "velomarq.lock";
+
+// True when name (a plain file or folder name, no path) is one of the rider's
+// own entries of the log, which shipped files must never replace.
+inline bool IsRiderData(std::string_view name) {
+    return name == kDatabase || name == kRidesFolder || name == kMaintenanceFolder;
+}
+
+}  // namespace logfiles
