@@ -2,7 +2,9 @@
 
 #include "language/Language.h"
 #include "memo/MemoDocument.h"
+#include "platform/Failure.h"
 #include "platform/Files.h"
+#include "platform/Log.h"
 #include "store/LogFiles.h"
 #include "units/RecordFolders.h"
 #include "units/SafeFormat.h"
@@ -14,6 +16,7 @@
 #include <QFileInfo>
 #include <QTextDocument>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <deque>
 #include <future>
@@ -144,47 +147,46 @@ ImportedRideStore::~ImportedRideStore() {
 }
 
 bool ImportedRideStore::Add(const ImportedRide& ride, int32_t* storedNumber) {
-    if (!m_open) {
-        if (DB_ExecSql(DB_GetConnection(), "begin") != store::kOk) {
-            return false;
+    if (!m_group) {
+        m_group.emplace();
+        if (!m_group->IsOpen()) {
+            m_group.reset();
+            return FailedInStore();
         }
-        m_open = true;
     }
     int number = 0;
     if (DB_GetMaxRideRecordNumber(&number) != store::kOk) {
-        return false;
+        return FailedInStore();
     }
     const QString staging = ProgramPath(kStagingFolder);
     DeleteFolder(staging);
     if (!QDir().mkpath(MemoPictureFolderPath(staging)) ||
         !WriteNewFile(MemoPicturePath(staging, QLatin1String(kTrackPictureName)), ride.picture) ||
         !WriteNewFile(MemoDocumentPath(staging), ride.document)) {
-        DeleteFolder(staging);
-        return false;
+        return FailedInFiles(staging);
     }
     // Whatever a removed ride left under the number belongs to no ride.
     const QString folder = RecordMemoFolder(RecordKind::Ride, number);
     DeleteFolder(folder);
-    if (QFileInfo::exists(folder) || DB_ExecSql(DB_GetConnection(), "savepoint import_ride") != store::kOk) {
-        DeleteFolder(staging);
-        return false;
+    if (QFileInfo::exists(folder)) {
+        SetLastFileError(EEXIST);
+        return FailedInFiles(staging);
     }
-    auto undo = [&](const QString& memoFolder) {
-        DB_ExecSql(DB_GetConnection(), "rollback to import_ride");
-        DB_ExecSql(DB_GetConnection(), "release import_ride");
-        DeleteFolder(memoFolder);
-        return false;
-    };
+    // This ride alone is undone when it fails; the group's others stay.
+    store::Transaction part;
     int next = 0;
-    if (DB_InsertRideRecord(&ride.ride) != store::kOk || DB_GetMaxRideRecordNumber(&next) != store::kOk ||
-        next != number + 1) {
-        return undo(staging);
+    if (!part.IsOpen() || DB_InsertRideRecord(&ride.ride) != store::kOk ||
+        DB_GetMaxRideRecordNumber(&next) != store::kOk) {
+        DeleteFolder(staging);
+        return FailedInStore();
     }
-    if (!QDir().rename(staging, folder)) {
-        return undo(staging);
+    if (next != number + 1 || !QDir().rename(staging, folder)) {
+        SetLastFileError(next != number + 1 ? EEXIST : errno);
+        return FailedInFiles(staging);
     }
-    if (DB_ExecSql(DB_GetConnection(), "release import_ride") != store::kOk) {
-        return undo(folder);
+    if (!part.Commit()) {
+        DeleteFolder(folder);
+        return FailedInStore();
     }
     m_folders.push_back(folder);
     if (storedNumber) {
@@ -194,31 +196,43 @@ bool ImportedRideStore::Add(const ImportedRide& ride, int32_t* storedNumber) {
 }
 
 bool ImportedRideStore::Commit() {
-    if (!m_open) {
+    if (!m_group) {
         return true;
     }
     // The memo files reach the disk before the rides that point to them.
-    if (m_folders.empty() || SyncFileSystem(ProgramPath(QString::fromLatin1(logfiles::kRidesFolder)))) {
-        if (DB_ExecSql(DB_GetConnection(), "commit") == store::kOk) {
-            m_open = false;
-            m_folders.clear();
-            return true;
-        }
+    if (!m_folders.empty() && !SyncFileSystem(ProgramPath(QString::fromLatin1(logfiles::kRidesFolder)))) {
+        m_failure = FileFailureReason();
+    } else if (m_group->Commit()) {
+        m_group.reset();
+        m_folders.clear();
+        return true;
+    } else {
+        m_failure = StoreFailureReason();
     }
     RollBack();
     return false;
 }
 
 void ImportedRideStore::RollBack() {
-    if (!m_open) {
+    if (!m_group) {
         return;
     }
-    DB_ExecSql(DB_GetConnection(), "rollback");
+    m_group.reset();
     for (const QString& folder : m_folders) {
         DeleteFolder(folder);
     }
     m_folders.clear();
-    m_open = false;
+}
+
+bool ImportedRideStore::FailedInStore() {
+    m_failure = StoreFailureReason();
+    return false;
+}
+
+bool ImportedRideStore::FailedInFiles(const QString& staging) {
+    m_failure = FileFailureReason();
+    DeleteFolder(staging);
+    return false;
 }
 
 // ---- KnownRideStarts --------------------------------------------------------
@@ -264,7 +278,8 @@ QString GpsFileErrorText(const QString& fileName, const GpsFileContent& content)
         case GpsFileError::None:
             return {};
         case GpsFileError::CannotOpen:
-            return SafeFormat(GetLanguageString("RideImport", "NOPN"), {fileName});
+            return WithReasonInline(SafeFormat(GetLanguageString("RideImport", "NOPN"), {fileName}),
+                                    SystemFailureReason(content.systemError));
         case GpsFileError::TooLarge:
             return SafeFormat(GetLanguageString("RideImport", "TBIG"), {fileName});
         case GpsFileError::UnknownType:
@@ -292,13 +307,17 @@ struct PendingRide {
     bool undated = false;
 };
 
+QString NotStoredText(const QString& fileName, const FailureReason& reason) {
+    return WithReasonInline(SafeFormat(GetLanguageString("RideImport", "STFL"), {fileName}), reason);
+}
+
 void CommitGroup(ImportedRideStore& store, std::vector<PendingRide>& pending, KnownRideStarts& known,
                  ImportSummary& summary) {
     const bool committed = store.Commit();
     for (const PendingRide& ride : pending) {
         if (!committed) {
             known.Remove(ride.start);
-            summary.failures << SafeFormat(GetLanguageString("RideImport", "STFL"), {ride.fileName});
+            summary.failures << NotStoredText(ride.fileName, store.LastFailure());
             continue;
         }
         ++summary.imported;
@@ -359,7 +378,7 @@ ImportSummary ImportRideFiles(const QStringList& paths, int32_t bicycle, const I
                 continue;
             }
             if (!store.Add(MakeImportedRide(track, fileName, bicycle, file.fileDate))) {
-                summary.failures << SafeFormat(GetLanguageString("RideImport", "STFL"), {fileName});
+                summary.failures << NotStoredText(fileName, store.LastFailure());
                 continue;
             }
             known.Add(start);
@@ -370,6 +389,13 @@ ImportSummary ImportRideFiles(const QStringList& paths, int32_t bicycle, const I
         }
     }
     CommitGroup(store, pending, known, summary);
+    qCInfo(lcImport).noquote() << "Import of" << paths.size() << "file(s) for bicycle" << bicycle << ":"
+                               << summary.imported << "ride(s) stored," << summary.duplicates.size()
+                               << "already in the log," << summary.failures.size() << "failure(s)"
+                               << (summary.cancelled ? "; cancelled" : "");
+    for (const QString& failure : summary.failures) {
+        qCWarning(lcImport).noquote() << failure;
+    }
     // Files still being prepared after a cancel are waited for as their futures go.
     return summary;
 }

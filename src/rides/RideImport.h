@@ -5,6 +5,7 @@
 // bicycle with duplicates and unreadable files reported. Plain functions over
 // the store and the disk; the rides page adds the questions and the progress.
 
+#include "platform/Failure.h"
 #include "rides/GpsFigures.h"
 #include "rides/GpsTrack.h"
 #include "rides/TrackPicture.h"
@@ -77,12 +78,17 @@ public:
     // ride of the group is taken back with its folder.
     [[nodiscard]] bool Commit();
     int Pending() const { return static_cast<int>(m_folders.size()); }
+    // Why the last Add or Commit failed.
+    const FailureReason& LastFailure() const { return m_failure; }
 
 private:
     void RollBack();
+    bool FailedInStore();
+    bool FailedInFiles(const QString& staging);
 
-    bool m_open = false;
+    std::optional<store::Transaction> m_group;
     std::vector<QString> m_folders;  // of the open group
+    FailureReason m_failure;
 };
 
 // The start times of one bicycle's rides, to find a ride that is already in

@@ -29,7 +29,7 @@ int32_t ReadNumberField(const char* field) {
 
 int DB_LoadApplicationConfig(ApplicationConfigRecord* record) {
     if (!DB_GetConnection() || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     Statement statement = Prepare("select * from ApplicationConfig");
     if (!statement) {
@@ -74,7 +74,7 @@ int DB_LoadApplicationConfig(ApplicationConfigRecord* record) {
 int DB_SaveApplicationConfig(const ApplicationConfigRecord* record) {
     sqlite3* connection = DB_GetConnection();
     if (!connection || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     char blob[kBlobSize] = {};
     // Text need not end in a zero byte; never read past its 16 bytes.
@@ -83,7 +83,7 @@ int DB_SaveApplicationConfig(const ApplicationConfigRecord* record) {
 
     // Delete and insert stand or fall together: a table left empty would stop
     // the next start.
-    Transaction transaction(connection);
+    store::Transaction transaction;
     if (!transaction.IsOpen() || DB_ExecSql(connection, "delete from ApplicationConfig") != kOk) {
         // Said here, or the caller would find an older failure's text.
         SetLastError("ERROR: Can not save application config.");

@@ -2,6 +2,7 @@
 
 #include "store/StoreInternal.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -10,7 +11,7 @@ using namespace store::detail;
 
 int DB_GetBicycles(BicycleList* list) {
     if (!DB_GetConnection() || !list) {
-        return kNoConnection;
+        return NoConnection();
     }
     // A failing totals query is reported, but the bicycles are still read:
     // the page can show them, only their sums are missing.
@@ -44,7 +45,7 @@ int DB_GetBicycles(BicycleList* list) {
 
 int DB_GetBicycleList(BicycleList* list) {
     if (!DB_GetConnection() || !list) {
-        return kNoConnection;
+        return NoConnection();
     }
     return FetchRecords(
         "select BicycleNumber,BicycleName,Weight,Frame,Cost,Type,DatePurchased,PreviousODO,MaxSpeed from "
@@ -58,7 +59,7 @@ int DB_GetBicycleList(BicycleList* list) {
 
 int DB_StmtToBicycleAttribute(sqlite3_stmt* statement, BicycleAttribute* record, bool shortForm) {
     if (!statement || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     *record = BicycleAttribute{};
     if (!RecordNumberFits(statement, 0)) {
@@ -98,7 +99,7 @@ int DB_StmtToBicycleAttribute(sqlite3_stmt* statement, BicycleAttribute* record,
 
 int DB_BicycleAttributeToStmt(sqlite3_stmt* statement, const BicycleAttribute* record, bool forUpdate) {
     if (!statement || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     // Position 1 of the insert is the record number, left NULL for the database to choose.
     Binder binder(statement, forUpdate ? 1 : 2);
@@ -121,7 +122,7 @@ int DB_BicycleAttributeToStmt(sqlite3_stmt* statement, const BicycleAttribute* r
 
 int DB_InsertBicycle(const BicycleAttribute* record) {
     if (!DB_GetConnection() || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     return WriteRecord("insert into Bicycle values( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11)",
                        kPrepareError, record, DB_BicycleAttributeToStmt, false);
@@ -129,7 +130,7 @@ int DB_InsertBicycle(const BicycleAttribute* record) {
 
 int DB_UpdateBicycle(int number, BicycleAttribute* record) {
     if (!DB_GetConnection() || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     record->BicycleNumber = number;
     return WriteRecord(
@@ -143,11 +144,11 @@ int DB_UpdateBicycle(int number, BicycleAttribute* record) {
 int DB_DeleteBicycle(int number) {
     sqlite3* connection = DB_GetConnection();
     if (!connection) {
-        return kNoConnection;
+        return NoConnection();
     }
     // All or nothing: rides and entries of a bicycle that no longer exists
     // would be counted nowhere and shown with no name.
-    Transaction transaction(connection);
+    store::Transaction transaction;
     bool deleted = transaction.IsOpen();
     for (const char* format :
          {"delete from Bicycle where BicycleNumber=%d", "delete from RideRecord where BicycleNumber=%d",
@@ -181,7 +182,7 @@ void DB_CopyBicycle(BicycleAttribute* target, const BicycleAttribute* source) {
 
 int DB_FindBicycle(int number, const BicycleList* list, const BicycleAttribute** record) {
     if (!list || list->empty() || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     for (const BicycleAttribute& bicycle : *list) {
         if (bicycle.BicycleNumber == number) {
@@ -194,11 +195,12 @@ int DB_FindBicycle(int number, const BicycleList* list, const BicycleAttribute**
 
 int DB_ReadFile(const char* path, ByteBlock* bytes) {
     if (!path || !bytes) {
-        return kNoConnection;
+        return NoConnection();
     }
     bytes->clear();
     std::FILE* file = std::fopen(path, "rb");
     if (!file) {
+        SetLastErrorOf({0, errno}, "ERROR: Can not read file: %s.", path);
         return kFailed;
     }
     bool read = true;
@@ -209,8 +211,12 @@ int DB_ReadFile(const char* path, ByteBlock* bytes) {
             bytes->insert(bytes->end(), buffer, buffer + count);
         }
         read = !std::ferror(file);
+        if (!read) {
+            SetLastErrorOf({0, errno}, "ERROR: Can not read file: %s.", path);
+        }
     } catch (const std::bad_alloc&) {
         read = false;
+        SetLastErrorOf({0, ENOMEM}, "ERROR: Can not read file: %s.", path);
     }
     std::fclose(file);
     if (!read) {
@@ -222,13 +228,19 @@ int DB_ReadFile(const char* path, ByteBlock* bytes) {
 
 int DB_WriteFile(const char* path, const ByteBlock& bytes) {
     if (!path) {
-        return kNoConnection;
+        return NoConnection();
     }
     std::FILE* file = std::fopen(path, "wb");
     if (!file) {
+        SetLastErrorOf({0, errno}, "ERROR: Can not write file: %s.", path);
         return kFailed;
     }
     // A short write (full disk) is a failure too, not a silently cut picture.
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written ? kOk : kFailed;
+    const int writeError = written ? 0 : errno;
+    if (std::fclose(file) != 0 || !written) {
+        SetLastErrorOf({0, writeError != 0 ? writeError : errno}, "ERROR: Can not write file: %s.", path);
+        return kFailed;
+    }
+    return kOk;
 }

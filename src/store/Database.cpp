@@ -2,10 +2,14 @@
 
 #include "store/StoreInternal.h"
 
+#include "store/ErrnoVfs.h"
+
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -87,11 +91,12 @@ void RemoveCompanionFiles(const std::string& name) {
 
 int DB_CreateDatabase() {
     const char* name = kDatabaseFileName;
+    InstallErrnoVfs();
     CloseConnection();
 
     if (FileReadable(name)) {
         if (std::remove(name) != 0) {
-            SetLastError("ERROR: Can not delete database file: %s.", name);
+            SetLastErrorOf({0, errno}, "ERROR: Can not delete database file: %s.", name);
             return kFailed;
         }
     }
@@ -104,8 +109,12 @@ int DB_CreateDatabase() {
     }
     // Whatever goes wrong from here on, the half-made file goes too: the next
     // start must find either a complete database or none.
-    auto fail = [&](const char* text) {
-        SetLastError("%s", text);
+    auto fail = [&](const char* text, std::optional<StoreFailure> failure = std::nullopt) {
+        if (failure) {
+            SetLastErrorOf(*failure, "%s", text);
+        } else {
+            SetLastError("%s", text);
+        }
         CloseConnection();
         if (!existed) {
             std::remove(name);
@@ -118,10 +127,11 @@ int DB_CreateDatabase() {
     if (sqlite3_open_v2(name, &connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
         SQLITE_OK) {
         // SQLite hands out a handle even when opening fails; it must be closed.
+        const StoreFailure failure = FailureOf(connection);
         sqlite3_close_v2(connection);
         char text[256];
         std::snprintf(text, sizeof text, "ERROR: Can not create database: %s.", name);
-        return fail(text);
+        return fail(text, failure);
     }
     SetConnection(connection);
     sqlite3_busy_timeout(connection, kBusyTimeoutMs);
@@ -135,6 +145,7 @@ int DB_CreateDatabase() {
 
 int DB_OpenDatabase() {
     const char* name = kDatabaseFileName;
+    InstallErrnoVfs();
     // Dates are shown through the local calendar; pick up a changed zone.
     tzset();
     // A connection left open by a caller would keep the old file busy; nothing
@@ -143,7 +154,7 @@ int DB_OpenDatabase() {
     ClearLastError();
 
     if (!FileReadable(name)) {
-        SetLastError("ERROR: Database file: %s not exists.", name);
+        SetLastErrorOf({0, errno != 0 ? errno : ENOENT}, "ERROR: Database file: %s not exists.", name);
         return kFailed;
     }
     // Without SQLITE_OPEN_CREATE: a file removed since the check above is
@@ -151,8 +162,9 @@ int DB_OpenDatabase() {
     // opens read-only.
     sqlite3* connection = nullptr;
     if (sqlite3_open_v2(name, &connection, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        const StoreFailure failure = FailureOf(connection);
         sqlite3_close_v2(connection);
-        SetLastError("ERROR: Can not open/create database file: %s.", name);
+        SetLastErrorOf(failure, "ERROR: Can not open/create database file: %s.", name);
         return kFailed;
     }
     SetConnection(connection);

@@ -30,7 +30,7 @@ std::string RecordQuery(const char* condition, const char* all, const char* filt
 
 int NextNumber(const char* sql, int* number) {
     if (!number) {
-        return kNoConnection;
+        return NoConnection();
     }
     Statement statement = Prepare(sql);
     if (!statement) {
@@ -99,7 +99,7 @@ int ReadMaintenanceRow(sqlite3_stmt* statement, MaintenanceRecord* record) {
 
 int DB_GetRideRecords(const char* condition, RideRecordList* list) {
     if (!DB_GetConnection() || !list) {
-        return kNoConnection;
+        return NoConnection();
     }
     return FetchRecords(RecordQuery(condition, "select * from RideRecord order by Date desc",
                                     "select * from RideRecord where ( %s ) order by Date desc"),
@@ -108,7 +108,7 @@ int DB_GetRideRecords(const char* condition, RideRecordList* list) {
 
 int DB_StmtToRideRecord(sqlite3_stmt* statement, RideRecord* record) {
     if (!statement || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     *record = RideRecord{};
     if (!RecordNumberFits(statement, 0) || !RecordNumberFits(statement, 2)) {
@@ -119,7 +119,7 @@ int DB_StmtToRideRecord(sqlite3_stmt* statement, RideRecord* record) {
 
 int DB_RideRecordToStmt(sqlite3_stmt* statement, const RideRecord* record, bool forUpdate) {
     if (!statement || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     Binder binder(statement, forUpdate ? 1 : 2);
     binder.Int(record->Date)
@@ -141,7 +141,7 @@ int DB_RideRecordToStmt(sqlite3_stmt* statement, const RideRecord* record, bool 
 
 int DB_InsertRideRecord(const RideRecord* record) {
     if (!DB_GetConnection() || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     return WriteRecord(
         "insert into RideRecord values( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11 )",
@@ -150,7 +150,7 @@ int DB_InsertRideRecord(const RideRecord* record) {
 
 int DB_UpdateRideRecord(int number, RideRecord* record) {
     if (!DB_GetConnection() || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     record->RideRecordNumber = number;
     return WriteRecord(FormatSql("update RideRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tDistance=:p3,"
@@ -189,7 +189,7 @@ void DB_CopyRideRecord(RideRecord* target, const RideRecord* source) {
 
 int DB_GetMaintenanceRecords(const char* condition, MaintenanceRecordList* list) {
     if (!DB_GetConnection() || !list) {
-        return kNoConnection;
+        return NoConnection();
     }
     return FetchRecords(RecordQuery(condition, "select * from MaintenanceRecord order by date desc",
                                     "select * from MaintenanceRecord where ( %s ) order by date desc"),
@@ -198,7 +198,7 @@ int DB_GetMaintenanceRecords(const char* condition, MaintenanceRecordList* list)
 
 int DB_StmtToMaintenanceRecord(sqlite3_stmt* statement, MaintenanceRecord* record) {
     if (!statement || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     *record = MaintenanceRecord{};
     if (!RecordNumberFits(statement, 0) || !RecordNumberFits(statement, 2)) {
@@ -209,7 +209,7 @@ int DB_StmtToMaintenanceRecord(sqlite3_stmt* statement, MaintenanceRecord* recor
 
 int DB_MaintenanceRecordToStmt(sqlite3_stmt* statement, const MaintenanceRecord* record, bool forUpdate) {
     if (!statement || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     Binder binder(statement, forUpdate ? 1 : 2);
     binder.Int(record->Date).Int(record->BicycleNumber).Double(record->Cost).Block(record->Memo);
@@ -222,7 +222,7 @@ int DB_MaintenanceRecordToStmt(sqlite3_stmt* statement, const MaintenanceRecord*
 
 int DB_InsertMaintenanceRecord(const MaintenanceRecord* record) {
     if (!DB_GetConnection() || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     return WriteRecord("insert into MaintenanceRecord values( :p1, :p2, :p3, :p4, :p5 )", kPrepareError,
                        record, DB_MaintenanceRecordToStmt, false);
@@ -230,7 +230,7 @@ int DB_InsertMaintenanceRecord(const MaintenanceRecord* record) {
 
 int DB_UpdateMaintenanceRecord(int number, MaintenanceRecord* record) {
     if (!DB_GetConnection() || !record) {
-        return kNoConnection;
+        return NoConnection();
     }
     record->MaintenanceRecordNumber = number;
     return WriteRecord(

@@ -47,8 +47,19 @@ const char* CreateSchema();
 void RemoveCompanionFiles(const std::string& name);
 
 // Overwrites the 256-byte last-error text.
+// Overwrites the 256-byte last-error text; its failure is what the store's
+// connection says of the call that just failed.
 void SetLastError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void ClearLastError();
+// kNoConnection, for a call without a connection or a required argument. It
+// sets no last-error text, as ever; but no earlier failure's reason may be
+// taken for this one's.
+int NoConnection();
+// The same with the failure given, for one that happened elsewhere than on the
+// store's connection (a backup's connection, a file: {0, errno}).
+void SetLastErrorOf(StoreFailure failure, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// What connection says of its call that just failed; nothing when it succeeded.
+StoreFailure FailureOf(sqlite3* connection);
 
 // printf into a string of whatever length it needs: a long condition is never
 // cut short into broken SQL.
@@ -100,23 +111,6 @@ inline constexpr int kBusyTimeoutMs = 3000;
 // that fits (NULL and non-integers read as SQLite converts them); otherwise
 // the last-error text names it.
 bool RecordNumberFits(sqlite3_stmt* statement, int column);
-
-// A write transaction on the store's connection that rolls back unless
-// committed. The store's changes never nest, so a plain begin is enough.
-class Transaction {
-public:
-    explicit Transaction(sqlite3* connection);
-    ~Transaction();
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-    bool IsOpen() const { return m_open; }
-    bool Commit();
-
-private:
-    sqlite3* m_connection;
-    bool m_open;
-};
 
 // Binds values at consecutive parameter positions and remembers the first
 // position that failed; later binds are skipped.

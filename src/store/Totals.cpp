@@ -27,7 +27,7 @@ Statement RunAggregate(const char* format, int bicycleNumber, int* result) {
 
 int ReadDouble(const char* format, int bicycleNumber, double* value) {
     if (!value) {
-        return kNoConnection;
+        return NoConnection();
     }
     int result = kOk;
     Statement statement = RunAggregate(format, bicycleNumber, &result);
@@ -53,7 +53,7 @@ int DB_GetTotalMaintenanceCost(int bicycleNumber, double* cost) {
 
 int DB_GetTotalTime(int bicycleNumber, int32_t* hours, int32_t* minutes, int32_t* seconds) {
     if (!hours || !minutes || !seconds) {
-        return kNoConnection;
+        return NoConnection();
     }
     const char* const queries[] = {
         "select sum(Hours) from RideRecord where BicycleNumber=%d",

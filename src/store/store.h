@@ -36,8 +36,29 @@ int DB_OpenDatabase();
 int DB_CloseDatabase();
 const char* DB_GetLastError();
 int DB_ExecSql(sqlite3* connection, const char* sql);
-// The store's connection, or nullptr. For the store's own files and tests.
+// The store's connection, or nullptr. Only the store's own files run SQL on
+// it; tests use it to look at what was stored and to provoke failures.
 sqlite3* DB_GetConnection();
+
+// Why the last failure happened, beside the fixed last-error text: the SQLite
+// extended result code (0 when SQLite had nothing to say, e.g. a record number
+// out of range) and the errno of the system call that failed under it (0 when
+// none). Set together with every last-error text.
+struct StoreFailure {
+    int sqliteCode = 0;
+    int systemError = 0;
+};
+StoreFailure DB_GetLastFailure();
+// SQLite's own English words for a result code.
+const char* DB_DescribeResultCode(int sqliteCode);
+// The SQLite library the program runs with, e.g. "3.40.1".
+const char* DB_LibraryVersion();
+
+// Called with every last-error text as it is set, with its failure, so that
+// the program can write every failed store operation to its log. One
+// observer; nullptr removes it. Called on the thread that failed.
+using StoreFailureObserver = void (*)(const char* lastError, StoreFailure failure);
+void DB_SetFailureObserver(StoreFailureObserver observer);
 // True when the last failure on the connection was another program holding
 // the database (still locked after the busy wait).
 bool DB_LastFailureWasBusy();
@@ -46,6 +67,34 @@ bool DB_LastFailureWasBusy();
 bool DB_LastFailureWasDamage();
 
 namespace store {
+// Groups writes on the store's connection so that they hold together: all of
+// them or none. The first one open begins a transaction that takes the write
+// lock at once (another program holding the database is then found before
+// anything is written); one opened while another is open is nested through a
+// savepoint, so that a part can be undone while the whole goes on. Rolls back
+// what it holds unless committed. Every grouping of writes in the program goes
+// through this; nothing outside the store runs begin, savepoint or rollback.
+class Transaction {
+public:
+    Transaction();
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // False when the transaction could not be begun; DB_GetLastError says why.
+    bool IsOpen() const { return m_open; }
+    // Makes the writes since the start part of the enclosing transaction, or
+    // of the database for the outermost one. False (with the last-error text)
+    // when that failed; everything is then rolled back.
+    [[nodiscard]] bool Commit();
+    // Undoes the writes since the start; the enclosing transaction goes on.
+    void RollBack();
+
+private:
+    int m_depth = 0;  // 0 for the outermost
+    bool m_open = false;
+};
+
 // Owns the store's connection for a stretch of the program: whatever
 // connection is open when it goes is closed. The main window holds one so that
 // the connection outlives every page and goes before the language table.
