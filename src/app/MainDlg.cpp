@@ -7,6 +7,7 @@
 #include "maintenance/MaintenanceDlg.h"
 #include "options/OptionsDlg.h"
 #include "platform/Dialogs.h"
+#include "platform/Failure.h"
 #include "rides/RideDlg.h"
 #include "statistics/StatDlg.h"
 #include "store/store.h"
@@ -143,7 +144,7 @@ bool MainDlg::OpenOrCreateDatabase() {
                                                MessageIcon::Warning, kButtonYes | kButtonNo, kButtonYes);
     if (answer == kButtonYes) {
         if (DB_CreateDatabase() != store::kOk) {
-            ShowError(this, GetLanguageString("ErrorStrings", "ITDB"));
+            ShowStoreFailure(this, GetLanguageString("ErrorStrings", "ITDB"));
         } else {
             AppDialogs().MessageBox(this, GetLanguageString("Strings", "DBIC"), QString(),
                                     MessageIcon::Information);
@@ -163,13 +164,13 @@ bool MainDlg::ApplyConfiguration() {
     if (result != store::kOk) {
         // A database another program holds, or a file that is no database,
         // is worth naming as such: the rider can do something about either.
-        const char* key = "LDAC";
         if (DB_LastFailureWasBusy()) {
-            key = "DBBS";
+            ShowError(this, GetLanguageString("ErrorStrings", "DBBS"));
         } else if (DB_LastFailureWasDamage()) {
-            key = "DBDM";
+            ShowError(this, GetLanguageString("ErrorStrings", "DBDM"));
+        } else {
+            ShowStoreFailure(this, GetLanguageString("ErrorStrings", "LDAC"));
         }
-        ShowError(this, GetLanguageString("ErrorStrings", key));
         return false;
     }
 

@@ -3,6 +3,7 @@
 #include "app/MainDlg.h"
 #include "app/StartDirectory.h"
 #include "platform/Dialogs.h"
+#include "platform/Log.h"
 #include "units/ProductInfo.h"
 
 #include <QApplication>
@@ -54,11 +55,18 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // A log that cannot be written is no reason not to start.
+    if (StartLog(QDir::currentPath())) {
+        LogStartupFacts(QDir::currentPath());
+    }
+
     MainDlg mainWindow;
     if (!mainWindow.Initialise()) {
         return 0;
     }
     // The main window is the whole application: the program ends when it closes.
     mainWindow.exec();
+    qCInfo(lcStartup) << "Velomarq ends";
+    StopLog();
     return 0;
 }

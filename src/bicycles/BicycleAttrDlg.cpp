@@ -5,6 +5,7 @@
 #include "bicycles/ThumbnailConverter.h"
 #include "language/Language.h"
 #include "platform/Dialogs.h"
+#include "platform/Failure.h"
 #include "units/Clock.h"
 #include "units/NumberInput.h"
 #include "units/ProductInfo.h"
@@ -27,6 +28,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <new>
 
@@ -368,7 +370,7 @@ void BicycleAttrDlg::OnChangePicture() {
     ByteBlock().swap(m_record.PictureData);
     QFile file(thumbnail);
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowError(this, GetLanguageString("ErrorStrings", "LDPT"));
+        ShowFailure(this, GetLanguageString("ErrorStrings", "LDPT"), SystemFailureReason(errno));
     } else {
         const QByteArray bytes = file.readAll();
         m_record.PictureData.assign(bytes.begin(), bytes.end());
@@ -404,7 +406,7 @@ void BicycleAttrDlg::OnSave() {
     edited.DatePurchased = FromPickerTime(m_purchased->dateTime());
     edited.PreviousODO = ToKilometres(ParseDecimal(m_odometer->text()));
     if (m_store && !m_store(edited)) {
-        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "STDB"));
         return;
     }
     m_record = std::move(edited);

@@ -8,6 +8,7 @@
 #include "bicycles/BicycleSummary.h"
 #include "language/Language.h"
 #include "platform/Dialogs.h"
+#include "platform/Failure.h"
 #include "platform/GuardedModal.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
@@ -107,7 +108,7 @@ void BicycleDlg::Reload() {
     BicycleList bicycles;
     if (DB_GetBicycles(&bicycles) != store::kOk) {
         DB_ReleaseBicycleList(&bicycles);
-        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
         return;
     }
     m_list->setUpdatesEnabled(false);
@@ -175,7 +176,7 @@ void BicycleDlg::OnDelete() {
         return;
     }
     if (DeleteBicycleWithMemoFolders(number) != store::kOk) {
-        ShowError(this, GetLanguageString("ErrorStrings", "DFDB"));
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "DFDB"));
     }
     Reload();
     SelectRow(std::min(row, m_model->rowCount() - 1));

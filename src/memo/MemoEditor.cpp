@@ -7,6 +7,7 @@
 #include "memo/HtmlView.h"
 #include "memo/MemoDocument.h"
 #include "platform/Dialogs.h"
+#include "platform/Failure.h"
 #include "platform/Files.h"
 #include "units/ProductInfo.h"
 #include "units/Units.h"
@@ -26,6 +27,7 @@
 #include <QTextCharFormat>
 #include <QTimerEvent>
 #include <QToolBar>
+#include <cerrno>
 #include <functional>
 
 namespace {
@@ -491,7 +493,8 @@ void MemoEditor::PerformKeyAction(MemoKeyAction action) {
         case MemoKeyAction::Save:
             // A save the user asked for must not fail unnoticed.
             if (!SaveDocument()) {
-                ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+                ShowFailure(this, GetLanguageString("ErrorStrings", "STDB"),
+                            SystemFailureReason(m_documentError));
             }
             break;
         case MemoKeyAction::ShowText:
@@ -523,17 +526,20 @@ bool MemoEditor::OpenDocument(const QString& folder) {
             // Only a missing document is started from the template; one that
             // exists but cannot be read is the user's memo and stays untouched.
             if (QFileInfo::exists(path)) {
+                m_documentError = errno;
                 return fail();
             }
             // Without a usable template a new memo starts empty rather than
             // not at all: a missing shipped file must not cost the rider memos.
             if (!CopyFileReplacing(ProgramPath(QStringLiteral("htmltemplate.dat")), path) &&
                 !WriteFileReplacing(path, EncodePlainTextMemo(QString()))) {
+                m_documentError = LastFileError();
                 return fail();
             }
         }
     }
     if (!m_view->Navigate(path)) {
+        m_documentError = 0;
         return fail();
     }
     m_holdsDocument = true;
@@ -558,6 +564,7 @@ bool MemoEditor::SaveDocument() {
     const QStringList sources = m_view->GetPictureSources();
     const QString markup = SavedMarkup();
     if (!WriteFileReplacing(MemoDocumentPath(m_folder), EncodeMemoDocument(markup))) {
+        m_documentError = LastFileError();
         return false;
     }
     // Only now: had the write failed, the old document, which may still
@@ -598,13 +605,13 @@ QString MemoEditor::CopyChosenPicture(const QString& path) {
     {
         QFile chosen(path);
         if (!chosen.open(QIODevice::ReadOnly)) {
-            ShowError(this, GetLanguageString("ErrorStrings", "LDPT"));
+            ShowFailure(this, GetLanguageString("ErrorStrings", "LDPT"), SystemFailureReason(errno));
             return {};
         }
     }
     const QString copied = CopyPictureIntoMemo(m_folder, path);
     if (copied.isEmpty()) {
-        ShowError(this, GetLanguageString("ErrorStrings", "CPPT"));
+        ShowFileFailure(this, GetLanguageString("ErrorStrings", "CPPT"));
         return {};
     }
     // A file of the same name may have been replaced: show the new one everywhere.

@@ -85,6 +85,8 @@ public:
     // True while the editor holds a document it read: only then is there
     // anything to save, and is GetMemoText the memo's text.
     bool HoldsDocument() const { return m_holdsDocument; }
+    // Why the last OpenDocument or SaveDocument failed (an errno value, 0 when unknown).
+    int LastDocumentError() const { return m_documentError; }
     // Writes the document to <folder>/data.htm (pictures referred to as
     // "data.files/<name>"), then removes the pictures it no longer refers
     // to. False when no document is held or the file could not be written;
@@ -147,4 +149,5 @@ private:
     // Set only while the view shows the document of m_folder. Saving without
     // it would replace the folder's memo with whatever the view holds.
     bool m_holdsDocument = false;
+    int m_documentError = 0;
 };

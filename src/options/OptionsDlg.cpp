@@ -3,6 +3,7 @@
 #include "language/Language.h"
 #include "options/DatabaseCare.h"
 #include "platform/Dialogs.h"
+#include "platform/Failure.h"
 #include "units/Units.h"
 #include "widgets/ImageButton.h"
 #include "widgets/LinkLabel.h"
@@ -112,7 +113,7 @@ OptionsDlg::OptionsDlg(LinkLabel& statusLine, QWidget* parent)
     RefreshCaptions();
     ApplicationConfigRecord config;
     if (DB_LoadApplicationConfig(&config) != store::kOk) {
-        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
         return;
     }
     // Start-up fell back on the default language when the configured one has
@@ -228,7 +229,7 @@ ApplicationConfigRecord OptionsDlg::LoadConfig() {
     if (DB_LoadApplicationConfig(&config) == store::kOk) {
         return config;
     }
-    ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+    ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
     ApplicationConfigRecord inForce;
     inForce.Language = m_shownLanguage;
     inForce.DistanceUnit = GetDistanceUnit();
@@ -238,7 +239,7 @@ ApplicationConfigRecord OptionsDlg::LoadConfig() {
 
 void OptionsDlg::SaveConfig(const ApplicationConfigRecord& config) {
     if (DB_SaveApplicationConfig(&config) != store::kOk) {
-        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "STDB"));
     }
 }
 

@@ -40,6 +40,15 @@ bool DeleteFolder(const QString& path);
 // missing). Silent; false when something could not be removed.
 bool EmptyFolder(const QString& path);
 
+// The errno of the last operation above that failed on this thread (ENOSPC
+// for a full disk, EROFS, EACCES, ...), so that the message the rider sees
+// can say why. Every failure is written to the log as well.
+int LastFileError();
+// Sets it, like errno: for a caller that cleans up after a failure (which may
+// succeed and reset it) before reporting the failure, or whose failure was
+// found without one of the operations above.
+void SetLastFileError(int error);
+
 // Tests make chosen writes fail part-way: the function is asked before each
 // WriteFileReplacing, WriteNewFile or CopyFileReplacing with the target path, and when it
 // answers true that write breaks off after part of the bytes, as a full disk

@@ -2,6 +2,7 @@
 
 #include "language/Language.h"
 #include "platform/Dialogs.h"
+#include "platform/Failure.h"
 #include "platform/Files.h"
 #include "reports/ReportText.h"
 #include "units/ProductInfo.h"
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 bool IsRecordNumberName(const QString& name) {
@@ -33,19 +35,23 @@ ReportResult WriteHtmlReport(const QString& path, const ReportText& page,
     const QFileInfo report(path);
     if (!report.absoluteDir().exists()) {
         // Nowhere to put the page at all: that is the file's failure, not the folder's.
+        SetLastFileError(ENOENT);
         return ReportResult::FileFailed;
     }
     bool madeCompanion = false;
     if (!IsDirectory(companion)) {
         if (!QDir().mkdir(companion)) {
+            SetLastFileError(errno);
             return ReportResult::FolderFailed;
         }
         madeCompanion = true;
     }
     if (!page.WriteTo(path)) {
+        const int error = LastFileError();
         if (madeCompanion) {
             DeleteFolder(companion);
         }
+        SetLastFileError(error);
         return ReportResult::FileFailed;
     }
     // An earlier report of the same name may have left memos here of records
@@ -78,10 +84,10 @@ void ShowReportResult(QWidget* parent, ReportResult result) {
                                     QString::fromLatin1(kProductName), MessageIcon::Information);
             break;
         case ReportResult::FileFailed:
-            ShowError(parent, GetLanguageString("ErrorStrings", "CCTF"));
+            ShowFileFailure(parent, GetLanguageString("ErrorStrings", "CCTF"));
             break;
         case ReportResult::FolderFailed:
-            ShowError(parent, GetLanguageString("ErrorStrings", "CRTD"));
+            ShowFileFailure(parent, GetLanguageString("ErrorStrings", "CRTD"));
             break;
     }
 }

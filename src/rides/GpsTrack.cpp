@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -447,6 +448,7 @@ GpsFileContent ReadGpsFile(const QString& path) {
     const QFileInfo info(path);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
         failed.error = GpsFileError::CannotOpen;
+        failed.systemError = info.isDir() ? EISDIR : errno;
         return failed;
     }
     if (info.size() > kMaxGpsFileBytes) {

@@ -48,7 +48,8 @@ enum class GpsFileError {
 struct GpsFileContent {
     std::vector<GpsTrack> tracks;  // empty unless error is None
     GpsFileError error = GpsFileError::None;
-    int errorLine = 0;  // Malformed: the line of the file where reading stopped
+    int errorLine = 0;    // Malformed: the line of the file where reading stopped
+    int systemError = 0;  // CannotOpen: why, as the system said (errno)
 };
 
 // A day's riding at a point a second is about 10 MB of GPX; a file many

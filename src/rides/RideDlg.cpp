@@ -2,6 +2,7 @@
 
 #include "language/Language.h"
 #include "platform/Dialogs.h"
+#include "platform/Failure.h"
 #include "platform/GuardedModal.h"
 #include "rides/GpsTrack.h"
 #include "rides/RideImport.h"
@@ -150,7 +151,7 @@ void RideDlg::ImportFiles(const QStringList& paths) {
     }
     m_importing = false;
     if (summary.storeUnreadable) {
-        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
         return;
     }
     ShowImportedDays(summary);

@@ -2,6 +2,7 @@
 
 #include "language/Language.h"
 #include "platform/Dialogs.h"
+#include "platform/Failure.h"
 #include "platform/Files.h"
 #include "reports/ReportFiles.h"
 #include "reports/ReportText.h"
@@ -221,7 +222,7 @@ void StatDlg::ReloadBicycles() {
     const QSignalBlocker quiet(m_bicycles);
     if (!FillBicycleFilter(m_bicycles, &m_bicycleList)) {
         m_bicycles->setCurrentIndex(-1);
-        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
         return;
     }
     if (m_firstShow) {
@@ -311,7 +312,7 @@ void StatDlg::RefreshStatistics() {
     m_series.reset();
     if (DB_GetRideRecords(condition.c_str(), &m_rides) != store::kOk) {
         m_chart->ClearSeries();
-        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
         return;
     }
 
@@ -393,8 +394,12 @@ void StatDlg::SaveChart() {
         path += QStringLiteral(".png");
     }
     const QByteArray bytes = drawing ? m_chart->SvgBytes() : m_chart->PngBytes();
-    if (bytes.isEmpty() || !WriteFileReplacing(path, bytes)) {
+    if (bytes.isEmpty()) {
         ShowError(this, GetLanguageString("StatDlg", "CHSF"));
+        return;
+    }
+    if (!WriteFileReplacing(path, bytes)) {
+        ShowFileFailure(this, GetLanguageString("StatDlg", "CHSF"));
         return;
     }
     ShowInformation(this, GetLanguageString("StatDlg", "CHSV"));

@@ -5,6 +5,7 @@
 #include "memo/MemoDocument.h"
 #include "memo/MemoEditor.h"
 #include "platform/Dialogs.h"
+#include "platform/Failure.h"
 #include "platform/Files.h"
 #include "units/Clock.h"
 
@@ -102,7 +103,8 @@ void RecordEditorFrame::OpenMemoFolder(int number, const QString& storedMemoText
     if (!m_memo->OpenDocument(m_folder)) {
         // The memo stays as it is on disk and in the record; the other
         // fields can still be changed and saved.
-        ShowError(this, GetLanguageString("ErrorStrings", "OPMM"));
+        ShowFailure(this, GetLanguageString("ErrorStrings", "OPMM"),
+                    SystemFailureReason(m_memo->LastDocumentError()));
     }
 }
 
@@ -167,12 +169,13 @@ void RecordEditorFrame::OnSave() {
     if (m_memo->HoldsDocument()) {
         CommitMemoText(m_memo->GetMemoText());
         if (!m_memo->SaveDocument()) {
-            ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+            ShowFailure(this, GetLanguageString("ErrorStrings", "STDB"),
+                        SystemFailureReason(m_memo->LastDocumentError()));
             return;
         }
     }
     if (m_store && !m_store()) {
-        ShowError(this, GetLanguageString("ErrorStrings", "STDB"));
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "STDB"));
         return;
     }
     done(kEditorSaved);

@@ -1,5 +1,6 @@
 #include "widgets/RecordListPage.h"
 
+#include "platform/Failure.h"
 #include "units/DayRange.h"
 #include "widgets/DayPickers.h"
 #include "widgets/ImageButton.h"
@@ -129,7 +130,7 @@ void RecordListPage::Reload() {
 void RecordListPage::ReloadBicycles() {
     const QSignalBlocker quiet(m_filter);
     if (!FillBicycleFilter(m_filter, &m_bicycles)) {
-        ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
         m_filter->setCurrentIndex(0);
         return;
     }

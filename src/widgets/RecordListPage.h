@@ -29,6 +29,7 @@
 
 #include "language/Language.h"
 #include "platform/Dialogs.h"
+#include "platform/Failure.h"
 #include "platform/Files.h"
 #include "platform/GuardedModal.h"
 #include "store/store.h"
@@ -174,7 +175,7 @@ protected:
         m_words = Traits::Words::Current(Bicycles());
         std::vector<Record> records;
         if (Traits::Fetch(FilterCondition().c_str(), &records) != store::kOk) {
-            ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+            ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
             return;
         }
         const QString statusText = Traits::StatusText(records);
@@ -190,7 +191,7 @@ protected:
         int number = 0;
         if (Traits::MaxNumber(&number) != store::kOk) {
             // Without the number the memo would have no folder of its own.
-            ShowError(this, GetLanguageString("ErrorStrings", "GFDB"));
+            ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
             return;
         }
         RecordEditorSetup<Record> setup;
@@ -270,7 +271,7 @@ protected:
         const int32_t number = RecordNumber(m_model->RecordAt(row));
         if (Traits::Delete(number) != store::kOk) {
             // The record is still there, and so must its memo be.
-            ShowError(this, GetLanguageString("ErrorStrings", "DFDB"));
+            ShowStoreFailure(this, GetLanguageString("ErrorStrings", "DFDB"));
             return;
         }
         DeleteFolder(RecordMemoFolder(RecordKindOf<Record>::value, number));

@@ -156,7 +156,7 @@ TEST_F(MainDlgTest, AFailedCreationSaysSoAndEnds) {
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("bicycle.db/keep"), "x"));
     ScriptedDialogs dialogs;
     dialogs.AnswerMessage(kButtonYes, English("ErrorStrings", "OPID"));
-    dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "ITDB"));
+    dialogs.AnswerFailure(kButtonOk, English("ErrorStrings", "ITDB"));
     MainDlg window;
     EXPECT_FALSE(window.Initialise());
     ASSERT_EQ(dialogs.Asked().size(), 2u);

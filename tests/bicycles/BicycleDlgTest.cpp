@@ -16,8 +16,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <memory>
@@ -170,6 +172,7 @@ TEST_F(BicyclePageTest, NewAddsTheBicycleAndSelectsIt) {
 TEST_F(BicyclePageTest, ARefusedInsertKeepsTheEditorOpenUntilTheBicycleIsStored) {
     ScriptedDialogs dialogs;
     ScopedModalDrivers drivers;
+    ScopedLog log;
     AddBicycle(NamedBicycle(QStringLiteral("Blue Arrow")));
     ShowPage();
     auto lock = std::make_optional<ScopedWriteLock>();  // another program writing
@@ -184,9 +187,42 @@ TEST_F(BicyclePageTest, ARefusedInsertKeepsTheEditorOpenUntilTheBicycleIsStored)
         QTest::mouseClick(editor.findChild<QPushButton*>(QStringLiteral("save")), Qt::LeftButton);
         EXPECT_FALSE(editor.isVisible());
     });
-    dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+    // The message and the log say why: another program holds the database.
+    dialogs.AnswerMessage(kButtonOk, QStringLiteral("The changes could not be saved.\n\n"
+                                                    "Reason: Another program is using the database."));
     Click("new");
     EXPECT_EQ(Names(), (QStringList{QStringLiteral("Blue Arrow"), QStringLiteral("Fresh")}));
+    EXPECT_TRUE(
+        log.Text().contains(QStringLiteral("velomarq.store: ERROR: Execute SQL command error. "
+                                           "(SQLite 5: database is locked")))
+        << log.Text().toStdString();
+}
+
+TEST_F(BicyclePageTest, AFullDiskIsNamedInTheMessageAndTheLog) {
+    ScriptedDialogs dialogs;
+    ScopedModalDrivers drivers;
+    ScopedLog log;
+    ShowPage();
+    // Room for a few hundred bytes more: the notes need pages the system
+    // refuses, as a full disk refuses them.
+    const qint64 size = QFileInfo(QStringLiteral("bicycle.db")).size();
+    std::optional<ScopedFileSizeLimit> full(std::in_place, static_cast<rlim_t>(size + 300));
+    drivers.Then<BicycleAttrDlg>([&](BicycleAttrDlg& editor) {
+        editor.findChild<QPlainTextEdit*>(QStringLiteral("notes"))->setPlainText(QString(20000, u'n'));
+        Rename(QStringLiteral("Tourer"))(editor);
+        EXPECT_TRUE(editor.isVisible());
+        full.reset();
+        QTest::mouseClick(editor.findChild<QPushButton*>(QStringLiteral("save")), Qt::LeftButton);
+        EXPECT_FALSE(editor.isVisible());
+    });
+    dialogs.AnswerMessage(kButtonOk,
+                          QStringLiteral("The changes could not be saved.\n\nReason: The disk is full."));
+    Click("new");
+    EXPECT_EQ(Names(), QStringList{QStringLiteral("Tourer")});
+    EXPECT_TRUE(log.Text().contains(
+        QStringLiteral("velomarq.store: ERROR: Execute SQL command error. (SQLite 778: disk I/O "
+                       "error; system 27: File too large)")))
+        << log.Text().toStdString();
 }
 
 TEST_F(BicyclePageTest, ADoubleClickModifiesTheBicycleLikeTheModifyButton) {
@@ -226,7 +262,7 @@ TEST_F(BicyclePageTest, ARefusedUpdateKeepsTheEditorOpenAndCancelLeavesTheBicycl
         EXPECT_TRUE(editor.isVisible());
         // Left open: cancelled.
     });
-    dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+    dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
     Click("modify");
     EXPECT_EQ(Names(), QStringList{QStringLiteral("Blue Arrow")});
     EXPECT_EQ(StoredBicycles().size(), 1u);
@@ -322,7 +358,7 @@ TEST_F(BicyclePageTest, AFailedDeleteRemovesNoFolder) {
     {
         ScopedWriteLock lock;
         dialogs.AnswerMessage(kButtonYes, GetLanguageString("BicycleDlg", "DELC"));
-        dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "DFDB"));
+        dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "DFDB"));
         Click("delete");
     }
     EXPECT_EQ(Names(), QStringList{QStringLiteral("Stays")});

@@ -274,9 +274,9 @@ TEST_F(BicycleReportsTest, AReportThatCannotBeWrittenLeavesTheOldOneAsItWas) {
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("old.csv"), "older report"));
     {
         ScopedWriteFailure failure;
-        dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
+        dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
         Export(drivers, PathOf("old.csv"), kCsvReport);
-        dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
+        dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
         Export(drivers, PathOf("new.html"), kHtmlReport);
     }
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("old.csv")), QByteArray("older report"));
@@ -287,7 +287,7 @@ TEST_F(BicycleReportsTest, AReportThatCannotBeWrittenLeavesTheOldOneAsItWas) {
 
     // A companion folder that cannot be made: no page either.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("blocked.html.files"), "a file in the folder's place"));
-    dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "CRTD"));
+    dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "CRTD"));
     Export(drivers, PathOf("blocked.html"), kHtmlReport);
     EXPECT_FALSE(QFile::exists(PathOf("blocked.html")));
 }

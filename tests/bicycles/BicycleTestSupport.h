@@ -8,6 +8,7 @@
 #include "store/store.h"
 #include "support/ProgramDirectory.h"
 #include "support/QStringPrinter.h"
+#include "support/Scoped.h"
 #include "support/TestStore.h"
 #include "units/TextBlock.h"
 
@@ -63,26 +64,6 @@ protected:
         EXPECT_EQ(DB_GetBicycles(&list), store::kOk);
         return list;
     }
-};
-
-// A second connection to bicycle.db that holds the write lock while it lives,
-// so that the store's writes fail (reads still succeed), as when another
-// program keeps the file busy.
-class ScopedWriteLock {
-public:
-    ScopedWriteLock() {
-        EXPECT_EQ(sqlite3_open("bicycle.db", &m_connection), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(m_connection, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
-    }
-    ~ScopedWriteLock() {
-        sqlite3_exec(m_connection, "rollback", nullptr, nullptr, nullptr);
-        sqlite3_close(m_connection);
-    }
-    ScopedWriteLock(const ScopedWriteLock&) = delete;
-    ScopedWriteLock& operator=(const ScopedWriteLock&) = delete;
-
-private:
-    sqlite3* m_connection = nullptr;
 };
 
 inline BicycleAttribute NamedBicycle(const QString& name) {

@@ -172,7 +172,7 @@ TEST_F(MaintenanceDlgTest, RefusedInsertThenCancelStoresNothingAndLeavesNoFolder
     ShowPage();
     Exec(
         "create trigger refuse before insert on MaintenanceRecord begin select raise(abort, 'refused'); end");
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
     m_drivers.Then<MaintenanceRecordDlg>([&](MaintenanceRecordDlg& editor) {
         ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
         Click(editor, "save");
@@ -248,7 +248,7 @@ TEST_F(MaintenanceDlgTest, RefusedUpdateKeepsTheListAsItWas) {
     ShowPage();
     Exec(
         "create trigger refuse before update on MaintenanceRecord begin select raise(abort, 'refused'); end");
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
     ClickRow(0);
     m_drivers.Then<MaintenanceRecordDlg>([&](MaintenanceRecordDlg& editor) {
         Type(editor, "cost", QStringLiteral("5"));
@@ -298,7 +298,7 @@ TEST_F(MaintenanceDlgTest, RefusedDeleteKeepsTheMemoFolder) {
         "create trigger refuse before delete on MaintenanceRecord begin select raise(abort, 'refused'); end");
     ClickRow(0);
     m_dialogs.AnswerMessage(kButtonYes, GetLanguageString("Strings", "DLRC"));
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "DFDB"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "DFDB"));
     ClickPage("delete");
     EXPECT_EQ(StoredEntries().size(), 1u);
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Maintenance/1/data.htm")), QByteArray("one"));
@@ -309,7 +309,7 @@ TEST_F(MaintenanceDlgTest, UnreadableEntriesLeaveTheStatusLineAsItWas) {
     ShowPage();
     m_status.SetText(QStringLiteral("left by another page"));
     Exec("alter table MaintenanceRecord rename to Elsewhere");
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "GFDB"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "GFDB"));
     ShowPage();
     EXPECT_EQ(Rows(), 0);
     EXPECT_EQ(m_status.Text(), QStringLiteral("left by another page"));

@@ -172,7 +172,7 @@ TEST_F(MaintenanceRecordDlgTest, MemoTextIsStoredAndItsDocumentSaved) {
 }
 
 TEST_F(MaintenanceRecordDlgTest, MemoThatCannotBeWrittenKeepsTheEditorOpen) {
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
     const auto [result, entry] = Run(NewRecord(7, 0), [&](MaintenanceRecordDlg& editor) {
         {
             ScopedWriteFailure failure;

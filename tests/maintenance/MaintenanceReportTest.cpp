@@ -261,7 +261,7 @@ TEST_F(MaintenanceExportTest, UnwritableTargetLeavesNothingAndSaysSo) {
     {
         ScopedWriteFailure failure;
         for (int format : {kTextReport, kCsvReport, kHtmlReport}) {
-            m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
+            m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
             Export(format, Path(format == kTextReport ? QStringLiteral("out/costs.txt")
                                                       : QStringLiteral("out/new%1").arg(format)));
         }
@@ -272,7 +272,7 @@ TEST_F(MaintenanceExportTest, UnwritableTargetLeavesNothingAndSaysSo) {
     // A folder that is really not there to write into.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("plain"), "a file"));
     for (int format : {kTextReport, kHtmlReport}) {
-        m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
+        m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
         Export(format, Path(QStringLiteral("plain/costs")));
     }
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("plain")), QByteArray("a file"));

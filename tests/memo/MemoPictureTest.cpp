@@ -46,7 +46,7 @@ TEST_F(MemoEditorTest, InsertingPastesTheMarkupForTheChosenSize) {
 TEST_F(MemoEditorTest, UnreadablePictureIsReportedAndNothingInserted) {
     ASSERT_TRUE(OpenMemo());
     RecordPastes();
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "LDPT"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "LDPT"));
     AnswerPictureDialog(m_programDir.FilePath(QStringLiteral("pictures/missing.jpg")));
     ClickToolbar(kMemoInsertPicture);
     ASSERT_EQ(m_dialogs.Asked().size(), 1u);
@@ -61,7 +61,7 @@ TEST_F(MemoEditorTest, APictureThatCannotBeCopiedInIsReportedAndNothingInserted)
     ASSERT_TRUE(OpenMemo());
     RecordPastes();
     ScopedWriteFailure full;
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "CPPT"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "CPPT"));
     AnswerPictureDialog(hill);
     ClickToolbar(kMemoInsertPicture);
     EXPECT_EQ(m_dialogs.MessagesAsked().size(), 1u);
@@ -163,7 +163,7 @@ TEST_F(MemoEditorTest, ChangingThePictureFileCopiesItAndSavesItRelatively) {
     EXPECT_EQ(QDir(MemoPictureFolderPath(m_folder)).entryList(QDir::Files), QStringList{"valley.png"});
 
     // An unreadable replacement changes nothing.
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "LDPT"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "LDPT"));
     AnswerPictureDialog(m_programDir.FilePath(QStringLiteral("pictures/none.png")));
     QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, PicturePoint(0));
     EXPECT_EQ(View()->GetPictureSources(),

@@ -173,7 +173,7 @@ TEST_F(MemoEditorTest, FailedSaveKeepsTheOldDocument) {
         EXPECT_EQ(ReadAll(MemoDocumentPath(m_folder)), saved);
 
         // Ctrl+S reports the failure instead of passing it over in silence.
-        m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+        m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
         Key(Qt::Key_S, Qt::ControlModifier);
         EXPECT_EQ(ReadAll(MemoDocumentPath(m_folder)), saved);
     }

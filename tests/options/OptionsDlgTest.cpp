@@ -434,7 +434,7 @@ TEST_F(OptionsDlgTest, SettingsThatCannotBeReadOrSavedAreReportedAndStayInForce)
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open_v2("bicycle.db", &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
-    dialogs.AnswerMessage(kButtonOk, stdb);
+    dialogs.AnswerFailure(kButtonOk, stdb, English("FailureReasons", "BUSY"));
     ChooseListEntry(Choice("WeekStart"), 0);
     EXPECT_EQ(GetWeekStart(), 0);
     EXPECT_EQ(Choice("WeekStart")->currentIndex(), 0);

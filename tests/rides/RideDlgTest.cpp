@@ -212,7 +212,7 @@ TEST_F(RideDlgTest, NewRideNeedsABicycle) {
 TEST_F(RideDlgTest, RefusedInsertKeepsTheEditorOpenUntilTheRideIsStored) {
     ShowPage();
     Exec("create trigger refuse before insert on RideRecord begin select raise(abort, 'refused'); end");
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
     m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
         ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
         Type(editor, "distance", QStringLiteral("42.5"));
@@ -236,7 +236,7 @@ TEST_F(RideDlgTest, RefusedInsertKeepsTheEditorOpenUntilTheRideIsStored) {
 TEST_F(RideDlgTest, RefusedInsertThenCancelStoresNothingAndLeavesNoFolder) {
     ShowPage();
     Exec("create trigger refuse before insert on RideRecord begin select raise(abort, 'refused'); end");
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
     m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
         ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
         Click(editor, "save");
@@ -331,7 +331,7 @@ TEST_F(RideDlgTest, RefusedUpdateKeepsTheListAsItWas) {
     AddRide(Ride(1, Local(2025, 3, 1, 9), 10.0, 1, 0, 0));
     ShowPage();
     Exec("create trigger refuse before update on RideRecord begin select raise(abort, 'refused'); end");
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
     ClickRow(0);
     m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
         Type(editor, "distance", QStringLiteral("5"));
@@ -378,7 +378,7 @@ TEST_F(RideDlgTest, RefusedDeleteKeepsTheMemoFolder) {
     Exec("create trigger refuse before delete on RideRecord begin select raise(abort, 'refused'); end");
     ClickRow(0);
     m_dialogs.AnswerMessage(kButtonYes, GetLanguageString("Strings", "DLRC"));
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "DFDB"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "DFDB"));
     ClickPage("delete");
     EXPECT_EQ(StoredRides().size(), 1u);
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/1/data.htm")), QByteArray("one"));
@@ -389,7 +389,7 @@ TEST_F(RideDlgTest, UnreadableRidesLeaveTheStatusLineAsItWas) {
     ShowPage();
     m_status.SetText(QStringLiteral("left by another page"));
     Exec("alter table RideRecord rename to Elsewhere");
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "GFDB"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "GFDB"));
     ShowPage();
     EXPECT_EQ(Rows(), 0);
     EXPECT_EQ(m_status.Text(), QStringLiteral("left by another page"));

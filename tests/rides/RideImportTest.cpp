@@ -436,18 +436,18 @@ TEST_F(RideImportTest, ImportedRidesOutsideTheListedDaysWidenTheDays) {
 TEST_F(RideImportTest, ARefusedRideLeavesNeitherRideNorFolder) {
     const QString gpx = HourNorth(QStringLiteral("north.gpx"));
     const QString expected =
-        QStringLiteral("No ride was imported.\n\nThe ride of north.gpx could not be stored.");
+        QStringLiteral("No ride was imported.\n\nThe ride of north.gpx could not be stored. Reason: %1");
     ShowPage(1);
     {
         // The disk refuses the memo.
         ScopedWriteFailure full;
-        Import({gpx}, expected);
+        Import({gpx}, expected.arg(QStringLiteral("The disk is full.")));
         EXPECT_TRUE(StoredRides().empty());
         EXPECT_TRUE(RideFolders().isEmpty());
     }
     // The store refuses the ride.
     Exec("create trigger refuse before insert on RideRecord begin select raise(abort, 'refused'); end");
-    Import({gpx}, expected);
+    Import({gpx}, expected.arg(QStringLiteral("constraint failed")));
     EXPECT_TRUE(StoredRides().empty());
     EXPECT_TRUE(RideFolders().isEmpty());
 
@@ -469,8 +469,9 @@ TEST_F(RideImportTest, ARefusedCommitTakesBackTheWholeGroup) {
         "deferred)");
     Exec("create trigger guard after insert on RideRecord begin insert into guard values (99); end");
     ShowPage(1);
-    Import(files, QStringLiteral("No ride was imported.\n\nThe ride of a.gpx could not be stored.\n"
-                                 "The ride of b.gpx could not be stored."));
+    Import(files, QStringLiteral(
+                      "No ride was imported.\n\nThe ride of a.gpx could not be stored. Reason: constraint "
+                      "failed\nThe ride of b.gpx could not be stored. Reason: constraint failed"));
     EXPECT_TRUE(StoredRides().empty());
     EXPECT_TRUE(RideFolders().isEmpty());
 

@@ -164,7 +164,7 @@ TEST_F(RideRecordDlgTest, AMemoThatCannotBeOpenedKeepsItsTextAndTheRideCanStillB
     stored.RideRecordNumber = 12;
     // Something that is not a readable document stands where data.htm belongs.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/12/data.htm/keep"), "x"));
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "OPMM"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "OPMM"));
     const auto [result, ride] = Run(ExistingRecord(stored), [&](RideRecordDlg& editor) {
         Type(editor, "distance", QStringLiteral("42"));
         Click(editor, "save");
@@ -189,7 +189,7 @@ TEST_F(RideRecordDlgTest, MemoTextIsStoredAndItsDocumentSaved) {
 }
 
 TEST_F(RideRecordDlgTest, MemoThatCannotBeWrittenKeepsTheEditorOpen) {
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
     const auto [result, ride] = Run(NewRecord(7, 0), [&](RideRecordDlg& editor) {
         {
             ScopedWriteFailure failure;

@@ -242,7 +242,7 @@ TEST_F(RideExportTest, UnwritableTargetLeavesNothingAndSaysSo) {
     {
         ScopedWriteFailure failure;
         for (int format : {kTextReport, kCsvReport, kHtmlReport}) {
-            m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
+            m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
             Export(format, Path(format == kTextReport ? QStringLiteral("out/rides.txt")
                                                       : QStringLiteral("out/new%1").arg(format)));
         }
@@ -253,7 +253,7 @@ TEST_F(RideExportTest, UnwritableTargetLeavesNothingAndSaysSo) {
     // A folder that is really not there to write into.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("plain"), "a file"));
     for (int format : {kTextReport, kHtmlReport}) {
-        m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
+        m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
         Export(format, Path(QStringLiteral("plain/rides")));
     }
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("plain")), QByteArray("a file"));

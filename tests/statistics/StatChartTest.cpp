@@ -271,7 +271,7 @@ TEST_F(StatChartTest, AChartThatCannotBeSavedIsReportedAndAnOlderFileKept) {
     ShowMarch(kContentsRidesByWeek, 1);
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("chart.svg"), "older drawing"));
     m_dialogs.AnswerSaveFile(m_programDir.FilePath(QStringLiteral("chart.svg")));
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("StatDlg", "CHSF"));
+    m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("StatDlg", "CHSF"));
     {
         ScopedWriteFailure diskFull;
         QTest::mouseClick(Find<ImageButton>("StatExport"), Qt::LeftButton);

@@ -132,13 +132,13 @@ TEST_F(StatisticsExportTest, CancellingWritesNothingAndSaysNothing) {
 TEST_F(StatisticsExportTest, AFileThatCannotBeWrittenIsReportedAndAnOlderOneKept) {
     ShowPage();
     const QString cctf = GetLanguageString("ErrorStrings", "CCTF");
-    m_dialogs.AnswerMessage(kButtonOk, cctf);
+    m_dialogs.AnswerFailure(kButtonOk, cctf);
     ExportTo(m_programDir.FilePath(QStringLiteral("no such folder/statistics.txt")));
     ASSERT_EQ(m_dialogs.Asked().size(), 1u);
     EXPECT_EQ(m_dialogs.Asked()[0].icon, MessageIcon::Error);
 
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("statistics.txt"), "older report"));
-    m_dialogs.AnswerMessage(kButtonOk, cctf);
+    m_dialogs.AnswerFailure(kButtonOk, cctf);
     {
         ScopedWriteFailure diskFull;
         ExportTo(ReportPath());

@@ -1,5 +1,8 @@
 #include "support/ScriptedDialogs.h"
 
+#include "language/Language.h"
+#include "units/SafeFormat.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,6 +20,12 @@ const char* KindName(ScriptedDialogs::Kind kind) {
             return "colour chooser";
     }
     return "?";
+}
+
+// A failure message as the program shows it, with reason as its reason.
+QString WithReason(const QString& message, const QString& reason) {
+    return message + QStringLiteral("\n\n") +
+           SafeFormat(GetLanguageString("FailureReasons", "RESN"), {reason});
 }
 
 // What a cancelled message box returns.
@@ -42,6 +51,14 @@ ScriptedDialogs::~ScriptedDialogs() {
 void ScriptedDialogs::AnswerMessage(int button, std::optional<QString> expectedText) {
     m_answers.push_back({Kind::Message, button, {}, {}, std::move(expectedText)});
 }
+void ScriptedDialogs::AnswerFailure(int button, const QString& message, std::optional<QString> reason) {
+    if (reason) {
+        AnswerMessage(button, WithReason(message, *reason));
+        return;
+    }
+    m_answers.push_back({Kind::Message, button, {}, {}, message, {}, true});
+}
+
 void ScriptedDialogs::AnswerSaveFile(const QString& path) {
     m_answers.push_back({Kind::SaveFile, 0, path, {}, {}});
 }
@@ -81,7 +98,13 @@ std::optional<ScriptedDialogs::Answer> ScriptedDialogs::Next(Kind kind, const Qu
     }
     Answer answer = m_answers.front();
     m_answers.pop_front();
-    if (answer.expectedText && *answer.expectedText != question.text) {
+    if (answer.anyReason) {
+        const QString prefix = WithReason(*answer.expectedText, QString());
+        if (!question.text.startsWith(prefix) || question.text.size() == prefix.size()) {
+            ADD_FAILURE() << "message box text \"" << question.text.toStdString() << "\", expected \""
+                          << prefix.toStdString() << "\" and a reason";
+        }
+    } else if (answer.expectedText && *answer.expectedText != question.text) {
         ADD_FAILURE() << "message box text \"" << question.text.toStdString() << "\", expected \""
                       << answer.expectedText->toStdString() << "\"";
     }

@@ -34,6 +34,9 @@ public:
     // The next message box is answered with button. With expectedText, the
     // text asked must equal it.
     void AnswerMessage(int button, std::optional<QString> expectedText = std::nullopt);
+    // The next message box reports a failure: its text is message followed by
+    // a reason ("Reason: ..."), which must be reason when that is given.
+    void AnswerFailure(int button, const QString& message, std::optional<QString> reason = std::nullopt);
     void AnswerSaveFile(const QString& path);  // empty = cancel
     void AnswerOpenFile(const QString& path);  // empty = cancel
     // An open-file chooser that takes several files answers with these; empty = cancel.
@@ -65,6 +68,8 @@ private:
         std::optional<QColor> colour;
         std::optional<QString> expectedText;
         QStringList paths = {};
+        // expectedText is a failure message that must be followed by some reason.
+        bool anyReason = false;
     };
 
     // Takes the next answer if it is of the given kind; records a failure otherwise.

@@ -290,7 +290,8 @@ TEST_F(GearExportTest, AFailedWriteIsReportedAndKeepsTheOldFile) {
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("gears.txt"), "last season's gears"));
     ChooseListEntry(List("template"), kMountain);
     ChooseFile(m_programDir.FilePath(QStringLiteral("gears.txt")));
-    m_dialogs.AnswerMessage(kButtonOk, QStringLiteral("The report file could not be written."));
+    m_dialogs.AnswerFailure(kButtonOk, QStringLiteral("The report file could not be written."),
+                            QStringLiteral("The disk is full."));
     {
         ScopedWriteFailure diskFull;
         QTest::mouseClick(Button("export"), Qt::LeftButton);
@@ -301,7 +302,8 @@ TEST_F(GearExportTest, AFailedWriteIsReportedAndKeepsTheOldFile) {
 
     // A folder that does not exist is no better.
     ChooseFile(m_programDir.FilePath(QStringLiteral("no such folder/gears.txt")));
-    m_dialogs.AnswerMessage(kButtonOk, QStringLiteral("The report file could not be written."));
+    m_dialogs.AnswerFailure(kButtonOk, QStringLiteral("The report file could not be written."),
+                            QStringLiteral("The file or folder does not exist."));
     QTest::mouseClick(Button("export"), Qt::LeftButton);
     EXPECT_FALSE(QFile::exists(m_programDir.FilePath(QStringLiteral("no such folder/gears.txt"))));
 }
