@@ -5,7 +5,6 @@
 
 #include <charconv>
 #include <climits>
-#include <iterator>
 #include <string>
 #include <system_error>
 
