@@ -13,6 +13,7 @@
 #include "store/store.h"
 #include "tools/ToolKitsDlg.h"
 #include "units/ProductInfo.h"
+#include "units/SafeFormat.h"
 #include "units/Units.h"
 #include "widgets/LinkLabel.h"
 #include "widgets/TabPage.h"
@@ -33,7 +34,6 @@ constexpr QSize kMinimumSize{760, 560};
 
 // The messages that can come before any language table exists are English.
 const char* const kDefaultLanguageMissing = "Can not load default language file.\nPlease re-install.";
-const char* const kLanguageMissing = "Can not load language file.";
 
 struct TabCaption {
     MainDlg::Tab tab;
@@ -175,10 +175,16 @@ bool MainDlg::ApplyConfiguration() {
     }
 
     FreeLanguageTable();
-    if (LoadLanguageFile(LanguageFilePath(GetProgramDirectory(), config.Language)) != 0) {
-        AppDialogs().MessageBox(this, QString::fromLatin1(kLanguageMissing), QString(), MessageIcon::Error);
+    const QString languageFile = LanguageFilePath(GetProgramDirectory(), config.Language);
+    if (LoadLanguageFile(languageFile) != 0) {
+        // The default language is the one in use now, so it is what the
+        // settings hold and the options page shows. The rider is told once,
+        // in it, and chooses the language again when its file is mended.
         FreeLanguageTable();
         LoadLanguageFile(LanguageFilePath(GetProgramDirectory(), 0));
+        config.Language = 0;
+        DB_SaveApplicationConfig(&config);
+        ShowError(this, SafeFormat(GetLanguageString("ErrorStrings", "LNGF"), {languageFile}));
     }
     SetDistanceUnit(config.DistanceUnit);
     SetWeekStart(config.WeekStart);

@@ -6,8 +6,8 @@
 #include "language/Language.h"
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
+#include "platform/NumberField.h"
 #include "units/Clock.h"
-#include "units/NumberInput.h"
 #include "units/ProductInfo.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
@@ -24,7 +24,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTextCursor>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -149,8 +148,6 @@ BicycleAttrDlg::BicycleAttrDlg(Mode mode, const BicycleAttribute& record, QWidge
         m_frame->addItem(GetLanguageString(key));
     }
     m_inches = NumberField(this, "inches", kInchLength, 4);
-    m_inches->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
 
     m_purchased = new QDateTimeEdit(this);
     m_purchased->setObjectName(QStringLiteral("purchased"));
@@ -390,6 +387,32 @@ void BicycleAttrDlg::OnSave() {
         m_name->setFocus();
         return;
     }
+    const std::optional<double> weight =
+        TakeNumberField(this, m_weight, GetLanguageString("BicycleAttrDlg", "WEIG"), NumberKind::Decimal,
+                        GetLanguageString("BicycleAttrDlg", "KILO"));
+    if (!weight) {
+        return;
+    }
+    const std::optional<double> cost =
+        TakeNumberField(this, m_cost, GetLanguageString("Strings", "COST"), NumberKind::Decimal);
+    if (!cost) {
+        return;
+    }
+    // The inch field counts only for "another size"; otherwise it is disabled and ignored.
+    std::optional<int> inches = 0;
+    if (m_frame->currentIndex() == kOtherFramePosition) {
+        inches = TakeWholeNumberField(this, m_inches, GetLanguageString("BicycleAttrDlg", "FRAM"),
+                                      GetLanguageString("BicycleAttrDlg", "INCH"));
+        if (!inches) {
+            return;
+        }
+    }
+    const std::optional<double> odometer =
+        TakeNumberField(this, m_odometer, GetLanguageString("BicycleAttrDlg", "PREO"), NumberKind::Decimal,
+                        GetDistanceUnitWord());
+    if (!odometer) {
+        return;
+    }
     BicycleAttribute edited;
     DB_CopyBicycle(&edited, &m_record);
     try {
@@ -400,11 +423,11 @@ void BicycleAttrDlg::OnSave() {
         return;
     }
     edited.Type = m_type->currentIndex();
-    edited.Weight = ParseDecimal(m_weight->text());
-    edited.Frame = FrameFromChoice(m_frame->currentIndex(), m_inches->text());
-    edited.Cost = ParseDecimal(m_cost->text());
+    edited.Weight = *weight;
+    edited.Frame = FrameFromChoice(m_frame->currentIndex(), *inches);
+    edited.Cost = *cost;
     edited.DatePurchased = FromPickerTime(m_purchased->dateTime());
-    edited.PreviousODO = ToKilometres(ParseDecimal(m_odometer->text()));
+    edited.PreviousODO = ToKilometres(*odometer);
     if (m_store && !m_store(edited)) {
         ShowStoreFailure(this, GetLanguageString("ErrorStrings", "STDB"));
         return;

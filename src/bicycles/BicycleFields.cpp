@@ -1,7 +1,5 @@
 #include "bicycles/BicycleFields.h"
 
-#include "units/NumberInput.h"
-
 FrameChoice FrameChoiceFor(int frame) {
     if (frame >= 0 && frame < kOtherFramePosition) {
         return {frame, QString()};
@@ -9,12 +7,12 @@ FrameChoice FrameChoiceFor(int frame) {
     return {kOtherFramePosition, QString::number(frame)};
 }
 
-int FrameFromChoice(int position, const QString& inchText) {
+int FrameFromChoice(int position, int inches) {
     if (position >= 0 && position < kOtherFramePosition) {
         return position;
     }
     if (position == kOtherFramePosition) {
-        return ParseInteger(inchText);
+        return inches;
     }
     return kDefaultFramePosition;
 }

@@ -18,6 +18,6 @@ struct FrameChoice {
 
 // Frame values 0 to 9 name a list position; any other value is an inch figure.
 FrameChoice FrameChoiceFor(int frame);
-// The stored value for a list position and the inch field's text: the position
-// itself for 0 to 9, the inch figure for "another size", 1 for no choice.
-int FrameFromChoice(int position, const QString& inchText);
+// The stored value for a list position and the inch field's number: the
+// position itself for 0 to 9, the inch figure for "another size", 1 for no choice.
+int FrameFromChoice(int position, int inches);

@@ -1,7 +1,7 @@
 #include "maintenance/MaintenanceRecordDlg.h"
 
 #include "language/Language.h"
-#include "units/NumberInput.h"
+#include "platform/NumberField.h"
 #include "units/Units.h"
 #include "widgets/LinkLabel.h"
 
@@ -73,10 +73,17 @@ void MaintenanceRecordDlg::ShowRecordFields() {
     ShowField(m_cost, FormatNumber(WorkingRecord().Cost));
 }
 
-void MaintenanceRecordDlg::TakeRecordFields() {
-    if (FieldChanged(m_cost)) {
-        Working().Cost = ParseDecimal(m_cost->text());
+bool MaintenanceRecordDlg::TakeRecordFields() {
+    if (!FieldChanged(m_cost)) {
+        return true;
     }
+    const std::optional<double> cost =
+        TakeNumberField(this, m_cost, GetLanguageString("Strings", "COST"), NumberKind::Decimal);
+    if (!cost) {
+        return false;
+    }
+    Working().Cost = *cost;
+    return true;
 }
 
 void MaintenanceRecordDlg::resizeEvent(QResizeEvent* event) {

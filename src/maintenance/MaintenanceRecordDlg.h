@@ -19,7 +19,7 @@ public:
 
 protected:
     void ShowRecordFields() override;
-    void TakeRecordFields() override;
+    bool TakeRecordFields() override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

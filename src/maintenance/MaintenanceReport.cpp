@@ -38,12 +38,14 @@ ReportText MaintenanceHtmlReport(const MaintenanceReportInput& input, const QStr
         page.Template(kDateRow, {dateLabel, FormatDate(entry->Date)});
         const BicycleAttribute* bicycle = nullptr;
         QString name;
+        QString cost;
+        // Both cells go with the bicycle: an entry whose bicycle is gone
+        // shows neither, though the total below the tables counts its cost.
         if (DB_FindBicycle(entry->BicycleNumber, &bicycles, &bicycle) == store::kOk && bicycle) {
             name = nameLabel + FromTextBlock(bicycle->BicycleName);
+            cost = costLabel + FormatNumber(entry->Cost);
         }
-        // The cost is shown whether or not the bicycle is still there: the
-        // total below the tables counts it either way.
-        AppendRecordRow(page, name, QString(costLabel + FormatNumber(entry->Cost)));
+        AppendRecordRow(page, name, cost);
         AppendRecordMemo(page, memoHeading, baseName, entry->MaintenanceRecordNumber);
         AppendRecordTableEnd(page);
     }

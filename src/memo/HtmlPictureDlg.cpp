@@ -4,7 +4,7 @@
 #include "memo/MemoDocument.h"
 #include "platform/Dialogs.h"
 #include "platform/GuardedModal.h"
-#include "units/NumberInput.h"
+#include "platform/NumberField.h"
 #include "units/ProductInfo.h"
 
 #include <QButtonGroup>
@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace {
@@ -66,14 +65,11 @@ HtmlPictureDlg::HtmlPictureDlg(const PictureRequest& request, QWidget* parent)
     modes->addButton(m_originalSize, 0);
     modes->addButton(m_resize, 1);
 
-    const auto* digitsOnly =
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     m_width = new QLineEdit(sizeGroup);
     m_width->setObjectName(QStringLiteral("width"));
     m_height = new QLineEdit(sizeGroup);
     m_height->setObjectName(QStringLiteral("height"));
     for (QLineEdit* field : {m_width, m_height}) {
-        field->setValidator(digitsOnly);
         field->setMaxLength(kMaxSizeDigits);
         field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
     }
@@ -163,16 +159,26 @@ void HtmlPictureDlg::OnConfirm() {
         confirmed.sizeMode = 1;
         // A side of 0 would make the picture invisible, and with it the
         // double-click that could size it again; treat it like an empty field.
-        confirmed.width = ParseInteger(m_width->text());
-        if (confirmed.width <= 0) {
+        const std::optional<int> width =
+            TakeWholeNumberField(this, m_width, GetLanguageString("HtmlPictureDlg", "WIDT"));
+        if (!width) {
+            return;
+        }
+        if (*width <= 0) {
             m_width->setFocus();
             return;
         }
-        confirmed.height = ParseInteger(m_height->text());
-        if (confirmed.height <= 0) {
+        const std::optional<int> height =
+            TakeWholeNumberField(this, m_height, GetLanguageString("HtmlPictureDlg", "HEIG"));
+        if (!height) {
+            return;
+        }
+        if (*height <= 0) {
             m_height->setFocus();
             return;
         }
+        confirmed.width = *width;
+        confirmed.height = *height;
     }
     m_request = confirmed;
     accept();

@@ -1,7 +1,8 @@
 #include "rides/RideRecordDlg.h"
 
 #include "language/Language.h"
-#include "units/NumberInput.h"
+#include "platform/Dialogs.h"
+#include "platform/NumberField.h"
 #include "units/RideFigures.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
@@ -10,15 +11,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 
 namespace {
 
+// Whole numbers: anything may be typed, so that "27,5" or "1:30" is named on
+// Save rather than quietly losing the characters the field would not take.
 QLineEdit* DigitField(QWidget* parent, const char* name, int maxLength) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QString::fromLatin1(name));
     field->setMaxLength(maxLength);
-    field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
     field->setAlignment(Qt::AlignRight);
     field->setFixedWidth(field->fontMetrics().horizontalAdvance(QString(maxLength, u'0')) + 16);
     return field;
@@ -117,15 +118,49 @@ void RideRecordDlg::ShowRecordFields() {
         FormatNumber(FromKilometres(AverageSpeed(ride.Distance, ride.Hours, ride.Minutes, ride.Seconds))));
 }
 
-void RideRecordDlg::TakeRecordFields() {
-    RideRecord& ride = Working();
+bool RideRecordDlg::TakeRecordFields() {
+    // Every field is read before any is taken: a refused one leaves the ride as it was.
+    const QString time = GetLanguageString("RideRecordDlg", "RDTM");
+    const std::optional<int> hours = TakeWholeNumberField(this, m_hours, time);
+    if (!hours) {
+        return false;
+    }
+    const std::optional<int> minutes = TakeWholeNumberField(this, m_minutes, time);
+    if (!minutes) {
+        return false;
+    }
+    const std::optional<int> seconds = TakeWholeNumberField(this, m_seconds, time);
+    if (!seconds) {
+        return false;
+    }
+    RideRecord taken = WorkingRecord();
     if (FieldChanged(m_distance)) {
-        ride.Distance = ToKilometres(ParseDecimal(m_distance->text()));
+        const std::optional<double> distance =
+            TakeNumberField(this, m_distance, GetLanguageString("Strings", "DIST"), NumberKind::Decimal,
+                            GetDistanceUnitWord());
+        if (!distance) {
+            return false;
+        }
+        taken.Distance = ToKilometres(*distance);
     }
     if (FieldChanged(m_maxSpeed)) {
-        ride.MaxSpeed = ToKilometres(ParseDecimal(m_maxSpeed->text()));
+        const std::optional<double> maxSpeed = TakeNumberField(
+            this, m_maxSpeed, GetLanguageString("Strings", "MAXS"), NumberKind::Decimal, GetSpeedUnitWord());
+        if (!maxSpeed) {
+            return false;
+        }
+        taken.MaxSpeed = ToKilometres(*maxSpeed);
     }
-    ride.Hours = ParseInteger(m_hours->text());
-    ride.Minutes = ParseInteger(m_minutes->text());
-    ride.Seconds = ParseInteger(m_seconds->text());
+    taken.Hours = *hours;
+    taken.Minutes = *minutes;
+    taken.Seconds = *seconds;
+    // A distance without a time has no average speed, and raises the average
+    // speed of every total it counts in: most often the time was forgotten.
+    if (taken.Distance > 0 && taken.Hours == 0 && taken.Minutes == 0 && taken.Seconds == 0 &&
+        !AskYesNo(this, GetLanguageString("RideRecordDlg", "NOTM"))) {
+        m_hours->setFocus();
+        return false;
+    }
+    Working() = taken;
+    return true;
 }

@@ -18,7 +18,7 @@ public:
 
 protected:
     void ShowRecordFields() override;
-    void TakeRecordFields() override;
+    bool TakeRecordFields() override;
 
 private:
     void BuildFields();

@@ -42,15 +42,10 @@ StatRow TotalsRow(const LanguageKey& label, const PeriodTotals& totals) {
             SpeedText(AverageSpeed(totals.distance, time.hours, time.minutes, time.seconds))};
 }
 
-// How the rides column of an average row divides: most rows count whole
-// rides per day or month, the daily averages of the two years show the
-// fraction.
-enum class RideQuotient { Whole, Real };
-
-StatRow AverageRow(const LanguageKey& label, const PeriodTotals& totals, int64_t divisor,
-                   RideQuotient quotient) {
-    const double rides = quotient == RideQuotient::Whole ? static_cast<double>(totals.rides / divisor)
-                                                         : static_cast<double>(totals.rides) / divisor;
+// Every column of an average row is a real quotient, the rides too: 8 rides
+// in a month of 31 days are 0.26 a day, not 0.
+StatRow AverageRow(const LanguageKey& label, const PeriodTotals& totals, int64_t divisor) {
+    const double rides = static_cast<double>(totals.rides) / static_cast<double>(divisor);
     const double distance = totals.distance / static_cast<double>(divisor);
     const int64_t seconds = TotalSeconds(totals.time) / divisor;
     return {GetLanguageString(label), FormatNumber(rides), DistanceText(distance),
@@ -163,22 +158,22 @@ StatRows FormatPeriodSummary(const PeriodSums& sums) {
     const LanguageKey monthly{"StatDlg", "MTAV"};
     return {
         TotalsRow(LanguageKey{"StatDlg", "THMT"}, sums.thisMonth),
-        AverageRow(daily, sums.thisMonth, sums.daysThisMonth, RideQuotient::Whole),
+        AverageRow(daily, sums.thisMonth, sums.daysThisMonth),
         SeparatorRow(),
         TotalsRow(LanguageKey{"StatDlg", "LTMT"}, sums.lastMonth),
-        AverageRow(daily, sums.lastMonth, sums.daysLastMonth, RideQuotient::Whole),
+        AverageRow(daily, sums.lastMonth, sums.daysLastMonth),
         SeparatorRow(),
         TotalsRow(LanguageKey{"StatDlg", "THYR"}, sums.thisYear),
-        AverageRow(monthly, sums.thisYear, kMonthsPerYear, RideQuotient::Whole),
-        AverageRow(daily, sums.thisYear, sums.daysThisYear, RideQuotient::Real),
+        AverageRow(monthly, sums.thisYear, kMonthsPerYear),
+        AverageRow(daily, sums.thisYear, sums.daysThisYear),
         SeparatorRow(),
         TotalsRow(LanguageKey{"StatDlg", "LTYR"}, sums.lastYear),
-        AverageRow(monthly, sums.lastYear, kMonthsPerYear, RideQuotient::Whole),
-        AverageRow(daily, sums.lastYear, sums.daysLastYear, RideQuotient::Real),
+        AverageRow(monthly, sums.lastYear, kMonthsPerYear),
+        AverageRow(daily, sums.lastYear, sums.daysLastYear),
         SeparatorRow(),
         TotalsRow(LanguageKey{"StatDlg", "ALLR"}, sums.allRides),
-        AverageRow(monthly, sums.allRides, sums.monthsAllRides, RideQuotient::Whole),
-        AverageRow(daily, sums.allRides, sums.daysAllRides, RideQuotient::Whole),
+        AverageRow(monthly, sums.allRides, sums.monthsAllRides),
+        AverageRow(daily, sums.allRides, sums.daysAllRides),
     };
 }
 

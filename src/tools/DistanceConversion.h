@@ -9,7 +9,5 @@ enum class ConversionDirection { KilometresToMiles, MilesToKilometres };
 
 double ConvertDistance(double value, ConversionDirection direction);
 
-// Reads the number the input starts with (0 when there is none) and gives
-// the converted value with two decimals: "100" km -> "62.15", "3,5" -> 3 ->
-// "1.86", "" -> "0.00".
-QString ConvertDistanceText(const QString& input, ConversionDirection direction);
+// The converted value with two decimals: 100 km -> "62.15".
+QString ConvertDistanceText(double value, ConversionDirection direction);

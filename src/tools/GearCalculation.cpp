@@ -1,6 +1,5 @@
 #include "tools/GearCalculation.h"
 
-#include "units/NumberInput.h"
 #include "units/ProductInfo.h"
 #include "units/SafeFormat.h"
 #include "units/Units.h"
@@ -28,14 +27,11 @@ std::optional<GearFigures> CalculateGear(int chainWheel, int cadence, double dia
     return figures;
 }
 
-std::array<GearResultTexts, kGearRowCount> CalculateGearTable(const GearInputTexts& inputs) {
-    const double diameter = ParseDecimal(inputs.inches);
-    const int chainWheel = ParseInteger(inputs.chainWheel);
-    const int cadence = ParseInteger(inputs.cadence);
+std::array<GearResultTexts, kGearRowCount> CalculateGearTable(const GearInputs& inputs) {
     std::array<GearResultTexts, kGearRowCount> results;
     for (int row = 0; row < kGearRowCount; ++row) {
         const auto figures =
-            CalculateGear(chainWheel, cadence, diameter, ParseInteger(inputs.freeWheels[row]));
+            CalculateGear(inputs.chainWheel, inputs.cadence, inputs.inches, inputs.freeWheels[row]);
         if (!figures) {
             continue;
         }

@@ -85,17 +85,17 @@ struct GearResultTexts {
     QString speed;  // in the configured unit, the speed word directly after the number
 };
 
-// What the fields hold; the numbers are read from their texts.
-struct GearInputTexts {
-    QString inches;
-    QString chainWheel;
-    QString cadence;
-    std::array<QString, kGearRowCount> freeWheels;
+// The numbers the fields hold; an empty field is 0.
+struct GearInputs {
+    double inches = 0;
+    int chainWheel = 0;
+    int cadence = 0;
+    std::array<int, kGearRowCount> freeWheels{};
 };
 
-// Results for all rows; a row whose free-wheel text does not start with a
-// positive number gets empty results.
-std::array<GearResultTexts, kGearRowCount> CalculateGearTable(const GearInputTexts& inputs);
+// Results for all rows; a row without a free wheel of at least one tooth gets
+// empty results.
+std::array<GearResultTexts, kGearRowCount> CalculateGearTable(const GearInputs& inputs);
 
 // One row of the table as it stands in the window.
 struct GearTableRow {

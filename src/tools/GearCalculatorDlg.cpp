@@ -1,6 +1,7 @@
 #include "tools/GearCalculatorDlg.h"
 
 #include "language/Language.h"
+#include "platform/NumberField.h"
 #include "reports/ReportFiles.h"
 #include "widgets/ImportExportDlg.h"
 
@@ -239,19 +240,45 @@ void GearCalculatorDlg::ApplyRimSize(int index) {
     }
 }
 
-GearInputTexts GearCalculatorDlg::InputTexts() const {
-    GearInputTexts inputs;
-    inputs.inches = m_inches->text();
-    inputs.chainWheel = m_chainWheel->currentText();
-    inputs.cadence = m_cadence->currentText();
+std::optional<GearInputs> GearCalculatorDlg::TakeInputs() {
+    GearInputs inputs;
+    const std::optional<double> inches =
+        TakeNumberField(this, m_inches, GetLanguageString("GearCalculatorDlg", "RIMS"), NumberKind::Decimal,
+                        GetLanguageString("GearCalculatorDlg", "INCH"));
+    if (!inches) {
+        return std::nullopt;
+    }
+    inputs.inches = *inches;
+    const std::optional<int> chainWheel =
+        TakeWholeNumberField(this, m_chainWheel->lineEdit(), GetLanguageString("GearCalculatorDlg", "CHWG"));
+    if (!chainWheel) {
+        return std::nullopt;
+    }
+    inputs.chainWheel = *chainWheel;
+    const std::optional<int> cadence =
+        TakeWholeNumberField(this, m_cadence->lineEdit(), GetLanguageString("GearCalculatorDlg", "RPMV"));
+    if (!cadence) {
+        return std::nullopt;
+    }
+    inputs.cadence = *cadence;
     for (int i = 0; i < kGearRowCount; ++i) {
-        inputs.freeWheels[i] = m_rows[i].freeWheel->text();
+        const std::optional<int> teeth = TakeWholeNumberField(
+            this, m_rows[i].freeWheel,
+            GetLanguageString("GearCalculatorDlg", "FRWG") + u' ' + m_rows[i].number->text());
+        if (!teeth) {
+            return std::nullopt;
+        }
+        inputs.freeWheels[i] = *teeth;
     }
     return inputs;
 }
 
 void GearCalculatorDlg::Calculate() {
-    const auto results = CalculateGearTable(InputTexts());
+    const std::optional<GearInputs> inputs = TakeInputs();
+    if (!inputs) {
+        return;
+    }
+    const auto results = CalculateGearTable(*inputs);
     for (int i = 0; i < kGearRowCount; ++i) {
         m_rows[i].gearRatio->setText(results[i].gearRatio);
         m_rows[i].speedRatio->setText(results[i].speedRatio);

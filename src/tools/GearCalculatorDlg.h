@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <array>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -30,7 +31,8 @@ class GearCalculatorDlg : public QDialog {
 public:
     explicit GearCalculatorDlg(QWidget* parent = nullptr);
 
-    // Reads the fields and writes every row's results.
+    // Reads the fields and writes every row's results; a field that holds
+    // no number of its kind is named instead and the results stay as they were.
     void Calculate();
 
 protected:
@@ -40,7 +42,7 @@ private:
     void ApplyTemplate(int index);
     void ApplyRimSize(int index);
     void Export();
-    GearInputTexts InputTexts() const;
+    std::optional<GearInputs> TakeInputs();
     GearReportContents ReportContents() const;
 
     QComboBox* m_template = nullptr;

@@ -1,6 +1,7 @@
 #include "tools/UnitConversionDlg.h"
 
 #include "language/Language.h"
+#include "platform/NumberField.h"
 #include "tools/DistanceConversion.h"
 
 #include <QGridLayout>
@@ -74,8 +75,7 @@ UnitConversionDlg::UnitConversionDlg(QWidget* parent) : QDialog(parent) {
     tips->setReadOnly(true);
     tips->setFocusPolicy(Qt::ClickFocus);
     tips->setPlainText(GetLanguageString("UnitConversionDlg", "TIP1") + u'\n' +
-                       GetLanguageString("UnitConversionDlg", "TIP2") + u'\n' +
-                       GetLanguageString("UnitConversionDlg", "TIP3"));
+                       GetLanguageString("UnitConversionDlg", "TIP2"));
     QPalette tipsPalette = tips->palette();
     tipsPalette.setColor(QPalette::Base, QColor(0xFF, 0xF8, 0xEE));
     tips->setPalette(tipsPalette);
@@ -105,15 +105,21 @@ UnitConversionDlg::UnitConversionDlg(QWidget* parent) : QDialog(parent) {
     setTabOrder(convertMiles, close);
     m_kilometres->setFocus();
 
-    connect(convertKilometres, &QPushButton::clicked, this, [this] {
-        m_kilometresInMiles->setText(
-            ConvertDistanceText(m_kilometres->text(), ConversionDirection::KilometresToMiles));
+    connect(convertKilometres, &QPushButton::clicked, this, [this, kilometresWord] {
+        Convert(m_kilometres, kilometresWord, ConversionDirection::KilometresToMiles, m_kilometresInMiles);
     });
-    connect(convertMiles, &QPushButton::clicked, this, [this] {
-        m_milesInKilometres->setText(
-            ConvertDistanceText(m_miles->text(), ConversionDirection::MilesToKilometres));
+    connect(convertMiles, &QPushButton::clicked, this, [this, milesWord] {
+        Convert(m_miles, milesWord, ConversionDirection::MilesToKilometres, m_milesInKilometres);
     });
     connect(close, &QPushButton::clicked, this, &UnitConversionDlg::reject);
+}
+
+void UnitConversionDlg::Convert(QLineEdit* input, const QString& unitWord, ConversionDirection direction,
+                                QLineEdit* result) {
+    // The field is named by the unit word beside it, its only caption. A
+    // refused text leaves no result standing beside it.
+    const std::optional<double> value = TakeNumberField(this, input, unitWord, NumberKind::Decimal, unitWord);
+    result->setText(value ? ConvertDistanceText(*value, direction) : QString());
 }
 
 void UnitConversionDlg::keyPressEvent(QKeyEvent* event) {

@@ -2,6 +2,8 @@
 // The kilometre/mile converter: two lines, each with its own input, result and
 // Convert button. Enter and Escape close it, as its Close button does.
 
+#include "tools/DistanceConversion.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -15,6 +17,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Reads input and writes its converted value into result.
+    void Convert(QLineEdit* input, const QString& unitWord, ConversionDirection direction, QLineEdit* result);
+
     QLineEdit* m_kilometres = nullptr;
     QLineEdit* m_miles = nullptr;
     QLineEdit* m_kilometresInMiles = nullptr;

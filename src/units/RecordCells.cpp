@@ -62,7 +62,10 @@ void AppendZeroPadded(QString& out, int value, int digits) {
 
 QString MemoCellText(const ByteBlock& memo) {
     QString text = FromTextBlock(memo);
-    const bool cut = text.size() > kMemoCellCharacters;
+    // Measured on the stored block, terminator included (two characters more
+    // than the text): a memo is whole up to 30 characters, and one of 31 or 32
+    // shows all its characters followed by "...".
+    const bool cut = static_cast<qsizetype>(memo.size() / 2) > kMemoCellCharacters;
     if (cut) {
         text.truncate(kMemoCellCharacters);
     }

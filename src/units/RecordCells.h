@@ -31,6 +31,8 @@ struct RecordCellWords {
 // format parser.
 void AppendZeroPadded(QString& out, int value, int digits);
 
-// The memo as a list shows it: its first 32 characters, followed by "..."
-// when there are more; line breaks shown as blanks so a row stays one line.
+// The memo as a list shows it: whole when its stored block holds at most 32
+// characters with the terminator (a text of up to 30), otherwise its first 32
+// characters followed by "..."; line breaks shown as blanks so a row stays
+// one line.
 QString MemoCellText(const ByteBlock& memo);

@@ -165,9 +165,10 @@ protected:
     }
 
     // The derived editor's own fields: shown from an existing record, taken
-    // into the working record on Save.
+    // into the working record on Save. False keeps the editor open (the
+    // editor has said why); the working record is then left as it was.
     virtual void ShowRecordFields() = 0;
-    virtual void TakeRecordFields() = 0;
+    virtual bool TakeRecordFields() = 0;
     Record& Working() { return m_record; }
 
 private:
@@ -176,8 +177,7 @@ private:
             return false;
         }
         TakeDate(&m_record.Date);
-        TakeRecordFields();
-        return true;
+        return TakeRecordFields();
     }
     void CommitMemoText(const QString& text) final { m_record.Memo = ToTextBlock(text); }
 

@@ -10,6 +10,7 @@
 #include "support/ProgramDirectory.h"
 #include "support/Scoped.h"
 #include "support/ScriptedDialogs.h"
+#include "units/SafeFormat.h"
 #include "units/Units.h"
 #include "widgets/LinkLabel.h"
 #include "widgets/TabPage.h"
@@ -198,21 +199,36 @@ TEST_F(MainDlgTest, ConfiguredLanguageUnitAndWeekStartAreApplied) {
     }
 }
 
-TEST_F(MainDlgTest, MissingConfiguredLanguageFallsBackToTheDefaultOnce) {
+TEST_F(MainDlgTest, ConfiguredLanguageThatFailsFallsBackToTheDefaultAndSaysSoOnce) {
+    // One file missing, one there but unusable (a key without a text).
     m_programDir.RemoveTranslations();
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("languages/vmq_05.ini"),
+                                       "[CommonInfo]\nLanguage=Kaputt\n[Strings]\nKMSS=\n"));
     CreateDatabase();
-    ApplicationConfigRecord config;
-    config.Language = 3;
-    SaveConfig(config);
-
-    ScriptedDialogs dialogs;
-    dialogs.AnswerMessage(kButtonOk, QStringLiteral("Can not load language file."));
-    MainDlg window;
-    ASSERT_TRUE(window.Initialise());
-    ASSERT_EQ(dialogs.Asked().size(), 1u);
-    EXPECT_TRUE(dialogs.Asked()[0].title.isEmpty());
-    EXPECT_EQ(dialogs.Asked()[0].icon, MessageIcon::Error);
-    EXPECT_EQ(window.Tabs().Caption(MainDlg::kBicycles), QStringLiteral("Bicycles"));
+    for (const int language : {3, 5}) {
+        ApplicationConfigRecord config;
+        config.Language = language;
+        SaveConfig(config);
+        const QString file = LanguageFilePath(QDir::currentPath(), language);
+        {
+            ScriptedDialogs dialogs;
+            dialogs.AnswerMessage(kButtonOk, SafeFormat(English("ErrorStrings", "LNGF"), {file}));
+            MainDlg window;
+            ASSERT_TRUE(window.Initialise());
+            ASSERT_EQ(dialogs.Asked().size(), 1u) << language;
+            EXPECT_EQ(dialogs.Asked()[0].icon, MessageIcon::Error);
+            EXPECT_EQ(window.Tabs().Caption(MainDlg::kBicycles), QStringLiteral("Bicycles"));
+            // The options page shows the language in use.
+            auto* choice = window.findChild<QComboBox*>(QStringLiteral("Language"));
+            ASSERT_NE(choice, nullptr);
+            EXPECT_EQ(choice->currentData().toInt(), 0) << language;
+        }
+        // The next start runs in the default language without a word.
+        ScriptedDialogs quiet;
+        MainDlg again;
+        ASSERT_TRUE(again.Initialise());
+        EXPECT_TRUE(quiet.Asked().empty()) << language;
+    }
 }
 
 TEST_F(MainDlgTest, UnusableConfigurationEndsTheProgram) {

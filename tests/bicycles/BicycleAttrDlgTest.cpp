@@ -9,6 +9,7 @@
 #include "support/Scoped.h"
 #include "support/ScriptedDialogs.h"
 #include "support/UserInput.h"
+#include "units/NumberInput.h"
 #include "units/Units.h"
 
 #include "BicycleTestSupport.h"
@@ -252,23 +253,55 @@ TEST_F(BicycleEditorTest, TheOdometerIsShownAndTypedInTheChosenUnit) {
     EXPECT_EQ(Child<QLabel>("odometerUnit")->text(), English("Strings", "KMSS"));
 }
 
-TEST_F(BicycleEditorTest, NumberFieldsTakeTheNumberTheirTextBeginsWith) {
+TEST_F(BicycleEditorTest, NumberFieldsReadTheRidersWritingAndNameATextThatIsNoNumber) {
+    // German writes a decimal comma and groups with a point.
+    FreeLanguageTable();
+    ASSERT_EQ(LoadLanguageFile(SourcePath(QStringLiteral("languages/vmq_01.ini"))), 0);
     ScriptedDialogs dialogs;
-    struct Case {
-        QString typed;
-        double weight;
+    Open(BicycleAttrDlg::kNew);
+    TypeName(QStringLiteral("Reiserad"));
+    TypeInto(Field("weight"), QStringLiteral("9,8"));
+    TypeInto(Field("cost"), QStringLiteral("1.299"));
+    ChooseListEntry(List("frame"), kOtherFramePosition);
+    TypeInto(Field("inches"), QStringLiteral("27"));
+    TypeInto(Field("odometer"), QStringLiteral("1.234,5 km"));
+    ASSERT_TRUE(Save());
+    EXPECT_DOUBLE_EQ(m_editor->Record().Weight, 9.8);
+    EXPECT_DOUBLE_EQ(m_editor->Record().Cost, 1299);
+    EXPECT_EQ(m_editor->Record().Frame, 27);
+    EXPECT_DOUBLE_EQ(m_editor->Record().PreviousODO, 1234.5);
+
+    const struct {
+        const char* field;
+        const char* typed;
+        const char* caption;  // BicycleAttrDlg's, or Strings' for the cost
+        NumberKind kind;
+    } refused[] = {
+        {"weight", "-3", "WEIG", NumberKind::Decimal},       {"weight", "9 lb", "WEIG", NumberKind::Decimal},
+        {"cost", "abc", "COST", NumberKind::Decimal},        {"inches", "27,5", "FRAM", NumberKind::Whole},
+        {"odometer", "12,5,1", "PREO", NumberKind::Decimal},
     };
-    for (const Case& c : {Case{QStringLiteral("abc"), 0.0}, Case{QStringLiteral("9.5x"), 9.5},
-                          Case{QStringLiteral("12"), 12.0}, Case{QStringLiteral("-3"), -3.0}}) {
+    for (const auto& c : refused) {
+        const QString caption =
+            QLatin1String(c.caption) == u"COST"
+                ? GetLanguageString(QStringLiteral("Strings"), QStringLiteral("COST"))
+                : GetLanguageString(QStringLiteral("BicycleAttrDlg"), QLatin1String(c.caption));
+        dialogs.AnswerMessage(kButtonOk, NumberRefusal(caption, c.kind));
         Open(BicycleAttrDlg::kNew);
-        TypeName(QStringLiteral("Weights"));
-        TypeInto(Field("weight"), c.typed);
-        TypeInto(Field("cost"), c.typed);
-        ASSERT_TRUE(Save());
-        EXPECT_EQ(m_editor->Record().Weight, c.weight) << c.typed.toStdString();
-        EXPECT_EQ(m_editor->Record().Cost, c.weight) << c.typed.toStdString();
+        m_editor->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_editor.get()));
+        TypeName(QStringLiteral("Reiserad"));
+        ChooseListEntry(List("frame"), kOtherFramePosition);
+        TypeInto(Field(c.field), QString::fromLatin1(c.typed));
+        EXPECT_FALSE(Save()) << c.field;
+        EXPECT_TRUE(m_editor->isVisible());
+        EXPECT_EQ(Field(c.field)->text(), QString::fromLatin1(c.typed));
+        EXPECT_TRUE(Field(c.field)->hasFocus()) << c.field;
     }
-    // Typing stops at four characters.
+    EXPECT_EQ(dialogs.Unanswered(), 0u);
+}
+
+TEST_F(BicycleEditorTest, TypingStopsAtTheFieldsLength) {
     Open(BicycleAttrDlg::kNew);
     TypeInto(Field("weight"), QStringLiteral("123456"));
     EXPECT_EQ(Field("weight")->text(), QStringLiteral("1234"));

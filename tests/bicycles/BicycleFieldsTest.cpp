@@ -18,11 +18,10 @@ TEST(BicycleFields, FramesBelowTenAreListPositionsAndOthersInchFigures) {
         EXPECT_EQ(choice.position, c.position) << c.frame;
         EXPECT_EQ(choice.inches, QString::fromLatin1(c.inches)) << c.frame;
     }
-    EXPECT_EQ(FrameFromChoice(4, QStringLiteral("31")), 4);
-    EXPECT_EQ(FrameFromChoice(kOtherFramePosition, QStringLiteral("31")), 31);
-    EXPECT_EQ(FrameFromChoice(kOtherFramePosition, QStringLiteral("")), 0);
-    EXPECT_EQ(FrameFromChoice(-1, QStringLiteral("31")), kDefaultFramePosition);
-    EXPECT_EQ(FrameFromChoice(11, QStringLiteral("31")), kDefaultFramePosition);
+    EXPECT_EQ(FrameFromChoice(4, 31), 4);
+    EXPECT_EQ(FrameFromChoice(kOtherFramePosition, 31), 31);
+    EXPECT_EQ(FrameFromChoice(-1, 31), kDefaultFramePosition);
+    EXPECT_EQ(FrameFromChoice(11, 31), kDefaultFramePosition);
 }
 
 }  // namespace

@@ -72,31 +72,15 @@ TEST_F(MaintenanceRecordDlgTest, SaveWithoutBicycleAsksForOne) {
     }
 }
 
-TEST_F(MaintenanceRecordDlgTest, CostIsTheNumberTheTextStartsWith) {
-    struct Case {
-        const char* typed;
-        const char* shown;  // what the field holds: ten characters at most
-        double stored;
-    };
-    const Case cases[] = {
-        {"12.5", "12.5", 12.5},
-        {"12,5", "12,5", 12.0},  // a comma ends the number, as anywhere in the program
-        {"brake pads", "brake pads", 0.0},
-        {"", "", 0.0},
-        {"7 EUR", "7 EUR", 7.0},
-        {"-3.20", "-3.20", -3.2},
-        {"12345678901234", "1234567890", 1234567890.0},
-    };
-    for (const Case& c : cases) {
-        const auto [result, entry] = Run(NewRecord(5, 0), [&](MaintenanceRecordDlg& editor) {
-            Type(editor, "cost", QString::fromLatin1(c.typed));
-            EXPECT_EQ(Find(editor, "cost")->text(), QString::fromLatin1(c.shown));
-            QTest::keyClick(Find(editor, "cost"), Qt::Key_Return);  // Enter saves
-        });
-        ASSERT_EQ(result, kEditorSaved) << c.typed;
-        EXPECT_DOUBLE_EQ(entry.Cost, c.stored) << c.typed;
-        EXPECT_EQ(entry.BicycleNumber, 1);
-    }
+TEST_F(MaintenanceRecordDlgTest, CostFieldHoldsTenCharacters) {
+    const auto [result, entry] = Run(NewRecord(5, 0), [&](MaintenanceRecordDlg& editor) {
+        Type(editor, "cost", QStringLiteral("12345678901234"));
+        EXPECT_EQ(Find(editor, "cost")->text(), QStringLiteral("1234567890"));
+        QTest::keyClick(Find(editor, "cost"), Qt::Key_Return);  // Enter saves
+    });
+    ASSERT_EQ(result, kEditorSaved);
+    EXPECT_DOUBLE_EQ(entry.Cost, 1234567890.0);
+    EXPECT_EQ(entry.BicycleNumber, 1);
 }
 
 TEST_F(MaintenanceRecordDlgTest, ExistingEntryIsShownAndUnchangedFieldsKeepTheStoredValues) {

@@ -126,8 +126,8 @@ TEST_F(MaintenanceReportTest, HtmlReportEscapesEveryTextAndFramesEachMemo) {
         head +
         entry(u"2025/05/04"_qs, u"Name:Brompton, &quot;folder&quot;"_qs, u"Cost:110.00"_qs,
               u"log.htm.files\\12\\data.htm"_qs) +
-        // The bicycle was deleted: no name, but the cost the total counts is shown.
-        entry(u"2025/04/02"_qs, QString(), u"Cost:12.50"_qs, u"log.htm.files\\11\\data.htm"_qs) +
+        // The bicycle was deleted: neither its name nor the cost is shown.
+        entry(u"2025/04/02"_qs, QString(), QString(), u"log.htm.files\\11\\data.htm"_qs) +
         entry(u"2025/03/01"_qs, u"Name:Fuji &lt;Track&gt;"_qs, u"Cost:1234.57"_qs,
               u"log.htm.files\\10\\data.htm"_qs) +
         foot;

@@ -2,6 +2,7 @@
 // changing a picture's file or size.
 
 #include "memo/MemoTestSupport.h"
+#include "units/NumberInput.h"
 
 namespace {
 
@@ -75,6 +76,8 @@ TEST_F(MemoEditorTest, DialogKeepsAskingUntilItHasWhatItNeeds) {
     RecordPastes();
     m_dialogs.AnswerMessage(kButtonOk, QString());
     m_dialogs.AnswerOpenFile(hill);
+    m_dialogs.AnswerMessage(kButtonOk,
+                            NumberRefusal(GetLanguageString("HtmlPictureDlg", "WIDT"), NumberKind::Whole));
     m_pictureDriver.emplace([&](HtmlPictureDlg& dialog) {
         auto* path = dialog.findChild<QLineEdit*>(QStringLiteral("filePath"));
         auto* width = dialog.findChild<QLineEdit*>(QStringLiteral("width"));
@@ -97,7 +100,13 @@ TEST_F(MemoEditorTest, DialogKeepsAskingUntilItHasWhatItNeeds) {
         QTest::mouseClick(confirm, Qt::LeftButton);
         EXPECT_TRUE(dialog.isVisible());
         EXPECT_EQ(dialog.focusWidget(), width);
-        QTest::keyClicks(width, QStringLiteral("12x0"));  // letters are refused
+        // A text that is no whole number is named and kept, selected to be typed over.
+        QTest::keyClicks(width, QStringLiteral("12x0"));
+        QTest::mouseClick(confirm, Qt::LeftButton);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(width->text(), QStringLiteral("12x0"));
+        EXPECT_EQ(dialog.focusWidget(), width);
+        QTest::keyClicks(width, QStringLiteral("120"));
         EXPECT_EQ(width->text(), QStringLiteral("120"));
         QTest::mouseClick(confirm, Qt::LeftButton);
         EXPECT_TRUE(dialog.isVisible());
@@ -111,7 +120,7 @@ TEST_F(MemoEditorTest, DialogKeepsAskingUntilItHasWhatItNeeds) {
     });
     ClickToolbar(kMemoInsertPicture);
     EXPECT_EQ(m_pasted, QStringList({"<img src=\"data.files/hill.png\"  width=\"120\"   height=\"90\" >"}));
-    ASSERT_EQ(m_dialogs.Asked().size(), 2u);
+    ASSERT_EQ(m_dialogs.Asked().size(), 3u);
     EXPECT_EQ(m_dialogs.Asked()[0].title, QStringLiteral("Velomarq"));
     EXPECT_EQ(
         m_dialogs.Asked()[1].filter,

@@ -176,6 +176,7 @@ TEST_F(RideDlgTest, NewRideIsStoredWithTheFilteredBicycleAndListed) {
     m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
         EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentText(), QStringLiteral("Fuji <Track>"));
         EXPECT_EQ(editor.MemoFolder(), Path(QStringLiteral("Rides/1")));
+        Type(editor, "hours", QStringLiteral("1"));
         Type(editor, "distance", QStringLiteral("25"));
         Click(editor, "save");
     });
@@ -215,6 +216,7 @@ TEST_F(RideDlgTest, RefusedInsertKeepsTheEditorOpenUntilTheRideIsStored) {
     m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "STDB"));
     m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
         ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
+        Type(editor, "hours", QStringLiteral("1"));
         Type(editor, "distance", QStringLiteral("42.5"));
         Click(editor, "save");
         // Refused: still open with what was typed, the memo folder kept for it.

@@ -6,12 +6,15 @@
 #include "memo/MemoEditor.h"
 #include "rides/RideRecordDlg.h"
 #include "support/RecordEditorTest.h"
+#include "units/NumberInput.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -56,12 +59,13 @@ TEST_F(RideRecordDlgTest, SaveWithoutBicycleAsksForOne) {
 TEST_F(RideRecordDlgTest, TypedNumbersAndThePreselectedBicycle) {
     const auto [result, ride] = Run(NewRecord(5, 0), [&](RideRecordDlg& editor) {
         EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentText(), QStringLiteral("Trek 520"));
-        Type(editor, "hours", QStringLiteral("1x2"));  // only digits get in
+        Type(editor, "hours", QStringLiteral("1.299"));  // four characters at most
         Type(editor, "minutes", QStringLiteral("99"));
         Type(editor, "seconds", QStringLiteral("123"));  // two at most
         Type(editor, "distance", QStringLiteral("42,5 km"));
-        Type(editor, "maxSpeed", QStringLiteral("fast"));
-        EXPECT_EQ(Find(editor, "hours")->text(), QStringLiteral("12"));
+        Type(editor, "maxSpeed", QStringLiteral("40,5km/h"));  // eight characters at most
+        EXPECT_EQ(Find(editor, "hours")->text(), QStringLiteral("1.29"));
+        Type(editor, "hours", QStringLiteral("12"));
         EXPECT_EQ(Find(editor, "seconds")->text(), QStringLiteral("12"));
         Find<QDateTimeEdit>(editor, "date")->setDateTime(QDateTime(QDate(2025, 5, 30), QTime(7, 5, 0)));
         QTest::keyClick(Find(editor, "distance"), Qt::Key_Return);  // Enter saves
@@ -71,9 +75,51 @@ TEST_F(RideRecordDlgTest, TypedNumbersAndThePreselectedBicycle) {
     EXPECT_EQ(ride.Hours, 12);
     EXPECT_EQ(ride.Minutes, 99);
     EXPECT_EQ(ride.Seconds, 12);
-    EXPECT_DOUBLE_EQ(ride.Distance, 42.0);  // a comma ends the number, as anywhere in the program
-    EXPECT_EQ(ride.MaxSpeed, 0.0);
+    // English writes a point, and a comma is read as a decimal comma all the same.
+    EXPECT_DOUBLE_EQ(ride.Distance, 42.5);
+    EXPECT_DOUBLE_EQ(ride.MaxSpeed, 40.5);
     EXPECT_EQ(ride.Date, Local(2025, 5, 30, 7, 5, 0));
+}
+
+TEST_F(RideRecordDlgTest, RidingTimeTakesWholeNumbersOnly) {
+    const QString refusal = NumberRefusal(GetLanguageString("RideRecordDlg", "RDTM"), NumberKind::Whole);
+    // Each text fits its field: four characters for the hours, two for the others.
+    const std::pair<const char*, std::vector<const char*>> fields[] = {
+        {"hours", {"27,5", "-3", "1x", "1.5"}}, {"minutes", {"-3", ",5", "2."}}, {"seconds", {"1x", "5,"}}};
+    for (const auto& [field, texts] : fields) {
+        for (const char* typed : texts) {
+            m_dialogs.AnswerMessage(kButtonOk, refusal);
+            const auto [result, ride] = Run(NewRecord(5, 0), [&](RideRecordDlg& editor) {
+                Type(editor, field, QString::fromLatin1(typed));
+                Type(editor, "distance", QStringLiteral("20"));
+                Click(editor, "save");
+                EXPECT_TRUE(editor.isVisible());
+                EXPECT_EQ(Find(editor, field)->text(), QString::fromLatin1(typed));
+                EXPECT_EQ(editor.focusWidget(), Find(editor, field));
+                Click(editor, "cancel");
+            });
+            EXPECT_EQ(result, kEditorCancelled) << field << " " << typed;
+        }
+    }
+    EXPECT_EQ(m_dialogs.Unanswered(), 0u);
+}
+
+TEST_F(RideRecordDlgTest, ADistanceWithoutRidingTimeIsSavedOnlyWhenTheRiderSaysSo) {
+    const QString question = GetLanguageString("RideRecordDlg", "NOTM");
+    m_dialogs.AnswerMessage(kButtonNo, question);
+    m_dialogs.AnswerMessage(kButtonYes, question);
+    const auto [result, ride] = Run(NewRecord(5, 0), [&](RideRecordDlg& editor) {
+        Type(editor, "distance", QStringLiteral("20"));
+        Click(editor, "save");
+        EXPECT_TRUE(editor.isVisible());
+        EXPECT_EQ(editor.focusWidget(), Find(editor, "hours"));
+        Click(editor, "save");
+    });
+    ASSERT_EQ(result, kEditorSaved);
+    EXPECT_EQ(ride.Distance, 20.0);
+    EXPECT_EQ(ride.Hours + ride.Minutes + ride.Seconds, 0);
+    ASSERT_EQ(m_dialogs.Asked().size(), 2u);
+    EXPECT_EQ(m_dialogs.Asked()[0].icon, MessageIcon::Warning);
 }
 
 TEST_F(RideRecordDlgTest, MilesAreStoredAsKilometresAndShownBack) {
@@ -82,6 +128,7 @@ TEST_F(RideRecordDlgTest, MilesAreStoredAsKilometresAndShownBack) {
         EXPECT_EQ(Find<QLabel>(editor, "distanceUnit")->text(), QStringLiteral("miles"));
         EXPECT_EQ(Find<QLabel>(editor, "maxSpeedUnit")->text(), QStringLiteral("mph"));
         ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
+        Type(editor, "hours", QStringLiteral("1"));
         Type(editor, "distance", QStringLiteral("10"));
         Type(editor, "maxSpeed", QStringLiteral("20"));
         Click(editor, "save");

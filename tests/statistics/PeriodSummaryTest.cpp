@@ -71,40 +71,45 @@ TEST_F(PeriodSummaryTest, SumsEachPeriodWithItsAverages) {
     ASSERT_EQ(rows.size(), 17u);
     // This month: 60 km in 2:20:00; a 31-day month.
     EXPECT_EQ(rows[0], Row("This month", "2", "60.00 km", "2:20:00", "25.71 km/h"));
-    EXPECT_EQ(rows[1], Row("Daily average", "0.00", "1.94 km", "0:04:30", "25.81 km/h"));
+    EXPECT_EQ(rows[1], Row("Daily average", "0.06", "1.94 km", "0:04:30", "25.81 km/h"));
     // Last month: February 2024 has 29 days.
     EXPECT_EQ(rows[3], Row("Last month", "3", "87.00 km", "3:00:00", "29.00 km/h"));
-    EXPECT_EQ(rows[4], Row("Daily average", "0.00", "3.00 km", "0:06:12", "29.03 km/h"));
+    EXPECT_EQ(rows[4], Row("Daily average", "0.10", "3.00 km", "0:06:12", "29.03 km/h"));
     // This year: 5 rides, 147 km in 5:20:00; 2024 has 366 days.
     EXPECT_EQ(rows[6], Row("This year", "5", "147.00 km", "5:20:00", "27.56 km/h"));
-    EXPECT_EQ(rows[7], Row("Monthly average", "0.00", "12.25 km", "0:26:40", "27.56 km/h"));
+    EXPECT_EQ(rows[7], Row("Monthly average", "0.42", "12.25 km", "0:26:40", "27.56 km/h"));
     EXPECT_EQ(rows[8], Row("Daily average", "0.01", "0.40 km", "0:00:52", "27.81 km/h"));
     // Last year: 2023 has 365 days.
     EXPECT_EQ(rows[10], Row("Last year", "1", "73.20 km", "3:00:00", "24.40 km/h"));
-    EXPECT_EQ(rows[11], Row("Monthly average", "0.00", "6.10 km", "0:15:00", "24.40 km/h"));
+    EXPECT_EQ(rows[11], Row("Monthly average", "0.08", "6.10 km", "0:15:00", "24.40 km/h"));
     EXPECT_EQ(rows[12], Row("Daily average", "0.00", "0.20 km", "0:00:29", "24.90 km/h"));
     // All rides: 2022-03-15 10:00 to 2024-03-14 18:00 is 730 days and 8 hours,
     // so 731 days and 731 / 30 + 1 = 25 months.
     EXPECT_EQ(rows[14], Row("All rides", "7", "230.20 km", "8:50:00", "26.06 km/h"));
-    EXPECT_EQ(rows[15], Row("Monthly average", "0.00", "9.21 km", "0:21:12", "26.06 km/h"));
-    EXPECT_EQ(rows[16], Row("Daily average", "0.00", "0.31 km", "0:00:43", "26.36 km/h"));
+    EXPECT_EQ(rows[15], Row("Monthly average", "0.28", "9.21 km", "0:21:12", "26.06 km/h"));
+    EXPECT_EQ(rows[16], Row("Daily average", "0.01", "0.31 km", "0:00:43", "26.36 km/h"));
     for (size_t separator : {2u, 5u, 9u, 13u}) {
         EXPECT_EQ(rows[separator], Row("", "", "", "", "")) << separator;
     }
 }
 
-TEST_F(PeriodSummaryTest, RidesColumnOfAveragesCountsWholeRidesExceptTheYearsDailyAverage) {
-    // 25 rides this year: 2.00 a month (whole rides), 25 / 366 = 0.07 a day.
+TEST_F(PeriodSummaryTest, RidesColumnOfAveragesIsTheRealQuotient) {
+    // 8 rides in the 31 days of this month and 25 before it: 33 this year,
+    // which 12 months do not divide.
     RideRecordList rides;
     for (int i = 0; i < 25; ++i) {
         rides.push_back(Ride(Local(2024, 1, 1 + i, 7), 10.0, 0, 20, 0));
     }
+    for (int i = 0; i < 8; ++i) {
+        rides.push_back(Ride(Local(2024, 3, 1 + i, 7), 10.0, 0, 20, 0));
+    }
     const StatRows rows = BuildPeriodSummary(NewestFirst(rides));
-    EXPECT_EQ(rows[7][1], QStringLiteral("2.00"));
-    EXPECT_EQ(rows[8][1], QStringLiteral("0.07"));
-    // All rides span 25 days: one a day, one month of 30 days plus one.
-    EXPECT_EQ(rows[16][1], QStringLiteral("1.00"));
-    EXPECT_EQ(rows[15][1], QStringLiteral("25.00"));
+    EXPECT_EQ(rows[1][1], QStringLiteral("0.26"));
+    EXPECT_EQ(rows[7][1], QStringLiteral("2.75"));
+    EXPECT_EQ(rows[8][1], QStringLiteral("0.09"));
+    // All rides span the 68 days from January 1 to March 8: three months of 30 days.
+    EXPECT_EQ(rows[15][1], QStringLiteral("11.00"));
+    EXPECT_EQ(rows[16][1], QStringLiteral("0.49"));
 }
 
 TEST_F(PeriodSummaryTest, RidingTimesCarrySecondsAndMinutes) {

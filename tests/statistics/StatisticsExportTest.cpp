@@ -90,7 +90,9 @@ TEST_F(StatisticsExportTest, WritesWhatTheListShowsInMiles) {
         QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
     EXPECT_TRUE(
         text.contains(QStringLiteral("\r\n      This month |                1 |      16.09 miles |          "
-                                     "1:02:03 |        15.56 mph | \r\n")))
+                                     "1:02:03 |        15.56 mph | \r\n"
+                                     "   Daily average |             0.03 |       0.52 miles |          "
+                                     "0:02:00 |        15.57 mph | \r\n")))
         << text.toStdString();
 }
 

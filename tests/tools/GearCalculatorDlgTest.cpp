@@ -7,6 +7,7 @@
 #include "support/ScriptedDialogs.h"
 #include "tools/GearCalculatorDlg.h"
 #include "tools/ToolsTestSupport.h"
+#include "units/NumberInput.h"
 #include "units/Units.h"
 #include "widgets/ImportExportDlg.h"
 
@@ -135,18 +136,52 @@ TEST_F(GearCalculatorTest, EightSprocketTemplatesEmptyTheLastTwoRows) {
     EXPECT_EQ(Row(9), Texts({"", "", "", ""}));
 }
 
-TEST_F(GearCalculatorTest, AWordOrZeroTeethGiveNoResults) {
+TEST_F(GearCalculatorTest, ZeroOrNoTeethGiveNoResults) {
     ChooseListEntry(List("template"), kRoad);
-    TypeInto(RowField("freeWheel", 3), QStringLiteral("big"));
     TypeInto(RowField("freeWheel", 4), QStringLiteral("0"));
-    TypeInto(RowField("freeWheel", 5), QStringLiteral("-16"));
-    TypeInto(RowField("freeWheel", 6), QStringLiteral("15 teeth"));
+    TypeInto(RowField("freeWheel", 5), QString());
+    TypeInto(RowField("freeWheel", 6), QStringLiteral("15"));
     QTest::mouseClick(Button("calculate"), Qt::LeftButton);
-    EXPECT_EQ(Row(3), Texts({"big", "", "", ""}));
     EXPECT_EQ(Row(4), Texts({"0", "", "", ""}));
-    EXPECT_EQ(Row(5), Texts({"-16", "", "", ""}));
-    EXPECT_EQ(Row(6), Texts({"15 teeth", "3.53", "97.17", "41.85km/h"}));
+    EXPECT_EQ(Row(5), Texts({"", "", "", ""}));
+    EXPECT_EQ(Row(6), Texts({"15", "3.53", "97.17", "41.85km/h"}));
     EXPECT_EQ(Row(2), Texts({"21", "2.52", "69.40", "29.89km/h"}));
+}
+
+TEST_F(GearCalculatorTest, AFieldThatHoldsNoNumberOfItsKindIsNamedAndNothingIsCalculated) {
+    ChooseListEntry(List("template"), kRoad);
+    const struct {
+        QLineEdit* field;
+        const char* typed;
+        const char* named;
+        const char* before;
+    } cases[] = {
+        {RowField("freeWheel", 3), "big", "Free wheel teeth 3", "19"},
+        {RowField("freeWheel", 3), "-16", "Free wheel teeth 3", "19"},
+        {RowField("freeWheel", 3), "15,5", "Free wheel teeth 3", "19"},
+        {List("cadence")->lineEdit(), "75 rpm", "Cadence (rpm)", "90"},
+        {List("chainWheel")->lineEdit(), "53T", "Chain wheel teeth", "53"},
+    };
+    for (const auto& c : cases) {
+        ScriptedDialogs dialogs;
+        const QString typed = QString::fromLatin1(c.typed);
+        dialogs.AnswerMessage(kButtonOk, NumberRefusal(QString::fromLatin1(c.named), NumberKind::Whole));
+        TypeInto(c.field, typed);
+        QTest::mouseClick(Button("calculate"), Qt::LeftButton);
+        EXPECT_EQ(dialogs.Asked().size(), 1u) << c.typed;
+        EXPECT_EQ(c.field->text(), typed);
+        // A typable list holds the focus for its line.
+        QWidget* focused = m_dialog->focusWidget();
+        EXPECT_TRUE(focused == c.field || focused == c.field->parentWidget()) << c.typed;
+        // The results of the last calculation stay.
+        EXPECT_EQ(Row(3)[1], QStringLiteral("2.79")) << c.typed;
+        TypeInto(c.field, QString::fromLatin1(c.before));
+    }
+    // The inch field takes a decimal comma and its unit word.
+    ChooseListEntry(List("rimSize"), kOtherRimEntry);
+    TypeInto(Field("inches"), QStringLiteral("29,0 inch"));
+    QTest::mouseClick(Button("calculate"), Qt::LeftButton);
+    EXPECT_EQ(Row(1)[2], QStringLiteral("66.83"));
 }
 
 TEST_F(GearCalculatorTest, OtherRimSizeOpensTheInchFieldAndKeepsItsDiameter) {
@@ -231,7 +266,7 @@ protected:
 
 TEST_F(GearExportTest, WritesTheTableAsShown) {
     ChooseListEntry(List("template"), kRoad);
-    TypeInto(RowField("freeWheel", 3), QStringLiteral("big"));
+    TypeInto(RowField("freeWheel", 3), QStringLiteral("0"));
     TypeInto(RowField("freeWheel", 4), QStringLiteral("0"));
     TypeInto(RowField("freeWheel", 9), QString());
     QTest::mouseClick(Button("calculate"), Qt::LeftButton);
@@ -252,7 +287,7 @@ TEST_F(GearExportTest, WritesTheTableAsShown) {
         "No.\tFree wheel teeth\tGear ratio\tSpeed ratio\tSpeed\r\n"
         "1\t23\t2.30\t63.37\t27.29km/h\r\n"
         "2\t20\t2.52\t69.40\t29.89km/h\r\n"
-        "3\tbig\t\t\t\r\n"
+        "3\t0\t\t\t\r\n"
         "4\t0\t\t\t\r\n"
         "5\t16\t3.31\t91.09\t39.23km/h\r\n"
         "6\t15\t3.53\t97.17\t41.85km/h\r\n"

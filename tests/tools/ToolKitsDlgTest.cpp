@@ -1,10 +1,12 @@
 // The tools page and the kilometre/mile converter, driven like a rider.
 
 #include "support/ModalDrivers.h"
+#include "support/ScriptedDialogs.h"
 #include "tools/GearCalculatorDlg.h"
 #include "tools/ToolKitsDlg.h"
 #include "tools/ToolsTestSupport.h"
 #include "tools/UnitConversionDlg.h"
+#include "units/NumberInput.h"
 #include "widgets/ImageButton.h"
 #include "widgets/LinkLabel.h"
 
@@ -27,24 +29,41 @@ protected:
     std::unique_ptr<UnitConversionDlg> m_dialog;
 };
 
-TEST_F(UnitConversionTest, EachLineConvertsItsOwnInput) {
+TEST_F(UnitConversionTest, EachLineConvertsItsOwnInputOrNamesIt) {
     const struct {
         const char* input;
-        const char* inMiles;       // the first line: kilometres to miles
+        const char* inMiles;       // the first line: kilometres to miles, empty when refused
         const char* inKilometres;  // the second line: miles to kilometres
     } cases[] = {
-        {"100", "62.15", "160.90"}, {"12abc", "7.46", "19.31"}, {"3,5", "1.86", "4.83"},
-        {"", "0.00", "0.00"},       {"abc", "0.00", "0.00"},    {"0.5", "0.31", "0.80"},
+        {"100", "62.15", "160.90"},
+        {"3,5", "2.18", "5.63"},
+        {"", "0.00", "0.00"},
+        {"0.5", "0.31", "0.80"},
+        {"abc", "", ""},
+        {"12abc", "", ""},
+        {"-3", "", ""},
     };
     for (const auto& c : cases) {
         const QString input = QString::fromLatin1(c.input);
+        const bool refused = *c.inMiles == '\0';
+        ScriptedDialogs dialogs;
+        if (refused) {
+            dialogs.AnswerMessage(kButtonOk, NumberRefusal(QStringLiteral("km"), NumberKind::Decimal));
+            dialogs.AnswerMessage(kButtonOk, NumberRefusal(QStringLiteral("miles"), NumberKind::Decimal));
+        }
         TypeInto(Field("kilometres"), input);
         QTest::mouseClick(Button("convertKilometres"), Qt::LeftButton);
         EXPECT_EQ(Field("kilometresInMiles")->text(), QString::fromLatin1(c.inMiles)) << c.input;
         TypeInto(Field("miles"), input);
         QTest::mouseClick(Button("convertMiles"), Qt::LeftButton);
         EXPECT_EQ(Field("milesInKilometres")->text(), QString::fromLatin1(c.inKilometres)) << c.input;
+        EXPECT_EQ(dialogs.Asked().size(), refused ? 2u : 0u) << c.input;
+        EXPECT_EQ(Field("miles")->text(), input);
     }
+    // Each field takes the unit word beside it.
+    TypeInto(Field("miles"), QStringLiteral("10 miles"));
+    QTest::mouseClick(Button("convertMiles"), Qt::LeftButton);
+    EXPECT_EQ(Field("milesInKilometres")->text(), QStringLiteral("16.09"));
 }
 
 TEST_F(UnitConversionTest, StartsEmptyAndLeavesTheOtherLineAlone) {

