@@ -254,35 +254,23 @@ TEST_F(ReportFilesTest, HtmlReportRemovesOnlyWhatAnEarlierReportWrote) {
                   .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
               QStringList{QStringLiteral("1")});
 
-    // Number folders the rider put beside a report's memos stay, whether the
-    // report comes after one of this version or one from before its list.
-    struct Case {
-        const char* report;
-        bool earlierReport;
-    };
-    for (const Case& c : {Case{"out/y.htm", true}, Case{"out/old.htm", false}}) {
-        const QString report = Path(QString::fromLatin1(c.report));
-        const QString companion = CompanionFolderPath(report);
-        if (c.earlierReport) {
-            ASSERT_EQ(WriteHtmlReport(report, m_page, copies), ReportResult::Written);
-        } else {
-            ASSERT_TRUE(m_programDir.WriteFile(QString::fromLatin1(c.report) + ".files/12/data.htm", "old"));
-        }
-        ASSERT_TRUE(QDir().mkpath(companion + QStringLiteral("/2019")));
-        ASSERT_TRUE(QFile::copy(Path(QStringLiteral("photos/1/summit.jpg")),
-                                companion + QStringLiteral("/2019/a.jpg")));
-        EXPECT_EQ(WriteHtmlReport(report, m_page, {}), ReportResult::Written) << c.report;
-        EXPECT_FALSE(QFileInfo::exists(companion + QStringLiteral("/12"))) << c.report;
-        EXPECT_TRUE(QFileInfo::exists(companion + QStringLiteral("/2019/a.jpg"))) << c.report;
-        // Nor is it replaced by a memo folder of the same name.
-        EXPECT_EQ(
-            WriteHtmlReport(report, m_page, {{Path(QStringLiteral("Rides/12")), QStringLiteral("2019")}}),
-            ReportResult::Written);
-        EXPECT_EQ(
-            QDir(companion + QStringLiteral("/2019")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-            QStringList{QStringLiteral("a.jpg")})
-            << c.report;
-    }
+    // Number folders the rider keeps beside a report's memo copies stay: a
+    // report knows its copies by their shape.
+    const QString report = Path(QStringLiteral("out/y.htm"));
+    const QString companion = CompanionFolderPath(report);
+    ASSERT_EQ(WriteHtmlReport(report, m_page, copies), ReportResult::Written);
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("out/y.htm.files/2019/a.jpg"), "photo"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("out/y.htm.files/7/data.htm"), "notes"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("out/y.htm.files/7/album/b.jpg"), "photo"));
+    EXPECT_EQ(WriteHtmlReport(report, m_page, {}), ReportResult::Written);
+    EXPECT_FALSE(QFileInfo::exists(companion + QStringLiteral("/12")));
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("out/y.htm.files/2019/a.jpg")), QByteArray("photo"));
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("out/y.htm.files/7/album/b.jpg")), QByteArray("photo"));
+    // Nor is one replaced by a memo copy of the same name.
+    EXPECT_EQ(WriteHtmlReport(report, m_page, {{Path(QStringLiteral("Rides/12")), QStringLiteral("2019")}}),
+              ReportResult::Written);
+    EXPECT_EQ(QDir(companion + QStringLiteral("/2019")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{QStringLiteral("a.jpg")});
 }
 
 TEST_F(ReportFilesTest, ReadOnlyFolderGetsNoReport) {
