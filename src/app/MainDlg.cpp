@@ -7,6 +7,7 @@
 #include "maintenance/MaintenanceDlg.h"
 #include "options/OptionsDlg.h"
 #include "platform/Dialogs.h"
+#include "platform/DirectoryLock.h"
 #include "platform/Failure.h"
 #include "rides/RideDlg.h"
 #include "statistics/StatDlg.h"
@@ -119,15 +120,15 @@ bool MainDlg::LockProgramDirectory() {
     // Two programs on one log would both read the same next record number and
     // write their new records' memos into the same folder. The lock goes with
     // the process, so a crash leaves no lock behind that counts.
-    m_directoryLock =
-        std::make_unique<QLockFile>(QDir::current().filePath(QString::fromLatin1(logfiles::kLockFile)));
-    m_directoryLock->setStaleLockTime(0);
-    if (m_directoryLock->tryLock(0)) {
-        return true;
-    }
-    if (m_directoryLock->error() == QLockFile::LockFailedError) {
-        ShowError(this, GetLanguageString("ErrorStrings", "RUNS"));
-        return false;
+    m_directoryLock = std::make_unique<DirectoryLock>();
+    switch (m_directoryLock->Acquire(QDir::current().filePath(QString::fromLatin1(logfiles::kLockFile)))) {
+        case DirectoryLock::Result::Locked:
+            return true;
+        case DirectoryLock::Result::HeldElsewhere:
+            ShowError(this, GetLanguageString("ErrorStrings", "RUNS"));
+            return false;
+        case DirectoryLock::Result::Unavailable:
+            break;
     }
     // A folder where no lock can be made at all (read-only media) is no
     // reason to refuse the rider's log.

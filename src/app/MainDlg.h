@@ -8,11 +8,11 @@
 #include "store/store.h"
 
 #include <QDialog>
-#include <QLockFile>
 #include <QPoint>
 #include <array>
 #include <memory>
 
+class DirectoryLock;
 class LinkLabel;
 class QLabel;
 class TabControl;
@@ -70,7 +70,7 @@ private:
     // members: the pages (in m_tabs, with any editor they hold) go first, then
     // the database connection, then the language table, then the lock on the
     // program directory.
-    std::unique_ptr<QLockFile> m_directoryLock;
+    std::unique_ptr<DirectoryLock> m_directoryLock;
     LanguageTableSession m_languageTable;
     store::Session m_store;
     std::unique_ptr<TabControl> m_tabs;

@@ -7,13 +7,10 @@
 
 #include "bicycles/BicyclePicture.h"
 
-#include <QDialog>
-
-class QLabel;
-class QPushButton;
+class QWidget;
 
 enum class ConverterEnd {
-    Finished,    // the converter ran and ended (successfully or not)
+    Finished,    // the converter ran and ended (successfully or not), or the source was no picture
     NotStarted,  // it could not be started; systemError says why
     Cancelled,   // the user stopped it; it has been ended
 };
@@ -23,17 +20,9 @@ struct ConverterRun {
     int systemError = 0;  // errno of a failed start
 };
 
-// Runs the command and waits for it to end or for the user to cancel.
-// window is the one whose input is held back meanwhile (the editor).
+// Runs the command and waits for it to end or for the user to cancel, then
+// writes what the converter gave back to the command's thumbnail path (a new
+// file: a link in its place is not written through). A source the command
+// refused is not converted and leaves no thumbnail. window is the one whose
+// input is held back meanwhile (the editor).
 ConverterRun RunConverter(QWidget* window, const ConverterCommand& command);
-
-// The window that offers Cancel while the converter runs.
-class ConverterWaitDlg : public QDialog {
-    Q_OBJECT
-public:
-    explicit ConverterWaitDlg(QWidget* parent);
-
-    // How long the wait goes on before the window appears: a quick
-    // conversion should not flash a window.
-    static constexpr int kShowDelayMs = 400;
-};

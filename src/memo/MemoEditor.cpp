@@ -1,11 +1,11 @@
 #include "memo/MemoEditor.h"
 
 #include "language/Language.h"
-#include "memo/BusyCursor.h"
 #include "memo/HtmlClipboard.h"
 #include "memo/HtmlPictureDlg.h"
 #include "memo/HtmlView.h"
 #include "memo/MemoDocument.h"
+#include "platform/BusyCursor.h"
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
 #include "platform/Files.h"

@@ -2,13 +2,16 @@
 
 #include "platform/Log.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
 #include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -59,6 +62,151 @@ bool CommitWhole(QSaveFile& file) {
         return Fail("writing", file.fileName(), error);
     }
     return file.commit() || Fail("replacing", file.fileName(), errno);
+}
+
+// A file descriptor closed when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor) : m_descriptor(descriptor) {}
+    ~Descriptor() {
+        if (m_descriptor >= 0) {
+            ::close(m_descriptor);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    bool IsOpen() const { return m_descriptor >= 0; }
+    int Get() const { return m_descriptor; }
+
+private:
+    int m_descriptor;
+};
+
+// Opens a folder, never a link to one.
+int OpenFolderAt(int folder, const char* name) {
+    return ::openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+bool IsSameOrBelow(const fs::path& inner, const fs::path& outer) {
+    auto outerPart = outer.begin();
+    auto innerPart = inner.begin();
+    for (; outerPart != outer.end(); ++outerPart, ++innerPart) {
+        if (innerPart == inner.end() || *innerPart != *outerPart) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WriteWhole(int descriptor, const char* bytes, size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(descriptor, bytes, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Copies the regular file name of the folder from to the same name in the
+// folder to. The bytes go to a new file beside the target that is then
+// renamed over it: the name is replaced, nothing is written through it.
+bool CopyEntryFile(int from, int to, const char* name, const QString& targetPath) {
+    const Descriptor input(::openat(from, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat opened {};
+    if (!input.IsOpen() || ::fstat(input.Get(), &opened) != 0) {
+        return false;
+    }
+    if (!S_ISREG(opened.st_mode)) {
+        return true;  // swapped for something else since it was listed: nothing to copy
+    }
+    const std::string temporary = std::string(".") + name + ".copying";
+    ::unlinkat(to, temporary.c_str(), 0);
+    const Descriptor output(::openat(
+        to, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, opened.st_mode & 0777));
+    if (!output.IsOpen()) {
+        return false;
+    }
+    const bool breakOff = WriteFailure() && WriteFailure()(targetPath);
+    bool copied = true;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        const ssize_t got = ::read(input.Get(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            copied = got == 0;
+            break;
+        }
+        if (breakOff || !WriteWhole(output.Get(), buffer.data(), static_cast<size_t>(got))) {
+            copied = false;
+            break;
+        }
+    }
+    if (copied && ::renameat(to, temporary.c_str(), to, name) == 0) {
+        return true;
+    }
+    ::unlinkat(to, temporary.c_str(), 0);
+    return false;
+}
+
+// Copies what the folder from holds into the folder to. Only folders and
+// regular files are copied; links and special files (pipes, sockets,
+// devices) in the source are skipped, so nothing outside it comes along.
+// Whatever in the target stands where a copy would go and is not of the same
+// kind (a link above all) is left as it is and makes the copy fail.
+bool CopyTree(int from, int to, const QString& toPath, const struct stat& target) {
+    std::vector<std::string> names;
+    {
+        DIR* listing = ::fdopendir(::dup(from));
+        if (!listing) {
+            return false;
+        }
+        while (const dirent* entry = ::readdir(listing)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        }
+        ::closedir(listing);
+    }
+    bool copied = true;
+    for (const std::string& name : names) {
+        const QString entryPath = toPath + u'/' + QFile::decodeName(name.c_str());
+        struct stat entry {};
+        struct stat existing {};
+        if (::fstatat(from, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
+            copied = false;
+            continue;
+        }
+        const bool exists = ::fstatat(to, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+        if (S_ISDIR(entry.st_mode)) {
+            if (entry.st_dev == target.st_dev && entry.st_ino == target.st_ino) {
+                continue;  // the copy itself, should it lie inside after all
+            }
+            if (exists ? !S_ISDIR(existing.st_mode) : ::mkdirat(to, name.c_str(), 0777) != 0) {
+                copied = false;
+                continue;
+            }
+            const Descriptor source(OpenFolderAt(from, name.c_str()));
+            const Descriptor copy(OpenFolderAt(to, name.c_str()));
+            copied = source.IsOpen() && copy.IsOpen() &&
+                     CopyTree(source.Get(), copy.Get(), entryPath, target) && copied;
+        } else if (S_ISREG(entry.st_mode)) {
+            if (exists && !S_ISREG(existing.st_mode)) {
+                copied = false;
+                continue;
+            }
+            copied = CopyEntryFile(from, to, name.c_str(), entryPath) && copied;
+        }
+    }
+    return copied;
 }
 }  // namespace
 
@@ -159,17 +307,33 @@ bool CopyFileReplacing(const QString& source, const QString& target) {
 
 bool CopyFolder(const QString& from, const QString& to) {
     t_lastFileError = 0;
+    // The source itself must be a folder, not a link to one: a backup whose
+    // Rides leads to "/" would otherwise copy the whole disk.
+    const Descriptor source(OpenFolderAt(AT_FDCWD, QFile::encodeName(from).constData()));
+    if (!source.IsOpen()) {
+        return Fail("copying", from, errno);
+    }
+    // A copy into a folder inside the one copied would meet itself on the
+    // way and nest until the path is too long.
     std::error_code error;
-    const fs::path source = ToFsPath(from);
-    if (!fs::is_directory(source, error)) {
-        return Fail("copying", from, error ? error.value() : ENOTDIR);
+    const fs::path outer = fs::canonical(ToFsPath(from), error);
+    const fs::path inner = error ? fs::path() : fs::weakly_canonical(ToFsPath(to), error);
+    if (error || IsSameOrBelow(inner, outer)) {
+        return Fail("copying into", to, error ? error.value() : EINVAL);
     }
-    fs::create_directories(ToFsPath(to), error);
-    if (error) {
-        return Fail("creating", to, error.value());
+    // The folders above the target are the rider's choice, links or not; the
+    // target folder itself is written into only when it is a real folder.
+    fs::create_directories(ToFsPath(to).parent_path(), error);
+    const QByteArray targetName = QFile::encodeName(to);
+    if (::mkdir(targetName.constData(), 0777) != 0 && errno != EEXIST) {
+        return Fail("creating", to, errno);
     }
-    fs::copy(source, ToFsPath(to), fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
-    return !error || Fail("copying into", to, error.value());
+    const Descriptor target(OpenFolderAt(AT_FDCWD, targetName.constData()));
+    struct stat targetId {};
+    if (!target.IsOpen() || ::fstat(target.Get(), &targetId) != 0) {
+        return Fail("opening", to, errno);
+    }
+    return CopyTree(source.Get(), target.Get(), to, targetId) || Fail("copying into", to, errno);
 }
 
 bool DeleteFolder(const QString& path) {

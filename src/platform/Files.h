@@ -29,7 +29,12 @@ bool SyncFileSystem(const QString& path);
 [[nodiscard]] bool CopyFileReplacing(const QString& source, const QString& target);
 
 // Copies the folder from into to (made when needed), recursively, overwriting
-// files of the same name. Silent: false on any failure, nothing shown.
+// files of the same name. Never leaves the folders it copies: symbolic links
+// (and pipes, sockets, devices) found in from are skipped, and from itself
+// must be a folder, not a link. Never writes through a link: a link (or
+// anything else of another kind) in to where a copy would go is left alone
+// and the copy fails, as it does when to is a link. A target inside from is
+// refused before anything is written. Silent: false on any failure.
 [[nodiscard]] bool CopyFolder(const QString& from, const QString& to);
 
 // Removes the folder and everything below it, without following symbolic

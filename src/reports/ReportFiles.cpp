@@ -9,16 +9,47 @@
 #include "units/Units.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 #include <cerrno>
 
 namespace {
+
 bool IsRecordNumberName(const QString& name) {
     return !name.isEmpty() &&
            std::all_of(name.begin(), name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
+
+// A report knows the memo folders it copied by their shape, which a folder
+// the rider keeps beside them (photos of a year) does not have: a real folder
+// of plain files, the memo's data.htm among them, and at most the memo's
+// picture folder data.files of plain files. A link is never such a folder.
+bool IsMemoCopy(const QString& folder, bool pictures = false) {
+    const QFileInfo info(folder);
+    if (info.isSymLink() || !info.isDir()) {
+        return false;
+    }
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    bool hasMemo = false;
+    for (const QFileInfo& entry : entries) {
+        if (entry.isSymLink()) {
+            return false;
+        }
+        if (entry.isDir() && !pictures && entry.fileName() == u"data.files") {
+            if (!IsMemoCopy(entry.filePath(), true)) {
+                return false;
+            }
+        } else if (!entry.isFile()) {
+            return false;
+        }
+        hasMemo = hasMemo || entry.fileName() == u"data.htm";
+    }
+    return pictures || hasMemo;
+}
+
 }  // namespace
 
 ReportResult WriteReport(const QString& path, const ReportText& report) {
@@ -38,6 +69,10 @@ ReportResult WriteHtmlReport(const QString& path, const ReportText& page,
         SetLastFileError(ENOENT);
         return ReportResult::FileFailed;
     }
+    if (QFileInfo(companion).isSymLink()) {
+        // Not a folder of this report's: nothing is written into or removed through it.
+        return ReportResult::FolderFailed;
+    }
     bool madeCompanion = false;
     if (!IsDirectory(companion)) {
         if (!QDir().mkdir(companion)) {
@@ -56,24 +91,38 @@ ReportResult WriteHtmlReport(const QString& path, const ReportText& page,
     }
     // An earlier report of the same name may have left memos here of records
     // this one leaves out (another bicycle, other days): they must not travel
-    // with it. Memo folders are the ones named by a record number; each copy
-    // replaces its folder whole, so no picture of another memo stays inside.
-    QSet<QString> copied;
+    // with it. Only memo copies are removed or replaced, never a folder the
+    // rider keeps there; each copy replaces its folder whole, so no picture
+    // of another memo stays inside.
+    QSet<QString> wanted;
     for (const CompanionCopy& copy : copies) {
-        copied.insert(copy.name);
+        wanted.insert(copy.name);
     }
     const QDir companionDir(companion);
-    for (const QString& name : companionDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
-        if (IsRecordNumberName(name) && !copied.contains(name)) {
-            DeleteFolder(companionDir.filePath(name));
+    for (const QString& name :
+         companionDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks | QDir::Hidden)) {
+        const QString folder = companionDir.filePath(name);
+        if (IsRecordNumberName(name) && !wanted.contains(name) && IsMemoCopy(folder)) {
+            DeleteFolder(folder);
         }
     }
     for (const CompanionCopy& copy : copies) {
-        const QString target = companion + u'/' + copy.name;
-        DeleteFolder(target);
+        const QString target = companionDir.filePath(copy.name);
+        const QFileInfo existing(target);
+        if (existing.exists() || existing.isSymLink()) {
+            if (!IsMemoCopy(target)) {
+                continue;  // the rider's, not a report's: the page goes without this memo
+            }
+            DeleteFolder(target);
+        }
         (void)CopyFolder(copy.sourceFolder, target);
     }
-    (void)CopyFileReplacing(ProgramPath(QStringLiteral("logo.dat")), companion + QStringLiteral("/logo.jpg"));
+    // Copied over by name, so whatever stands there must be a file of ours, not a link to elsewhere.
+    const QString logo = companionDir.filePath(QStringLiteral("logo.jpg"));
+    if (QFileInfo(logo).isSymLink()) {
+        QFile::remove(logo);
+    }
+    (void)CopyFileReplacing(ProgramPath(QStringLiteral("logo.dat")), logo);
     return ReportResult::Written;
 }
 

@@ -35,7 +35,11 @@ struct CompanionCopy {
 // program's logo.dat there as logo.jpg. A folder or the logo that cannot be
 // copied is left out silently, as the page still reads without it. Memo
 // folders an earlier report of the same name left there, of records this
-// report does not list, are removed.
+// report does not list, are removed; a report knows them by their shape
+// (data.htm and plain files, perhaps data.files of plain files), so a folder
+// the rider keeps there, even one named by a number, stays, and one in the
+// place of a memo copy is not replaced. A companion folder that is a link is
+// not written through: the report fails with FolderFailed.
 ReportResult WriteHtmlReport(const QString& path, const ReportText& page,
                              const std::vector<CompanionCopy>& copies);
 

@@ -80,6 +80,42 @@ QString FillTemplate(QStringView templateText, std::initializer_list<QStringView
     return out;
 }
 
+namespace {
+
+bool IsFormulaStart(QChar c) {
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+}
+
+// A number as the reports write it: a sign, digits with ".", "," or ":"
+// between them, perhaps followed straight by a unit word ("-12.50",
+// "-3.00km/h", "-1:05:00"). A spreadsheet reads it as a number or as plain
+// text, never as a formula, so it keeps its sign as it is.
+bool IsNumberCell(QStringView cell) {
+    qsizetype i = (cell.startsWith(u'-') || cell.startsWith(u'+')) ? 1 : 0;
+    if (i >= cell.size() || !cell[i].isDigit()) {
+        return false;
+    }
+    while (i < cell.size() && (cell[i].isDigit() || cell[i] == u'.' || cell[i] == u',' || cell[i] == u':')) {
+        ++i;
+    }
+    for (; i < cell.size(); ++i) {
+        const QChar c = cell[i];
+        if (!c.isLetter() && c != u' ' && c != u'/' && c != u'%' && c != u'\u00B0' &&
+            c.category() != QChar::Symbol_Currency) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A spreadsheet that opens the file evaluates a cell beginning like a
+// formula: such text is kept text by a leading apostrophe.
+bool NeedsFormulaGuard(QStringView cell) {
+    return !cell.isEmpty() && IsFormulaStart(cell.front()) && !IsNumberCell(cell);
+}
+
+}  // namespace
+
 void AppendCsvField(QString& out, QStringView cell) {
     bool needsQuotes = false;
     for (const QChar c : cell) {
@@ -89,6 +125,9 @@ void AppendCsvField(QString& out, QStringView cell) {
         }
     }
     if (!needsQuotes) {
+        if (NeedsFormulaGuard(cell)) {
+            out += u'\'';
+        }
         out += cell;
         return;
     }
@@ -98,6 +137,9 @@ void AppendCsvField(QString& out, QStringView cell) {
 }
 
 void AppendCsvQuoted(QString& out, QStringView text) {
+    if (NeedsFormulaGuard(text)) {
+        out += u'\'';
+    }
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'"') {

@@ -43,10 +43,14 @@ QString FillTemplate(QStringView templateText, std::initializer_list<QStringView
 
 // A cell of a comma-separated file: written as it is, unless it holds a
 // comma, a double quote, CR or LF; then it is enclosed in double quotes with
-// each inner double quote doubled.
+// each inner double quote doubled. Text that begins with "=", "+", "-", "@",
+// a tab or CR, which a spreadsheet would evaluate as a formula, gets a
+// leading apostrophe inside the cell; a number ("-12.50", "-3.00km") stays
+// as it is.
 void AppendCsvField(QString& out, QStringView cell);
-// Text that is already meant to stand between double quotes: its inner double
-// quotes doubled, nothing else changed.
+// A whole cell that is already meant to stand between double quotes: its
+// inner double quotes doubled and formula text guarded as above, nothing
+// else changed.
 void AppendCsvQuoted(QString& out, QStringView text);
 
 // Text for an HTML page: "&", "<", ">" and '"' written as entities, so a name

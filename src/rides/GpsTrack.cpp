@@ -1,10 +1,10 @@
 #include "rides/GpsTrack.h"
 
+#include "platform/ExternalProgram.h"
 #include "units/Units.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
 #include <cerrno>
@@ -185,30 +185,24 @@ GpsFileContent ConvertFitFile(const QString& path) {
         failed.error = GpsFileError::ConverterMissing;
         return failed;
     }
-    QProcess converter;
-    converter.setProgram(program);
+    ExternalProgram converter;
+    converter.program = program;
     // An absolute path never starts with "-", which gpsbabel would take for
     // standard input; the GPX comes back on standard output.
-    converter.setArguments({QStringLiteral("-i"), QStringLiteral("garmin_fit"), QStringLiteral("-f"),
-                            QFileInfo(path).absoluteFilePath(), QStringLiteral("-o"), QStringLiteral("gpx"),
-                            QStringLiteral("-F"), QStringLiteral("-")});
-    converter.setStandardInputFile(QProcess::nullDevice());
-    converter.start();
-    if (!converter.waitForStarted()) {
+    converter.arguments = {QStringLiteral("-i"), QStringLiteral("garmin_fit"),
+                           QStringLiteral("-f"), QFileInfo(path).absoluteFilePath(),
+                           QStringLiteral("-o"), QStringLiteral("gpx"),
+                           QStringLiteral("-F"), QStringLiteral("-")};
+    const ProgramRun run = RunProgram(converter, kConverterTimeoutMs);
+    if (run.end == ProgramEnd::NotStarted) {
         failed.error = GpsFileError::ConverterMissing;
         return failed;
     }
-    if (!converter.waitForFinished(kConverterTimeoutMs)) {
-        converter.kill();
-        converter.waitForFinished();
+    if (!run.Succeeded()) {
         failed.error = GpsFileError::ConverterFailed;
         return failed;
     }
-    if (converter.exitStatus() != QProcess::NormalExit || converter.exitCode() != 0) {
-        failed.error = GpsFileError::ConverterFailed;
-        return failed;
-    }
-    GpsFileContent content = ReadGpxTracks(converter.readAllStandardOutput());
+    GpsFileContent content = ReadGpxTracks(run.output);
     if (content.error == GpsFileError::Malformed || content.error == GpsFileError::NotGps) {
         // What the converter wrote is not ours to explain: the FIT file it came from is at fault.
         content.error = GpsFileError::ConverterFailed;

@@ -152,6 +152,16 @@ TEST_F(MainDlgTest, ASecondVelomarqOnTheSameLogSaysSoAndEnds) {
     EXPECT_TRUE(again.Initialise());
 }
 
+TEST_F(MainDlgTest, ALockFileACrashLeftBehindDoesNotBlockTheStart) {
+    CreateDatabase();
+    for (const QByteArray& left : {QByteArray(), QByteArray("\x01\x02 cut sho")}) {
+        ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("velomarq.lock"), left));
+        ScriptedDialogs quiet;
+        MainDlg window;
+        EXPECT_TRUE(window.Initialise()) << left.size();
+    }
+}
+
 TEST_F(MainDlgTest, AFailedCreationSaysSoAndEnds) {
     // A folder in the database file's place can be neither opened nor replaced.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("bicycle.db/keep"), "x"));

@@ -461,24 +461,83 @@ TEST_F(BicycleEditorTest, AConverterThatCannotStartIsReportedWithItsSystemError)
     }
 }
 
-TEST_F(BicycleEditorTest, TheConverterInTheProgramDirectoryGetsTheArgumentsAsAList) {
-    // The stand-in records its arguments one per line and writes a bitmap where it is told.
+TEST_F(BicycleEditorTest, TheConverterGetsThePictureOnStandardInputAndNoNameAtAll) {
+    // The stand-in records its arguments one per line and what it reads, and
+    // answers with a bitmap on standard output.
     const QByteArray bitmap(reinterpret_cast<const char*>(BitmapBytes(Qt::green).data()),
                             static_cast<qsizetype>(BitmapBytes(Qt::green).size()));
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("green.bmp"), bitmap));
     InstallConverter("for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
-                     m_programDir.FilePath(QStringLiteral("arguments.txt")).toLocal8Bit() + "\"\ncp \"" +
-                     m_programDir.FilePath(QStringLiteral("green.bmp")).toLocal8Bit() + "\" \"$4\"");
+                     m_programDir.FilePath(QStringLiteral("arguments.txt")).toLocal8Bit() + "\"\ncat > \"" +
+                     m_programDir.FilePath(QStringLiteral("input.bin")).toLocal8Bit() + "\"\ncat \"" +
+                     m_programDir.FilePath(QStringLiteral("green.bmp")).toLocal8Bit() + "\"");
     ScriptedDialogs dialogs;
     Open(BicycleAttrDlg::kNew);
-    const QString source = m_programDir.FilePath(QStringLiteral("it's a \"quoted\" $name; rm -rf x.jpg"));
-    ASSERT_TRUE(m_programDir.WriteFile(QFileInfo(source).fileName(), "whatever"));
+    const QString source = WriteJpeg(QStringLiteral("it's a \"quoted\" $name; rm -rf %d [0] x.jpg"), 30, 20);
     ChangePicture(dialogs, source);
-    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("arguments.txt")),
-              "-resize\n150x75!\n" + source.toUtf8() + "\n" +
-                  m_programDir.FilePath(QStringLiteral("thumtemp.bmp")).toUtf8() + "\n");
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("arguments.txt")), "-resize\n150x75!\njpeg:-[0]\nbmp:-\n");
+    QFile picture(source);
+    ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("input.bin")), picture.readAll());
     EXPECT_EQ(m_editor->Record().PictureData, BitmapBytes(Qt::green));
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("thumtemp.bmp")), bitmap);
     EXPECT_TRUE(dialogs.MessagesAsked().empty());
+}
+
+TEST_F(BicycleEditorTest, ImageMagickTakesProgramDirectoryAndPictureNamesLiterally) {
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty())
+        << "ImageMagick's convert is needed (scripts/install-deps.sh installs it)";
+    // Names ImageMagick would read as a frame number, a frame choice or a format.
+    const QString folder = m_programDir.FilePath(QStringLiteral("Touring 100%d"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString previous = GetProgramDirectory();
+    SetProgramDirectory(folder);
+    ScriptedDialogs dialogs;
+    Open(BicycleAttrDlg::kNew);
+    const QString source = WriteJpeg(QStringLiteral("Touring 100%d/png:50%s [1].jpg"), 60, 30);
+    ChangePicture(dialogs, source);
+    SetProgramDirectory(previous);
+    EXPECT_EQ(DecodeThumbnail(m_editor->Record().PictureData).size(),
+              QSize(kThumbnailWidth, kThumbnailHeight));
+    EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/thumtemp.bmp")));
+    EXPECT_FALSE(QFileInfo::exists(m_programDir.FilePath(QStringLiteral("Touring 1000"))));
+    EXPECT_TRUE(dialogs.MessagesAsked().empty());
+}
+
+TEST_F(BicycleEditorTest, OnlyTheOfferedRasterFormatsReachTheConverterWhateverTheirName) {
+    InstallConverter("touch \"" + m_programDir.FilePath(QStringLiteral("called")).toLocal8Bit() + "\"");
+    const QByteArray refused[] = {
+        "<svg xmlns=\"http://www.w3.org/2000/svg\"><image href=\"file:///etc/passwd\"/></svg>",
+        "push graphic-context\nimage over 0,0 0,0 'ephemeral:/home'\n",  // ImageMagick's own drawing language
+        "BM but too short",
+        QByteArray("RIFF\0\0\0\0WAVEfmt ", 16),
+        "",
+    };
+    for (const QByteArray& bytes : refused) {
+        ScriptedDialogs dialogs;
+        BicycleAttribute record = NamedBicycle(QStringLiteral("Pictured"));
+        record.PictureData = BitmapBytes(Qt::blue);
+        Open(BicycleAttrDlg::kModify, record);
+        ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("photo.jpg"), bytes));
+        dialogs.AnswerOpenFile(m_programDir.FilePath(QStringLiteral("photo.jpg")));
+        dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "LDPT"));
+        Click("changePicture");
+        EXPECT_FALSE(QFileInfo::exists(m_programDir.FilePath(QStringLiteral("called")))) << bytes.constData();
+        EXPECT_TRUE(m_editor->Record().PictureData.empty()) << bytes.constData();
+    }
+    // Each offered format is known by its first bytes, whatever the name says.
+    const std::pair<QByteArray, PictureFormat> accepted[] = {
+        {QByteArray("\xFF\xD8\xFF\xE0"), PictureFormat::Jpeg},
+        {QByteArray("\x89PNG\r\n\x1A\n"), PictureFormat::Png},
+        {QByteArray("GIF89a"), PictureFormat::Gif},
+        {QByteArray("II*\0", 4), PictureFormat::Tiff},
+        {QByteArray("MM\0*", 4), PictureFormat::Tiff},
+        {QByteArray("RIFF\0\0\0\0WEBPVP8 ", 16), PictureFormat::Webp},
+        {QByteArray(reinterpret_cast<const char*>(BitmapBytes(Qt::red).data()), 32), PictureFormat::Bmp},
+    };
+    for (const auto& [head, format] : accepted) {
+        EXPECT_EQ(PictureFormatOf(head), format) << head.toHex().constData();
+    }
 }
 
 TEST_F(BicycleEditorTest, AConverterThatNeverEndsCanBeCancelledWhileTheEditorWaitsForIt) {
@@ -515,7 +574,7 @@ TEST_F(BicycleEditorTest, AConverterThatNeverEndsCanBeCancelledWhileTheEditorWai
     QTimer watcher;
     int step = 0;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        auto* wait = m_editor->findChild<ConverterWaitDlg*>();
+        auto* wait = m_editor->findChild<ProgramWaitDlg*>();
         if (!QFile::exists(pidFile) || !wait || !wait->isVisible()) {
             return;
         }

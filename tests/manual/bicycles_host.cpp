@@ -9,6 +9,8 @@
 #include "app/MainDlg.h"
 #include "bicycles/BicycleAttrDlg.h"
 #include "bicycles/ThumbnailConverter.h"
+#include "language/Language.h"
+#include "platform/ExternalProgram.h"
 #include "store/store.h"
 #include "support/ProgramDirectory.h"
 #include "units/TextBlock.h"
@@ -139,7 +141,8 @@ int main(int argc, char** argv) {
         QTimer::singleShot(300, editor, [editor, mode] {
             editor->show();
             if (mode == QLatin1String("wait")) {
-                auto* wait = new ConverterWaitDlg(editor);
+                auto* wait = new ProgramWaitDlg(editor, GetLanguageString("BicycleAttrDlg", "PICT"),
+                                                GetLanguageString("BicycleAttrDlg", "CONV"));
                 wait->show();
             }
         });

@@ -6,6 +6,7 @@
 #include "support/Scoped.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -146,6 +147,72 @@ TEST(Files, EmptyFolderKeepsTheFolderAndWhatLinksPointTo) {
     EXPECT_FALSE(EmptyFolder(dir.FilePath(QStringLiteral("notes"))));
     EXPECT_EQ(dir.ReadFile(QStringLiteral("notes")), QByteArray("text"));
     EXPECT_FALSE(EmptyFolder(QString()));
+}
+
+// What lies outside the folders a copy is given, and must stay out of it and untouched.
+class CopyFolderLinks : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.WriteFile(QStringLiteral("outside/secret.txt"), "outside"));
+        ASSERT_TRUE(m_dir.WriteFile(QStringLiteral("from/1/data.htm"), "memo"));
+    }
+    QString Path(const char* relative) const { return m_dir.FilePath(QString::fromLatin1(relative)); }
+    void Link(const char* target, const char* link) const {
+        ASSERT_TRUE(QFile::link(Path(target), Path(link))) << link;
+    }
+    ProgramDirectory m_dir;
+};
+
+TEST_F(CopyFolderLinks, LinksAndSpecialFilesInTheSourceAreSkipped) {
+    Link("outside", "from/1/pictures");
+    Link("outside/secret.txt", "from/1/photo.jpg");
+    Link("outside", "from/2");  // as a link to "/" would, were it followed
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("from/1/pipe")).constData(), 0600), 0);
+    ASSERT_TRUE(CopyFolder(Path("from"), Path("to")));
+    EXPECT_EQ(m_dir.ReadFile(QStringLiteral("to/1/data.htm")), "memo");
+    EXPECT_EQ(
+        QDir(Path("to")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+        QStringList{QStringLiteral("1")});
+    EXPECT_EQ(
+        QDir(Path("to/1")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+        QStringList{QStringLiteral("data.htm")});
+
+    // A source that is itself a link is no folder to copy.
+    Link("outside", "linked");
+    EXPECT_FALSE(CopyFolder(Path("linked"), Path("elsewhere")));
+    EXPECT_FALSE(QFileInfo::exists(Path("elsewhere")));
+}
+
+TEST_F(CopyFolderLinks, ALinkInTheTargetIsNeverWrittenThrough) {
+    struct Case {
+        const char* what;
+        const char* linkTarget;
+        const char* link;
+        const char* to;
+    };
+    for (const Case& c : {Case{"file", "outside/secret.txt", "toFile/1/data.htm", "toFile"},
+                          Case{"folder below", "outside", "toFolder/1", "toFolder"},
+                          Case{"target itself", "outside", "linkedTo", "linkedTo"}}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(Path(c.link)).path()));
+        Link(c.linkTarget, c.link);
+        EXPECT_FALSE(CopyFolder(Path("from"), Path(c.to))) << c.what;
+        EXPECT_TRUE(QFileInfo(Path(c.link)).isSymLink()) << c.what;
+        EXPECT_EQ(m_dir.ReadFile(QStringLiteral("outside/secret.txt")), "outside") << c.what;
+        EXPECT_EQ(QDir(Path("outside")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList{QStringLiteral("secret.txt")})
+            << c.what;
+    }
+}
+
+TEST_F(CopyFolderLinks, ACopyIntoTheFolderItCopiesIsRefused) {
+    for (const char* to : {"from", "from/1", "from/1/inner/deeper"}) {
+        EXPECT_FALSE(CopyFolder(Path("from"), Path(to))) << to;
+    }
+    EXPECT_FALSE(QFileInfo::exists(Path("from/1/inner")));
+    // Also when the way into it leads through a link.
+    Link("from", "door");
+    EXPECT_FALSE(CopyFolder(Path("from"), Path("door/copy")));
+    EXPECT_FALSE(QFileInfo::exists(Path("from/copy")));
 }
 
 }  // namespace

@@ -89,6 +89,40 @@ TEST(ReportText, CsvCellsAreQuotedOnlyWhenTheyMustBe) {
     EXPECT_EQ(quoted, u"say \"\"hi\"\", then go");
 }
 
+TEST(ReportText, CsvTextThatASpreadsheetWouldEvaluateStaysText) {
+    struct Case {
+        const char16_t* cell;
+        const char16_t* field;   // as a cell
+        const char16_t* quoted;  // as quoted text (a memo, a status line)
+    };
+    const Case cases[] = {
+        {u"=1+2", u"'=1+2", u"'=1+2"},
+        {u"=HYPERLINK(\"http://x\")", u"\"'=HYPERLINK(\"\"http://x\"\")\"", u"'=HYPERLINK(\"\"http://x\"\")"},
+        {u"+cmd|' /C calc'!A0", u"'+cmd|' /C calc'!A0", u"'+cmd|' /C calc'!A0"},
+        {u"-2+3+cmd|' /C calc'!A0", u"'-2+3+cmd|' /C calc'!A0", u"'-2+3+cmd|' /C calc'!A0"},
+        {u"-1/A1", u"'-1/A1", u"'-1/A1"},
+        {u"@SUM(A1)", u"'@SUM(A1)", u"'@SUM(A1)"},
+        {u"\t=1", u"'\t=1", u"'\t=1"},
+        {u"\r=1", u"\"'\r=1\"", u"'\r=1"},
+        {u"- new chain", u"'- new chain", u"'- new chain"},
+        // Numbers stay numbers, with their unit word or without.
+        {u"-12.50", u"-12.50", u"-12.50"},
+        {u"+3", u"+3", u"+3"},
+        {u"-3.00km/h", u"-3.00km/h", u"-3.00km/h"},
+        {u"-1:05:00", u"-1:05:00", u"-1:05:00"},
+        {u"-1,5", u"\"-1,5\"", u"-1,5"},
+        {u"1=1", u"1=1", u"1=1"},
+    };
+    for (const Case& c : cases) {
+        ReportText report;
+        report.CsvField(c.cell);
+        EXPECT_EQ(report.Text(), QStringView(c.field)) << QStringView(c.cell).toString().toStdString();
+        QString quoted;
+        AppendCsvQuoted(quoted, c.cell);
+        EXPECT_EQ(quoted, QStringView(c.quoted)) << QStringView(c.cell).toString().toStdString();
+    }
+}
+
 TEST(ReportText, HtmlTextIsEscapedAndLinkNamesStayAddresses) {
     EXPECT_EQ(HtmlEscape(u"Fuji <Track> & \"Co\" 'x'"), u"Fuji &lt;Track&gt; &amp; &quot;Co&quot; 'x'");
     EXPECT_EQ(HtmlEscape(u"Plain name"), u"Plain name");
@@ -204,6 +238,39 @@ TEST_F(ReportFilesTest, FailedHtmlReportLeavesNothingBehind) {
     EXPECT_EQ(WriteHtmlReport(Path(QStringLiteral("out/taken.html")), m_page, copies),
               ReportResult::FolderFailed);
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("out/taken.html"))));
+}
+
+TEST_F(ReportFilesTest, HtmlReportRemovesOnlyWhatAnEarlierReportWrote) {
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/12/data.htm"), "memo 12"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("photos/1/summit.jpg"), "photo"));
+    const std::vector<CompanionCopy> copies = {{Path(QStringLiteral("Rides/12")), QStringLiteral("12")}};
+
+    // A companion folder that is a link leads elsewhere: nothing is written or removed through it.
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("out"))));
+    ASSERT_TRUE(QFile::link(Path(QStringLiteral("photos")), Path(QStringLiteral("out/x.htm.files"))));
+    EXPECT_EQ(WriteHtmlReport(Path(QStringLiteral("out/x.htm")), m_page, copies), ReportResult::FolderFailed);
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("photos/1/summit.jpg")), QByteArray("photo"));
+    EXPECT_EQ(QDir(Path(QStringLiteral("photos")))
+                  .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList{QStringLiteral("1")});
+
+    // Number folders the rider keeps beside a report's memo copies stay: a
+    // report knows its copies by their shape.
+    const QString report = Path(QStringLiteral("out/y.htm"));
+    const QString companion = CompanionFolderPath(report);
+    ASSERT_EQ(WriteHtmlReport(report, m_page, copies), ReportResult::Written);
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("out/y.htm.files/2019/a.jpg"), "photo"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("out/y.htm.files/7/data.htm"), "notes"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("out/y.htm.files/7/album/b.jpg"), "photo"));
+    EXPECT_EQ(WriteHtmlReport(report, m_page, {}), ReportResult::Written);
+    EXPECT_FALSE(QFileInfo::exists(companion + QStringLiteral("/12")));
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("out/y.htm.files/2019/a.jpg")), QByteArray("photo"));
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("out/y.htm.files/7/album/b.jpg")), QByteArray("photo"));
+    // Nor is one replaced by a memo copy of the same name.
+    EXPECT_EQ(WriteHtmlReport(report, m_page, {{Path(QStringLiteral("Rides/12")), QStringLiteral("2019")}}),
+              ReportResult::Written);
+    EXPECT_EQ(QDir(companion + QStringLiteral("/2019")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{QStringLiteral("a.jpg")});
 }
 
 TEST_F(ReportFilesTest, ReadOnlyFolderGetsNoReport) {
