@@ -311,18 +311,20 @@ int CheckTables(sqlite3* source, const char* path, std::span<const TableDefiniti
         }
         if (table.numberColumn) {
             // A number that is no whole number would be given a new one on the
-            // copy, and its memo folder would then belong to nobody or to another.
+            // copy, and its memo folder would then belong to nobody or to
+            // another; a number held twice cannot be copied at all.
             const std::string count =
-                QueryText(source, FormatSql("select count(*) from %s where typeof(%s)<>'integer'", table.name,
-                                            table.numberColumn)
+                QueryText(source, FormatSql("select (select count(*) from %s where typeof(%s)<>'integer') + "
+                                            "(select count(*) - count(distinct %s) from %s)",
+                                            table.name, table.numberColumn, table.numberColumn, table.name)
                                       .c_str());
             if (count.empty()) {
                 SetLastError("ERROR: Can not read backup database file: %s.", path);
                 return refuse(BackupFault::Unreadable);
             }
             if (count != "0") {
-                SetLastError("ERROR: Backup database file: %s has a record without a number in: %s.", path,
-                             table.name);
+                SetLastError("ERROR: Backup database file: %s has records without distinct numbers in: %s.",
+                             path, table.name);
                 return refuse(BackupFault::ForeignTables);
             }
         }

@@ -269,7 +269,13 @@ TEST_F(DatabaseCareTest, ABackupTheProgramCannotRunOnIsRefusedWithItsReason) {
         {"create table R2 as select * from RideRecord; drop table RideRecord; alter table R2 rename to "
          "RideRecord; insert into RideRecord(RideRecordNumber) values ('seven')",
          store::BackupFault::ForeignTables,
-         "ERROR: Backup database file: b.db has a record without a number in: RideRecord."},
+         "ERROR: Backup database file: b.db has records without distinct numbers in: RideRecord."},
+        {"create table B2 as select * from Bicycle; drop table Bicycle; alter table B2 rename to Bicycle; "
+         "insert into Bicycle select * from Bicycle",
+         store::BackupFault::ForeignTables,
+         "ERROR: Backup database file: b.db has records without distinct numbers in: Bicycle."},
+        {"drop table RideRecord; create view RideRecord as select * from MaintenanceRecord",
+         store::BackupFault::ForeignTables, "ERROR: Backup database file: b.db has no table: RideRecord."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.change);
