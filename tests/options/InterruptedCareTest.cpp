@@ -10,8 +10,10 @@
 #include "support/ProgramDirectory.h"
 #include "support/QStringPrinter.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
@@ -135,6 +137,24 @@ protected:
         ASSERT_TRUE(QDir::setCurrent(m_programDir.Path()));
     }
 
+    // Runs the operation in a child on run, ended after stopAfter steps;
+    // true when it ran to its end instead.
+    static bool RunChild(const QString& run, const char* operation, int stopAfter) {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QLatin1String(kChildDirectory), run);
+        environment.insert(QLatin1String(kChildStopAfter), QString::number(stopAfter));
+        environment.insert(QLatin1String(kChildOperation), QLatin1String(operation));
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=InterruptedCareChild.*")});
+        EXPECT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+        EXPECT_TRUE(child.exitCode() == 0 || child.exitCode() == kStoppedExitCode)
+            << child.readAll().toStdString();
+        return child.exitCode() == 0;
+    }
+
     // A fresh copy of the template, named for the run.
     QString Run(const QString& name) const {
         const QString run = m_programDir.FilePath(name);
@@ -154,18 +174,7 @@ TEST_F(InterruptedCareTest, AnOperationKilledAfterAnyStepIsFinishedOrUndoneWhole
         for (int stopAfter = 1; !finished && stopAfter < 40; ++stopAfter) {
             SCOPED_TRACE(stopAfter);
             const QString run = Run(QStringLiteral("%1-%2").arg(QLatin1String(operation)).arg(stopAfter));
-            QProcess child;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QLatin1String(kChildDirectory), run);
-            environment.insert(QLatin1String(kChildStopAfter), QString::number(stopAfter));
-            environment.insert(QLatin1String(kChildOperation), QLatin1String(operation));
-            child.setProcessEnvironment(environment);
-            child.start(QCoreApplication::applicationFilePath(),
-                        {QStringLiteral("--gtest_filter=InterruptedCareChild.*")});
-            ASSERT_TRUE(child.waitForFinished(60000));
-            ASSERT_EQ(child.exitStatus(), QProcess::NormalExit);
-            finished = child.exitCode() == 0;
-            ASSERT_TRUE(finished || child.exitCode() == kStoppedExitCode) << child.readAll().toStdString();
+            finished = RunChild(run, operation, stopAfter);
 
             // The next start: it makes missing memo folders before anything
             // else, then recovers; twice over, the second finds nothing to do.
@@ -207,6 +216,25 @@ TEST_F(InterruptedCareTest, AnOperationKilledAfterAnyStepIsFinishedOrUndoneWhole
             EXPECT_TRUE(done.memos.empty());
         }
     }
+}
+
+// While another program holds the log for a change it is making, a start
+// leaves that change alone; once it is gone, the start mends the log.
+TEST_F(InterruptedCareTest, TheRecoveryLeavesAChangeAnotherProcessIsMakingAlone) {
+    const QString run = Run(QStringLiteral("run"));
+    const Log old = ReadLog(run);
+    ASSERT_FALSE(RunChild(run, "restore", 7));
+    const Log halfDone = ReadLog(run);
+    ASSERT_NE(halfDone, old);
+    {
+        const int held = ::open(QFile::encodeName(run).constData(), O_RDONLY | O_DIRECTORY);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+        EXPECT_TRUE(FinishInterruptedCare(run));
+        EXPECT_EQ(ReadLog(run), halfDone);
+        ::close(held);
+    }
+    EXPECT_TRUE(FinishInterruptedCare(run));
+    EXPECT_EQ(ReadLog(run), old);
 }
 
 // A memo folder that cannot take its name (something else took it meanwhile)

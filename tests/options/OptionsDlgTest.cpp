@@ -728,6 +728,31 @@ TEST_F(OptionsDlgTest, InitializeReplacesALinkedMemoFolderWithoutFollowingIt) {
     }
 }
 
+// A restore cut short while the memo folders were being swapped: the start
+// puts the old log back before it opens the database.
+TEST_F(OptionsDlgTest, TheStartUndoesARestoreCutShortBeforeItsDatabaseWasInPlace) {
+    ASSERT_EQ(DB_OpenDatabase(), store::kOk);
+    FillLog();
+    DB_CloseDatabase();
+    const auto memos = MemoFiles();
+    QDir program(m_programDir.Path());
+    ASSERT_TRUE(QFile::copy(program.filePath(QStringLiteral("bicycle.db")),
+                            program.filePath(QStringLiteral("bicycle.db.incoming"))));
+    ASSERT_TRUE(program.rename(QStringLiteral("Rides"), QStringLiteral("Rides.outgoing")));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/9/data.htm"), "the backup's"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Maintenance.incoming/9/data.htm"), "the backup's"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("velomarq.care"), "swap"));
+
+    ScriptedDialogs dialogs;
+    Start();
+    EXPECT_EQ(MemoFiles(), memos);
+    EXPECT_EQ(CountRecords(), 4);
+    EXPECT_EQ(program.entryList(
+                  {QStringLiteral("*.incoming"), QStringLiteral("*.outgoing"), QStringLiteral("*.care")},
+                  QDir::AllEntries),
+              QStringList());
+}
+
 TEST_F(OptionsDlgTest, CancellingTheFolderBrowserOrAnsweringNoChangesNothing) {
     ScriptedDialogs dialogs;
     Start();
