@@ -5,6 +5,7 @@
 #include "bicycles/BicycleDlg.h"
 #include "language/Language.h"
 #include "maintenance/MaintenanceDlg.h"
+#include "options/DatabaseCare.h"
 #include "options/OptionsDlg.h"
 #include "platform/Dialogs.h"
 #include "platform/DirectoryLock.h"
@@ -100,6 +101,11 @@ bool MainDlg::Initialise() {
         return false;
     }
 
+    // A restore or initialize a crash cut short is finished or undone before the log is read.
+    if (!FinishInterruptedCare(GetProgramDirectory())) {
+        ShowError(this, GetLanguageString("ErrorStrings", "CARE"));
+        return false;
+    }
     // The lock is taken once the rider's language is known, so that its message is in it.
     if (!OpenOrCreateDatabase() || !ApplyConfiguration() || !LockProgramDirectory()) {
         return false;

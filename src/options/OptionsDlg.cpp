@@ -7,12 +7,18 @@
 #include "units/Units.h"
 #include "widgets/ImageButton.h"
 #include "widgets/LinkLabel.h"
+#include "widgets/ModalRun.h"
 
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -73,6 +79,66 @@ void FillChoice(QComboBox* choice, std::initializer_list<QString> texts) {
         choice->addItem(text);
     }
     choice->setCurrentIndex(chosen >= 0 && chosen < choice->count() ? chosen : 0);
+}
+
+// Asks which of several backups to restore, newest first and chosen; an
+// empty text when the rider cancels.
+QString ChooseBackup(QWidget* parent, const QStringList& backups) {
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("BackupChooser"));
+    dialog.setWindowTitle(GetLanguageString("OptionsDlg", "RTCH"));
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName(QStringLiteral("Backups"));
+    for (const QString& backup : backups) {
+        auto* item = new QListWidgetItem(QFileInfo(backup).fileName(), list);
+        item->setToolTip(QDir::toNativeSeparators(backup));
+    }
+    list->setCurrentRow(0);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(GetLanguageString("Strings", "OKAY"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(GetLanguageString("Strings", "CANC"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    dialog.resize(420, 300);
+    if (RunModal(&dialog, QDialog::Rejected) != QDialog::Accepted || list->currentRow() < 0) {
+        return {};
+    }
+    return backups.value(list->currentRow());
+}
+
+// The reason a backup was refused or the restore failed, in the rider's language.
+QString RestoreFailure(RestoreOutcome outcome) {
+    const char* reason = nullptr;
+    switch (outcome) {
+        case RestoreOutcome::Done:
+        case RestoreOutcome::NoBackup:
+            reason = "RTNB";
+            break;
+        case RestoreOutcome::Unreadable:
+            reason = "RTDM";
+            break;
+        case RestoreOutcome::NoSettings:
+            reason = "RTNS";
+            break;
+        case RestoreOutcome::OtherVersion:
+            reason = "RTVR";
+            break;
+        case RestoreOutcome::ForeignTables:
+            reason = "RTTB";
+            break;
+        case RestoreOutcome::CopyFailed:
+            reason = "RTCP";
+            break;
+        case RestoreOutcome::MoveFailed:
+            reason = "RTMF";
+            break;
+    }
+    return GetLanguageString("ErrorStrings", reason) + QLatin1Char('\n') +
+           GetLanguageString("ErrorStrings", "RTDB");
 }
 
 }  // namespace
@@ -331,7 +397,7 @@ void OptionsDlg::OnInitialize() {
 
 void OptionsDlg::OnBackup() {
     const QString folder =
-        AppDialogs().BrowseForFolder(this, GetLanguageString("OptionsDlg", "SLBD"), QString());
+        AppDialogs().BrowseForFolder(this, GetLanguageString("OptionsDlg", "SLBD"), QDir::homePath());
     if (folder.isEmpty()) {
         return;
     }
@@ -350,14 +416,24 @@ void OptionsDlg::OnBackup() {
 
 void OptionsDlg::OnRestore() {
     const QString folder =
-        AppDialogs().BrowseForFolder(this, GetLanguageString("OptionsDlg", "SLRD"), QString());
-    if (folder.isEmpty() || !AskYesNo(this, GetLanguageString("OptionsDlg", "RDBC"))) {
+        AppDialogs().BrowseForFolder(this, GetLanguageString("OptionsDlg", "SLRD"), QDir::homePath());
+    if (folder.isEmpty()) {
         return;
     }
-    if (RestoreData(GetProgramDirectory(), folder)) {
+    const QStringList backups = FindBackups(folder);
+    if (backups.isEmpty()) {
+        ShowError(this, GetLanguageString("ErrorStrings", "RTNB"));
+        return;
+    }
+    const QString backup = backups.size() == 1 ? backups.front() : ChooseBackup(this, backups);
+    if (backup.isEmpty() || !AskYesNo(this, GetLanguageString("OptionsDlg", "RDBC"))) {
+        return;
+    }
+    const RestoreOutcome outcome = RestoreData(GetProgramDirectory(), backup);
+    if (outcome == RestoreOutcome::Done) {
         ShowInformation(this, GetLanguageString("OptionsDlg", "RDBF"));
     } else {
-        ShowError(this, GetLanguageString("ErrorStrings", "RTDB"));
+        ShowError(this, RestoreFailure(outcome));
     }
     // Either way the store has let go of the database: the next start opens
     // whichever file is in place now.

@@ -1,6 +1,7 @@
 // The database file and its schema: creating, opening and closing it.
 
 #include "store/StoreInternal.h"
+#include "store/Tables.h"
 
 #include "store/ErrnoVfs.h"
 
@@ -13,32 +14,6 @@
 #include <system_error>
 
 namespace {
-
-// Written exactly like this into every new file; other programs that read
-// bicycle.db compare against these texts.
-constexpr const char* kCreateBicycle =
-    "create table Bicycle(\t\tBicycleNumber INTEGER PRIMARY KEY,\t\tBicycleName BLOB,\t\tWeight REAL,"
-    "\t\tFrame INTEGER,\t\tCost REAL,\t\tType INTEGER,\t\tDatePurchased INTEGER,\t\tPreviousODO REAL,"
-    "\t\tMaxSpeed REAL,\t\tPictureData BLOB,\t\tMemo BLOB\t\t)";
-constexpr const char* kCreateRideRecord =
-    "create table RideRecord(\t\tRideRecordNumber INTEGER PRIMARY KEY,\t\tDate INTEGER,"
-    "\t\tBicycleNumber INTEGER,\t\tDistance REAL,\t\tMaxSpeed REAL,\t\tHours INTEGER,\t\tMinutes INTEGER,"
-    "\t\tSeconds INTEGER,\t\tDifficultyLevel INTEGER,\t\tFeelingLevel INTEGER,\t\tMemo BLOB\t\t)";
-constexpr const char* kCreateMaintenanceRecord =
-    "create table MaintenanceRecord(\t\tMaintenanceRecordNumber INTEGER PRIMARY KEY,\t\tDate INTEGER,"
-    "\t\tBicycleNumber INTEGER,\t\tCost REAL,\t\tMemo BLOB\t\t)";
-constexpr const char* kCreateApplicationConfig = "create table ApplicationConfig(\t\tData BLOB\t\t)";
-
-struct TableDefinition {
-    const char* createSql;
-    const char* failureText;
-};
-constexpr TableDefinition kTables[] = {
-    {kCreateBicycle, "ERROR: Can not create table: Bicycle."},
-    {kCreateRideRecord, "ERROR: Can not create table: RideRecord."},
-    {kCreateMaintenanceRecord, "ERROR: Can not create table: MaintenanceRecord."},
-    {kCreateApplicationConfig, "ERROR: Can not create table: ApplicationConfig."},
-};
 
 // The lists are read newest first, per bicycle and over a day range, and the
 // bicycle page sums per bicycle: these keep a long log quick. The two indexes
@@ -72,7 +47,7 @@ namespace store::detail {
 const char* CreateSchema() {
     for (const TableDefinition& table : kTables) {
         if (DB_ExecSql(Connection(), table.createSql) != kOk) {
-            return table.failureText;
+            return table.createFailure;
         }
     }
     if (DB_WriteDefaultConfig() != kOk) {

@@ -17,6 +17,18 @@ inline constexpr const char* kDatabaseCompanionSuffixes[] = {"-journal", "-wal",
 // The memo folders: <folder>/<record number>/data.htm and its pictures.
 inline constexpr char kRidesFolder[] = "Rides";
 inline constexpr char kMaintenanceFolder[] = "Maintenance";
+// A restore or initialize builds the new log beside the old one: the new
+// database and memo folders under their names with kIncomingSuffix, and the
+// old memo folders are moved aside under kOutgoingSuffix until the new
+// database is in place. The journal names the stage reached, so that the next
+// start finishes or undoes an operation a crash cut short. All three belong
+// to the program: whatever it finds under these names it may remove.
+inline constexpr char kIncomingSuffix[] = ".incoming";
+inline constexpr char kOutgoingSuffix[] = ".outgoing";
+inline constexpr char kCareJournal[] = "velomarq.care";
+// A backup is a folder of its own inside the folder the rider chose, named by
+// this and the local time to the second ("Velomarq backup 2026-12-07 14-05-33").
+inline constexpr char kBackupFolderPrefix[] = "Velomarq backup ";
 // Held while a program works on the log, so that a second one stays away.
 inline constexpr char kLockFile[] = "velomarq.lock";
 

@@ -120,11 +120,44 @@ public:
 // it was. 1 when targetPath is missing or empty.
 int DB_BackupDatabase(const char* targetPath);
 
-// Replaces bicycle.db by the database at sourcePath. Closes the connection
-// first, copies the source beside bicycle.db, checks that the copy is a whole
-// database of this program and only then renames it into place; on any
-// failure bicycle.db stays as it was. Leaves the store without a connection.
-// 1 when sourcePath is missing or empty.
+namespace store {
+// Why a backup's database is not one the program can run on.
+enum class BackupFault {
+    None,
+    Missing,        // no file of that name
+    Unreadable,     // SQLite cannot open or read it, or finds it damaged
+    NoSettings,     // no settings record
+    OtherVersion,   // the settings record names another version
+    ForeignTables,  // a table or column the program reads is missing, or a record has no number
+};
+}  // namespace store
+
+// Checks the database at path as start-up and the lists would find it,
+// without writing anything: SQLite finds nothing damaged, the settings record
+// is there with this version, and every table the program knows has the
+// columns it reads. kOk; or kFailed with *fault (when given) and the
+// last-error text naming the file and what is wrong. Leaves the store without
+// a connection: the settings are read by the store's own reader. 1 when path
+// is missing or empty.
+int DB_CheckBackupDatabase(const char* path, store::BackupFault* fault);
+
+// Makes a new database at stagedPath with the program's own schema, holding
+// the rows of the backup database at sourcePath, or empty with the default
+// settings record when sourcePath is null. Only the rows of the tables the
+// program knows are copied, never the backup's triggers, views or indexes. A
+// file left at stagedPath by an earlier attempt is replaced; on failure none
+// is left. Leaves the store without a connection.
+int DB_BuildDatabase(const char* stagedPath, const char* sourcePath);
+
+// Closes the store's connection and renames stagedPath over bicycle.db (the
+// one step that changes the database; the old file's journal goes with it).
+// kFailed when stagedPath is not there or cannot be renamed.
+int DB_PutDatabaseInPlace(const char* stagedPath);
+
+// Both in one, for a database on its own: checks the backup at sourcePath,
+// builds the new file beside bicycle.db and puts it in place; on any failure
+// bicycle.db stays as it was. Leaves the store without a connection. 1 when
+// sourcePath is missing or empty.
 int DB_RestoreDatabase(const char* sourcePath);
 
 // Replaces bicycle.db by a new, empty database with the default configuration

@@ -9,6 +9,7 @@
 #include "language/Language.h"
 #include "options/OptionsDlg.h"
 #include "store/store.h"
+#include "support/ModalDrivers.h"
 #include "support/ProgramDirectory.h"
 #include "support/QStringPrinter.h"
 #include "support/Scoped.h"
@@ -30,6 +31,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
@@ -459,41 +461,52 @@ TEST_F(OptionsDlgTest, ShowingThePageBlanksTheStatusLine) {
 
 // ---- Backup -----------------------------------------------------------------
 
-TEST_F(OptionsDlgTest, BackupCopiesDatabaseAndMemosAndASecondOneIntoTheSameFolderCopiesNothing) {
+TEST_F(OptionsDlgTest, EachBackupGoesIntoANewFolderNamedToTheSecondAndNothingElseInTheChosenOneChanges) {
+    ScopedClock clock(FromLocalDateTime(2026, 12, 7, 14, 5, 33));
     ScriptedDialogs dialogs;
     Start();
     FillLog();
-    const QString target = m_programDir.FilePath(QStringLiteral("stick"));
-    ASSERT_TRUE(QDir().mkpath(target));
-    dialogs.AnswerFolder(target);
-    dialogs.AnswerMessage(kButtonOk, English("OptionsDlg", "BDBO"));
-    Click("Backup");
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("stick/notes.txt"), "the rider's own"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("stick/Rides/1/data.htm"), "an older copy by hand"));
+    const auto before = Files(m_programDir.FilePath(QStringLiteral("stick")));
+    auto backUp = [&] {
+        dialogs.AnswerFolder(m_programDir.FilePath(QStringLiteral("stick")));
+        dialogs.AnswerMessage(kButtonOk, English("OptionsDlg", "BDBO"));
+        Click("Backup");
+    };
+    backUp();
     ASSERT_EQ(dialogs.Asked().size(), 2u);
     EXPECT_EQ(dialogs.Asked()[0].text, English("OptionsDlg", "SLBD"));
+    EXPECT_EQ(dialogs.Asked()[0].path, QDir::homePath());
     EXPECT_EQ(dialogs.Asked()[1].icon, MessageIcon::Information);
-    EXPECT_TRUE(dialogs.Asked()[1].title.isEmpty());
+    // Two in the same second, and one later.
+    backUp();
+    clock.Set(FromLocalDateTime(2026, 12, 7, 14, 5, 34));
+    backUp();
 
-    auto backedUp = Files(target);
+    const QString first = QStringLiteral("stick/Velomarq backup 2026-12-07 14-05-33");
+    auto backedUp = Files(m_programDir.FilePath(first));
     EXPECT_EQ(backedUp.erase(QStringLiteral("bicycle.db")), 1u);
     EXPECT_EQ(backedUp,
               (std::map<QString, QByteArray>{{QStringLiteral("Rides/1/data.htm"), "ride memo"},
                                              {QStringLiteral("Rides/1/data.files/hill.jpg"), "picture"},
                                              {QStringLiteral("Maintenance/1/data.htm"), "chain oiled"}}));
+    QStringList entries = QDir(m_programDir.FilePath(QStringLiteral("stick")))
+                              .entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(
+        entries,
+        (QStringList{QStringLiteral("Rides"), QStringLiteral("Velomarq backup 2026-12-07 14-05-33"),
+                     QStringLiteral("Velomarq backup 2026-12-07 14-05-33 (2)"),
+                     QStringLiteral("Velomarq backup 2026-12-07 14-05-34"), QStringLiteral("notes.txt")}));
+    auto after = Files(m_programDir.FilePath(QStringLiteral("stick")));
+    std::erase_if(
+        after, [](const auto& entry) { return entry.first.startsWith(QStringLiteral("Velomarq backup")); });
+    EXPECT_EQ(after, before);
     EXPECT_EQ(CountRecords(), 4);  // the program's own database is still open and whole
-
-    // A second backup into the same folder would replace the first.
-    const auto first = Files(target);
-    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/2/data.htm"), "a later ride"));
-    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Maintenance/1/data.htm"), "chain replaced"));
-    dialogs.AnswerFolder(target);
-    dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "BUDB"));
-    Click("Backup");
-    EXPECT_EQ(dialogs.Asked().back().icon, MessageIcon::Error);
-    EXPECT_EQ(dialogs.Asked().back().title, English("ErrorStrings", "ERRO"));
-    EXPECT_EQ(Files(target), first);
 }
 
-TEST_F(OptionsDlgTest, ABackupThatWouldCopyAMemoFolderIntoItselfOrMissesOneSaysSo) {
+TEST_F(OptionsDlgTest, ABackupIntoAMemoFolderIsRefused) {
     ScriptedDialogs dialogs;
     Start();
     FillLog();
@@ -502,15 +515,8 @@ TEST_F(OptionsDlgTest, ABackupThatWouldCopyAMemoFolderIntoItselfOrMissesOneSaysS
     dialogs.AnswerFolder(inside);
     dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "BUDB"));
     Click("Backup");
-    EXPECT_TRUE(QDir(inside).isEmpty());
-
-    // A file where the copy of Rides belongs: the database is saved, the memos are not.
-    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("stick/Rides"), "in the way"));
-    dialogs.AnswerFolder(m_programDir.FilePath(QStringLiteral("stick")));
-    dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "BUMF"));
-    Click("Backup");
     EXPECT_EQ(dialogs.Asked().back().icon, MessageIcon::Error);
-    EXPECT_TRUE(QFileInfo::exists(m_programDir.FilePath(QStringLiteral("stick/bicycle.db"))));
+    EXPECT_TRUE(QDir(inside).isEmpty());
 }
 
 // ---- Initialize ----------------------------------------------------------------
@@ -610,7 +616,11 @@ TEST_F(OptionsDlgTest, RestoreEndsTheProgramAndTheNextStartShowsExactlyTheBackup
     EXPECT_EQ(names, (QStringList{QStringLiteral("Tourer"), QStringLiteral("Racer")}));
     EXPECT_EQ(CountRecords(), 4);
     EXPECT_EQ(MemoFiles(), backedUpMemos);
-    EXPECT_FALSE(QFileInfo::exists(m_programDir.FilePath(QStringLiteral("Rides.restoring"))));
+    EXPECT_EQ(
+        QDir(m_programDir.Path())
+            .entryList({QStringLiteral("*.incoming"), QStringLiteral("*.outgoing"), QStringLiteral("*.care")},
+                       QDir::AllEntries),
+        QStringList());
 }
 
 TEST_F(OptionsDlgTest, RestoreFromABackupThatCannotBeReadLeavesTheDataUnchanged) {
@@ -627,17 +637,120 @@ TEST_F(OptionsDlgTest, RestoreFromABackupThatCannotBeReadLeavesTheDataUnchanged)
 
     dialogs.AnswerFolder(backup);
     dialogs.AnswerMessage(kButtonYes, English("OptionsDlg", "RDBC"));
-    dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "RTDB"));
+    dialogs.AnswerMessage(
+        kButtonOk, English("ErrorStrings", "RTDM") + QLatin1Char('\n') + English("ErrorStrings", "RTDB"));
     Click("Restore");
     EXPECT_EQ(dialogs.Asked().back().icon, MessageIcon::Error);
     EXPECT_FALSE(m_window->isVisible());
 
     EXPECT_EQ(DatabaseBytes(), database);
     EXPECT_EQ(MemoFiles(), memos);
-    EXPECT_EQ(QDir(m_programDir.Path()).entryList({QStringLiteral("*.restoring")}, QDir::AllEntries),
+    EXPECT_EQ(QDir(m_programDir.Path())
+                  .entryList({QStringLiteral("*.incoming"), QStringLiteral("*.outgoing")}, QDir::AllEntries),
               QStringList());
     Restart();
     EXPECT_EQ(CountRecords(), 4);
+}
+
+TEST_F(OptionsDlgTest, AFolderOfSeveralBackupsOffersThemNewestFirstAndRestoresTheOneChosen) {
+    ScopedClock clock(FromLocalDateTime(2026, 3, 1, 9, 0, 0));
+    ScriptedDialogs dialogs;
+    Start();
+    FillLog();
+    const QString stick = m_programDir.FilePath(QStringLiteral("stick"));
+    ASSERT_TRUE(QDir().mkpath(stick));
+    // Backups with 2, 3 and 4 bicycles, an hour apart.
+    for (int hour : {9, 10, 11}) {
+        clock.Set(FromLocalDateTime(2026, 3, 1, hour, 0, 0));
+        dialogs.AnswerFolder(stick);
+        dialogs.AnswerMessage(kButtonOk, English("OptionsDlg", "BDBO"));
+        Click("Backup");
+        BicycleAttribute another;
+        another.BicycleName = ToTextBlock(QStringLiteral("Another"));
+        ASSERT_EQ(DB_InsertBicycle(&another), store::kOk);
+    }
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("stick/holiday photos/beach.jpg"), "no backup"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("Velomarq backup 2026-03-01 09-00-00"),
+                            m_programDir.FilePath(QStringLiteral("stick/a link"))));
+
+    ScopedModalDrivers drivers;
+    QStringList offered;
+    drivers.Then<QDialog>([&](QDialog& chooser) {
+        auto* list = chooser.findChild<QListWidget*>(QStringLiteral("Backups"));
+        ASSERT_NE(list, nullptr);
+        for (int row = 0; row < list->count(); ++row) {
+            offered << list->item(row)->text();
+        }
+        EXPECT_EQ(list->currentRow(), 0);
+        list->setCurrentRow(1);
+        chooser.accept();
+    });
+    dialogs.AnswerFolder(stick);
+    dialogs.AnswerMessage(kButtonYes, English("OptionsDlg", "RDBC"));
+    dialogs.AnswerMessage(kButtonOk, English("OptionsDlg", "RDBF"));
+    Click("Restore");
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("Velomarq backup 2026-03-01 11-00-00"),
+                                    QStringLiteral("Velomarq backup 2026-03-01 10-00-00"),
+                                    QStringLiteral("Velomarq backup 2026-03-01 09-00-00")}));
+    Restart();
+    BicycleList bicycles;
+    ASSERT_EQ(DB_GetBicycles(&bicycles), store::kOk);
+    EXPECT_EQ(bicycles.size(), 3u);
+
+    // A folder with no backup in it says so and changes nothing.
+    dialogs.AnswerFolder(m_programDir.FilePath(QStringLiteral("stick/holiday photos")));
+    dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "RTNB"));
+    Click("Restore");
+    EXPECT_TRUE(m_window->isVisible());
+}
+
+// The memo folders may be links to another disk: initialize replaces the link
+// by an empty folder of its own and never empties what the link points to.
+TEST_F(OptionsDlgTest, InitializeReplacesALinkedMemoFolderWithoutFollowingIt) {
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("elsewhere/Rides/3/data.htm"), "kept"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("elsewhere/Maintenance/4/data.htm"), "kept too"));
+    for (const char* folder : {"Rides", "Maintenance"}) {
+        ASSERT_TRUE(QFile::link(QStringLiteral("elsewhere/") + QLatin1String(folder),
+                                m_programDir.FilePath(QLatin1String(folder))));
+    }
+    ScriptedDialogs dialogs;
+    Start();
+    dialogs.AnswerMessage(kButtonYes, English("OptionsDlg", "IDBC"));
+    dialogs.AnswerMessage(kButtonOk, English("Strings", "DBIC"));
+    Click("Initialize");
+    EXPECT_EQ(Files(m_programDir.FilePath(QStringLiteral("elsewhere"))),
+              (std::map<QString, QByteArray>{{QStringLiteral("Rides/3/data.htm"), "kept"},
+                                             {QStringLiteral("Maintenance/4/data.htm"), "kept too"}}));
+    for (const char* folder : {"Rides", "Maintenance"}) {
+        const QFileInfo memoFolder(m_programDir.FilePath(QLatin1String(folder)));
+        EXPECT_TRUE(memoFolder.isDir() && !memoFolder.isSymLink()) << folder;
+        EXPECT_TRUE(QDir(memoFolder.filePath()).isEmpty()) << folder;
+    }
+}
+
+// A restore cut short while the memo folders were being swapped: the start
+// puts the old log back before it opens the database.
+TEST_F(OptionsDlgTest, TheStartUndoesARestoreCutShortBeforeItsDatabaseWasInPlace) {
+    ASSERT_EQ(DB_OpenDatabase(), store::kOk);
+    FillLog();
+    DB_CloseDatabase();
+    const auto memos = MemoFiles();
+    QDir program(m_programDir.Path());
+    ASSERT_TRUE(QFile::copy(program.filePath(QStringLiteral("bicycle.db")),
+                            program.filePath(QStringLiteral("bicycle.db.incoming"))));
+    ASSERT_TRUE(program.rename(QStringLiteral("Rides"), QStringLiteral("Rides.outgoing")));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/9/data.htm"), "the backup's"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Maintenance.incoming/9/data.htm"), "the backup's"));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("velomarq.care"), "swap"));
+
+    ScriptedDialogs dialogs;
+    Start();
+    EXPECT_EQ(MemoFiles(), memos);
+    EXPECT_EQ(CountRecords(), 4);
+    EXPECT_EQ(program.entryList(
+                  {QStringLiteral("*.incoming"), QStringLiteral("*.outgoing"), QStringLiteral("*.care")},
+                  QDir::AllEntries),
+              QStringList());
 }
 
 TEST_F(OptionsDlgTest, CancellingTheFolderBrowserOrAnsweringNoChangesNothing) {
@@ -646,6 +759,8 @@ TEST_F(OptionsDlgTest, CancellingTheFolderBrowserOrAnsweringNoChangesNothing) {
     FillLog();
     const QString backup = m_programDir.FilePath(QStringLiteral("stick"));
     ASSERT_TRUE(QDir().mkpath(backup));
+    ASSERT_EQ(DB_BackupDatabase("stick/bicycle.db"), store::kOk);
+    const auto backedUp = Files(backup);
     const auto memos = MemoFiles();
 
     dialogs.AnswerFolder(QString());
@@ -660,7 +775,7 @@ TEST_F(OptionsDlgTest, CancellingTheFolderBrowserOrAnsweringNoChangesNothing) {
 
     EXPECT_EQ(dialogs.MessagesAsked().size(), 2u);  // the two questions, nothing else
     EXPECT_TRUE(m_window->isVisible());
-    EXPECT_TRUE(QDir(backup).isEmpty());
+    EXPECT_EQ(Files(backup), backedUp);
     EXPECT_EQ(CountRecords(), 4);
     EXPECT_EQ(MemoFiles(), memos);
 }

@@ -3,6 +3,7 @@
 // failure: the rider's file as it was and no half-made file beside it.
 
 #include "store/StoreFixture.h"
+#include "store/Tables.h"
 
 #include <fstream>
 #include <functional>
@@ -169,7 +170,7 @@ TEST_F(DatabaseCareTest, RestoreThatCannotReadItsSourceLeavesTheDatabaseAsItWas)
         // depends on what the connection reads first; either is a refusal.
         {"text.db", "ERROR: Can not "},
         {"cut.db", "ERROR: Can not "},
-        {"other.db", "ERROR: Can not copy backup database file: other.db."},
+        {"other.db", "ERROR: Backup database file: other.db has no application config data."},
     };
     const std::set<std::string> names = Names(".");
     for (const Case& c : cases) {
@@ -236,9 +237,116 @@ TEST_F(DatabaseCareTest, InitializeThatFailsHalfWayKeepsTheOldDatabase) {
     sqlite3_reset_auto_extension();
     InstallOnEveryOpen(RefuseToOpen);
     EXPECT_EQ(DB_InitializeDatabase(), 99);
-    EXPECT_STREQ(DB_GetLastError(), "ERROR: Can not create database: bicycle.db.");
+    EXPECT_STREQ(DB_GetLastError(), "ERROR: Can not create database: bicycle.db.incoming.");
     EXPECT_EQ(ReadBytes("bicycle.db"), before);
     EXPECT_EQ(Names("."), std::set<std::string>{"bicycle.db"});
+}
+
+// A backup made by this program, then changed by another tool: each change
+// start-up or the lists would stumble on is refused before bicycle.db is
+// touched, and the refusal names it.
+TEST_F(DatabaseCareTest, ABackupTheProgramCannotRunOnIsRefusedWithItsReason) {
+    InsertBicycle(u"Tourer");
+    InsertRide(1, Day(2024, 5, 1));
+    MakeBackup();
+    InsertBicycle(u"Racer");
+    DB_CloseDatabase();
+    const std::string before = ReadBytes("bicycle.db");
+    struct Case {
+        const char* change;
+        store::BackupFault fault;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"update ApplicationConfig set Data=cast('0002' || substr(Data,5) as blob)",
+         store::BackupFault::OtherVersion, "ERROR: Backup database file: b.db has another version."},
+        {"delete from ApplicationConfig", store::BackupFault::NoSettings,
+         "ERROR: Backup database file: b.db has no application config data."},
+        {"alter table RideRecord drop column FeelingLevel", store::BackupFault::ForeignTables,
+         "ERROR: Backup database file: b.db has no column: RideRecord.FeelingLevel."},
+        {"drop table MaintenanceRecord", store::BackupFault::ForeignTables,
+         "ERROR: Backup database file: b.db has no table: MaintenanceRecord."},
+        {"create table R2 as select * from RideRecord; drop table RideRecord; alter table R2 rename to "
+         "RideRecord; insert into RideRecord(RideRecordNumber) values ('seven')",
+         store::BackupFault::ForeignTables,
+         "ERROR: Backup database file: b.db has records without distinct numbers in: RideRecord."},
+        {"create table B2 as select * from Bicycle; drop table Bicycle; alter table B2 rename to Bicycle; "
+         "insert into Bicycle select * from Bicycle",
+         store::BackupFault::ForeignTables,
+         "ERROR: Backup database file: b.db has records without distinct numbers in: Bicycle."},
+        {"drop table RideRecord; create view RideRecord as select * from MaintenanceRecord",
+         store::BackupFault::ForeignTables, "ERROR: Backup database file: b.db has no table: RideRecord."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        std::filesystem::copy_file("backup/bicycle.db", "b.db",
+                                   std::filesystem::copy_options::overwrite_existing);
+        sqlite3* backup = nullptr;
+        ASSERT_EQ(sqlite3_open_v2("b.db", &backup, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(backup, c.change, nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(backup);
+        sqlite3_close_v2(backup);
+        store::BackupFault fault = store::BackupFault::None;
+        EXPECT_EQ(DB_CheckBackupDatabase("b.db", &fault), 99);
+        EXPECT_EQ(fault, c.fault);
+        EXPECT_STREQ(DB_GetLastError(), c.error);
+        EXPECT_EQ(DB_RestoreDatabase("b.db"), 99);
+        EXPECT_EQ(ReadBytes("bicycle.db"), before);
+        EXPECT_EQ(Names("."), (std::set<std::string>{"b.db", "backup", "bicycle.db"}));
+    }
+}
+
+// Only rows come along: what another tool added to the backup's schema (a
+// trigger that deletes rides, a view, an index, a column, a table) is left
+// behind, and the restored file is the program's own schema.
+TEST_F(DatabaseCareTest, RestoreCopiesOnlyTheRowsOfTheTablesTheProgramKnows) {
+    InsertBicycle(u"Tourer");
+    InsertRide(1, Day(2024, 5, 1));
+    InsertRide(1, Day(2024, 5, 2));
+    const auto schema = QueryRows("select type, name, sql from sqlite_master order by name");
+    MakeBackup();
+    DB_CloseDatabase();
+    sqlite3* backup = nullptr;
+    ASSERT_EQ(sqlite3_open_v2("backup/bicycle.db", &backup, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(backup,
+                           "create trigger Wipe after insert on RideRecord begin delete from RideRecord "
+                           "where RideRecordNumber<>new.RideRecordNumber; end;"
+                           "create view Everything as select * from RideRecord;"
+                           "create index Odd on Bicycle(Weight);"
+                           "create table Extra(x); insert into Extra values (1);"
+                           "alter table RideRecord add column Secret;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close_v2(backup);
+
+    ASSERT_EQ(DB_RestoreDatabase("backup/bicycle.db"), 0) << DB_GetLastError();
+    ASSERT_EQ(DB_OpenDatabase(), 0);
+    InsertRide(1, Day(2024, 6, 1));
+    EXPECT_EQ(Count("RideRecord", DB_GetConnection()), 3);
+    EXPECT_EQ(QueryRows("select type, name, sql from sqlite_master order by name"), schema);
+}
+
+// A table that joins the list later is missing from older backups: it is
+// created empty, and the others are copied as ever.
+TEST_F(DatabaseCareTest, ABackupWithoutALaterTableRestoresWithThatTableEmpty) {
+    InsertBicycle(u"Tourer");
+    MakeBackup();
+    DB_CloseDatabase();
+    std::vector<store::TableDefinition> tables(std::begin(store::kTables), std::end(store::kTables));
+    tables.push_back({"PartRecord", "create table PartRecord(PartNumber INTEGER PRIMARY KEY, Name BLOB)",
+                      "ERROR: Can not create table: PartRecord.", "PartNumber,Name", "PartNumber", false});
+    sqlite3* backup = nullptr;
+    ASSERT_EQ(sqlite3_open_v2("backup/bicycle.db", &backup, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    store::BackupFault fault = store::BackupFault::None;
+    EXPECT_EQ(store::detail::CheckTables(backup, "backup/bicycle.db", tables, &fault), 0)
+        << DB_GetLastError();
+    EXPECT_EQ(store::detail::BuildDatabase("new.db", backup, tables), 0) << DB_GetLastError();
+    sqlite3_close_v2(backup);
+    sqlite3* built = nullptr;
+    ASSERT_EQ(sqlite3_open_v2("new.db", &built, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    EXPECT_EQ(Count("Bicycle", built), 1);
+    EXPECT_EQ(Count("PartRecord", built), 0);
+    sqlite3_close_v2(built);
 }
 
 }  // namespace
