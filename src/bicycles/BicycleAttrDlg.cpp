@@ -355,7 +355,8 @@ void BicycleAttrDlg::OnChangePicture() {
     }
     m_pictureSource = source;
 
-    const ConverterRun run = RunConverter(this, ThumbnailCommand(source, thumbnail));
+    const ConverterCommand command = ThumbnailCommand(source, thumbnail);
+    const ConverterRun run = RunConverter(this, command);
     if (run.end == ConverterEnd::Cancelled) {
         return;  // the picture stays as it was
     }
@@ -366,8 +367,14 @@ void BicycleAttrDlg::OnChangePicture() {
 
     ByteBlock().swap(m_record.PictureData);
     QFile file(thumbnail);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowFailure(this, GetLanguageString("ErrorStrings", "LDPT"), SystemFailureReason(errno));
+    if (command.format == PictureFormat::None) {
+        ShowFailure(this, GetLanguageString("ErrorStrings", "LDPT"),
+                    GetLanguageString("FailureReasons", "NPIC"));
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        // The converter ran (or could not, as said above) and left no thumbnail.
+        ShowFailure(
+            this, GetLanguageString("ErrorStrings", "LDPT"),
+            run.end == ConverterEnd::NotStarted ? QString() : GetLanguageString("FailureReasons", "CONV"));
     } else {
         const QByteArray bytes = file.readAll();
         m_record.PictureData.assign(bytes.begin(), bytes.end());

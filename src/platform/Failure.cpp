@@ -40,6 +40,14 @@ std::optional<LanguageKey> KeyOf(FailureKind kind) {
     return std::nullopt;
 }
 
+QString WithReasonText(const QString& message, const QString& because) {
+    if (because.isEmpty()) {
+        return message;
+    }
+    return message + QStringLiteral("\n\n") +
+           SafeFormat(GetLanguageString("FailureReasons", "RESN"), {because});
+}
+
 }  // namespace
 
 FailureReason StoreFailureReason() {
@@ -73,12 +81,7 @@ QString FailureReasonText(const FailureReason& reason) {
 }
 
 QString WithReason(const QString& message, const FailureReason& reason) {
-    const QString because = FailureReasonText(reason);
-    if (because.isEmpty()) {
-        return message;
-    }
-    return message + QStringLiteral("\n\n") +
-           SafeFormat(GetLanguageString("FailureReasons", "RESN"), {because});
+    return WithReasonText(message, FailureReasonText(reason));
 }
 
 QString WithReasonInline(const QString& message, const FailureReason& reason) {
@@ -90,7 +93,11 @@ QString WithReasonInline(const QString& message, const FailureReason& reason) {
 }
 
 void ShowFailure(QWidget* parent, const QString& message, const FailureReason& reason) {
-    const QString shown = WithReason(message, reason);
+    ShowFailure(parent, message, FailureReasonText(reason));
+}
+
+void ShowFailure(QWidget* parent, const QString& message, const QString& because) {
+    const QString shown = WithReasonText(message, because);
     qCWarning(lcMessages).noquote() << "Shown:" << QString(shown).replace(u'\n', u' ');
     ShowError(parent, shown);
 }

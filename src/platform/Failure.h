@@ -34,6 +34,8 @@ QString WithReasonInline(const QString& message, const FailureReason& reason);
 
 // Shows message and its reason as an error, and writes both to the log.
 void ShowFailure(QWidget* parent, const QString& message, const FailureReason& reason);
+// The same with a reason of the caller's own, already in the rider's language.
+void ShowFailure(QWidget* parent, const QString& message, const QString& because);
 // The same with the store's last failure, or the last file failure.
 void ShowStoreFailure(QWidget* parent, const QString& message);
 void ShowFileFailure(QWidget* parent, const QString& message);

@@ -349,7 +349,7 @@ int BuildDatabase(const char* target, sqlite3* source, std::span<const TableDefi
     if (!source) {
         failure = CreateSchema();
     } else {
-        Transaction transaction(Connection());
+        store::Transaction transaction;
         if (!transaction.IsOpen()) {
             failure = kExecuteError;
         }
@@ -371,10 +371,12 @@ int BuildDatabase(const char* target, sqlite3* source, std::span<const TableDefi
             failure = kExecuteError;
         }
     }
+    // Why, read before the connection that failed goes.
+    const StoreFailure reason = failure ? FailureOf(Connection()) : StoreFailure{};
     CloseConnection();
     if (failure) {
         RemoveFileAndCompanions(target);
-        SetLastError("%s", failure);
+        SetLastErrorOf(reason, "%s", failure);
         return kFailed;
     }
     return kOk;

@@ -414,7 +414,7 @@ TEST_F(BicycleEditorTest, AFileThatIsNoPictureLeavesTheBicycleWithoutOne) {
     // A thumbnail left over from an earlier conversion must not be taken for this one.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("thumtemp.bmp"), QByteArray("BMstale")));
     dialogs.AnswerOpenFile(m_programDir.FilePath(QStringLiteral("notes.jpg")));
-    dialogs.AnswerFailure(kButtonOk, English("ErrorStrings", "LDPT"));
+    dialogs.AnswerFailure(kButtonOk, English("ErrorStrings", "LDPT"), English("FailureReasons", "NPIC"));
     Click("changePicture");
     EXPECT_TRUE(m_editor->Record().PictureData.empty());
     EXPECT_FALSE(Button("removePicture")->isEnabled());
@@ -450,7 +450,7 @@ TEST_F(BicycleEditorTest, AConverterThatCannotStartIsReportedWithItsSystemError)
         Open(BicycleAttrDlg::kModify, record);
         dialogs.AnswerOpenFile(source);
         dialogs.AnswerMessage(kButtonOk, QStringLiteral("CreateProcess() error:%1").arg(c.error));
-        dialogs.AnswerFailure(kButtonOk, English("ErrorStrings", "LDPT"));
+        dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "LDPT"));
         Click("changePicture");
         EXPECT_TRUE(m_editor->Record().PictureData.empty()) << c.what;
         ASSERT_EQ(dialogs.Asked().size(), 3u) << c.what;
@@ -520,7 +520,7 @@ TEST_F(BicycleEditorTest, OnlyTheOfferedRasterFormatsReachTheConverterWhateverTh
         Open(BicycleAttrDlg::kModify, record);
         ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("photo.jpg"), bytes));
         dialogs.AnswerOpenFile(m_programDir.FilePath(QStringLiteral("photo.jpg")));
-        dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "LDPT"));
+        dialogs.AnswerFailure(kButtonOk, English("ErrorStrings", "LDPT"), English("FailureReasons", "NPIC"));
         Click("changePicture");
         EXPECT_FALSE(QFileInfo::exists(m_programDir.FilePath(QStringLiteral("called")))) << bytes.constData();
         EXPECT_TRUE(m_editor->Record().PictureData.empty()) << bytes.constData();

@@ -54,7 +54,7 @@ TEST_F(CareLinksTest, ARestoreBringsNothingFromOutsideTheBackup) {
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("backup/Rides/1/data.htm"), "backed-up memo"));
     Link(QStringLiteral("outside"), QStringLiteral("backup/Rides/2"));
     ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("backup/Maintenance"))));
-    EXPECT_TRUE(RestoreData(m_programDir.Path(), Path(QStringLiteral("backup"))));
+    EXPECT_EQ(RestoreData(m_programDir.Path(), Path(QStringLiteral("backup"))), RestoreOutcome::Done);
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/1/data.htm")), "backed-up memo");
     EXPECT_EQ(Entries(QStringLiteral("Rides")), QStringList{QStringLiteral("1")});
 
@@ -64,7 +64,7 @@ TEST_F(CareLinksTest, ARestoreBringsNothingFromOutsideTheBackup) {
     ASSERT_EQ(DB_BackupDatabase(QFile::encodeName(Path(QStringLiteral("linked/bicycle.db"))).constData()),
               store::kOk);
     Link(QStringLiteral("outside"), QStringLiteral("linked/Rides"));
-    EXPECT_FALSE(RestoreData(m_programDir.Path(), Path(QStringLiteral("linked"))));
+    EXPECT_NE(RestoreData(m_programDir.Path(), Path(QStringLiteral("linked"))), RestoreOutcome::Done);
     EXPECT_EQ(Entries(QStringLiteral("Rides")), QStringList{QStringLiteral("1")});
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/1/data.htm")), "backed-up memo");
 }
