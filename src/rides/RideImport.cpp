@@ -4,6 +4,7 @@
 #include "memo/MemoDocument.h"
 #include "platform/Files.h"
 #include "store/LogFiles.h"
+#include "units/DayRange.h"
 #include "units/RecordFolders.h"
 #include "units/SafeFormat.h"
 #include "units/TextBlock.h"
@@ -225,7 +226,7 @@ void ImportedRideStore::RollBack() {
 
 bool KnownRideStarts::Load(int32_t bicycle) {
     m_starts.clear();
-    const std::string condition = "BicycleNumber==" + std::to_string(bicycle);
+    const std::string condition = BicycleCondition(bicycle);
     RideRecordList rides;
     if (DB_GetRideRecords(condition.c_str(), &rides) != store::kOk) {
         return false;
