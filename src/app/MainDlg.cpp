@@ -163,13 +163,13 @@ bool MainDlg::ApplyConfiguration() {
     if (result != store::kOk) {
         // A database another program holds, or a file that is no database,
         // is worth naming as such: the rider can do something about either.
-        const char* key = "LDAC";
+        LanguageKey message{"ErrorStrings", "LDAC"};
         if (DB_LastFailureWasBusy()) {
-            key = "DBBS";
+            message = LanguageKey{"ErrorStrings", "DBBS"};
         } else if (DB_LastFailureWasDamage()) {
-            key = "DBDM";
+            message = LanguageKey{"ErrorStrings", "DBDM"};
         }
-        ShowError(this, GetLanguageString("ErrorStrings", key));
+        ShowError(this, GetLanguageString(message));
         return false;
     }
 

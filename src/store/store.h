@@ -36,7 +36,9 @@ int DB_OpenDatabase();
 int DB_CloseDatabase();
 const char* DB_GetLastError();
 int DB_ExecSql(sqlite3* connection, const char* sql);
-// The store's connection, or nullptr. For the store's own files and tests.
+// The store's connection, or nullptr. Outside src/store only tests use it, to
+// look at or change the database behind the store's back; the program's own
+// code issues no SQL and groups its writes with the store's transaction.
 sqlite3* DB_GetConnection();
 // True when the last failure on the connection was another program holding
 // the database (still locked after the busy wait).
