@@ -10,12 +10,12 @@
 // repaints within one frame of a 60 Hz screen.
 
 #include "PageBench.h"
+#include "platform/ModalRun.h"
 #include "reports/RecordReport.h"
 #include "reports/ReportFiles.h"
 #include "units/DayRange.h"
 #include "units/Units.h"
 #include "widgets/LinkLabel.h"
-#include "widgets/ModalRun.h"
 #include "widgets/RecordTableView.h"
 
 #include <QDateEdit>

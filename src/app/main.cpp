@@ -3,6 +3,7 @@
 #include "app/MainDlg.h"
 #include "app/StartDirectory.h"
 #include "platform/Dialogs.h"
+#include "platform/ModalRun.h"
 #include "units/ProductInfo.h"
 
 #include <QApplication>
@@ -59,6 +60,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     // The main window is the whole application: the program ends when it closes.
-    mainWindow.exec();
+    RunModal(&mainWindow, QDialog::Rejected);
     return 0;
 }

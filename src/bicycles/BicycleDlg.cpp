@@ -8,11 +8,10 @@
 #include "bicycles/BicycleSummary.h"
 #include "language/Language.h"
 #include "platform/Dialogs.h"
-#include "platform/GuardedModal.h"
+#include "platform/ModalRun.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
 #include "widgets/LinkLabel.h"
-#include "widgets/ModalRun.h"
 
 #include <QKeyEvent>
 #include <QListView>
