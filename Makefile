@@ -7,8 +7,9 @@ SANITIZE_DIR  ?= build-sanitize
 VELOMARQ_HOME ?= $(HOME)/.local/share/velomarq
 JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
 # CI builds with warnings as errors (CI=true, or WERROR=ON by hand); a build
-# elsewhere only shows them.
-WERROR        ?= $(if $(filter true 1 yes,$(CI)),ON,OFF)
+# elsewhere only shows them. Unset, the build folder keeps what it had.
+WERROR        ?= $(if $(filter true 1 yes,$(CI)),ON)
+WERROR_FLAG    = $(if $(WERROR),-DVELOMARQ_WERROR=$(WERROR))
 FORMAT_FILES   = $$(git ls-files 'src/*.cpp' 'src/*.h' 'src/*.h.in' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h')
 
 .PHONY: all deps configure build test test-sanitize run bench hosts format format-check clean
@@ -19,7 +20,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELOMARQ_WERROR=$(WERROR) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR_FLAG) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -32,7 +33,7 @@ test: build
 # tests/sanitizer/lsan.supp; our own code gets no suppressions.
 test-sanitize: deps
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELOMARQ_SANITIZE=ON \
-	    -DVELOMARQ_WERROR=$(WERROR) >/dev/null
+	    $(WERROR_FLAG) >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && \
 	    ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
