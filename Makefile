@@ -6,9 +6,13 @@ BUILD_DIR     ?= build
 SANITIZE_DIR  ?= build-sanitize
 VELOMARQ_HOME ?= $(HOME)/.local/share/velomarq
 JOBS          ?= $(shell nproc 2>/dev/null || echo 2)
+# CI builds with warnings as errors (CI=true, or WERROR=ON by hand); a build
+# elsewhere only shows them. Unset, the build folder keeps what it had.
+WERROR        ?= $(if $(filter true 1 yes,$(CI)),ON)
+WERROR_FLAG    = $(if $(WERROR),-DVELOMARQ_WERROR=$(WERROR))
 FORMAT_FILES   = $$(git ls-files 'src/*.cpp' 'src/*.h' 'src/*.h.in' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h')
 
-.PHONY: all deps configure build test test-sanitize run bench format format-check clean
+.PHONY: all deps configure build test test-sanitize run bench hosts format format-check clean
 
 all: build
 
@@ -16,7 +20,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR_FLAG) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -28,7 +32,8 @@ test: build
 # Leaks inside third-party libraries are suppressed by name in
 # tests/sanitizer/lsan.supp; our own code gets no suppressions.
 test-sanitize: deps
-	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELOMARQ_SANITIZE=ON >/dev/null
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELOMARQ_SANITIZE=ON \
+	    $(WERROR_FLAG) >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	cd $(SANITIZE_DIR) && \
 	    ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
@@ -45,8 +50,14 @@ run: build
 	@bash scripts/layout-program-dir.sh . "$(VELOMARQ_HOME)"
 	cd "$(VELOMARQ_HOME)" && "$(CURDIR)/$(BUILD_DIR)/velomarq"
 
-bench: build
+# The benchmarks are not part of the default build; this builds and runs them.
+bench: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
 	@for b in $(BUILD_DIR)/*_bench; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; done
+
+# The hosts in tests/manual, for looking at single pieces by hand (screenshots).
+hosts: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target manual_hosts
 
 format:
 	@clang-format -i $(FORMAT_FILES)

@@ -10,12 +10,13 @@
 // repaints within one frame of a 60 Hz screen.
 
 #include "PageBench.h"
+#include "platform/ModalRun.h"
 #include "reports/RecordReport.h"
 #include "reports/ReportFiles.h"
 #include "units/DayRange.h"
 #include "units/Units.h"
+#include "widgets/DayPickers.h"
 #include "widgets/LinkLabel.h"
-#include "widgets/ModalRun.h"
 #include "widgets/RecordTableView.h"
 
 #include <QDateEdit>
@@ -53,8 +54,9 @@ int RunListPageBench(int argc, char** argv, const std::string& name, const char*
     Page page(statusLine, nullptr);
     page.resize(1000, 700);
     page.show();
-    page.template findChild<QDateEdit*>(QStringLiteral("startDate"))->setDate(QDate(1980, 1, 1));
-    page.template findChild<QDateEdit*>(QStringLiteral("endDate"))->setDate(QDate(2030, 1, 1));
+    const QDate lastDay(2030, 1, 1);
+    page.template findChild<QDateEdit*>(QStringLiteral("startDate"))->setDate(FirstPickableDay());
+    page.template findChild<QDateEdit*>(QStringLiteral("endDate"))->setDate(lastDay);
     program.App().processEvents();
     const auto& model = page.Model();
     if (model.rowCount() != expectedRows) {
@@ -63,8 +65,7 @@ int RunListPageBench(int argc, char** argv, const std::string& name, const char*
     }
 
     // The floor reads the same records with the same condition, and nothing else.
-    const std::string condition = DayRangeCondition(
-        LocalDayRange(FromLocalDateTime(1980, 1, 1, 12), FromLocalDateTime(2030, 1, 1, 12)));
+    const std::string condition = DayRangeCondition(PickedDays(FirstPickableDay(), lastDay));
     std::vector<Record> floorRecords;
     const benchlog::Timed floor{[&] {
         std::vector<Record>().swap(floorRecords);

@@ -11,6 +11,7 @@
 
 #include "BenchLog.h"
 #include "store/store.h"
+#include "units/DayRange.h"
 
 #include <sqlite3.h>
 
@@ -81,11 +82,11 @@ int main() {
         "DB_GetRideRecords all", [&] { Check(DB_GetRideRecords(nullptr, &rides)); },
         [&] { DB_ReleaseRideRecordList(&rides); }, "select * from RideRecord order by Date desc", 1.5);
 
-    char condition[256];
-    std::snprintf(condition, sizeof condition, "(BicycleNumber==%d) and (Date>%d) and (Date<%d)", 17,
-                  Day(2020, 1, 1), Day(2020, 12, 31) + 86399);
+    // The list page's condition: one bicycle, whole days of one year.
+    const std::string condition = DayRangeCondition({Day(2020, 1, 1), Day(2020, 12, 31) + 86399}, 17);
     met &= Compare(
-        "DB_GetRideRecords one bicycle, one year", [&] { Check(DB_GetRideRecords(condition, &rides)); },
+        "DB_GetRideRecords one bicycle, one year",
+        [&] { Check(DB_GetRideRecords(condition.c_str(), &rides)); },
         [&] { DB_ReleaseRideRecordList(&rides); },
         std::string("select * from RideRecord where ( ") + condition + " ) order by Date desc", 1.5);
 

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Velomarq needs to build, test and run.
+# Installs the Debian packages Velomarq needs to build, test and run, and what
+# CI (.ci/run) and `make package` call besides: clang-format for the format
+# check, git for the list of files it checks, dpkg-dev and file for the
+# package's library dependencies.
 # Idempotent: does nothing when everything is present, and runs apt-get update
 # only when something has to be installed.
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build make
+  g++ cmake ninja-build make git
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
   libsqlite3-dev sqlite3
@@ -15,6 +18,8 @@ packages=(
   xvfb xauth xdotool
   desktop-file-utils appstream
   fonts-dejavu-core fonts-wqy-microhei
+  clang-format
+  dpkg-dev file
 )
 
 missing=()

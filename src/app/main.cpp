@@ -4,6 +4,7 @@
 #include "app/StartDirectory.h"
 #include "platform/Dialogs.h"
 #include "platform/Log.h"
+#include "platform/ModalRun.h"
 #include "units/ProductInfo.h"
 
 #include <QApplication>
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     // The main window is the whole application: the program ends when it closes.
-    mainWindow.exec();
+    RunModal(&mainWindow, QDialog::Rejected);
     qCInfo(lcStartup) << "Velomarq ends";
     StopLog();
     return 0;

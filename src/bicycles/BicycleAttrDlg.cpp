@@ -11,6 +11,7 @@
 #include "units/ProductInfo.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
+#include "widgets/DayPickers.h"
 #include "widgets/LinkLabel.h"
 
 #include <QComboBox>
@@ -78,10 +79,6 @@ constexpr LanguageKey kFrameNames[kFrameSizes] = {
     LanguageKey{"BicycleAttrDlg", "14IN"}, LanguageKey{"BicycleAttrDlg", "12IN"},
     LanguageKey{"BicycleAttrDlg", "OTHF"},
 };
-
-// The purchase date may lie between these two local moments.
-const QDateTime kEarliestPurchase(QDate(1980, 1, 1), QTime(12, 0));
-const QDateTime kLatestPurchase(QDate(2038, 1, 17), QTime(12, 0));
 
 QDateTime ToPickerTime(int64_t secondsSince1970) {
     const LocalDateTime local = ToLocalDateTime(secondsSince1970);
@@ -155,7 +152,7 @@ BicycleAttrDlg::BicycleAttrDlg(Mode mode, const BicycleAttribute& record, QWidge
     m_purchased->setCalendarPopup(true);
     m_purchased->setMinimumWidth(m_purchased->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) +
                                  48);
-    m_purchased->setDateTimeRange(kEarliestPurchase, kLatestPurchase);
+    LimitToPickableDays(m_purchased);
 
     m_picture = new ThumbnailFrame(this);
     m_picture->setObjectName(QStringLiteral("picture"));

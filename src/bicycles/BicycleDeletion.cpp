@@ -2,13 +2,14 @@
 
 #include "platform/Files.h"
 #include "store/store.h"
+#include "units/DayRange.h"
 #include "units/RecordFolders.h"
 
 #include <string>
 #include <vector>
 
 int DeleteBicycleWithMemoFolders(int bicycleNumber) {
-    const std::string condition = "(BicycleNumber==" + std::to_string(bicycleNumber) + ")";
+    const std::string condition = BicycleCondition(bicycleNumber);
     RideRecordList rides;
     MaintenanceRecordList entries;
     if (DB_GetRideRecords(condition.c_str(), &rides) != store::kOk ||

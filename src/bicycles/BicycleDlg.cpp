@@ -9,11 +9,10 @@
 #include "language/Language.h"
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
-#include "platform/GuardedModal.h"
+#include "platform/ModalRun.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
 #include "widgets/LinkLabel.h"
-#include "widgets/ModalRun.h"
 
 #include <QKeyEvent>
 #include <QListView>

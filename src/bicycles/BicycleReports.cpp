@@ -141,16 +141,13 @@ ReportText BicycleHtmlReport(const BicycleList& bicycles, const QString& statusT
                              const QString& baseName) {
     const QString distanceUnit = GetDistanceUnitWord();
     const QString speedUnit = GetSpeedUnitWord();
-    auto label = [](const char* section, const char* key) {
-        return HtmlEscape(GetLanguageStringWithColon(QLatin1String(section), QLatin1String(key)));
-    };
-    const QString purchased = label("BicycleAttrDlg", "PURD");
-    const QString distance = label("Strings", "TODT");
-    const QString time = label("Strings", "TOTM");
-    const QString average = label("Strings", "AVGS");
-    const QString maxSpeed = label("Strings", "MAXS");
-    const QString cost = label("Strings", "TOMC");
-    const QString picture = label("BicycleAttrDlg", "PICT");
+    const QString purchased = HtmlEscape(GetLanguageStringWithColon("BicycleAttrDlg", "PURD"));
+    const QString distance = HtmlEscape(GetLanguageStringWithColon("Strings", "TODT"));
+    const QString time = HtmlEscape(GetLanguageStringWithColon("Strings", "TOTM"));
+    const QString average = HtmlEscape(GetLanguageStringWithColon("Strings", "AVGS"));
+    const QString maxSpeed = HtmlEscape(GetLanguageStringWithColon("Strings", "MAXS"));
+    const QString cost = HtmlEscape(GetLanguageStringWithColon("Strings", "TOMC"));
+    const QString picture = HtmlEscape(GetLanguageStringWithColon("BicycleAttrDlg", "PICT"));
     const QString noPicture = HtmlEscape(GetLanguageString("BicycleAttrDlg", "NOTA"));
     const QString link = HtmlLinkName(baseName);
     const QString title = HtmlEscape(GetLanguageString("MainDlg", "MYBS"));

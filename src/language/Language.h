@@ -4,8 +4,10 @@
 //
 // Always call the lookups with literal section and key names, e.g.
 //   GetLanguageString("MainDlg", "MYBS")
-// (or build a LanguageKey{"Strings", "SUNDS"} for tables of keys): a test scans
-// the sources for these forms and checks that languages/vmq_00.ini has each key.
+// (or build a LanguageKey{"Strings", "SUNDS"} for tables of keys, or to choose
+// between keys): a test scans the sources for these forms, checks that
+// languages/vmq_00.ini has each key, and fails on a lookup by section and key
+// that names either any other way.
 
 #include <QList>
 #include <QString>

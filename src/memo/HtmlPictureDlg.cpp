@@ -3,7 +3,7 @@
 #include "language/Language.h"
 #include "memo/MemoDocument.h"
 #include "platform/Dialogs.h"
-#include "platform/GuardedModal.h"
+#include "platform/ModalRun.h"
 #include "platform/NumberField.h"
 #include "units/ProductInfo.h"
 
@@ -22,11 +22,6 @@ namespace {
 constexpr int kMaxSizeDigits = 5;
 constexpr char kPictureFilter[] =
     "*.JPG,*.JPEG (*.jpg *.jpeg);;*.GIF (*.gif);;*.PNG (*.png);;*.BMP (*.bmp);;*.* (*)";
-
-PictureDialogDriver& Driver() {
-    static PictureDialogDriver driver;
-    return driver;
-}
 }  // namespace
 
 QString BuildPictureMarkup(const QString& fileName, int sizeMode, int width, int height) {
@@ -186,19 +181,9 @@ void HtmlPictureDlg::OnConfirm() {
 
 bool RunPictureDialog(QWidget* parent, PictureRequest& request) {
     GuardedModal dialog(new HtmlPictureDlg(request, parent));
-    if (Driver()) {
-        dialog->show();
-        Driver()(*dialog);
-    } else {
-        dialog->exec();
-    }
-    if (!dialog.Accepted()) {
+    if (!dialog.Exec()) {
         return false;
     }
     request = dialog->Request();
     return true;
-}
-
-void SetPictureDialogDriver(PictureDialogDriver driver) {
-    Driver() = std::move(driver);
 }

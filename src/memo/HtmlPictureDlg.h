@@ -4,7 +4,6 @@
 
 #include <QDialog>
 #include <QString>
-#include <functional>
 
 class QLineEdit;
 class QPushButton;
@@ -49,12 +48,6 @@ private:
     QPushButton* m_confirm = nullptr;
 };
 
-// Shows the dialog modally. True when the user confirmed; request then holds
-// the dialog's values, otherwise it is unchanged.
+// Shows the dialog modally (through RunModal, platform/ModalRun.h). True when the user confirmed; request
+// then holds the dialog's values, otherwise it is unchanged.
 bool RunPictureDialog(QWidget* parent, PictureRequest& request);
-
-// Tests answer the dialog through its own widgets: while a driver is set,
-// RunPictureDialog shows the dialog without a modal loop and hands it to the
-// driver, and the dialog's result when the driver returns counts.
-using PictureDialogDriver = std::function<void(HtmlPictureDlg&)>;
-void SetPictureDialogDriver(PictureDialogDriver driver);

@@ -2,7 +2,7 @@
 
 #include "memo/HtmlMarkup.h"
 #include "memo/MemoDocument.h"
-#include "platform/GuardedModal.h"
+#include "platform/ModalRun.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>

@@ -1,6 +1,7 @@
 #include "options/DatabaseCare.h"
 
 #include "platform/Files.h"
+#include "platform/Log.h"
 #include "store/store.h"
 #include "units/Clock.h"
 
@@ -19,6 +20,16 @@
 #include <unistd.h>
 
 namespace {
+
+// Why the last backup, restore or initialize failed, for its message.
+FailureReason g_careFailure;
+
+// Notes why the operation fails; returns result for the caller to pass on.
+template <typename Result>
+Result Failing(Result result, FailureReason why) {
+    g_careFailure = why;
+    return result;
+}
 
 const QString kMemoFolders[] = {QString::fromLatin1(logfiles::kRidesFolder),
                                 QString::fromLatin1(logfiles::kMaintenanceFolder)};
@@ -216,11 +227,16 @@ enum class SwapResult { Done, BuildFailed, MoveFailed };
 // are empty. On failure the old log is whole again.
 SwapResult ReplaceLog(const LogNames& names, const QString& backupFolder, const QByteArray& backupDatabase) {
     const CareLock lock(names.Directory());
-    if (lock.Busy() || !WriteJournal(names, kStagePrepare)) {
-        return SwapResult::BuildFailed;
+    if (lock.Busy()) {
+        return Failing(SwapResult::BuildFailed, FailureReason{store::FailureKind::InUse});
+    }
+    if (!WriteJournal(names, kStagePrepare)) {
+        return Failing(SwapResult::BuildFailed, FileFailureReason());
     }
     StepDone();
-    auto fail = [&](const QByteArray& stage, SwapResult result) {
+    // The reason is read before the undo, which may succeed and leave none.
+    auto fail = [&](const QByteArray& stage, SwapResult result, FailureReason why) {
+        g_careFailure = why;
         RollBack(names, stage);
         return result;
     };
@@ -230,42 +246,44 @@ SwapResult ReplaceLog(const LogNames& names, const QString& backupFolder, const 
     for (const QString& folder : kMemoFolders) {
         ready = ready && (Present(names.Memo(folder)) || QDir().mkdir(names.Memo(folder)));
     }
-    if (!ready ||
-        DB_BuildDatabase(LogNames::DatabaseIncoming().constData(),
+    if (!ready) {
+        return fail(kStagePrepare, SwapResult::BuildFailed, SystemFailureReason(errno));
+    }
+    if (DB_BuildDatabase(LogNames::DatabaseIncoming().constData(),
                          backupDatabase.isEmpty() ? nullptr : backupDatabase.constData()) != store::kOk) {
-        return fail(kStagePrepare, SwapResult::BuildFailed);
+        return fail(kStagePrepare, SwapResult::BuildFailed, StoreFailureReason());
     }
     StepDone();
     for (const QString& folder : kMemoFolders) {
         // A backup without a memo folder restores an empty one.
         const QString backedUp = backupFolder.isEmpty() ? QString() : QDir(backupFolder).filePath(folder);
-        const bool made = !backedUp.isEmpty() && QFileInfo(backedUp).isDir()
-                              ? CopyFolder(backedUp, names.MemoIncoming(folder))
-                              : QDir().mkdir(names.MemoIncoming(folder));
-        if (!made) {
-            return fail(kStagePrepare, SwapResult::BuildFailed);
+        const bool copy = !backedUp.isEmpty() && QFileInfo(backedUp).isDir();
+        if (copy ? !CopyFolder(backedUp, names.MemoIncoming(folder))
+                 : !QDir().mkdir(names.MemoIncoming(folder))) {
+            return fail(kStagePrepare, SwapResult::BuildFailed,
+                        copy ? FileFailureReason() : SystemFailureReason(errno));
         }
         StepDone();
     }
     if (!SyncFileSystem(names.Directory()) || !WriteJournal(names, kStageSwap)) {
-        return fail(kStagePrepare, SwapResult::BuildFailed);
+        return fail(kStagePrepare, SwapResult::BuildFailed, FileFailureReason());
     }
     StepDone();
 
     DB_CloseDatabase();
     for (const QString& folder : kMemoFolders) {
         if (!Rename(names.Memo(folder), names.MemoOutgoing(folder))) {
-            return fail(kStageSwap, SwapResult::MoveFailed);
+            return fail(kStageSwap, SwapResult::MoveFailed, SystemFailureReason(errno));
         }
         StepDone();
         if (!Rename(names.MemoIncoming(folder), names.Memo(folder))) {
-            return fail(kStageSwap, SwapResult::MoveFailed);
+            return fail(kStageSwap, SwapResult::MoveFailed, SystemFailureReason(errno));
         }
         StepDone();
     }
     SyncFolder(names.Directory());
     if (DB_PutDatabaseInPlace(LogNames::DatabaseIncoming().constData()) != store::kOk) {
-        return fail(kStageSwap, SwapResult::MoveFailed);
+        return fail(kStageSwap, SwapResult::MoveFailed, StoreFailureReason());
     }
     StepDone();
     RollForward(names);
@@ -289,8 +307,9 @@ QDateTime BackupTime(const QFileInfo& folder) {
 BackupOutcome BackupData(const QString& programDirectory, const QString& chosenFolder, QString* madeFolder) {
     const QDir program(programDirectory);
     const QDir chosen(chosenFolder);
+    g_careFailure = {};
     if (chosenFolder.isEmpty() || !chosen.exists()) {
-        return BackupOutcome::DatabaseFailed;
+        return Failing(BackupOutcome::DatabaseFailed, SystemFailureReason(ENOENT));
     }
     // Rides copied into Rides/backup would grow inside itself without end.
     for (const QString& memoFolder : kMemoFolders) {
@@ -304,7 +323,7 @@ BackupOutcome BackupData(const QString& programDirectory, const QString& chosenF
     QString name = kBackupPrefix + stamp;
     for (int number = 2; !chosen.mkdir(name); ++number) {
         if (!Present(chosen.filePath(name)) || number > 99) {
-            return BackupOutcome::DatabaseFailed;
+            return Failing(BackupOutcome::DatabaseFailed, SystemFailureReason(errno));
         }
         name = QStringLiteral("%1%2 (%3)").arg(kBackupPrefix, stamp).arg(number);
     }
@@ -314,13 +333,15 @@ BackupOutcome BackupData(const QString& programDirectory, const QString& chosenF
     for (const QString& memoFolder : kMemoFolders) {
         const QString source = program.filePath(memoFolder);
         if (QFileInfo(source).isDir() && !CopyFolder(source, QDir(folder).filePath(memoFolder))) {
+            const FailureReason why = FileFailureReason();
             DeleteFolder(folder);
-            return BackupOutcome::MemoFoldersFailed;
+            return Failing(BackupOutcome::MemoFoldersFailed, why);
         }
     }
     if (DB_BackupDatabase(FileSystemName(QDir(folder).filePath(kDatabaseFile)).constData()) != store::kOk) {
+        const FailureReason why = StoreFailureReason();
         DeleteFolder(folder);
-        return BackupOutcome::DatabaseFailed;
+        return Failing(BackupOutcome::DatabaseFailed, why);
     }
     SyncFileSystem(folder);
     if (madeFolder) {
@@ -352,6 +373,7 @@ QStringList FindBackups(const QString& folder) {
 }
 
 RestoreOutcome RestoreData(const QString& programDirectory, const QString& backupFolder) {
+    g_careFailure = {};
     if (backupFolder.isEmpty()) {
         return RestoreOutcome::NoBackup;
     }
@@ -384,12 +406,16 @@ RestoreOutcome RestoreData(const QString& programDirectory, const QString& backu
 }
 
 InitializeOutcome InitializeData(const QString& programDirectory) {
+    g_careFailure = {};
     if (ReplaceLog(LogNames(programDirectory), QString(), QByteArray()) != SwapResult::Done) {
         // The old log is whole; keep working on it.
         DB_OpenDatabase();
         return InitializeOutcome::CreateFailed;
     }
-    return DB_OpenDatabase() == store::kOk ? InitializeOutcome::Done : InitializeOutcome::OpenFailed;
+    if (DB_OpenDatabase() != store::kOk) {
+        return Failing(InitializeOutcome::OpenFailed, StoreFailureReason());
+    }
+    return InitializeOutcome::Done;
 }
 
 bool FinishInterruptedCare(const QString& programDirectory) {
@@ -409,4 +435,8 @@ bool FinishInterruptedCare(const QString& programDirectory) {
 
 void SetCareStepHookForTesting(std::function<void()> hook) {
     StepHook() = std::move(hook);
+}
+
+FailureReason LastCareFailure() {
+    return g_careFailure;
 }

@@ -11,6 +11,8 @@
 // reached; the next start finishes or undoes an operation a crash cut short,
 // so that the log is always wholly the old one or wholly the new one.
 
+#include "platform/Failure.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -76,6 +78,10 @@ InitializeOutcome InitializeData(const QString& programDirectory);
 // another program is at work on it right now. False when the log could not
 // be made whole.
 bool FinishInterruptedCare(const QString& programDirectory);
+
+// Why the last backup, restore or initialize that failed did so, as far as
+// the system or the store said (none for a backup the program refused).
+FailureReason LastCareFailure();
 
 // Tests stop a restore or initialize after a chosen step: the hook is called
 // after each step of the journaled change. An empty function ends it.

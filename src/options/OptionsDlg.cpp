@@ -4,10 +4,11 @@
 #include "options/DatabaseCare.h"
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
+#include "platform/Log.h"
+#include "platform/ModalRun.h"
 #include "units/Units.h"
 #include "widgets/ImageButton.h"
 #include "widgets/LinkLabel.h"
-#include "widgets/ModalRun.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -110,34 +111,34 @@ QString ChooseBackup(QWidget* parent, const QStringList& backups) {
     return backups.value(list->currentRow());
 }
 
-// The reason a backup was refused or the restore failed, in the rider's language.
+// Why a restore failed, in the rider's language: what was wrong with the
+// backup, or what could not be done with the system's reason.
 QString RestoreFailure(RestoreOutcome outcome) {
-    const char* reason = nullptr;
+    LanguageKey reason{"ErrorStrings", "RTNB"};
     switch (outcome) {
         case RestoreOutcome::Done:
         case RestoreOutcome::NoBackup:
-            reason = "RTNB";
             break;
         case RestoreOutcome::Unreadable:
-            reason = "RTDM";
+            reason = LanguageKey{"ErrorStrings", "RTDM"};
             break;
         case RestoreOutcome::NoSettings:
-            reason = "RTNS";
+            reason = LanguageKey{"ErrorStrings", "RTNS"};
             break;
         case RestoreOutcome::OtherVersion:
-            reason = "RTVR";
+            reason = LanguageKey{"ErrorStrings", "RTVR"};
             break;
         case RestoreOutcome::ForeignTables:
-            reason = "RTTB";
+            reason = LanguageKey{"ErrorStrings", "RTTB"};
             break;
         case RestoreOutcome::CopyFailed:
-            reason = "RTCP";
+            reason = LanguageKey{"ErrorStrings", "RTCP"};
             break;
         case RestoreOutcome::MoveFailed:
-            reason = "RTMF";
+            reason = LanguageKey{"ErrorStrings", "RTMF"};
             break;
     }
-    return GetLanguageString("ErrorStrings", reason) + QLatin1Char('\n') +
+    return WithReason(GetLanguageString(reason), LastCareFailure()) + QLatin1Char('\n') +
            GetLanguageString("ErrorStrings", "RTDB");
 }
 
@@ -382,12 +383,14 @@ void OptionsDlg::OnInitialize() {
     if (!AskYesNo(this, GetLanguageString("OptionsDlg", "IDBC"))) {
         return;
     }
-    switch (InitializeData(GetProgramDirectory())) {
+    const InitializeOutcome outcome = InitializeData(GetProgramDirectory());
+    qCInfo(lcCare) << "Initialize:" << (outcome == InitializeOutcome::Done ? "done" : "failed");
+    switch (outcome) {
         case InitializeOutcome::CreateFailed:
-            ShowError(this, GetLanguageString("ErrorStrings", "ITDB"));
+            ShowFailure(this, GetLanguageString("ErrorStrings", "ITDB"), LastCareFailure());
             return;
         case InitializeOutcome::OpenFailed:
-            ShowError(this, GetLanguageString("ErrorStrings", "OPDB"));
+            ShowFailure(this, GetLanguageString("ErrorStrings", "OPDB"), LastCareFailure());
             return;
         case InitializeOutcome::Done:
             ShowInformation(this, GetLanguageString("Strings", "DBIC"));
@@ -401,12 +404,17 @@ void OptionsDlg::OnBackup() {
     if (folder.isEmpty()) {
         return;
     }
-    switch (BackupData(GetProgramDirectory(), folder)) {
+    QString made;
+    const BackupOutcome outcome = BackupData(GetProgramDirectory(), folder, &made);
+    qCInfo(lcCare).noquote() << "Backup:"
+                             << (outcome == BackupOutcome::Done ? QStringLiteral("made in ") + made
+                                                                : QStringLiteral("failed in ") + folder);
+    switch (outcome) {
         case BackupOutcome::DatabaseFailed:
-            ShowError(this, GetLanguageString("ErrorStrings", "BUDB"));
+            ShowFailure(this, GetLanguageString("ErrorStrings", "BUDB"), LastCareFailure());
             return;
         case BackupOutcome::MemoFoldersFailed:
-            ShowError(this, GetLanguageString("ErrorStrings", "BUMF"));
+            ShowFailure(this, GetLanguageString("ErrorStrings", "BUMF"), LastCareFailure());
             return;
         case BackupOutcome::Done:
             ShowInformation(this, GetLanguageString("OptionsDlg", "BDBO"));
@@ -430,6 +438,8 @@ void OptionsDlg::OnRestore() {
         return;
     }
     const RestoreOutcome outcome = RestoreData(GetProgramDirectory(), backup);
+    qCInfo(lcCare).noquote() << "Restore from" << backup << ":"
+                             << (outcome == RestoreOutcome::Done ? "done" : "failed, the log is unchanged");
     if (outcome == RestoreOutcome::Done) {
         ShowInformation(this, GetLanguageString("OptionsDlg", "RDBF"));
     } else {

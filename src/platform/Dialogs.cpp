@@ -1,7 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include "language/Language.h"
-#include "platform/GuardedModal.h"
+#include "platform/ModalRun.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
@@ -82,7 +82,7 @@ public:
             if (choice.button == defaultButton)
                 box->setDefaultButton(qobject_cast<QPushButton*>(button));
         }
-        box->exec();
+        box.Run();
         if (!box.Alive())
             return CancelledAnswer(buttons);
         const QAbstractButton* clicked = box->clickedButton();

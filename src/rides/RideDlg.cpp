@@ -3,7 +3,7 @@
 #include "language/Language.h"
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
-#include "platform/GuardedModal.h"
+#include "platform/ModalRun.h"
 #include "rides/GpsTrack.h"
 #include "rides/RideImport.h"
 #include "rides/RideImportDlg.h"
@@ -25,11 +25,6 @@
 #include <optional>
 
 namespace {
-
-ImportProgressWatcher& ProgressWatcher() {
-    static ImportProgressWatcher watcher;
-    return watcher;
-}
 
 // The local files of a drag that the import can read: .gpx, .tcx and .fit,
 // and those lying directly in a dropped folder (a device's activity folder).
@@ -61,10 +56,6 @@ QStringList DroppedGpsFiles(const QMimeData* data) {
 }
 
 }  // namespace
-
-void SetImportProgressWatcherForTesting(ImportProgressWatcher watcher) {
-    ProgressWatcher() = std::move(watcher);
-}
 
 void RideListTraits::Export(QWidget* page, const QString& fileName, int format,
                             std::vector<const RideRecord*> rows, const BicycleList& bicycles,
@@ -193,8 +184,8 @@ ImportSummary RideDlg::RunImport(const QStringList& paths, int32_t bicycle) {
             progress->setLabelText(SafeFormat(GetLanguageString("RideImport", "PROG"),
                                               {QFileInfo(path).fileName(), done + 1, count}));
             progress->setValue(done);
-            if (progress.Alive() && ProgressWatcher()) {
-                ProgressWatcher()(*progress);
+            if (progress.Alive()) {
+                ShowModalProgress(*progress);
             }
             return progress.Alive() && !progress->wasCanceled();
         });

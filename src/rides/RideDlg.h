@@ -12,17 +12,10 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <vector>
 
 class ImageButton;
-class QProgressDialog;
 struct ImportSummary;
-
-// Tests look at the import's progress dialog after each file (and may press
-// its Cancel button); an empty function ends it.
-using ImportProgressWatcher = std::function<void(QProgressDialog&)>;
-void SetImportProgressWatcherForTesting(ImportProgressWatcher watcher);
 
 struct RideListTraits {
     using Record = RideRecord;

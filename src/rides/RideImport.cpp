@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "store/LogFiles.h"
+#include "units/DayRange.h"
 #include "units/RecordFolders.h"
 #include "units/SafeFormat.h"
 #include "units/TextBlock.h"
@@ -239,7 +240,7 @@ bool ImportedRideStore::FailedInFiles(const QString& staging) {
 
 bool KnownRideStarts::Load(int32_t bicycle) {
     m_starts.clear();
-    const std::string condition = "BicycleNumber==" + std::to_string(bicycle);
+    const std::string condition = BicycleCondition(bicycle);
     RideRecordList rides;
     if (DB_GetRideRecords(condition.c_str(), &rides) != store::kOk) {
         return false;

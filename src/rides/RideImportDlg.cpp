@@ -2,10 +2,9 @@
 
 #include "language/Language.h"
 #include "platform/Dialogs.h"
-#include "platform/GuardedModal.h"
+#include "platform/ModalRun.h"
 #include "units/SafeFormat.h"
 #include "units/TextBlock.h"
-#include "widgets/ModalRun.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

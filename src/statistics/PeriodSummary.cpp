@@ -8,7 +8,6 @@
 
 #include <QString>
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 
 namespace {
@@ -62,12 +61,7 @@ StatRow SeparatorRow() {
 std::string BuildRideCondition(std::optional<int> bicycleNumber, int contents, int64_t startTime,
                                int64_t endTime) {
     if (contents == kContentsSummary) {
-        if (!bicycleNumber) {
-            return {};
-        }
-        char condition[64];
-        std::snprintf(condition, sizeof condition, "(BicycleNumber==%d)", *bicycleNumber);
-        return condition;
+        return bicycleNumber ? BicycleCondition(*bicycleNumber) : std::string();
     }
     // The same whole local days, both ends included, as the ride list's filter.
     return DayRangeCondition(LocalDayRange(startTime, endTime), bicycleNumber);

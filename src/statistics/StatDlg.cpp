@@ -12,6 +12,7 @@
 #include "units/Clock.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
+#include "widgets/DayPickers.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
 #include "widgets/LinkLabel.h"
@@ -112,14 +113,12 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
 
     // The pickers cover the dates a ride can have; the range starts on
     // January 1 of this year and ends now.
-    const QDateTime earliest(QDate(1980, 1, 1), QTime(12, 0));
-    const QDateTime latest(QDate(2038, 1, 17), QTime(12, 0));
     const int64_t now = CurrentTime();
     for (QDateTimeEdit* picker : {m_start, m_end}) {
         // The format first: a new format resets the range.
         picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
         picker->setCalendarPopup(true);
-        picker->setDateTimeRange(earliest, latest);
+        LimitToPickableDays(picker);
     }
     m_start->setDateTime(QDateTime(QDate(ToLocalDateTime(now).year, 1, 1), QTime(0, 0)));
     m_end->setDateTime(PickerValue(now));

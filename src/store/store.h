@@ -36,8 +36,9 @@ int DB_OpenDatabase();
 int DB_CloseDatabase();
 const char* DB_GetLastError();
 int DB_ExecSql(sqlite3* connection, const char* sql);
-// The store's connection, or nullptr. Only the store's own files run SQL on
-// it; tests use it to look at what was stored and to provoke failures.
+// The store's connection, or nullptr. Outside src/store only tests use it, to
+// look at or change the database behind the store's back; the program's own
+// code issues no SQL and groups its writes with the store's transaction.
 sqlite3* DB_GetConnection();
 
 // Why the last failure happened, beside the fixed last-error text: the SQLite

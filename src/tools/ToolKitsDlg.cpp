@@ -1,12 +1,11 @@
 #include "tools/ToolKitsDlg.h"
 
 #include "language/Language.h"
-#include "platform/GuardedModal.h"
+#include "platform/ModalRun.h"
 #include "tools/GearCalculatorDlg.h"
 #include "tools/UnitConversionDlg.h"
 #include "widgets/ImageButton.h"
 #include "widgets/LinkLabel.h"
-#include "widgets/ModalRun.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -3,7 +3,6 @@
 #include "units/Units.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 
 namespace {
@@ -51,15 +50,13 @@ DayRange LocalDayRange(int64_t fromTime, int64_t toTime) {
     return {LocalDayStart(from.year, from.month, from.day), LocalDayStart(to.year, to.month, to.day + 1) - 1};
 }
 
+std::string BicycleCondition(int bicycleNumber) {
+    return "(BicycleNumber==" + std::to_string(bicycleNumber) + ")";
+}
+
 std::string DayRangeCondition(const DayRange& range, std::optional<int> bicycleNumber) {
-    char condition[256];
-    const int first = ClampToDate(range.first);
-    const int last = ClampToDate(range.last);
-    if (bicycleNumber) {
-        std::snprintf(condition, sizeof condition, "(BicycleNumber==%d) and (Date>=%d) and (Date<=%d)",
-                      *bicycleNumber, first, last);
-    } else {
-        std::snprintf(condition, sizeof condition, " (Date>=%d) and (Date<=%d)", first, last);
-    }
-    return condition;
+    const std::string days = " (Date>=" + std::to_string(ClampToDate(range.first)) +
+                             ") and (Date<=" + std::to_string(ClampToDate(range.last)) + ")";
+    // The bicycle's part leads without the space the days begin with.
+    return bicycleNumber ? BicycleCondition(*bicycleNumber) + " and" + days : days;
 }

@@ -21,8 +21,12 @@ DayRange LocalDayRange(int64_t fromTime, int64_t toTime);
 // skips midnight, the day starts at the first moment that exists.
 int64_t LocalDayStart(int year, int month, int day);
 
-// The store's condition text for records of the range, optionally of one
-// bicycle only: "(BicycleNumber==%d) and (Date>=%d) and (Date<=%d)" or
+// The store's condition texts, written here only. Records of one bicycle:
+// "(BicycleNumber==%d)".
+std::string BicycleCondition(int bicycleNumber);
+
+// Records of the range, optionally of one bicycle only:
+// "(BicycleNumber==%d) and (Date>=%d) and (Date<=%d)" or
 // " (Date>=%d) and (Date<=%d)". Bounds are clamped to the 32-bit dates the
 // tables hold.
 std::string DayRangeCondition(const DayRange& range, std::optional<int> bicycleNumber = std::nullopt);

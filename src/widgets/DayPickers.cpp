@@ -13,12 +13,25 @@ int64_t Noon(const QDate& date) {
 }
 }  // namespace
 
+QDate FirstPickableDay() {
+    return QDate(1980, 1, 1);
+}
+
+QDate LastPickableDay() {
+    return QDate(2038, 1, 17);
+}
+
+void LimitToPickableDays(QDateTimeEdit* picker) {
+    picker->setDateTimeRange(QDateTime(FirstPickableDay(), QTime(12, 0)),
+                             QDateTime(LastPickableDay(), QTime(12, 0)));
+}
+
 QDateEdit* NewDayPicker(QWidget* parent, const char* objectName) {
     auto* picker = new QDateEdit(parent);
     picker->setObjectName(QString::fromLatin1(objectName));
     picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     picker->setCalendarPopup(true);
-    picker->setDateRange(QDate(1980, 1, 1), QDate(2038, 1, 17));
+    LimitToPickableDays(picker);
     picker->setMinimumWidth(110);
     return picker;
 }

@@ -2,8 +2,7 @@
 
 #include "language/Language.h"
 #include "platform/Dialogs.h"
-#include "platform/GuardedModal.h"
-#include "widgets/ModalRun.h"
+#include "platform/ModalRun.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -8,6 +8,7 @@
 #include "platform/Failure.h"
 #include "platform/Files.h"
 #include "units/Clock.h"
+#include "widgets/DayPickers.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -25,10 +26,6 @@ constexpr int kMemoBottom = 35;
 constexpr int kSide = 10;
 constexpr int kButtonsAboveBottom = 30;
 constexpr int kButtonGap = 5;
-
-QDateTime PickerLimit(int year, int month, int day) {
-    return QDateTime(QDate(year, month, day), QTime(12, 0, 0));
-}
 }  // namespace
 
 RecordEditorFrame::RecordEditorFrame(RecordKind kind, bool newRecord, QWidget* parent)
@@ -75,7 +72,7 @@ RecordEditorFrame::RecordEditorFrame(RecordKind kind, bool newRecord, QWidget* p
     m_date->setDisplayFormat(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
     m_date->setCalendarPopup(true);
     m_date->setTimeSpec(Qt::LocalTime);
-    m_date->setDateTimeRange(PickerLimit(1980, 1, 1), PickerLimit(2038, 1, 17));
+    LimitToPickableDays(m_date);
     if (newRecord) {
         m_date->setDateTime(QDateTime::fromSecsSinceEpoch(CurrentTime()));
     }

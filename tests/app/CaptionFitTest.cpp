@@ -375,15 +375,13 @@ protected:
     void CheckPictureDialogOf(QDialog& editor) {
         auto* memo = editor.findChild<MemoEditor*>();
         ASSERT_NE(memo, nullptr);
-        bool shown = false;
-        ScopedPictureDriver driver([&](HtmlPictureDlg& dialog) {
-            shown = true;
+        ScopedModalDrivers drivers;
+        drivers.Then<HtmlPictureDlg>([&](HtmlPictureDlg& dialog) {
             QCoreApplication::processEvents();
             m_check.CheckVisible(&dialog, QStringLiteral("memo picture"));
         });
         QTest::mouseClick(memo->ToolBar()->widgetForAction(memo->CommandAction(kMemoInsertPicture)),
                           Qt::LeftButton);
-        EXPECT_TRUE(shown);
     }
 
     // Every tab of the running window, and the dialogs its pages open.

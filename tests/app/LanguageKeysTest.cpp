@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <map>
 #include <set>
@@ -16,24 +17,77 @@
 namespace {
 using KeyRef = std::pair<QString, QString>;
 
-std::set<KeyRef> LookedUpKeys(int* filesScanned) {
+// The arguments of the call whose "(" is at open, split at its own commas.
+QStringList CallArguments(const QString& text, qsizetype open) {
+    QStringList arguments;
+    QString current;
+    int depth = 0;
+    bool quoted = false;
+    for (qsizetype i = open + 1; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            quoted = c != u'"' || text[i - 1] == u'\\';
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u'(' || c == u'{' || c == u'[') {
+            ++depth;
+        } else if (c == u')' || c == u'}' || c == u']') {
+            if (depth-- == 0) {
+                break;
+            }
+        } else if (c == u',' && depth == 0) {
+            arguments << current.trimmed();
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    arguments << current.trimmed();
+    return arguments;
+}
+
+struct Lookups {
+    std::set<KeyRef> keys;
+    // Lookups by section and key that name either other than literally,
+    // where the scan cannot see the key: "file: call".
+    QStringList hidden;
+};
+
+Lookups ScanLookups(int* filesScanned) {
     static const QRegularExpression lookup(QString::fromLatin1(
         R"re((?:GetLanguageString(?:WithColon|WithAccelerator)?\s*\(|LanguageKey\s*\{)\s*"([^"]+)"\s*,\s*"([^"]+)")re"));
-    std::set<KeyRef> keys;
+    static const QRegularExpression call(
+        QStringLiteral(R"(GetLanguageString(?:WithColon|WithAccelerator)?\s*\()"));
+    static const QRegularExpression literal(QStringLiteral(R"(^"[^"]+"$)"));
+    Lookups found;
+    const QString languageFolder = SourcePath(QStringLiteral("src/language/"));
     QDirIterator files(SourcePath(QStringLiteral("src")), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
                        QDir::Files, QDirIterator::Subdirectories);
     while (files.hasNext()) {
-        QFile file(files.next());
+        const QString path = files.next();
+        QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             continue;
         ++*filesScanned;
         const QString text = QString::fromUtf8(file.readAll());
         for (auto match = lookup.globalMatch(text); match.hasNext();) {
             const auto m = match.next();
-            keys.emplace(m.captured(1), m.captured(2));
+            found.keys.emplace(m.captured(1), m.captured(2));
+        }
+        // The lookups themselves pass their names on.
+        if (path.startsWith(languageFolder))
+            continue;
+        for (auto match = call.globalMatch(text); match.hasNext();) {
+            const auto m = match.next();
+            const QStringList arguments = CallArguments(text, m.capturedEnd() - 1);
+            if (arguments.size() >= 2 &&
+                !(literal.match(arguments[0]).hasMatch() && literal.match(arguments[1]).hasMatch())) {
+                found.hidden << QFileInfo(path).fileName() + QStringLiteral(": ") + m.captured() +
+                                    arguments.join(QStringLiteral(", ")) + u')';
+            }
         }
     }
-    return keys;
+    return found;
 }
 
 // The values of an INI file by (section, key), as the reader trims them.
@@ -113,8 +167,13 @@ std::string Conversions(const QString& text) {
 TEST(LanguageKeys, EveryKeyLookedUpIsInTheEnglishFile) {
     ProgramDirectory programDirectory;  // empties the table afterwards
     int filesScanned = 0;
-    const std::set<KeyRef> keys = LookedUpKeys(&filesScanned);
+    const Lookups lookups = ScanLookups(&filesScanned);
+    const std::set<KeyRef>& keys = lookups.keys;
     ASSERT_GT(filesScanned, 10);
+    // A key the scan cannot read is a key nobody checks: name both literally,
+    // or build a LanguageKey{"Section", "KEYS"} and pass that.
+    EXPECT_TRUE(lookups.hidden.isEmpty())
+        << "lookups without literal names: " << lookups.hidden.join(QStringLiteral("; ")).toStdString();
     // The scan must find the main window's captions, or it is looking in the wrong place.
     ASSERT_TRUE(keys.count({QStringLiteral("MainDlg"), QStringLiteral("MYBS")}));
 

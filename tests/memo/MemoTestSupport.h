@@ -9,6 +9,7 @@
 #include "memo/MemoDocument.h"
 #include "memo/MemoEditor.h"
 #include "support/MemoHostDlg.h"
+#include "support/ModalDrivers.h"
 #include "support/ProgramDirectory.h"
 #include "support/Scoped.h"
 #include "support/ScriptedDialogs.h"
@@ -174,7 +175,7 @@ protected:
     ScriptedDialogs m_dialogs;
     QString m_folder = m_programDir.FilePath(QStringLiteral("Rides/1"));
     std::unique_ptr<MemoHostDlg> m_host;
-    std::optional<ScopedPictureDriver> m_pictureDriver;
+    std::optional<ScopedModalDriver<HtmlPictureDlg>> m_pictureDriver;
     int m_pictureDialogs = 0;
     PictureRequest m_shownRequest;
     QString m_shownTitle;

@@ -566,7 +566,7 @@ TEST_F(OptionsDlgTest, InitializeThatCannotMakeTheNewDatabaseKeepsEverything) {
     const auto memos = MemoFiles();
     sqlite3_auto_extension(reinterpret_cast<void (*)()>(DenyRideTableOnOpen));
     dialogs.AnswerMessage(kButtonYes, English("OptionsDlg", "IDBC"));
-    dialogs.AnswerMessage(kButtonOk, English("ErrorStrings", "ITDB"));
+    dialogs.AnswerFailure(kButtonOk, English("ErrorStrings", "ITDB"));
     Click("Initialize");
     sqlite3_reset_auto_extension();
     EXPECT_EQ(dialogs.Asked().back().icon, MessageIcon::Error);

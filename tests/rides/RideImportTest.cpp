@@ -35,17 +35,6 @@ using namespace gpstest;
 constexpr int64_t kMay1 = 1714550400;  // 2024-05-01 08:00:00 UTC, 10:00 in Berlin
 constexpr int64_t kDay = 86400;
 
-// Looks at the progress dialog after each file for as long as it lives.
-class ScopedProgressWatcher {
-public:
-    explicit ScopedProgressWatcher(ImportProgressWatcher watcher) {
-        SetImportProgressWatcherForTesting(std::move(watcher));
-    }
-    ~ScopedProgressWatcher() { SetImportProgressWatcherForTesting({}); }
-    ScopedProgressWatcher(const ScopedProgressWatcher&) = delete;
-    ScopedProgressWatcher& operator=(const ScopedProgressWatcher&) = delete;
-};
-
 class RideImportTest : public ListPageTest<RideDlg> {
 protected:
     void SetUp() override {
@@ -274,7 +263,7 @@ TEST_F(RideImportTest, CancelStopsTheBatchAndKeepsWhatWasImported) {
     }
     const QString another = HourNorth(QStringLiteral("another.gpx"), kMay1 + 9 * kDay);
     QStringList labels;
-    ScopedProgressWatcher watcher([&](QProgressDialog& progress) {
+    m_drivers.WatchProgress([&](QProgressDialog& progress) {
         labels << progress.labelText();
         // File names are shown as written, never taken for markup.
         const QLabel* label = progress.findChild<QLabel*>();

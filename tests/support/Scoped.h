@@ -3,7 +3,6 @@
 // lifetime and puts the previous state back when it goes, also when an
 // assertion ends the test early.
 
-#include "memo/HtmlPictureDlg.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Shell.h"
@@ -42,15 +41,6 @@ public:
 
 private:
     std::vector<QString> m_opened;
-};
-
-// Drives the picture dialog of the memo editor instead of running it modally.
-class ScopedPictureDriver {
-public:
-    explicit ScopedPictureDriver(PictureDialogDriver driver) { SetPictureDialogDriver(std::move(driver)); }
-    ~ScopedPictureDriver() { SetPictureDialogDriver({}); }
-    ScopedPictureDriver(const ScopedPictureDriver&) = delete;
-    ScopedPictureDriver& operator=(const ScopedPictureDriver&) = delete;
 };
 
 // Makes the safe writes whose target the predicate picks fail part-way, as a

@@ -1,6 +1,6 @@
-#include "widgets/ModalRun.h"
+#include "platform/ModalRun.h"
 
-#include <QPointer>
+#include <utility>
 
 namespace {
 ModalDriver& Driver() {
@@ -9,8 +9,8 @@ ModalDriver& Driver() {
 }
 }  // namespace
 
-void SetModalDriverForTesting(ModalDriver driver) {
-    Driver() = std::move(driver);
+ModalDriver SetModalDriverForTesting(ModalDriver driver) {
+    return std::exchange(Driver(), std::move(driver));
 }
 
 int RunModal(QDialog* dialog, int cancelled) {
@@ -31,4 +31,11 @@ int RunModal(QDialog* dialog, int cancelled) {
     }
     const int result = dialog->exec();
     return guard.isNull() ? cancelled : result;
+}
+
+void ShowModalProgress(QDialog& dialog) {
+    if (Driver()) {
+        const ModalDriver driver = Driver();
+        driver(dialog);
+    }
 }
