@@ -3,6 +3,8 @@
 #include "store/store.h"
 #include "units/ProductInfo.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -63,8 +65,16 @@ void RotateLocked(LogState& state) {
 }
 
 bool OpenLocked(LogState& state) {
-    auto file = std::make_unique<QFile>(state.path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+    // Never through a link planted in the log's place: lines would be added
+    // to whatever file it leads to.
+    const int descriptor = ::open(QFile::encodeName(state.path).constData(),
+                                  O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (descriptor < 0) {
+        return false;
+    }
+    auto file = std::make_unique<QFile>();
+    if (!file->open(descriptor, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
         return false;
     }
     state.file = std::move(file);
