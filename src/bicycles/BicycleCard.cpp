@@ -102,7 +102,7 @@ std::vector<CardText> CardTexts(const BicycleAttribute& record) {
     const QString distanceUnit = GetDistanceUnitWord();
     const QString speedUnit = GetSpeedUnitWord();
     const double average =
-        ShownAverageSpeed(record.TotalDistance, record.TotalHours, record.TotalMinutes, record.TotalSeconds);
+        ShownAverageSpeed(record.TimedDistance, record.TotalHours, record.TotalMinutes, record.TotalSeconds);
     return {
         {{kNameX, 2}, Font::Title, FromTextBlock(record.BicycleName), kTypeX - kNameX - kGap, false},
         {{kTypeX, 2}, Font::Text, GetBicycleTypeName(record.Type), 0, true, true},

@@ -62,7 +62,7 @@ BicycleFigures FiguresOf(const BicycleAttribute& bicycle, const QString& distanc
         FormatDate(bicycle.DatePurchased),
         FormatNumberWithUnit(FromKilometres(bicycle.TotalDistance), distanceUnit),
         FormatRidingTime(bicycle.TotalHours, bicycle.TotalMinutes, bicycle.TotalSeconds),
-        FormatNumberWithUnit(ShownAverageSpeed(bicycle.TotalDistance, bicycle.TotalHours,
+        FormatNumberWithUnit(ShownAverageSpeed(bicycle.TimedDistance, bicycle.TotalHours,
                                                bicycle.TotalMinutes, bicycle.TotalSeconds),
                              speedUnit),
         FormatNumberWithUnit(FromKilometres(bicycle.MaxSpeed), speedUnit),

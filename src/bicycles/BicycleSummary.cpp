@@ -17,6 +17,7 @@ BicycleTotals SumBicycles(const BicycleList& bicycles) {
     RidingTimeSum time;
     for (const BicycleAttribute& bicycle : bicycles) {
         totals.distanceKm += bicycle.TotalDistance;
+        totals.timedDistanceKm += bicycle.TimedDistance;
         time.Add(bicycle.TotalHours, bicycle.TotalMinutes, bicycle.TotalSeconds);
         if (bicycle.MaxSpeed > totals.maxSpeedKmh) {
             totals.maxSpeedKmh = bicycle.MaxSpeed;
@@ -40,7 +41,7 @@ QString BicycleStatusText(const BicycleTotals& totals) {
         SafeFormat(GetLanguageString("BicycleDlg", "STAT"),
                    {totals.count, FromKilometres(totals.distanceKm), GetDistanceUnitWord(),
                     asInt(totals.hours), asInt(totals.minutes), asInt(totals.seconds),
-                    ShownAverageSpeed(totals.distanceKm, totals.hours, totals.minutes, totals.seconds),
+                    ShownAverageSpeed(totals.timedDistanceKm, totals.hours, totals.minutes, totals.seconds),
                     GetSpeedUnitWord(), FromKilometres(totals.maxSpeedKmh), GetSpeedUnitWord()});
     return text.left(kStatusTextLength);
 }

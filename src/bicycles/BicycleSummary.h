@@ -15,7 +15,8 @@ double ShownAverageSpeed(double distanceKm, int64_t hours, int64_t minutes, int6
 struct BicycleTotals {
     int count = 0;
     double distanceKm = 0.0;
-    int64_t hours = 0;  // seconds above 59 carried into minutes, minutes into hours
+    double timedDistanceKm = 0.0;  // of the rides with a riding time: what the average speed divides
+    int64_t hours = 0;             // seconds above 59 carried into minutes, minutes into hours
     int64_t minutes = 0;
     int64_t seconds = 0;
     double maxSpeedKmh = 0.0;  // the highest of the bicycles' top speeds, 0 when none is higher

@@ -98,6 +98,7 @@ RideTotals SumRides(const std::vector<RideRecord>& rides) {
     RideTotals totals;
     for (const RideRecord& ride : rides) {
         totals.distanceKm += ride.Distance;
+        totals.timedDistanceKm += TimedDistance(ride.Distance, ride.Hours, ride.Minutes, ride.Seconds);
         totals.time.Add(ride.Hours, ride.Minutes, ride.Seconds);
         if (ride.MaxSpeed > totals.maxSpeedKm) {
             totals.maxSpeedKm = ride.MaxSpeed;
@@ -112,12 +113,12 @@ QString RideStatusText(const RideTotals& totals) {
     const QString distanceUnit = GetDistanceUnitWord();
     const QString speedUnit = GetSpeedUnitWord();
     const RidingTimeSum& time = totals.time;
-    QString text =
-        SafeFormat(GetLanguageString("RideDlg", "STAT"),
-                   {totals.count, FromKilometres(totals.distanceKm), distanceUnit, ClampToInt(time.hours),
-                    ClampToInt(time.minutes), ClampToInt(time.seconds),
-                    FromKilometres(AverageSpeed(totals.distanceKm, time.hours, time.minutes, time.seconds)),
-                    speedUnit, FromKilometres(totals.maxSpeedKm), speedUnit});
+    QString text = SafeFormat(
+        GetLanguageString("RideDlg", "STAT"),
+        {totals.count, FromKilometres(totals.distanceKm), distanceUnit, ClampToInt(time.hours),
+         ClampToInt(time.minutes), ClampToInt(time.seconds),
+         FromKilometres(AverageSpeed(totals.timedDistanceKm, time.hours, time.minutes, time.seconds)),
+         speedUnit, FromKilometres(totals.maxSpeedKm), speedUnit});
     text.truncate(kStatusTextCharacters);
     return text;
 }

@@ -44,7 +44,8 @@ std::vector<RecordColumn<RideRecord>> RideTableColumns(const RideCellWords* word
 struct RideTotals {
     int count = 0;
     double distanceKm = 0.0;
-    RidingTimeSum time;  // normalised
+    double timedDistanceKm = 0.0;  // of the rides with a riding time
+    RidingTimeSum time;            // normalised
     double maxSpeedKm = 0.0;
 };
 RideTotals SumRides(const std::vector<RideRecord>& rides);

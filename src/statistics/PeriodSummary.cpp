@@ -38,7 +38,7 @@ StatRow TotalsRow(const LanguageKey& label, const PeriodTotals& totals) {
     const RidingTimeSum& time = totals.time;
     return {GetLanguageString(label), QString::number(totals.rides), DistanceText(totals.distance),
             TimeText(time.hours, time.minutes, time.seconds),
-            SpeedText(AverageSpeed(totals.distance, time.hours, time.minutes, time.seconds))};
+            SpeedText(AverageSpeed(totals.timedDistance, time.hours, time.minutes, time.seconds))};
 }
 
 // Every column of an average row is a real quotient, the rides too: 8 rides
@@ -49,7 +49,7 @@ StatRow AverageRow(const LanguageKey& label, const PeriodTotals& totals, int64_t
     const int64_t seconds = TotalSeconds(totals.time) / divisor;
     return {GetLanguageString(label), FormatNumber(rides), DistanceText(distance),
             TimeText(seconds / 3600, seconds % 3600 / 60, seconds % 60),
-            SpeedText(AverageSpeed(distance, 0, 0, seconds))};
+            SpeedText(AverageSpeed(totals.timedDistance / static_cast<double>(divisor), 0, 0, seconds))};
 }
 
 StatRow SeparatorRow() {
@@ -70,6 +70,7 @@ std::string BuildRideCondition(std::optional<int> bicycleNumber, int contents, i
 void PeriodTotals::Add(const RideRecord& ride) {
     ++rides;
     distance += ride.Distance;
+    timedDistance += TimedDistance(ride.Distance, ride.Hours, ride.Minutes, ride.Seconds);
     time.Add(ride.Hours, ride.Minutes, ride.Seconds);
 }
 

@@ -46,7 +46,8 @@ std::string BuildRideCondition(std::optional<int> bicycleNumber, int contents, i
 // Rides, distance and riding time summed over one period.
 struct PeriodTotals {
     int32_t rides = 0;
-    double distance = 0.0;  // kilometres
+    double distance = 0.0;       // kilometres
+    double timedDistance = 0.0;  // of the rides with a riding time
     RidingTimeSum time;
 
     void Add(const RideRecord& ride);

@@ -100,6 +100,7 @@ bool Inside(const DayRange& range, int64_t date) {
 void Add(SeriesPoint& point, const RideRecord& ride) {
     ++point.rides;
     point.distance += ride.Distance;
+    point.timedDistance += TimedDistance(ride.Distance, ride.Hours, ride.Minutes, ride.Seconds);
     point.seconds += int64_t{ride.Hours} * 3600 + int64_t{ride.Minutes} * 60 + ride.Seconds;
 }
 
@@ -165,7 +166,7 @@ QString PeriodText(const SeriesPoint& point, SeriesPeriod period, const std::arr
 }
 
 double SpeedOf(const SeriesPoint& point) {
-    return AverageSpeed(point.distance, 0, 0, point.seconds);
+    return AverageSpeed(point.timedDistance, 0, 0, point.seconds);
 }
 
 }  // namespace

@@ -35,11 +35,12 @@ int FirstWeekdayOf(int weekStartChoice);
 
 // One period of a series, or one ride of the ride-by-ride series.
 struct SeriesPoint {
-    int64_t start = 0;    // first second of the period in the local calendar; a ride's Date
-    LocalDateTime date;   // the local calendar day of start
-    int32_t rides = 0;    // rides counted in the period
-    double distance = 0;  // kilometres
-    int64_t seconds = 0;  // riding time
+    int64_t start = 0;         // first second of the period in the local calendar; a ride's Date
+    LocalDateTime date;        // the local calendar day of start
+    int32_t rides = 0;         // rides counted in the period
+    double distance = 0;       // kilometres
+    double timedDistance = 0;  // of the rides with a riding time
+    int64_t seconds = 0;       // riding time
 };
 
 struct StatSeries {

@@ -33,6 +33,7 @@ int DB_GetBicycles(BicycleList* list) {
                                          record->TotalSeconds = bicycle.seconds;
                                          record->MaxSpeed = bicycle.maxSpeed;
                                          record->TotalMaintenanceCost = bicycle.maintenanceCost;
+                                         record->TimedDistance = bicycle.timedDistance;
                                          return converted;
                                      },
                                      {0});

@@ -220,6 +220,7 @@ struct BicycleTotals {
     int32_t seconds = 0;
     double maxSpeed = 0.0;
     double maintenanceCost = 0.0;
+    double timedDistance = 0.0;
 };
 // Keyed by BicycleNumber; bicycles without rides or entries are absent.
 // kFailed with the last-error text when a query could not be prepared or

@@ -121,7 +121,8 @@ int ReadGroups(const char* sql, Read read) {
 // the single-bicycle queries do it.
 int ReadAllBicycleTotals(std::unordered_map<int64_t, BicycleTotals>* totals) {
     const int rides = ReadGroups(
-        "select BicycleNumber, sum(Distance), sum(Hours), sum(Minutes), sum(Seconds), max(MaxSpeed) "
+        "select BicycleNumber, sum(Distance), sum(Hours), sum(Minutes), sum(Seconds), max(MaxSpeed), "
+        "sum(case when Hours*3600+Minutes*60+Seconds>0 then Distance else 0 end) "
         "from RideRecord group by BicycleNumber",
         [totals](sqlite3_stmt* row) {
             BicycleTotals& bicycle = (*totals)[sqlite3_column_int64(row, 0)];
@@ -134,6 +135,7 @@ int ReadAllBicycleTotals(std::unordered_map<int64_t, BicycleTotals>* totals) {
             bicycle.minutes = ClampToInt32(minutes);
             bicycle.seconds = ClampToInt32(seconds);
             bicycle.maxSpeed = sqlite3_column_double(row, 5);
+            bicycle.timedDistance = sqlite3_column_double(row, 6);
         });
     if (rides != kOk) {
         return rides;

@@ -205,8 +205,11 @@ struct BicycleAttribute {
     int32_t TotalSeconds = 0;
     double MaxSpeed = 0.0;              // km/h; the full fetch puts the fastest ride here
     double TotalMaintenanceCost = 0.0;  // full fetch only
-    ByteBlock PictureData;              // may be empty
-    ByteBlock Memo;                     // may be empty
+    // The part of TotalDistance ridden in rides with a riding time: what
+    // average speeds divide. Full fetch only.
+    double TimedDistance = 0.0;
+    ByteBlock PictureData;  // may be empty
+    ByteBlock Memo;         // may be empty
 };
 using BicycleList = std::vector<BicycleAttribute>;
 

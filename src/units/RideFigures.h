@@ -7,6 +7,13 @@
 // Distance in km over the riding time, in km/h; 0 when the time is not positive.
 double AverageSpeed(double distanceKm, int64_t hours, int64_t minutes, int64_t seconds);
 
+// The distance of a ride that counts towards average speeds: a ride stored
+// with a distance but no riding time counts in distance totals, but would
+// make any average it joined as fast as it likes, so it joins none.
+inline double TimedDistance(double distanceKm, int64_t hours, int64_t minutes, int64_t seconds) {
+    return hours * 3600 + minutes * 60 + seconds > 0 ? distanceKm : 0.0;
+}
+
 // A sum of riding times, kept as hours, minutes and seconds the way rides
 // store them. Normalise carries seconds above 59 into minutes and minutes
 // above 59 into hours (hours are not limited).

@@ -42,6 +42,7 @@ protected:
         record.Type = 1;
         record.DatePurchased = static_cast<int32_t>(FromLocalDateTime(2019, 4, 13, 10));
         record.TotalDistance = 30.0;
+        record.TimedDistance = 30.0;
         record.TotalHours = 1;
         record.MaxSpeed = 48.27;
         record.TotalMaintenanceCost = 12.5;

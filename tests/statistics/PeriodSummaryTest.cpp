@@ -112,6 +112,16 @@ TEST_F(PeriodSummaryTest, RidesColumnOfAveragesIsTheRealQuotient) {
     EXPECT_EQ(rows[16][1], QStringLiteral("0.49"));
 }
 
+TEST_F(PeriodSummaryTest, ARideWithoutTimeCountsInDistanceButInNoAverageSpeed) {
+    // 20 km in an hour, and 30 km saved without a riding time.
+    const StatRows rows = BuildPeriodSummary(
+        NewestFirst({Ride(Local(2024, 3, 3, 8), 20.0, 1, 0, 0), Ride(Local(2024, 3, 4, 8), 30.0)}));
+    EXPECT_EQ(rows[0][2], QStringLiteral("50.00 km"));
+    EXPECT_EQ(rows[0][4], QStringLiteral("20.00 km/h"));
+    // The daily average of this month; its time is cut to whole seconds a day.
+    EXPECT_EQ(rows[1][4], QStringLiteral("20.02 km/h"));
+}
+
 TEST_F(PeriodSummaryTest, RidingTimesCarrySecondsAndMinutes) {
     // 30:40 and 29:35 add up to 59 minutes and 75 seconds.
     const StatRows rows = BuildPeriodSummary(NewestFirst(

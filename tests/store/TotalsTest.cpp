@@ -80,6 +80,17 @@ TEST_F(TotalsTest, FailuresLeaveTheOutputsAlone) {
     EXPECT_EQ(DB_GetTotalTime(1, &hours, nullptr, &seconds), 1);
 }
 
+TEST_F(TotalsTest, TheFullFetchKeepsApartTheDistanceRiddenWithoutATime) {
+    InsertBicycle(u"Tourer");
+    InsertRide(1, 0, 1, 0, 0, 20.0, 30.0);
+    InsertRide(1, 0, 0, 0, 0, 30.0, 30.0);  // a distance without a riding time
+    BicycleList bicycles;
+    ASSERT_EQ(DB_GetBicycles(&bicycles), 0) << DB_GetLastError();
+    ASSERT_EQ(bicycles.size(), 1u);
+    EXPECT_EQ(bicycles[0].TotalDistance, 50.0);
+    EXPECT_EQ(bicycles[0].TimedDistance, 20.0);
+}
+
 TEST_F(TotalsTest, TheFullFetchCountsTheRidesTheSingleTotalsCount) {
     // Rows another program filed under a number that is no whole bicycle
     // number: the single totals never match them, so the bicycle page must not
