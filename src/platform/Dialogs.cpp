@@ -172,6 +172,10 @@ void ShowInformation(QWidget* parent, const QString& text) {
     AppDialogs().MessageBox(parent, text, QString(), MessageIcon::Information);
 }
 
+void ShowWarning(QWidget* parent, const QString& text) {
+    AppDialogs().MessageBox(parent, text, QString(), MessageIcon::Warning);
+}
+
 bool AskYesNo(QWidget* parent, const QString& text) {
     return AppDialogs().MessageBox(parent, text, GetLanguageString("Strings", "CONF"), MessageIcon::Warning,
                                    kButtonYes | kButtonNo, kButtonNo) == kButtonYes;

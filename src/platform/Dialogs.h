@@ -58,4 +58,6 @@ void SetAppDialogs(Dialogs* dialogs);
 // the default. AskYesNo returns true for Yes.
 void ShowError(QWidget* parent, const QString& text);
 void ShowInformation(QWidget* parent, const QString& text);
+// Something went partly wrong, but what was asked for was done.
+void ShowWarning(QWidget* parent, const QString& text);
 bool AskYesNo(QWidget* parent, const QString& text);

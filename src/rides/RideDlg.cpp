@@ -147,9 +147,12 @@ void RideDlg::ImportFiles(const QStringList& paths) {
     }
     ShowImportedDays(summary);
     ReloadRecords();
+    // An import that brought rides in is no error, even when some files failed.
     const QString text = ImportSummaryText(summary);
     if (summary.failures.isEmpty()) {
         ShowInformation(this, text);
+    } else if (summary.imported > 0) {
+        ShowWarning(this, text);
     } else {
         ShowError(this, text);
     }

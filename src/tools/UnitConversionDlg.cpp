@@ -84,7 +84,10 @@ UnitConversionDlg::UnitConversionDlg(QWidget* parent) : QDialog(parent) {
     auto* close =
         new QPushButton(GetLanguageStringWithAccelerator("Strings", "CLOS", QStringLiteral("C")), this);
     close->setObjectName(QStringLiteral("close"));
-    // Enter closes the converter (keyPressEvent); no button takes it for itself.
+    // Enter converts the field it is typed in, or presses the button that has
+    // the focus (keyPressEvent); no button takes it for itself.
+    m_convertKilometres = convertKilometres;
+    m_convertMiles = convertMiles;
     for (QPushButton* button : {convertKilometres, convertMiles, close}) {
         button->setAutoDefault(false);
         button->setMinimumWidth(100);
@@ -123,10 +126,17 @@ void UnitConversionDlg::Convert(QLineEdit* input, const QString& unitWord, Conve
 }
 
 void UnitConversionDlg::keyPressEvent(QKeyEvent* event) {
-    // Enter closes like Escape and the Close button; it never converts.
+    // Enter converts: what was typed is what the rider wants converted.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
-        reject();
+        QWidget* focus = focusWidget();
+        if (focus == m_kilometres) {
+            m_convertKilometres->click();
+        } else if (focus == m_miles) {
+            m_convertMiles->click();
+        } else if (auto* button = qobject_cast<QPushButton*>(focus)) {
+            button->click();
+        }
         return;
     }
     QDialog::keyPressEvent(event);

@@ -1,12 +1,13 @@
 #pragma once
 // The kilometre/mile converter: two lines, each with its own input, result and
-// Convert button. Enter and Escape close it, as its Close button does.
+// Convert button; Enter in a field converts it. Escape closes it, as its Close button does.
 
 #include "tools/DistanceConversion.h"
 
 #include <QDialog>
 
 class QLineEdit;
+class QPushButton;
 
 class UnitConversionDlg : public QDialog {
     Q_OBJECT
@@ -24,4 +25,6 @@ private:
     QLineEdit* m_miles = nullptr;
     QLineEdit* m_kilometresInMiles = nullptr;
     QLineEdit* m_milesInKilometres = nullptr;
+    QPushButton* m_convertKilometres = nullptr;
+    QPushButton* m_convertMiles = nullptr;
 };

@@ -34,6 +34,7 @@
 #include "platform/ModalRun.h"
 #include "store/store.h"
 #include "units/RecordFolders.h"
+#include "units/SafeFormat.h"
 #include "widgets/RecordEditorFrame.h"
 #include "widgets/RecordTableModel.h"
 #include "widgets/RecordTableView.h"
@@ -264,10 +265,17 @@ protected:
         if (row < 0) {
             return;
         }
-        if (!AskYesNo(this, GetLanguageString("Strings", "DLRC"))) {
+        // The question names the record, so that a slip of the selection is seen.
+        const Record& record = m_model->RecordAt(row);
+        QString bicycle = m_words.BicycleName(record.BicycleNumber);
+        if (bicycle.isEmpty()) {
+            bicycle = QStringLiteral("-");
+        }
+        if (!AskYesNo(this, SafeFormat(GetLanguageString("Strings", "DLRN"),
+                                       {m_words.DateCell(record.Date), bicycle}))) {
             return;
         }
-        const int32_t number = RecordNumber(m_model->RecordAt(row));
+        const int32_t number = RecordNumber(record);
         if (Traits::Delete(number) != store::kOk) {
             // The record is still there, and so must its memo be.
             ShowStoreFailure(this, GetLanguageString("ErrorStrings", "DFDB"));

@@ -272,7 +272,7 @@ TEST_F(MaintenanceDlgTest, DeleteRemovesTheEntryWithItsMemoFolder) {
     EXPECT_TRUE(m_dialogs.Asked().empty());
 
     ClickRow(0);  // entry 2, the newer one
-    m_dialogs.AnswerMessage(kButtonNo, GetLanguageString("Strings", "DLRC"));
+    m_dialogs.AnswerMessage(kButtonNo);
     ClickPage("delete");
     EXPECT_EQ(StoredEntries().size(), 2u);
     EXPECT_EQ(m_dialogs.Asked().back().title, GetLanguageString("Strings", "CONF"));
@@ -280,7 +280,7 @@ TEST_F(MaintenanceDlgTest, DeleteRemovesTheEntryWithItsMemoFolder) {
     EXPECT_EQ(m_dialogs.Asked().back().defaultButton, kButtonNo);
     EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Maintenance/2/data.files/receipt.png"))));
 
-    m_dialogs.AnswerMessage(kButtonYes, GetLanguageString("Strings", "DLRC"));
+    m_dialogs.AnswerMessage(kButtonYes);
     ClickPage("delete");
     ASSERT_EQ(StoredEntries().size(), 1u);
     EXPECT_EQ(StoredEntries()[0].MaintenanceRecordNumber, 1);
@@ -297,7 +297,7 @@ TEST_F(MaintenanceDlgTest, RefusedDeleteKeepsTheMemoFolder) {
     Exec(
         "create trigger refuse before delete on MaintenanceRecord begin select raise(abort, 'refused'); end");
     ClickRow(0);
-    m_dialogs.AnswerMessage(kButtonYes, GetLanguageString("Strings", "DLRC"));
+    m_dialogs.AnswerMessage(kButtonYes);
     m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "DFDB"));
     ClickPage("delete");
     EXPECT_EQ(StoredEntries().size(), 1u);

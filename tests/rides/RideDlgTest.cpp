@@ -357,13 +357,16 @@ TEST_F(RideDlgTest, DeleteRemovesTheRideWithItsMemoFolder) {
     EXPECT_TRUE(m_dialogs.Asked().empty());
 
     ClickRow(0);  // ride 2, the newer one
-    m_dialogs.AnswerMessage(kButtonNo, GetLanguageString("Strings", "DLRC"));
+    // The question names the ride: its day and bicycle.
+    m_dialogs.AnswerMessage(kButtonNo,
+                            QStringLiteral("Do you really want to delete the record of 2025/03/02(Sunday), "
+                                           "Trek 520? Its memo and pictures are deleted with it."));
     ClickPage("delete");
     EXPECT_EQ(StoredRides().size(), 2u);
     EXPECT_EQ(m_dialogs.Asked().back().title, GetLanguageString("Strings", "CONF"));
     EXPECT_EQ(m_dialogs.Asked().back().defaultButton, kButtonNo);
 
-    m_dialogs.AnswerMessage(kButtonYes, GetLanguageString("Strings", "DLRC"));
+    m_dialogs.AnswerMessage(kButtonYes);
     ClickPage("delete");
     ASSERT_EQ(StoredRides().size(), 1u);
     EXPECT_EQ(StoredRides()[0].RideRecordNumber, 1);
@@ -379,7 +382,7 @@ TEST_F(RideDlgTest, RefusedDeleteKeepsTheMemoFolder) {
     ShowPage();
     Exec("create trigger refuse before delete on RideRecord begin select raise(abort, 'refused'); end");
     ClickRow(0);
-    m_dialogs.AnswerMessage(kButtonYes, GetLanguageString("Strings", "DLRC"));
+    m_dialogs.AnswerMessage(kButtonYes);
     m_dialogs.AnswerFailure(kButtonOk, GetLanguageString("ErrorStrings", "DFDB"));
     ClickPage("delete");
     EXPECT_EQ(StoredRides().size(), 1u);

@@ -224,7 +224,8 @@ TEST_F(RideImportTest, ABrokenFileIsNamedAndTheOthersStillImport) {
            QStringLiteral("2 ride(s) imported.\n\nbroken <1>.gpx is damaged and cannot be "
                           "read (line %1).\nnotes.tcx is neither a GPX nor a TCX file.")
                .arg(cut.count('\n') + 1));
-    EXPECT_EQ(m_dialogs.Asked().back().icon, MessageIcon::Error);
+    // Rides came in: a warning, not an error box for a success.
+    EXPECT_EQ(m_dialogs.Asked().back().icon, MessageIcon::Warning);
     const RideRecordList rides = StoredRides();
     ASSERT_EQ(rides.size(), 2u);
     EXPECT_EQ(rides[0].Date, kMay1 + 2 * kDay);

@@ -91,19 +91,16 @@ TEST_F(UnitConversionTest, InputsHoldNineCharacters) {
     EXPECT_EQ(Field("milesInKilometres")->text(), QStringLiteral("198641973.50"));
 }
 
-TEST_F(UnitConversionTest, EnterClosesWithoutConverting) {
+TEST_F(UnitConversionTest, EnterConvertsTheFieldItIsTypedInAndKeepsTheConverterOpen) {
     TypeInto(Field("kilometres"), QStringLiteral("100"));
     QTest::keyClick(Field("kilometres"), Qt::Key_Return);
-    EXPECT_FALSE(m_dialog->isVisible());
-    EXPECT_TRUE(Field("kilometresInMiles")->text().isEmpty());
-}
-
-TEST_F(UnitConversionTest, EnterOnAConvertButtonClosesToo) {
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(Field("kilometresInMiles")->text(), QStringLiteral("62.15"));
     TypeInto(Field("miles"), QStringLiteral("100"));
     Button("convertMiles")->setFocus();
     QTest::keyClick(Button("convertMiles"), Qt::Key_Enter);
-    EXPECT_FALSE(m_dialog->isVisible());
-    EXPECT_TRUE(Field("milesInKilometres")->text().isEmpty());
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(Field("milesInKilometres")->text(), QStringLiteral("160.90"));
 }
 
 TEST_F(UnitConversionTest, EscapeAndCloseEndIt) {
