@@ -107,8 +107,8 @@ GpsRideFigures WorkOutRideFigures(const GpsTrack& track) {
         }
     }
     figures.movingSeconds = (movingMs + 500) / 1000;
-    if (track.recordedMetres && *track.recordedMetres > 0.0) {
-        figures.distanceMetres = *track.recordedMetres;
+    if (track.device.distanceMetres && *track.device.distanceMetres > 0.0) {
+        figures.distanceMetres = *track.device.distanceMetres;
         figures.distanceFromFile = true;
     } else {
         figures.distanceMetres = summed;

@@ -364,7 +364,7 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
     bool segmentStarts = false;
     auto closeTrack = [&] {
         if (anyLapDistance && lapMetres > 0.0) {
-            tracks.back().recordedMetres = lapMetres;
+            tracks.back().device.distanceMetres = lapMetres;
         }
         trackDepth = -1;
     };

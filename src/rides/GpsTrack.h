@@ -17,20 +17,32 @@ struct GpsPoint {
     double longitude = 0.0;
     double elevation = 0.0;  // metres, when hasElevation
     int64_t timeMs = 0;      // milliseconds since 1970 UTC, when hasTime
+    double speedMs = 0.0;    // metres a second, when hasSpeed (the device's own figure)
     bool hasElevation = false;
     bool hasTime = false;
+    bool hasSpeed = false;
     // The first point after the device stopped recording (a new GPX <trkseg>
     // or TCX <Track>): nothing is known of the way from the point before.
     bool startsSegment = false;
 };
 
+// What the device itself recorded for the whole track: a FIT session, or the
+// sum of a TCX activity's laps. Devices measure every second, often with a
+// wheel sensor, and count time only while recording, so their figures beat
+// those worked out from the stored points. Each is there only when the file
+// holds it; whether it is believable is for the figures to decide.
+struct DeviceTotals {
+    std::optional<int64_t> startMs;          // milliseconds since 1970 UTC
+    std::optional<double> distanceMetres;
+    std::optional<double> timerSeconds;      // recording time, without auto-pauses
+    std::optional<double> maxSpeedKmh;
+    std::optional<double> ascentMetres;
+};
+
 struct GpsTrack {
     QString name;  // the track's or activity's own name; often empty
     std::vector<GpsPoint> points;
-    // The distance the device worked out itself (the sum of the TCX laps), in
-    // metres. Devices measure with more points and often a wheel sensor, so
-    // their figure beats one summed from the stored points.
-    std::optional<double> recordedMetres;
+    DeviceTotals device;
 };
 
 enum class GpsFileError {
@@ -50,6 +62,9 @@ struct GpsFileContent {
     GpsFileError error = GpsFileError::None;
     int errorLine = 0;    // Malformed: the line of the file where reading stopped
     int systemError = 0;  // CannotOpen: why, as the system said (errno)
+    // The file is damaged or cut short after its readable start: the tracks
+    // hold what came before the damage.
+    bool readToDamage = false;
 };
 
 // A day's riding at a point a second is about 10 MB of GPX; a file many

@@ -64,7 +64,7 @@ TEST(GpxReading, TracksSegmentsNamesHeightsAndTimes) {
     ASSERT_EQ(content.tracks.size(), 1u);
     const GpsTrack& track = content.tracks.front();
     EXPECT_EQ(track.name, QStringLiteral("Evening <loop>"));
-    EXPECT_FALSE(track.recordedMetres);
+    EXPECT_FALSE(track.device.distanceMetres);
     ASSERT_EQ(track.points.size(), 5u);  // the waypoint is no track point
     EXPECT_NEAR(track.points[0].latitude, 52.5, 1e-9);
     EXPECT_NEAR(track.points[0].longitude, 13.4, 1e-9);
@@ -129,9 +129,9 @@ TEST(TcxReading, TheLapsTellTheDistance) {
     ASSERT_EQ(content.error, GpsFileError::None);
     ASSERT_EQ(content.tracks.size(), 1u);
     const GpsTrack& track = content.tracks.front();
-    ASSERT_TRUE(track.recordedMetres);
+    ASSERT_TRUE(track.device.distanceMetres);
     // The laps' own totals; the points' running distances are not added in.
-    EXPECT_DOUBLE_EQ(*track.recordedMetres, 849.75);
+    EXPECT_DOUBLE_EQ(*track.device.distanceMetres, 849.75);
     ASSERT_EQ(track.points.size(), 122u);
     EXPECT_TRUE(track.points[61].startsSegment);
     EXPECT_EQ(track.points[61].timeMs, (kMay1 + 61) * 1000);
@@ -154,7 +154,7 @@ TEST(TcxReading, CoursesAndPointsWithoutPosition) {
     ASSERT_EQ(content.error, GpsFileError::None);
     ASSERT_EQ(content.tracks.size(), 1u);
     EXPECT_EQ(content.tracks[0].name, QStringLiteral("Lake"));
-    EXPECT_FALSE(content.tracks[0].recordedMetres);
+    EXPECT_FALSE(content.tracks[0].device.distanceMetres);
     ASSERT_EQ(content.tracks[0].points.size(), 1u);
     EXPECT_EQ(content.tracks[0].points[0].timeMs, (kMay1 + 1) * 1000);
 }
