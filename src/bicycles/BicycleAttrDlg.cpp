@@ -275,10 +275,10 @@ BicycleAttrDlg::BicycleAttrDlg(Mode mode, const BicycleAttribute& record, QWidge
     m_type->setCurrentIndex(0);
     m_inches->setEnabled(false);
     if (mode == kNew) {
-        setWindowTitle(GetLanguageString("Strings", "NEWS"));
+        setWindowTitle(GetLanguageString("Strings", "NWBC"));
         m_purchased->setDateTime(ToPickerTime(CurrentTime()));
     } else {
-        setWindowTitle(GetLanguageString("Strings", "MODF"));
+        setWindowTitle(GetLanguageString("Strings", "MDBC"));
         ShowRecord();
     }
     ShowPicture();

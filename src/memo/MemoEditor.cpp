@@ -570,7 +570,12 @@ bool MemoEditor::SaveDocument() {
     // Only now: had the write failed, the old document, which may still
     // show these pictures, would have stayed.
     RemoveUnusedPictureFiles(m_folder, MemoReferences(markup, sources));
+    m_view->document()->setModified(false);
     return true;
+}
+
+bool MemoEditor::IsModified() const {
+    return m_holdsDocument && m_view->document()->isModified();
 }
 
 QString MemoEditor::GetMemoText() const {

@@ -85,6 +85,8 @@ public:
     // True while the editor holds a document it read: only then is there
     // anything to save, and is GetMemoText the memo's text.
     bool HoldsDocument() const { return m_holdsDocument; }
+    // Whether the held document was changed since it was opened or saved.
+    bool IsModified() const;
     // Why the last OpenDocument or SaveDocument failed (an errno value, 0 when unknown).
     int LastDocumentError() const { return m_documentError; }
     // Writes the document to <folder>/data.htm (pictures referred to as

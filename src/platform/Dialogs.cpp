@@ -63,6 +63,8 @@ public:
             {kButtonNo, QMessageBox::No, LanguageKey{"Strings", "NOOO"}},
             {kButtonOk, QMessageBox::Ok, LanguageKey{"Strings", "OKAY"}},
             {kButtonCancel, QMessageBox::Cancel, LanguageKey{"Strings", "CANC"}},
+            {kButtonSave, QMessageBox::Save, LanguageKey{"Strings", "SAVE"}},
+            {kButtonDiscard, QMessageBox::Discard, LanguageKey{"Strings", "DSCD"}},
         };
         QMessageBox::StandardButtons standardButtons;
         for (const Choice& choice : choices) {
@@ -179,4 +181,18 @@ void ShowWarning(QWidget* parent, const QString& text) {
 bool AskYesNo(QWidget* parent, const QString& text) {
     return AppDialogs().MessageBox(parent, text, GetLanguageString("Strings", "CONF"), MessageIcon::Warning,
                                    kButtonYes | kButtonNo, kButtonNo) == kButtonYes;
+}
+
+SaveChoice AskSaveChanges(QWidget* parent) {
+    const int answer = AppDialogs().MessageBox(parent, GetLanguageString("Strings", "SVCH"),
+                                               GetLanguageString("Strings", "CONF"), MessageIcon::Question,
+                                               kButtonSave | kButtonDiscard | kButtonCancel, kButtonSave);
+    switch (answer) {
+        case kButtonSave:
+            return SaveChoice::Save;
+        case kButtonDiscard:
+            return SaveChoice::Discard;
+        default:
+            return SaveChoice::Cancel;
+    }
 }

@@ -20,6 +20,8 @@ enum MessageButton : int {
     kButtonCancel = 0x2,
     kButtonYes = 0x4,
     kButtonNo = 0x8,
+    kButtonSave = 0x10,
+    kButtonDiscard = 0x20,
 };
 
 class Dialogs {
@@ -61,3 +63,9 @@ void ShowInformation(QWidget* parent, const QString& text);
 // Something went partly wrong, but what was asked for was done.
 void ShowWarning(QWidget* parent, const QString& text);
 bool AskYesNo(QWidget* parent, const QString& text);
+
+// What to do with changes about to be left: Save, Discard or Cancel (stay).
+enum class SaveChoice { Save, Discard, Cancel };
+// Asks whether to save the changes of the record being edited; closing the
+// box counts as Cancel, so nothing typed is lost by a slip.
+SaveChoice AskSaveChanges(QWidget* parent);

@@ -44,7 +44,12 @@ RecordEditorFrame::RecordEditorFrame(RecordKind kind, bool newRecord, QWidget* p
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
-    setWindowTitle(newRecord ? GetLanguageString("Strings", "NEWS") : GetLanguageString("Strings", "MODF"));
+    // The title names what is edited: "New ride", "Modify maintenance entry".
+    const bool ride = kind == RecordKind::Ride;
+    const LanguageKey title = newRecord
+                                  ? (ride ? LanguageKey{"Strings", "NWRD"} : LanguageKey{"Strings", "NWMT"})
+                                  : (ride ? LanguageKey{"Strings", "MDRD"} : LanguageKey{"Strings", "MDMT"});
+    setWindowTitle(GetLanguageString(title));
 
     m_fieldArea->setObjectName(QStringLiteral("fields"));
     m_memoLabel->setText(GetLanguageStringWithColon("Strings", "MEMO"));
@@ -63,8 +68,8 @@ RecordEditorFrame::RecordEditorFrame(RecordKind kind, bool newRecord, QWidget* p
     m_save->setDefault(true);
     SetNeighbours(false, false);
 
-    connect(m_previous, &QPushButton::clicked, this, [this] { done(kEditorPrevious); });
-    connect(m_next, &QPushButton::clicked, this, [this] { done(kEditorNext); });
+    connect(m_previous, &QPushButton::clicked, this, [this] { (void)LeaveWith(kEditorPrevious); });
+    connect(m_next, &QPushButton::clicked, this, [this] { (void)LeaveWith(kEditorNext); });
     connect(m_save, &QPushButton::clicked, this, &RecordEditorFrame::OnSave);
     connect(m_cancel, &QPushButton::clicked, this, &RecordEditorFrame::OnCancel);
 
@@ -157,9 +162,60 @@ bool RecordEditorFrame::FieldChanged(const QLineEdit* field) const {
     return m_newRecord || shown == m_shownFields.constEnd() || field->text() != *shown;
 }
 
-void RecordEditorFrame::OnSave() {
+void RecordEditorFrame::RememberOpeningState() {
+    m_openingDate = m_date->dateTime();
+    m_openingBicycle = m_bicycle->currentIndex();
+    m_openingTexts.clear();
+    for (const QLineEdit* field : m_fieldArea->findChildren<QLineEdit*>()) {
+        // The date and bicycle fields hold line edits of their own.
+        if (!m_date->isAncestorOf(field) && !m_bicycle->isAncestorOf(field)) {
+            m_openingTexts.insert(field, field->text());
+        }
+    }
+}
+
+bool RecordEditorFrame::HasChanges() const {
+    if (m_date->dateTime() != m_openingDate || m_bicycle->currentIndex() != m_openingBicycle) {
+        return true;
+    }
+    for (auto field = m_openingTexts.constBegin(); field != m_openingTexts.constEnd(); ++field) {
+        if (field.key()->text() != field.value()) {
+            return true;
+        }
+    }
+    return m_memo->IsModified();
+}
+
+bool RecordEditorFrame::LeaveWith(int result) {
+    if (HasChanges()) {
+        switch (AskSaveChanges(this)) {
+            case SaveChoice::Cancel:
+                return false;
+            case SaveChoice::Save:
+                if (!SaveRecord()) {
+                    return false;
+                }
+                if (result == kEditorCancelled) {
+                    result = kEditorSaved;
+                } else {
+                    m_savedBeforeStepping = true;
+                }
+                break;
+            case SaveChoice::Discard:
+                break;
+        }
+    }
+    if (result == kEditorCancelled) {
+        OnCancel();
+    } else {
+        done(result);
+    }
+    return true;
+}
+
+bool RecordEditorFrame::SaveRecord() {
     if (!CommitFields()) {
-        return;
+        return false;
     }
     // A memo that could not be opened is neither written nor copied into the
     // record: both keep what they held.
@@ -168,14 +224,20 @@ void RecordEditorFrame::OnSave() {
         if (!m_memo->SaveDocument()) {
             ShowFailure(this, GetLanguageString("ErrorStrings", "STDB"),
                         SystemFailureReason(m_memo->LastDocumentError()));
-            return;
+            return false;
         }
     }
     if (m_store && !m_store()) {
         ShowStoreFailure(this, GetLanguageString("ErrorStrings", "STDB"));
-        return;
+        return false;
     }
-    done(kEditorSaved);
+    return true;
+}
+
+void RecordEditorFrame::OnSave() {
+    if (SaveRecord()) {
+        done(kEditorSaved);
+    }
 }
 
 void RecordEditorFrame::OnCancel() {
@@ -188,7 +250,7 @@ void RecordEditorFrame::OnCancel() {
 }
 
 void RecordEditorFrame::reject() {
-    OnCancel();
+    (void)LeaveWith(kEditorCancelled);
 }
 
 void RecordEditorFrame::resizeEvent(QResizeEvent* event) {

@@ -11,7 +11,12 @@
 // and places its fields inside FieldArea(), calls Open(), and shows and takes
 // its own fields; the rest is done here. Results: kEditorSaved (the working
 // record holds the new values, the memo has been written and the record
-// stored), kEditorCancelled, kEditorPrevious and kEditorNext (nothing stored).
+// stored), kEditorCancelled, kEditorPrevious and kEditorNext (nothing stored,
+// unless SavedBeforeStepping).
+//
+// Nothing typed is dropped without asking: previous, next, Escape and the
+// close box ask Save / Discard / Cancel when a field or the memo changed. The
+// Cancel button is the rider's own choice to discard and does not ask.
 
 #include "store/store.h"
 #include "units/RecordFolders.h"
@@ -56,8 +61,14 @@ public:
     QString MemoFolder() const { return m_folder; }
     MemoEditor* Memo() const { return m_memo; }
 
-    // Escape and the close box cancel.
+    // Escape and the close box cancel, asking first when something changed.
     void reject() override;
+
+    // Whether a field or the memo differs from what the editor opened with.
+    bool HasChanges() const;
+    // After kEditorPrevious or kEditorNext: the rider chose to save the
+    // changes first, and the record was stored.
+    bool SavedBeforeStepping() const { return m_savedBeforeStepping; }
 
     // How Save stores the working record, handed in by the page. The editor
     // closes as saved only when it returns true; on a refusal (a full disk,
@@ -104,6 +115,10 @@ protected:
     // existing one when its text is no longer what ShowField put there.
     bool FieldChanged(const QLineEdit* field) const;
 
+    // Remembers what the fields and the memo show now, as the state changes
+    // are measured against. Called once the record is shown.
+    void RememberOpeningState();
+
     // Checks the fields and takes them into the working record; false keeps
     // the editor open (the editor has said why).
     virtual bool CommitFields() = 0;
@@ -113,8 +128,14 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Stores the fields and the memo; false (the rider told why) keeps the
+    // editor open.
+    bool SaveRecord();
     void OnSave();
     void OnCancel();
+    // Leaves the editor with result, first asking about unsaved changes;
+    // false when the rider chose to stay.
+    bool LeaveWith(int result);
     void LayOut();
 
     const RecordKind m_kind;
@@ -133,6 +154,11 @@ private:
     QDateTime m_shownDate;
     QHash<const QLineEdit*, QString> m_shownFields;
     std::function<bool()> m_store;
+    // What the editor opened with, for HasChanges.
+    QDateTime m_openingDate;
+    int m_openingBicycle = -1;
+    QHash<const QLineEdit*, QString> m_openingTexts;
+    bool m_savedBeforeStepping = false;
 };
 
 // The editor of a ride or a maintenance entry, holding the working record.
@@ -161,6 +187,7 @@ protected:
             ShowDateAndBicycle(m_record.Date, m_record.BicycleNumber);
             ShowRecordFields();
         }
+        RememberOpeningState();
         BicycleField()->setFocus();
     }
 

@@ -239,18 +239,27 @@ protected:
             if (!editor.Alive()) {
                 return;
             }
-            switch (result) {
-                case kEditorSaved:
-                    ReloadRecords();
-                    SelectRecord(number);
+            if (result == kEditorSaved || editor->SavedBeforeStepping()) {
+                // The list is read again, newest first, and the saved record
+                // may have moved (a new date): the step goes from where it
+                // stands now, and ends the editing when there is no record that way.
+                ReloadRecords();
+                SelectRecord(number);
+                row = Table()->FirstSelectedRow();
+                const bool canStep = (result == kEditorPrevious && row > 0) ||
+                                     (result == kEditorNext && row >= 0 && row + 1 < m_model->rowCount());
+                if (!canStep) {
                     return;
+                }
+            }
+            switch (result) {
                 case kEditorPrevious:
                     if (row > 0) {
                         --row;
                     }
                     break;
                 case kEditorNext:
-                    if (row < rowCount - 1) {
+                    if (row < m_model->rowCount() - 1) {
                         ++row;
                     }
                     break;

@@ -129,7 +129,7 @@ TEST_F(BicycleEditorTest, NewBicycleWithOnlyANameGetsTheDefaults) {
     ScopedClock clock(now);
     ScriptedDialogs dialogs;
     Open(BicycleAttrDlg::kNew);
-    EXPECT_EQ(m_editor->windowTitle(), English("Strings", "NEWS"));
+    EXPECT_EQ(m_editor->windowTitle(), English("Strings", "NWBC"));
     EXPECT_EQ(Button("changePicture")->text(), QStringLiteral("Choose picture(&P)"));
     EXPECT_FALSE(Button("removePicture")->isEnabled());
     EXPECT_FALSE(Field("inches")->isEnabled());
@@ -237,7 +237,7 @@ TEST_F(BicycleEditorTest, TheOdometerIsShownAndTypedInTheChosenUnit) {
     BicycleAttribute record = NamedBicycle(QStringLiteral("Tourer"));
     record.PreviousODO = 16.09;
     Open(BicycleAttrDlg::kModify, record);
-    EXPECT_EQ(m_editor->windowTitle(), English("Strings", "MODF"));
+    EXPECT_EQ(m_editor->windowTitle(), English("Strings", "MDBC"));
     EXPECT_EQ(Field("odometer")->text(), QStringLiteral("10.00"));
     EXPECT_EQ(Child<QLabel>("odometerUnit")->text(), English("Strings", "MILE"));
 

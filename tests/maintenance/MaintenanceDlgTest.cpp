@@ -191,6 +191,7 @@ TEST_F(MaintenanceDlgTest, ModifySteppingFollowsTheSortedRowsAndStoresNothingUnt
     ShowPage();
     ClickHeading(2);  // ascending by cost: 10, 20, 30
     ClickRow(0);
+    m_dialogs.AnswerMessage(kButtonDiscard, GetLanguageString("Strings", "SVCH"));
     m_drivers.Then<MaintenanceRecordDlg>([&](MaintenanceRecordDlg& editor) {
         EXPECT_EQ(Find(editor, "cost")->text(), QStringLiteral("10.00"));
         EXPECT_FALSE(Find<QPushButton>(editor, "previous")->isEnabled());

@@ -30,7 +30,7 @@ protected:
 
 TEST_F(MaintenanceRecordDlgTest, NewEntryWithOnlyABicycle) {
     const auto [result, entry] = Run(NewRecord(), [&](MaintenanceRecordDlg& editor) {
-        EXPECT_EQ(editor.windowTitle(), QStringLiteral("New"));
+        EXPECT_EQ(editor.windowTitle(), QStringLiteral("New maintenance entry"));
         EXPECT_FALSE(Find<QPushButton>(editor, "previous")->isVisible());
         EXPECT_FALSE(Find<QPushButton>(editor, "next")->isVisible());
         EXPECT_TRUE(Find(editor, "cost")->text().isEmpty());
@@ -87,7 +87,7 @@ TEST_F(MaintenanceRecordDlgTest, ExistingEntryIsShownAndUnchangedFieldsKeepTheSt
     // Dated before the picker's range, with a cost the field shows rounded.
     const MaintenanceRecord stored = Numbered(Entry(2, Local(1975, 3, 1, 9), 12.345), 8);
     const auto [result, entry] = Run(ExistingRecord(stored), [&](MaintenanceRecordDlg& editor) {
-        EXPECT_EQ(editor.windowTitle(), QStringLiteral("Modify"));
+        EXPECT_EQ(editor.windowTitle(), QStringLiteral("Modify maintenance entry"));
         EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentText(), QStringLiteral("Fuji <Track>"));
         EXPECT_EQ(Find(editor, "cost")->text(), QStringLiteral("12.35"));
         EXPECT_EQ(Find<QDateTimeEdit>(editor, "date")->dateTime(),
@@ -217,6 +217,7 @@ TEST_F(MaintenanceRecordDlgTest, PreviousAndNextStepWithoutSaving) {
     for (const Case& c :
          {Case{false, true, "next", kEditorNext}, Case{true, false, "previous", kEditorPrevious},
           Case{true, true, "next", kEditorNext}}) {
+        m_dialogs.AnswerMessage(kButtonDiscard, GetLanguageString("Strings", "SVCH"));
         const auto [result, entry] =
             Run(ExistingRecord(stored, c.hasPrevious, c.hasNext), [&](MaintenanceRecordDlg& editor) {
                 EXPECT_TRUE(Find<QPushButton>(editor, "previous")->isVisible());

@@ -8,6 +8,7 @@
 #include "support/ListPageTest.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 #include <ostream>
 
@@ -255,6 +256,7 @@ TEST_F(RideDlgTest, ModifySteppingShowsNeighboursAndStoresNothingUntilSaved) {
     AddRide(Ride(2, Local(2025, 3, 3, 9), 30.0, 1, 0, 0));
     ShowPage();
     ClickRow(0);
+    m_dialogs.AnswerMessage(kButtonDiscard, GetLanguageString("Strings", "SVCH"));
     m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
         EXPECT_EQ(Find(editor, "distance")->text(), QStringLiteral("30.00"));
         EXPECT_FALSE(Find<QPushButton>(editor, "previous")->isEnabled());
@@ -287,6 +289,35 @@ TEST_F(RideDlgTest, ModifySteppingShowsNeighboursAndStoresNothingUntilSaved) {
     for (const RideRecord& ride : StoredRides()) {
         EXPECT_NE(ride.Distance, 333.0);
     }
+}
+
+TEST_F(RideDlgTest, SavingBeforeAStepGoesOnFromWhereTheRideNowStands) {
+    AddRide(Ride(1, Local(2025, 3, 1, 9), 10.0, 1, 0, 0));
+    AddRide(Ride(1, Local(2025, 3, 2, 9), 20.0, 1, 0, 0));
+    AddRide(Ride(1, Local(2025, 3, 3, 9), 30.0, 1, 0, 0));
+    ShowPage();
+    ClickRow(1);  // newest first: 30, 20, 10
+    m_dialogs.AnswerMessage(kButtonSave, GetLanguageString("Strings", "SVCH"));
+    m_dialogs.AnswerMessage(kButtonSave, GetLanguageString("Strings", "SVCH"));
+    m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
+        Type(editor, "distance", QStringLiteral("25"));
+        Click(editor, "next");
+    });
+    m_drivers.Then<RideRecordDlg>([&](RideRecordDlg& editor) {
+        EXPECT_EQ(Find(editor, "distance")->text(), QStringLiteral("10.00"));
+        EXPECT_EQ(Table()->FirstSelectedRow(), 2);
+        EXPECT_FALSE(Find<QPushButton>(editor, "next")->isEnabled());
+        Type(editor, "distance", QStringLiteral("15"));
+        editor.close();  // the close box asks too
+    });
+    ClickPage("modify");
+    EXPECT_EQ(m_drivers.Opened(), 2);
+    std::vector<double> distances;
+    for (const RideRecord& ride : StoredRides()) {
+        distances.push_back(ride.Distance);
+    }
+    std::sort(distances.begin(), distances.end());
+    EXPECT_EQ(distances, (std::vector<double>{15.0, 25.0, 30.0}));
 }
 
 TEST_F(RideDlgTest, ModifyByDoubleClickStoresTheEditedRide) {

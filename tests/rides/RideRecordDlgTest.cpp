@@ -22,7 +22,7 @@ using RideRecordDlgTest = RecordEditorTest<RideRecordDlg, RideRecord>;
 
 TEST_F(RideRecordDlgTest, NewRideWithOnlyABicycle) {
     const auto [result, ride] = Run(NewRecord(), [&](RideRecordDlg& editor) {
-        EXPECT_EQ(editor.windowTitle(), GetLanguageString("Strings", "NEWS"));
+        EXPECT_EQ(editor.windowTitle(), QStringLiteral("New ride"));
         EXPECT_FALSE(Find<QPushButton>(editor, "previous")->isVisible());
         EXPECT_FALSE(Find<QPushButton>(editor, "next")->isVisible());
         EXPECT_TRUE(Find(editor, "distance")->text().isEmpty());
@@ -153,7 +153,7 @@ TEST_F(RideRecordDlgTest, UnchangedFieldsKeepTheStoredValuesExactly) {
     stored.DifficultyLevel = 3;
     stored.FeelingLevel = 2;
     const auto [result, ride] = Run(ExistingRecord(stored), [&](RideRecordDlg& editor) {
-        EXPECT_EQ(editor.windowTitle(), GetLanguageString("Strings", "MODF"));
+        EXPECT_EQ(editor.windowTitle(), QStringLiteral("Modify ride"));
         EXPECT_EQ(Find<QComboBox>(editor, "bicycle")->currentText(), QStringLiteral("Fuji <Track>"));
         Click(editor, "save");
     });
@@ -274,6 +274,7 @@ TEST_F(RideRecordDlgTest, CancellingAnExistingRideKeepsItsDocument) {
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/3/data.htm"), document));
     RideRecord stored = Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0);
     stored.RideRecordNumber = 3;
+    m_dialogs.AnswerMessage(kButtonDiscard, GetLanguageString("Strings", "SVCH"));
     const auto [result, ride] = Run(ExistingRecord(stored), [&](RideRecordDlg& editor) {
         QTest::keyClicks(editor.Memo()->View(), QStringLiteral("more"));
         editor.close();  // the close box
@@ -294,6 +295,7 @@ TEST_F(RideRecordDlgTest, PreviousAndNextStepWithoutSaving) {
     for (const Case& c :
          {Case{false, true, "next", kEditorNext}, Case{true, false, "previous", kEditorPrevious},
           Case{true, true, "next", kEditorNext}}) {
+        m_dialogs.AnswerMessage(kButtonDiscard, GetLanguageString("Strings", "SVCH"));
         const auto [result, ride] =
             Run(ExistingRecord(stored, c.hasPrevious, c.hasNext), [&](RideRecordDlg& editor) {
                 EXPECT_TRUE(Find<QPushButton>(editor, "previous")->isVisible());
