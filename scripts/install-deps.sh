@@ -20,6 +20,8 @@ packages=(
   fonts-dejavu-core fonts-wqy-microhei
   clang-format
   dpkg-dev file
+  # the HTML report check prints a report as a browser shows it
+  chromium poppler-utils
 )
 
 missing=()

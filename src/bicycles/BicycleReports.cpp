@@ -66,7 +66,7 @@ BicycleFigures FiguresOf(const BicycleAttribute& bicycle, const QString& distanc
                                                bicycle.TotalMinutes, bicycle.TotalSeconds),
                              speedUnit),
         FormatNumberWithUnit(FromKilometres(bicycle.MaxSpeed), speedUnit),
-        u'$' + FormatFixed(bicycle.TotalMaintenanceCost, 2),
+        FormatMoney(bicycle.TotalMaintenanceCost),
     };
 }
 
@@ -215,5 +215,5 @@ void ExportBicycles(QWidget* parent, const BicycleList& bicycles, const QString&
         default:
             return;
     }
-    ShowReportResult(parent, result);
+    ShowReportResult(parent, result, fileName);
 }

@@ -46,7 +46,7 @@ ReportText MaintenanceHtmlReport(const MaintenanceReportInput& input, const QStr
             cost = costLabel + FormatNumber(entry->Cost);
         }
         AppendRecordRow(page, name, cost);
-        AppendRecordMemo(page, memoHeading, baseName, entry->MaintenanceRecordNumber);
+        AppendRecordMemo(page, memoHeading, baseName, *entry);
         AppendRecordTableEnd(page);
     }
     AppendRecordPageFoot(page, input.statusText, baseName);

@@ -99,6 +99,10 @@ public:
     HtmlSelection GetSelection() const;
     void ClearSelectionText();
 
+    // Reads markup into target as the view shows it, nesting no deeper than
+    // the view can lay out. For readers of a memo without a view (reports).
+    static void FillDocument(QTextDocument* target, const QString& markup);
+
     // Reads a picture file again after it was replaced on disk, so that every
     // picture showing it is redrawn from the new file.
     void ReloadPicture(const QString& path);
@@ -125,8 +129,6 @@ private:
     static void ConvertFontSizeAdjustments(QTextDocument* target);
     // A document for this view, not laid out until ShowDocument.
     QTextDocument* NewDocument();
-    // Reads markup into target, nesting no deeper than the view can lay out.
-    static void FillDocument(QTextDocument* target, const QString& markup);
     // Makes fresh the view's document, unmodified and without undo steps.
     void ShowDocument(QTextDocument* fresh);
     // Inserts markup at cursor, simplified where it would nest too deep.

@@ -1,5 +1,7 @@
 #include "reports/RecordReport.h"
 
+#include "reports/ReportMemo.h"
+
 #include "units/ProductInfo.h"
 
 namespace {
@@ -22,11 +24,7 @@ const char16_t kTwoCellRow[] =
     u"</tr>\r\n";
 const char16_t kMemoHeadingRow[] =
     u" <tr>\r\n<td colspan=\"2\"><font color=\"#3333cc\">$</font>\r\n</td>\r\n </tr>\r\n";
-const char16_t kMemoRow[] =
-    u"<tr>\r\n<td colspan=\"2\">\r\n"
-    u"<iframe width=100%%; height=25 onload=\"this.height=this.contentWindow.document.body.scrollHeight\" "
-    u"src=\"$.files\\$\\$\" frameborder=\"0\" scrolling=\"no\" ></iframe>\r\n"
-    u"</td>\r\n</tr>\r\n";
+const char16_t kMemoRow[] = u"<tr>\r\n<td colspan=\"2\">\r\n$\r\n</td>\r\n</tr>\r\n";
 const char16_t kTableEnd[] = u"</tbody></table><br><br>\r\n";
 const char16_t kFootTemplate[] =
     u"<table width=\"100%%\" border=\"0\" height=\"1\" cellpadding=\"0\" cellspacing=\"0\" align=\"center\">"
@@ -78,9 +76,11 @@ void AppendRecordRow(ReportText& page, QStringView left, QStringView right) {
     page.Template(kTwoCellRow, {HtmlEscape(left), HtmlEscape(right)});
 }
 
-void AppendRecordMemo(ReportText& page, QStringView memoHeading, QStringView baseName, int number) {
+void AppendRecordMemo(ReportText& page, QStringView memoHeading, QStringView baseName, int number,
+                      const QString& memoFolder, QStringView memoText) {
     page.Template(kMemoHeadingRow, {HtmlEscape(memoHeading)});
-    page.Template(kMemoRow, {HtmlLinkName(baseName), QString::number(number), u"data.htm"});
+    const QString pictures = HtmlLinkName(baseName) + u".files/" + QString::number(number);
+    page.Template(kMemoRow, {ReportMemoMarkup(memoFolder, memoText, pictures)});
 }
 
 void AppendRecordTableEnd(ReportText& page) {

@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
 #include "platform/Files.h"
+#include "platform/Shell.h"
 #include "reports/ReportText.h"
 #include "units/ProductInfo.h"
 #include "units/Units.h"
@@ -126,11 +127,21 @@ ReportResult WriteHtmlReport(const QString& path, const ReportText& page,
     return ReportResult::Written;
 }
 
-void ShowReportResult(QWidget* parent, ReportResult result) {
+QString ReportWrittenText(const QString& path) {
+    return GetLanguageString("Strings", "EXPC") + u"\n\n" +
+           QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) + u"\n\n" +
+           GetLanguageString("Strings", "EXPO");
+}
+
+void ShowReportResult(QWidget* parent, ReportResult result, const QString& path) {
     switch (result) {
         case ReportResult::Written:
-            AppDialogs().MessageBox(parent, GetLanguageString("Strings", "EXPC"),
-                                    QString::fromLatin1(kProductName), MessageIcon::Information);
+            if (AppDialogs().MessageBox(parent, ReportWrittenText(path), QString::fromLatin1(kProductName),
+                                        MessageIcon::Information, kButtonYes | kButtonNo,
+                                        kButtonYes) == kButtonYes &&
+                !ShellOpen(QFileInfo(path).absoluteFilePath())) {
+                ShowError(parent, GetLanguageString("ErrorStrings", "NOPN"));
+            }
             break;
         case ReportResult::FileFailed:
             ShowFileFailure(parent, GetLanguageString("ErrorStrings", "CCTF"));

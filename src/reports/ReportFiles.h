@@ -43,6 +43,10 @@ struct CompanionCopy {
 ReportResult WriteHtmlReport(const QString& path, const ReportText& page,
                              const std::vector<CompanionCopy>& copies);
 
-// The message that ends every export: Strings/EXPC when it was written,
-// ErrorStrings/CCTF or CRTD when not.
-void ShowReportResult(QWidget* parent, ReportResult result);
+// The message that ends every export. When it was written: Strings/EXPC,
+// where the file is, and the offer to open it with the desktop's program for
+// it; when not, ErrorStrings/CCTF or CRTD with the reason.
+void ShowReportResult(QWidget* parent, ReportResult result, const QString& path);
+
+// The text of the message after a report was written to path.
+QString ReportWrittenText(const QString& path);

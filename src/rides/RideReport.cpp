@@ -45,7 +45,7 @@ ReportText RideHtmlReport(const RideReportInput& input, const QString& baseName)
                         QString(timeLabel + FormatRidingTime(ride->Hours, ride->Minutes, ride->Seconds)));
         AppendRecordRow(page, QString(averageLabel + average + speedUnit),
                         QString(maxSpeedLabel + FormatNumber(FromKilometres(ride->MaxSpeed)) + speedUnit));
-        AppendRecordMemo(page, memoHeading, baseName, ride->RideRecordNumber);
+        AppendRecordMemo(page, memoHeading, baseName, *ride);
         AppendRecordTableEnd(page);
     }
     AppendRecordPageFoot(page, input.statusText, baseName);

@@ -371,10 +371,10 @@ void StatDlg::ExportStatisticsText() {
         const QStringList headings = m_model->Headings();
         const ReportText report = BuildSeriesCsvReport(*m_series, headings.value(0), headings.value(1),
                                                        Description(m_contents->currentIndex()));
-        ShowReportResult(this, WriteReport(fileName, report));
+        ShowReportResult(this, WriteReport(fileName, report), fileName);
     } else if (format == kTextReport) {
         const ReportText report = BuildStatisticsReport(m_model->Headings(), m_model->Rows());
-        ShowReportResult(this, WriteReport(fileName, report));
+        ShowReportResult(this, WriteReport(fileName, report), fileName);
     }
 }
 

@@ -306,7 +306,7 @@ void GearCalculatorDlg::Export() {
         return;
     }
     // The table as it stands, calculated or not.
-    ShowReportResult(this, WriteReport(fileName, GearReport(ReportContents())));
+    ShowReportResult(this, WriteReport(fileName, GearReport(ReportContents())), fileName);
 }
 
 void GearCalculatorDlg::keyPressEvent(QKeyEvent* event) {

@@ -110,8 +110,10 @@ void ImportExportDlg::OnSave() {
         m_fileNameBox->setFocus();
         return;
     }
-    // A typed name is used as typed: no extension is added.
-    m_fileName = m_fileNameBox->text();
+    // A name typed without an extension gets the chosen format's; one
+    // with an extension of its own ("rides.doc") is used as typed.
+    const QString typed = m_fileNameBox->text();
+    m_fileName = QFileInfo(typed).suffix().isEmpty() ? WithReportExtension(typed, m_formatIndex) : typed;
     accept();
 }
 

@@ -3,6 +3,7 @@
 // text, and the all-or-nothing writes of text and HTML reports.
 
 #include "language/Language.h"
+#include "platform/Shell.h"
 #include "reports/ReportFiles.h"
 #include "reports/ReportText.h"
 #include "support/ProgramDirectory.h"
@@ -287,17 +288,34 @@ TEST_F(ReportFilesTest, ReadOnlyFolderGetsNoReport) {
 }
 
 TEST_F(ReportFilesTest, EveryOutcomeEndsWithItsMessage) {
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("Strings", "EXPC"));
+    QStringList opened;
+    bool openable = true;
+    SetShellOpenHandlerForTesting([&](const QString& path) {
+        opened << path;
+        return openable;
+    });
+    const QString report = Path(QStringLiteral("out/log.txt"));
+    m_dialogs.AnswerMessage(kButtonNo, ReportWrittenText(report));
+    m_dialogs.AnswerReportWritten(kButtonYes);
+    m_dialogs.AnswerReportWritten(kButtonYes);
+    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "NOPN"));
     m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "CCTF"));
     m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "CRTD"));
-    ShowReportResult(nullptr, ReportResult::Written);
-    ShowReportResult(nullptr, ReportResult::FileFailed);
-    ShowReportResult(nullptr, ReportResult::FolderFailed);
-    ASSERT_EQ(m_dialogs.Asked().size(), 3u);
+    ShowReportResult(nullptr, ReportResult::Written, report);
+    ShowReportResult(nullptr, ReportResult::Written, report);
+    openable = false;
+    ShowReportResult(nullptr, ReportResult::Written, report);
+    ShowReportResult(nullptr, ReportResult::FileFailed, report);
+    ShowReportResult(nullptr, ReportResult::FolderFailed, report);
+    SetShellOpenHandlerForTesting({});
+    // The message says where the report is; Yes opens it.
+    EXPECT_TRUE(ReportWrittenText(report).contains(report));
+    EXPECT_EQ(opened, QStringList({report, report}));
+    ASSERT_EQ(m_dialogs.Asked().size(), 6u);
     EXPECT_EQ(m_dialogs.Asked()[0].title, QStringLiteral("Velomarq"));
     EXPECT_EQ(m_dialogs.Asked()[0].icon, MessageIcon::Information);
-    EXPECT_EQ(m_dialogs.Asked()[1].title, GetLanguageString("ErrorStrings", "ERRO"));
-    EXPECT_EQ(m_dialogs.Asked()[2].icon, MessageIcon::Error);
+    EXPECT_EQ(m_dialogs.Asked()[4].title, GetLanguageString("ErrorStrings", "ERRO"));
+    EXPECT_EQ(m_dialogs.Asked()[5].icon, MessageIcon::Error);
 }
 
 }  // namespace

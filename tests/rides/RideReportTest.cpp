@@ -2,12 +2,19 @@
 // Export: the chooser, the table's current order, the HTML report's folder,
 // and a target that cannot be written.
 
+#include "memo/MemoDocument.h"
 #include "rides/RideDlg.h"
 #include "rides/RideReport.h"
 #include "support/ListPageTest.h"
 #include "support/ReportBytes.h"
 
+#include <unistd.h>
 #include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
 
 namespace {
 
@@ -97,7 +104,7 @@ TEST_F(RideReportTest, CsvReportQuotesOnlyTheCellsThatNeedIt) {
     EXPECT_EQ(RideCsvReport(m_input).Bytes(), FileBytes(expected));
 }
 
-TEST_F(RideReportTest, HtmlReportEscapesEveryTextAndFramesEachMemo) {
+TEST_F(RideReportTest, HtmlReportEscapesEveryTextAndShowsEachMemo) {
     SetDistanceUnit(1);
     m_input.records = {&m_rides[0], &m_rides[1]};
     m_rides[0].BicycleNumber = 2;
@@ -110,7 +117,7 @@ TEST_F(RideReportTest, HtmlReportEscapesEveryTextAndFramesEachMemo) {
         u"<body text=#000000 bgColor=#ffffff>\r\n"
         u"<p align=\"center\"><b><font color=\"#0000FF\" size=5>Rides</font></b></p>\r\n"_qs;
     auto ride = [](const QString& left1, const QString& right1, const QString& left2, const QString& right2,
-                   const QString& left3, const QString& right3, const QString& frame) -> QString {
+                   const QString& left3, const QString& right3, const QString& memo) -> QString {
         auto row = [](const QString& left, const QString& right) -> QString {
             return u"<tr>\r\n<td height=\"2\" width=\"50%\"><font color=\"#3333cc\">"_qs + left +
                    u"</font></td>\r\n<td height=\"2\" width=\"50%\"><font color=\"#3333cc\">"_qs + right +
@@ -120,10 +127,9 @@ TEST_F(RideReportTest, HtmlReportEscapesEveryTextAndFramesEachMemo) {
                u"cellpadding=\"1\" cellspacing=\"0\">\r\n"_qs +
                row(left1, right1) + row(left2, right2) + row(left3, right3) +
                u" <tr>\r\n<td colspan=\"2\"><font color=\"#3333cc\">Memo:</font>\r\n</td>\r\n </tr>\r\n"
-               u"<tr>\r\n<td colspan=\"2\">\r\n<iframe width=100%; height=25 "
-               u"onload=\"this.height=this.contentWindow.document.body.scrollHeight\" src=\""_qs +
-               frame +
-               u"\" frameborder=\"0\" scrolling=\"no\" ></iframe>\r\n</td>\r\n</tr>\r\n"
+               u"<tr>\r\n<td colspan=\"2\">\r\n"_qs +
+               memo +
+               u"\r\n</td>\r\n</tr>\r\n"
                u"</tbody></table><br><br>\r\n"_qs;
     };
     const QString foot =
@@ -139,15 +145,15 @@ TEST_F(RideReportTest, HtmlReportEscapesEveryTextAndFramesEachMemo) {
         head +
         ride(u"Date:2025/05/04"_qs, u"Name:Fuji &lt;Track&gt;"_qs, u"Distance:6.22miles"_qs,
              u"Riding time:0:20:30"_qs, u"Average speed:18.19mph"_qs, u"Max speed:32.63mph"_qs,
-             u"log.htm.files\\12\\data.htm"_qs) +
+             u"Two<br>\r\nlines"_qs) +
         ride(u"Date:2025/04/02"_qs, QString(), u"Distance:0.00miles"_qs, u"Riding time:0:00:00"_qs,
-             u"Average speed:0.00mph"_qs, u"Max speed:0.00mph"_qs, u"log.htm.files\\11\\data.htm"_qs) +
+             u"Average speed:0.00mph"_qs, u"Max speed:0.00mph"_qs, QString()) +
         foot;
     EXPECT_EQ(RideHtmlReport(m_input, QStringLiteral("log.htm")).Bytes(), FileBytes(expected));
 
     // A name that would end or redirect the link is written as an address.
     const QString odd = RideHtmlReport(m_input, QStringLiteral("50% \"best\" #1.html")).Text();
-    EXPECT_TRUE(odd.contains(u"src=\"50%25 &quot;best&quot; %231.html.files\\12\\data.htm\""))
+    EXPECT_TRUE(odd.contains(u"src=\"50%25 &quot;best&quot; %231.html.files\\logo.jpg\""))
         << odd.toStdString();
 
     const std::vector<CompanionCopy> copies = RecordMemoCopies(m_input);
@@ -191,9 +197,9 @@ TEST_F(RideExportTest, TextAndCsvFollowTheSortedTable) {
     QHeaderView* header = m_page->Table()->horizontalHeader();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(2) + 10, header->height() / 2));
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("Strings", "EXPC"));
+    m_dialogs.AnswerReportWritten();
     Export(kTextReport, Path(QStringLiteral("out/rides.doc")));
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("Strings", "EXPC"));
+    m_dialogs.AnswerReportWritten();
     Export(kCsvReport, Path(QStringLiteral("out/rides.csv")));
 
     const QByteArray text = m_programDir.ReadFile(QStringLiteral("out/rides.doc"));
@@ -209,7 +215,7 @@ TEST_F(RideExportTest, TextAndCsvFollowTheSortedTable) {
 }
 
 TEST_F(RideExportTest, HtmlReportBringsItsFolderAndOverwritesTheLastOne) {
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("Strings", "EXPC"));
+    m_dialogs.AnswerReportWritten();
     Export(kHtmlReport, Path(QStringLiteral("out/log.htm")));
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("out/log.htm")),
               RideHtmlReport(TableInput(), QStringLiteral("log.htm")).Bytes());
@@ -222,10 +228,64 @@ TEST_F(RideExportTest, HtmlReportBringsItsFolderAndOverwritesTheLastOne) {
               m_programDir.ReadFile(QStringLiteral("logo.dat")));
 
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/1/data.htm"), "memo of ride 1, later"));
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("Strings", "EXPC"));
+    m_dialogs.AnswerReportWritten();
     Export(kHtmlReport, Path(QStringLiteral("out/log.htm")));
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("out/log.htm.files/1/data.htm")),
               QByteArray("memo of ride 1, later"));
+}
+
+// The page as a rider's browser shows it when opened from the disk, where
+// scripts may not reach into the memo folders: every line of every memo is
+// printed. Needs Chromium and pdftotext (scripts/install-deps.sh installs them).
+TEST_F(RideExportTest, HtmlReportShowsEveryMemoLineInABrowser) {
+    const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (chromium.isEmpty() || pdftotext.isEmpty()) {
+        GTEST_SKIP() << "chromium or pdftotext is not installed";
+    }
+    // Ride 1 keeps only its memo text; ride 2 has a long document with a tall picture.
+    ASSERT_TRUE(QFile::remove(Path(QStringLiteral("Rides/1/data.htm"))));
+    QStringList lines;
+    QString document = QStringLiteral("<html><body>");
+    for (int i = 1; i <= 40; ++i) {
+        lines << QStringLiteral("Line %1 of the second ride").arg(i);
+        document += QStringLiteral("<p>") + lines.back() + QStringLiteral("</p>");
+        if (i == 20) {
+            document += QStringLiteral("<img src=\"data.files/pic.png\">");
+        }
+    }
+    document += QStringLiteral("</body></html>");
+    QImage picture(120, 900, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    ASSERT_TRUE(picture.save(Path(QStringLiteral("Rides/2/data.files/pic.png"))));
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/2/data.htm"), EncodeMemoDocument(document)));
+    lines << QStringLiteral("first");
+
+    m_dialogs.AnswerReportWritten();
+    Export(kHtmlReport, Path(QStringLiteral("out/log.htm")));
+
+    QTemporaryDir home;
+    QProcess browser;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    browser.setProcessEnvironment(environment);
+    QStringList arguments{QStringLiteral("--headless")};
+    if (geteuid() == 0) {
+        arguments << QStringLiteral("--no-sandbox");  // Chromium refuses to start as root without it
+    }
+    const QString pdf = home.filePath(QStringLiteral("log.pdf"));
+    arguments << QStringLiteral("--print-to-pdf=") + pdf
+              << QUrl::fromLocalFile(Path(QStringLiteral("out/log.htm"))).toString();
+    browser.start(chromium, arguments);
+    ASSERT_TRUE(browser.waitForFinished(120000));
+    QProcess text;
+    text.start(pdftotext, {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    for (const QString& line : lines) {
+        EXPECT_TRUE(printed.contains(line)) << line.toStdString() << " missing from:\n"
+                                            << printed.toStdString();
+    }
 }
 
 TEST_F(RideExportTest, HtmlReportNeedsBicycles) {

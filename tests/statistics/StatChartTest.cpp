@@ -215,7 +215,7 @@ TEST_F(StatChartTest, ASeriesIsExportedAsTextOrCommaSeparated) {
                              m_programDir.FilePath(name));
             QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("save")), Qt::LeftButton);
         });
-        m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("Strings", "EXPC"));
+        m_dialogs.AnswerReportWritten();
         QTest::mouseClick(Find<ImageButton>("StatExport"), Qt::LeftButton);
     }
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("weeks.txt")),

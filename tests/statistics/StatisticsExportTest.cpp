@@ -45,7 +45,7 @@ protected:
 
 TEST_F(StatisticsExportTest, TheSummaryOfAnEmptyLog) {
     ShowPage();
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("Strings", "EXPC"));
+    m_dialogs.AnswerReportWritten();
     ExportTo(ReportPath());
     ASSERT_EQ(m_dialogs.Asked().size(), 1u);
     EXPECT_EQ(m_dialogs.Asked()[0].icon, MessageIcon::Information);
@@ -83,7 +83,7 @@ TEST_F(StatisticsExportTest, WritesWhatTheListShowsInMiles) {
     ShowPage();
     ChooseListEntry(Bicycles(), 1);
 
-    m_dialogs.AnswerMessage(kButtonOk);
+    m_dialogs.AnswerReportWritten();
     ExportTo(ReportPath());
     const QByteArray bytes = m_programDir.ReadFile(QStringLiteral("statistics.txt"));
     const QString text =
@@ -103,7 +103,7 @@ TEST_F(StatisticsExportTest, AListWithoutRowsGivesItsHeadingsAlone) {
     StartPicker()->setDateTime(QDateTime(QDate(2024, 4, 1), QTime(0, 0)));
     EndPicker()->setDateTime(QDateTime(QDate(2024, 4, 30), QTime(0, 0)));
     ASSERT_EQ(RowCount(), 0);
-    m_dialogs.AnswerMessage(kButtonOk);
+    m_dialogs.AnswerReportWritten();
     ExportTo(ReportPath(), 2);
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("statistics.txt")),
               FileBytes(QStringLiteral("Statistics\r\n\r\n            Date |            Rides | \r\n") +

@@ -59,6 +59,12 @@ void ScriptedDialogs::AnswerFailure(int button, const QString& message, std::opt
     m_answers.push_back({Kind::Message, button, {}, {}, message, {}, true});
 }
 
+void ScriptedDialogs::AnswerReportWritten(int button) {
+    Answer answer{Kind::Message, button, {}, {}, GetLanguageString("Strings", "EXPC")};
+    answer.startsWith = true;
+    m_answers.push_back(answer);
+}
+
 void ScriptedDialogs::AnswerSaveFile(const QString& path) {
     m_answers.push_back({Kind::SaveFile, 0, path, {}, {}});
 }
@@ -103,6 +109,11 @@ std::optional<ScriptedDialogs::Answer> ScriptedDialogs::Next(Kind kind, const Qu
         if (!question.text.startsWith(prefix) || question.text.size() == prefix.size()) {
             ADD_FAILURE() << "message box text \"" << question.text.toStdString() << "\", expected \""
                           << prefix.toStdString() << "\" and a reason";
+        }
+    } else if (answer.startsWith) {
+        if (!question.text.startsWith(*answer.expectedText)) {
+            ADD_FAILURE() << "message box text \"" << question.text.toStdString()
+                          << "\", expected it to start with \"" << answer.expectedText->toStdString() << "\"";
         }
     } else if (answer.expectedText && *answer.expectedText != question.text) {
         ADD_FAILURE() << "message box text \"" << question.text.toStdString() << "\", expected \""

@@ -37,6 +37,9 @@ public:
     // The next message box reports a failure: its text is message followed by
     // a reason ("Reason: ..."), which must be reason when that is given.
     void AnswerFailure(int button, const QString& message, std::optional<QString> reason = std::nullopt);
+    // The next message box says a report was written (and offers to open
+    // it); No leaves it unopened.
+    void AnswerReportWritten(int button = kButtonNo);
     void AnswerSaveFile(const QString& path);  // empty = cancel
     void AnswerOpenFile(const QString& path);  // empty = cancel
     // An open-file chooser that takes several files answers with these; empty = cancel.
@@ -70,6 +73,8 @@ private:
         QStringList paths = {};
         // expectedText is a failure message that must be followed by some reason.
         bool anyReason = false;
+        // The text asked must only start with expectedText.
+        bool startsWith = false;
     };
 
     // Takes the next answer if it is of the given kind; records a failure otherwise.

@@ -275,7 +275,7 @@ TEST_F(GearExportTest, WritesTheTableAsShown) {
 
     const QString path = m_programDir.FilePath(QStringLiteral("gears.txt"));
     ChooseFile(path);
-    m_dialogs.AnswerMessage(kButtonOk, QStringLiteral("The report has been written."));
+    m_dialogs.AnswerReportWritten();
     QTest::mouseClick(Button("export"), Qt::LeftButton);
 
     const QString expected = QStringLiteral(

@@ -85,9 +85,10 @@ TEST_F(ImportExportDlgTest, TextOnlyForTheStatisticsAndEnterSaves) {
     m_drivers.Then<ImportExportDlg>([](ImportExportDlg& dialog) {
         ASSERT_EQ(Formats(dialog)->count(), 1);
         EXPECT_EQ(Formats(dialog)->itemText(0), GetLanguageString("ImportExportDlg", "TXTF"));
-        QTest::keyClicks(FileBox(dialog), QStringLiteral("stats.txt"));
+        QTest::keyClicks(FileBox(dialog), QStringLiteral("stats"));
         QTest::keyClick(FileBox(dialog), Qt::Key_Return);
     });
+    // Typed without an extension, the name gets the format's.
     ASSERT_TRUE(ImportExportDlg::Ask(nullptr, false, false, &m_fileName, &m_format));
     EXPECT_EQ(m_fileName, QStringLiteral("stats.txt"));
     EXPECT_EQ(m_format, kTextReport);
