@@ -473,22 +473,9 @@ private:
 
     void Take(uint16_t message, const Values& v) {
         switch (message) {
-            case kMessageRecord: {
-                FitRecord record;
-                record.timeMs = TimeOf(v[kTimestamp]);
-                if (!std::isnan(v[kLatitude]) && !std::isnan(v[kLongitude])) {
-                    record.latitude = v[kLatitude] * kSemicirclesToDegrees;
-                    record.longitude = v[kLongitude] * kSemicirclesToDegrees;
-                }
-                record.altitude = Scaled(
-                    std::isnan(v[kEnhancedAltitude]) ? v[kAltitude] : v[kEnhancedAltitude], 5.0, 500.0);
-                record.distance = Scaled(v[kDistance], 100.0);
-                record.speed = Scaled(std::isnan(v[kEnhancedSpeed]) ? v[kSpeed] : v[kEnhancedSpeed], 1000.0);
-                record.afterTimerStop = m_timerStopped;
-                m_timerStopped = false;
-                m_content.records.push_back(record);
+            case kMessageRecord:
+                TakeRecord(v);
                 break;
-            }
             case kMessageEvent:
                 if (IntegerOf(v[kEvent]) == kEventTimer) {
                     const std::optional<int> type = IntegerOf(v[kEventType]);
@@ -522,6 +509,43 @@ private:
             default:
                 break;
         }
+    }
+
+    void TakeRecord(const Values& v) {
+        const std::optional<int64_t> time = TimeOf(v[kTimestamp]);
+        if (time) {
+            m_content.lastRecordMs = std::max(m_content.lastRecordMs.value_or(*time), *time);
+        }
+        if (const std::optional<double> metres = Scaled(v[kDistance], 100.0)) {
+            m_content.recordMetres = std::max(m_content.recordMetres.value_or(*metres), *metres);
+        }
+        const double latitude = v[kLatitude] * kSemicirclesToDegrees;
+        const double longitude = v[kLongitude] * kSemicirclesToDegrees;
+        // NaN, the invalid value, fails these too.
+        if (!(std::abs(latitude) <= 90.0 && std::abs(longitude) <= 180.0)) {
+            return;
+        }
+        GpsPoint point;
+        point.latitude = latitude;
+        point.longitude = longitude;
+        if (const std::optional<double> altitude =
+                Scaled(std::isnan(v[kEnhancedAltitude]) ? v[kAltitude] : v[kEnhancedAltitude], 5.0, 500.0)) {
+            point.elevation = *altitude;
+            point.hasElevation = true;
+        }
+        if (time) {
+            point.timeMs = *time;
+            point.hasTime = true;
+        }
+        if (const std::optional<double> speed =
+                Scaled(std::isnan(v[kEnhancedSpeed]) ? v[kSpeed] : v[kEnhancedSpeed], 1000.0);
+            speed && *speed >= 0.0) {
+            point.speedMs = *speed;
+            point.hasSpeed = true;
+        }
+        point.startsSegment = m_timerStopped;
+        m_timerStopped = false;
+        m_content.points.push_back(point);
     }
 
     const uint8_t* m_data;
@@ -579,51 +603,38 @@ bool HasTotals(const DeviceTotals& totals) {
     return totals.distanceMetres || totals.timerSeconds;
 }
 
-GpsPoint PointOf(const FitRecord& record) {
-    GpsPoint point;
-    point.latitude = *record.latitude;
-    point.longitude = *record.longitude;
-    if (record.altitude) {
-        point.elevation = *record.altitude;
-        point.hasElevation = true;
+// Each point goes to the session whose time span holds it (the latest to
+// start, should spans overlap); a point without a time to the session of
+// the point before it.
+std::vector<std::vector<GpsPoint>> PointsOfSessions(std::vector<GpsPoint> points,
+                                                    const std::vector<std::pair<int64_t, int64_t>>& spans) {
+    std::vector<size_t> byStart(spans.size());
+    for (size_t i = 0; i < spans.size(); ++i) {
+        byStart[i] = i;
     }
-    if (record.timeMs) {
-        point.timeMs = *record.timeMs;
-        point.hasTime = true;
-    }
-    if (record.speed && *record.speed >= 0.0) {
-        point.speedMs = *record.speed;
-        point.hasSpeed = true;
-    }
-    return point;
-}
-
-bool IsPosition(const FitRecord& record) {
-    return record.latitude && record.longitude && std::abs(*record.latitude) <= 90.0 &&
-           std::abs(*record.longitude) <= 180.0;
-}
-
-// The records of a time span (all of them when there is no span).
-std::vector<GpsPoint> PointsBetween(const std::vector<FitRecord>& records, std::optional<int64_t> from,
-                                    std::optional<int64_t> to) {
-    std::vector<GpsPoint> points;
-    bool timerStopped = false;
-    for (const FitRecord& record : records) {
-        timerStopped = timerStopped || record.afterTimerStop;
-        if (!IsPosition(record)) {
-            continue;
+    std::stable_sort(byStart.begin(), byStart.end(),
+                     [&](size_t a, size_t b) { return spans[a].first < spans[b].first; });
+    std::vector<std::vector<GpsPoint>> sessions(spans.size());
+    std::optional<size_t> previous;
+    for (GpsPoint& point : points) {
+        std::optional<size_t> session = previous;
+        if (point.hasTime) {
+            session.reset();
+            const auto after =
+                std::upper_bound(byStart.begin(), byStart.end(), point.timeMs,
+                                 [&](int64_t time, size_t i) { return time < spans[i].first; });
+            if (after != byStart.begin() && point.timeMs <= spans[*(after - 1)].second) {
+                session = *(after - 1);
+            }
         }
-        if (record.timeMs && ((from && *record.timeMs < *from) || (to && *record.timeMs > *to))) {
-            continue;
+        if (session) {
+            std::vector<GpsPoint>& into = sessions[*session];
+            point.startsSegment = point.startsSegment || into.empty() || previous != session;
+            into.push_back(point);
         }
-        points.push_back(PointOf(record));
-        points.back().startsSegment = timerStopped;
-        timerStopped = false;
+        previous = session;
     }
-    if (!points.empty()) {
-        points.front().startsSegment = true;
-    }
-    return points;
+    return sessions;
 }
 
 }  // namespace
@@ -641,39 +652,43 @@ FitContent DecodeFitFile(const QByteArray& bytes) {
 }
 
 GpsFileContent ReadFitTracks(const QByteArray& bytes) {
-    const FitContent fit = DecodeFitFile(bytes);
+    FitContent fit = DecodeFitFile(bytes);
     GpsFileContent content;
     if (!fit.isFit) {
         content.error = GpsFileError::NotFit;
         return content;
     }
     content.readToDamage = fit.damaged;
-    if (fit.sessions.size() == 1) {
-        const FitSummary& session = fit.sessions.front();
-        GpsTrack track;
-        track.device = TotalsOf(session);
-        track.points = PointsBetween(fit.records, std::nullopt, std::nullopt);
+    auto keep = [&](GpsTrack track) {
+        if (!track.points.empty()) {
+            track.points.front().startsSegment = true;
+        }
         if (!track.points.empty() || HasTotals(track.device)) {
             content.tracks.push_back(std::move(track));
         }
+    };
+    if (fit.sessions.size() == 1) {
+        keep({QString(), std::move(fit.points), TotalsOf(fit.sessions.front())});
     } else if (fit.sessions.size() > 1) {
+        std::vector<std::pair<int64_t, int64_t>> spans;
         for (const FitSummary& session : fit.sessions) {
-            if (!IsCycling(session)) {
-                continue;
-            }
             std::optional<int64_t> from = session.startMs;
             std::optional<int64_t> to = session.endMs;
-            if (!to && from && session.elapsedSeconds) {
-                to = *from + static_cast<int64_t>(*session.elapsedSeconds * 1000.0);
+            const int64_t elapsedMs = static_cast<int64_t>(session.elapsedSeconds.value_or(0.0) * 1000.0);
+            if (!to && from) {
+                to = *from + elapsedMs;
             }
-            if (!from && to && session.elapsedSeconds) {
-                from = *to - static_cast<int64_t>(*session.elapsedSeconds * 1000.0);
+            if (!from && to) {
+                from = *to - elapsedMs;
             }
-            GpsTrack track;
-            track.device = TotalsOf(session);
-            track.points = PointsBetween(fit.records, from, to);
-            if (!track.points.empty() || HasTotals(track.device)) {
-                content.tracks.push_back(std::move(track));
+            // A session of unknown time holds no points.
+            spans.emplace_back(from.value_or(std::numeric_limits<int64_t>::max()),
+                               to.value_or(std::numeric_limits<int64_t>::min()));
+        }
+        std::vector<std::vector<GpsPoint>> points = PointsOfSessions(std::move(fit.points), spans);
+        for (size_t i = 0; i < fit.sessions.size(); ++i) {
+            if (IsCycling(fit.sessions[i])) {
+                keep({QString(), std::move(points[i]), TotalsOf(fit.sessions[i])});
             }
         }
     } else {
@@ -681,38 +696,25 @@ GpsFileContent ReadFitTracks(const QByteArray& bytes) {
         // when the last of them ended with the records; a lap still running
         // when the file broke off was never written. The records count
         // their distance from the start.
-        std::optional<int64_t> lastRecord;
-        std::optional<double> recordMetres;
-        for (const FitRecord& record : fit.records) {
-            if (record.timeMs) {
-                lastRecord = std::max(lastRecord.value_or(*record.timeMs), *record.timeMs);
-            }
-            if (record.distance) {
-                recordMetres = std::max(recordMetres.value_or(*record.distance), *record.distance);
-            }
-        }
         std::optional<int64_t> lapsEnd;
         for (const FitSummary& lap : fit.laps) {
             if (lap.endMs) {
                 lapsEnd = std::max(lapsEnd.value_or(*lap.endMs), *lap.endMs);
             }
         }
-        GpsTrack track;
-        track.device = TotalsOfLaps(fit.laps);
-        if (!lastRecord || (lapsEnd && *lapsEnd >= *lastRecord)) {
-            if (!track.device.distanceMetres) {
-                track.device.distanceMetres = FiniteNonNegative(recordMetres);
+        DeviceTotals device = TotalsOfLaps(fit.laps);
+        const std::optional<double> recordMetres = FiniteNonNegative(fit.recordMetres);
+        if (!fit.lastRecordMs || (lapsEnd && *lapsEnd >= *fit.lastRecordMs)) {
+            if (!device.distanceMetres) {
+                device.distanceMetres = recordMetres;
+            }
+            if (!device.timerSeconds && fit.activity) {
+                device.timerSeconds = FiniteNonNegative(fit.activity->timerSeconds);
             }
         } else {
-            track.device = DeviceTotals{track.device.startMs, FiniteNonNegative(recordMetres), {}, {}, {}};
+            device = DeviceTotals{device.startMs, recordMetres, {}, {}, {}};
         }
-        if (!track.device.timerSeconds && fit.activity) {
-            track.device.timerSeconds = FiniteNonNegative(fit.activity->timerSeconds);
-        }
-        track.points = PointsBetween(fit.records, std::nullopt, std::nullopt);
-        if (!track.points.empty() || HasTotals(track.device)) {
-            content.tracks.push_back(std::move(track));
-        }
+        keep({QString(), std::move(fit.points), device});
     }
     if (content.tracks.empty()) {
         content.error = GpsFileError::NoTrack;

@@ -418,7 +418,7 @@ GpsFileContent ReadGpsFile(const QString& path) {
         failed.systemError = info.isDir() ? EISDIR : errno;
         return failed;
     }
-    if (info.size() > kMaxGpsFileBytes) {
+    if (info.size() > (type == GpsFileType::Fit ? kMaxFitFileBytes : kMaxGpsFileBytes)) {
         failed.error = GpsFileError::TooLarge;
         return failed;
     }

@@ -3,6 +3,7 @@
 // program writes it, damaged files, and distance, moving time, top speed and climb.
 
 #include "GpsTestFiles.h"
+#include "rides/FitFile.h"
 #include "rides/GpsFigures.h"
 #include "rides/GpsTrack.h"
 #include "support/ProgramDirectory.h"
@@ -227,6 +228,9 @@ TEST_F(GpsFileTest, FilesAreReadByTheirExtension) {
     QFile huge(Write(QStringLiteral("huge.gpx"), gpx));
     ASSERT_TRUE(huge.resize(kMaxGpsFileBytes + 1));
     EXPECT_EQ(ReadGpsFile(huge.fileName()).error, GpsFileError::TooLarge);
+    QFile hugeFit(Write(QStringLiteral("huge.fit"), QByteArray()));
+    ASSERT_TRUE(hugeFit.resize(kMaxFitFileBytes + 1));
+    EXPECT_EQ(ReadGpsFile(hugeFit.fileName()).error, GpsFileError::TooLarge);
     ASSERT_TRUE(QDir().mkpath(m_programDir.FilePath(QStringLiteral("folder.gpx"))));
     EXPECT_EQ(ReadGpsFile(m_programDir.FilePath(QStringLiteral("folder.gpx"))).error,
               GpsFileError::CannotOpen);
