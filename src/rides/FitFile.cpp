@@ -271,9 +271,14 @@ std::optional<double> Scaled(double value, double scale, double offset = 0.0) {
     return std::isnan(value) ? std::nullopt : std::optional<double>(value / scale - offset);
 }
 
+// FIT times are 32 bits; a file may still define the field wider.
+bool IsFitTime(double fitSeconds) {
+    return fitSeconds >= 0.0 && fitSeconds <= 4294967295.0;
+}
+
 // A FIT date_time as milliseconds since 1970; 0xFFFFFFFF is FIT's "no time".
 std::optional<int64_t> TimeOf(double fitSeconds) {
-    if (std::isnan(fitSeconds)) {
+    if (!IsFitTime(fitSeconds)) {
         return std::nullopt;
     }
     const int64_t ms = (static_cast<int64_t>(fitSeconds) + kFitEpochUnixSeconds) * 1000;
@@ -283,8 +288,9 @@ std::optional<int64_t> TimeOf(double fitSeconds) {
     return ms;
 }
 
+// Enumerations and counts; NaN and values far outside any of them are none.
 std::optional<int> IntegerOf(double value) {
-    return std::isnan(value) ? std::nullopt : std::optional<int>(static_cast<int>(value));
+    return value >= 0.0 && value <= 65535.0 ? std::optional<int>(static_cast<int>(value)) : std::nullopt;
 }
 
 FitSummary SummaryOf(const Values& v) {
@@ -462,7 +468,7 @@ private:
             values[field.slot] =
                 FieldValue(content + field.offset, field.size, field.baseType, definition.bigEndian);
         }
-        if (!std::isnan(values[kTimestamp])) {
+        if (IsFitTime(values[kTimestamp])) {
             m_lastTimestamp = static_cast<uint32_t>(values[kTimestamp]);
         } else if (headerTime) {
             values[kTimestamp] = *headerTime;
@@ -674,7 +680,9 @@ GpsFileContent ReadFitTracks(const QByteArray& bytes) {
         for (const FitSummary& session : fit.sessions) {
             std::optional<int64_t> from = session.startMs;
             std::optional<int64_t> to = session.endMs;
-            const int64_t elapsedMs = static_cast<int64_t>(session.elapsedSeconds.value_or(0.0) * 1000.0);
+            // A year at most: FIT times span 136 years, and no sum may overflow.
+            const int64_t elapsedMs =
+                static_cast<int64_t>(std::clamp(session.elapsedSeconds.value_or(0.0), 0.0, 31.6e6) * 1000.0);
             if (!to && from) {
                 to = *from + elapsedMs;
             }
