@@ -371,8 +371,11 @@ private:
             definition = Definition();
         }
         if (!ReadMessages(dataStart, dataEnd)) {
+            // The rest of this file is lost; a file chained after it has a header of its own.
             m_content.damaged = true;
-            return std::nullopt;
+            if (dataEnd == m_size) {
+                return std::nullopt;
+            }
         }
         return dataEnd == m_size ? m_size : dataEnd + 2;
     }

@@ -185,6 +185,13 @@ TEST(FitFile, ChainedMultisportFilesKeepTheirCyclingSessions) {
     EXPECT_TRUE(content.tracks[1].points.empty());  // an indoor e-bike ride keeps its totals
     EXPECT_EQ(content.tracks[1].device.distanceMetres, 5000.0);
     EXPECT_EQ(content.tracks[1].device.timerSeconds, 600.0);
+
+    // Damage in one of the chained files loses the rest of that one only.
+    QByteArray brokenRun = run;
+    brokenRun[14 + 25 + 20 * 5] = 0x07;
+    const GpsFileContent broken = ReadFitTracks(brokenRun + bike + trainer);
+    EXPECT_TRUE(broken.readToDamage);
+    EXPECT_EQ(broken.tracks.size(), 2u);
 }
 
 TEST(FitFile, ADamagedFileYieldsWhatCameBeforeTheDamage) {
