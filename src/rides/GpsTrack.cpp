@@ -313,11 +313,6 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
     // below zero is no total.
     DeviceTotals laps;
     bool segmentStarts = false;
-    auto add = [](std::optional<double>& sum, QStringView text) {
-        if (const std::optional<double> value = ParseNumber(text); value && *value >= 0.0) {
-            sum = sum.value_or(0.0) + *value;
-        }
-    };
     auto closeTrack = [&] {
         DeviceTotals& device = tracks.back().device;
         device.startMs = laps.startMs;
@@ -375,16 +370,17 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
         } else if (depth == lapDepth + 1 &&
                    (name == u"DistanceMeters" || name == u"TotalTimeSeconds" || name == u"MaximumSpeed")) {
             // The lap's own totals; track points carry running distances of the same name.
+            // The name is read before the text, which moves the reader on.
             const bool distance = name == u"DistanceMeters";
             const bool timer = name == u"TotalTimeSeconds";
-            const QString text = ElementText(xml);
-            if (distance) {
-                add(laps.distanceMetres, text);
-            } else if (timer) {
-                add(laps.timerSeconds, text);
-            } else if (const std::optional<double> metresPerSecond = ParseNumber(text);
-                       metresPerSecond && *metresPerSecond >= 0.0 && *metresPerSecond * 3.6 < 1e300) {
-                laps.maxSpeedKmh = std::max(laps.maxSpeedKmh.value_or(0.0), *metresPerSecond * 3.6);
+            if (const std::optional<double> value = ParseNumber(ElementText(xml)); value && *value >= 0.0) {
+                if (distance) {
+                    laps.distanceMetres = laps.distanceMetres.value_or(0.0) + *value;
+                } else if (timer) {
+                    laps.timerSeconds = laps.timerSeconds.value_or(0.0) + *value;
+                } else if (std::isfinite(*value * 3.6)) {
+                    laps.maxSpeedKmh = std::max(laps.maxSpeedKmh.value_or(0.0), *value * 3.6);
+                }
             }
             --depth;
         } else if (name == u"Track") {
