@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <cmath>
 #include <random>
 
 namespace {
