@@ -2,7 +2,8 @@
 # Installs the Debian packages Velomarq needs to build, test and run, and what
 # CI (.ci/run) and `make package` call besides: clang-format for the format
 # check, git for the list of files it checks, dpkg-dev and file for the
-# package's library dependencies.
+# package's library dependencies, and gpsbabel, which the program itself does
+# not need: the tests write FIT files with it and the FIT benchmark races it.
 # Idempotent: does nothing when everything is present, and runs apt-get update
 # only when something has to be installed.
 set -euo pipefail

@@ -1,25 +1,15 @@
 #include "rides/GpsTrack.h"
 
-#include "platform/ExternalProgram.h"
-#include "units/Units.h"
+#include "rides/FitFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
 namespace {
-
-// A converter that runs longer than this is taken to be stuck on the file:
-// gpsbabel turns a day-long recording into GPX in well under a second.
-constexpr int kConverterTimeoutMs = 60000;
-
-QString& ConverterOverride() {
-    static QString program;
-    return program;
-}
 
 bool ReadDigits(QStringView text, qsizetype position, int count, int* value) {
     if (position + count > text.size()) {
@@ -167,50 +157,6 @@ std::optional<GpsPoint> ReadTcxPoint(QXmlStreamReader& xml) {
     return point;
 }
 
-QString ConverterProgram() {
-    if (!ConverterOverride().isEmpty()) {
-        return ConverterOverride();
-    }
-    const QFileInfo beside(ProgramPath(QStringLiteral("gpsbabel")));
-    if (beside.isFile() && beside.isExecutable()) {
-        return beside.absoluteFilePath();
-    }
-    return QStandardPaths::findExecutable(QStringLiteral("gpsbabel"));
-}
-
-GpsFileContent ConvertFitFile(const QString& path) {
-    GpsFileContent failed;
-    const QString program = ConverterProgram();
-    if (program.isEmpty()) {
-        failed.error = GpsFileError::ConverterMissing;
-        return failed;
-    }
-    ExternalProgram converter;
-    converter.program = program;
-    // An absolute path never starts with "-", which gpsbabel would take for
-    // standard input; the GPX comes back on standard output.
-    converter.arguments = {QStringLiteral("-i"), QStringLiteral("garmin_fit"),
-                           QStringLiteral("-f"), QFileInfo(path).absoluteFilePath(),
-                           QStringLiteral("-o"), QStringLiteral("gpx"),
-                           QStringLiteral("-F"), QStringLiteral("-")};
-    const ProgramRun run = RunProgram(converter, kConverterTimeoutMs);
-    if (run.end == ProgramEnd::NotStarted) {
-        failed.error = GpsFileError::ConverterMissing;
-        return failed;
-    }
-    if (!run.Succeeded()) {
-        failed.error = GpsFileError::ConverterFailed;
-        return failed;
-    }
-    GpsFileContent content = ReadGpxTracks(run.output);
-    if (content.error == GpsFileError::Malformed || content.error == GpsFileError::NotGps) {
-        // What the converter wrote is not ours to explain: the FIT file it came from is at fault.
-        content.error = GpsFileError::ConverterFailed;
-        content.errorLine = 0;
-    }
-    return content;
-}
-
 }  // namespace
 
 GpsFileType GpsFileTypeOf(const QString& path) {
@@ -294,7 +240,11 @@ std::optional<int64_t> ParseGpsTime(QStringView text) {
     }
     const int64_t seconds = DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second -
                             static_cast<int64_t>(offsetMinutes) * 60;
-    return seconds * 1000 + milliseconds;
+    const int64_t ms = seconds * 1000 + milliseconds;
+    if (ms == kGpsNoTimeMs) {
+        return std::nullopt;
+    }
+    return ms;
 }
 
 GpsFileContent ReadGpxTracks(const QByteArray& bytes) {
@@ -359,12 +309,21 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
     int depth = 0;
     int trackDepth = -1;  // the open <Activity> or <Course>
     int lapDepth = -1;
-    double lapMetres = 0.0;
-    bool anyLapDistance = false;
+    // The laps' totals of the open activity; a value that is no number or
+    // below zero is no total.
+    DeviceTotals laps;
     bool segmentStarts = false;
     auto closeTrack = [&] {
-        if (anyLapDistance && lapMetres > 0.0) {
-            tracks.back().device.distanceMetres = lapMetres;
+        DeviceTotals& device = tracks.back().device;
+        device.startMs = laps.startMs;
+        if (laps.distanceMetres && *laps.distanceMetres > 0.0 && std::isfinite(*laps.distanceMetres)) {
+            device.distanceMetres = laps.distanceMetres;
+        }
+        if (laps.timerSeconds && *laps.timerSeconds > 0.0 && std::isfinite(*laps.timerSeconds)) {
+            device.timerSeconds = laps.timerSeconds;
+        }
+        if (laps.maxSpeedKmh && *laps.maxSpeedKmh > 0.0) {
+            device.maxSpeedKmh = laps.maxSpeedKmh;
         }
         trackDepth = -1;
     };
@@ -393,8 +352,7 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
         } else if (name == u"Activity" || name == u"Course") {
             tracks.emplace_back();
             trackDepth = depth;
-            lapMetres = 0.0;
-            anyLapDistance = false;
+            laps = DeviceTotals();
             segmentStarts = true;
         } else if (trackDepth < 0) {
             if (name != u"Activities" && name != u"Courses") {
@@ -406,12 +364,23 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
             --depth;
         } else if (name == u"Lap") {
             lapDepth = depth;
-        } else if (name == u"DistanceMeters" && depth == lapDepth + 1) {
-            // The lap's own total; track points carry running distances of the same name.
-            if (const std::optional<double> metres = ParseNumber(ElementText(xml));
-                metres && *metres >= 0.0) {
-                lapMetres += *metres;
-                anyLapDistance = true;
+            if (!laps.startMs) {
+                laps.startMs = ParseGpsTime(xml.attributes().value(QLatin1String("StartTime")));
+            }
+        } else if (depth == lapDepth + 1 &&
+                   (name == u"DistanceMeters" || name == u"TotalTimeSeconds" || name == u"MaximumSpeed")) {
+            // The lap's own totals; track points carry running distances of the same name.
+            // The name is read before the text, which moves the reader on.
+            const bool distance = name == u"DistanceMeters";
+            const bool timer = name == u"TotalTimeSeconds";
+            if (const std::optional<double> value = ParseNumber(ElementText(xml)); value && *value >= 0.0) {
+                if (distance) {
+                    laps.distanceMetres = laps.distanceMetres.value_or(0.0) + *value;
+                } else if (timer) {
+                    laps.timerSeconds = laps.timerSeconds.value_or(0.0) + *value;
+                } else if (std::isfinite(*value * 3.6)) {
+                    laps.maxSpeedKmh = std::max(laps.maxSpeedKmh.value_or(0.0), *value * 3.6);
+                }
             }
             --depth;
         } else if (name == u"Track") {
@@ -445,22 +414,21 @@ GpsFileContent ReadGpsFile(const QString& path) {
         failed.systemError = info.isDir() ? EISDIR : errno;
         return failed;
     }
-    if (info.size() > kMaxGpsFileBytes) {
+    if (info.size() > (type == GpsFileType::Fit ? kMaxFitFileBytes : kMaxGpsFileBytes)) {
         failed.error = GpsFileError::TooLarge;
         return failed;
-    }
-    if (type == GpsFileType::Fit) {
-        file.close();
-        return ConvertFitFile(path);
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         failed.error = GpsFileError::CannotOpen;
         return failed;
     }
-    return type == GpsFileType::Gpx ? ReadGpxTracks(bytes) : ReadTcxTracks(bytes);
-}
-
-void SetGpsConverterForTesting(const QString& program) {
-    ConverterOverride() = program;
+    switch (type) {
+        case GpsFileType::Gpx:
+            return ReadGpxTracks(bytes);
+        case GpsFileType::Tcx:
+            return ReadTcxTracks(bytes);
+        default:
+            return ReadFitTracks(bytes);
+    }
 }

@@ -1,9 +1,7 @@
 #pragma once
-// Tracks as GPS computers and phones record them. GPX and TCX files are read
-// here directly; a FIT file is first turned into GPX by gpsbabel, run as a
-// child process, so that no binary decoder of ours has to keep up with the
-// devices' format. Each track (GPX <trk>, TCX <Activity> or <Course>) becomes
-// one ride.
+// Tracks as GPS computers and phones record them, from GPX, TCX and FIT files
+// (the last in rides/FitFile). Each track (GPX <trk>, TCX <Activity> or
+// <Course>, FIT session) becomes one ride.
 
 #include <QByteArray>
 #include <QString>
@@ -32,9 +30,9 @@ struct GpsPoint {
 // those worked out from the stored points. Each is there only when the file
 // holds it; whether it is believable is for the figures to decide.
 struct DeviceTotals {
-    std::optional<int64_t> startMs;          // milliseconds since 1970 UTC
+    std::optional<int64_t> startMs;  // milliseconds since 1970 UTC
     std::optional<double> distanceMetres;
-    std::optional<double> timerSeconds;      // recording time, without auto-pauses
+    std::optional<double> timerSeconds;  // recording time, without auto-pauses
     std::optional<double> maxSpeedKmh;
     std::optional<double> ascentMetres;
 };
@@ -47,14 +45,13 @@ struct GpsTrack {
 
 enum class GpsFileError {
     None,
-    CannotOpen,        // the file cannot be read at all
-    TooLarge,          // far larger than any day's riding
-    UnknownType,       // not .gpx, .tcx or .fit
-    Malformed,         // not well-formed XML (errorLine says where)
-    NotGps,            // well-formed, but neither GPX nor TCX
-    NoTrack,           // no track point with a position
-    ConverterMissing,  // gpsbabel cannot be started
-    ConverterFailed,   // gpsbabel gave up on the file
+    CannotOpen,   // the file cannot be read at all
+    TooLarge,     // far larger than any day's riding
+    UnknownType,  // not .gpx, .tcx or .fit
+    Malformed,    // not well-formed XML (errorLine says where)
+    NotGps,       // well-formed, but neither GPX nor TCX
+    NoTrack,      // no track point with a position, nor a device's totals
+    NotFit,       // named .fit, but without a FIT header
 };
 
 struct GpsFileContent {
@@ -71,6 +68,11 @@ struct GpsFileContent {
 // times that size is no ride, and reading it whole would only stall the program.
 inline constexpr qint64 kMaxGpsFileBytes = qint64{256} * 1024 * 1024;
 
+// The lowest time a signed 32-bit count of seconds since 1970 can hold,
+// 1901-12-13T20:45:52Z: what devices write for a point whose time they do
+// not know. A point at this time has none.
+inline constexpr int64_t kGpsNoTimeMs = int64_t{-2147483648} * 1000;
+
 enum class GpsFileType { Unknown, Gpx, Tcx, Fit };
 
 // By the file name's extension, in any case.
@@ -79,16 +81,11 @@ GpsFileType GpsFileTypeOf(const QString& path);
 // An xsd:dateTime as GPX and TCX write it: "2024-05-01T08:00:00Z", with or
 // without fractions of a second, with "Z", an offset such as "+02:00", or no
 // zone at all (taken as UTC, which both formats prescribe). Milliseconds since
-// 1970, or nothing when the text is not such a time.
+// 1970, or nothing when the text is not such a time or is kGpsNoTimeMs.
 std::optional<int64_t> ParseGpsTime(QStringView text);
 
 GpsFileContent ReadGpxTracks(const QByteArray& bytes);
 GpsFileContent ReadTcxTracks(const QByteArray& bytes);
 
-// Reads a file of any of the three kinds, FIT through the converter.
+// Reads a file of any of the three kinds.
 GpsFileContent ReadGpsFile(const QString& path);
-
-// The converter FIT files go through: gpsbabel in the program directory when
-// there is one, else gpsbabel on the PATH. Tests point it elsewhere; an empty
-// text goes back to the usual search.
-void SetGpsConverterForTesting(const QString& program);

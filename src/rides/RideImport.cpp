@@ -291,10 +291,8 @@ QString GpsFileErrorText(const QString& fileName, const GpsFileContent& content)
             return SafeFormat(GetLanguageString("RideImport", "NGPS"), {fileName});
         case GpsFileError::NoTrack:
             return SafeFormat(GetLanguageString("RideImport", "NTRK"), {fileName});
-        case GpsFileError::ConverterMissing:
-            return SafeFormat(GetLanguageString("RideImport", "NOCV"), {fileName});
-        case GpsFileError::ConverterFailed:
-            return SafeFormat(GetLanguageString("RideImport", "CVFL"), {fileName});
+        case GpsFileError::NotFit:
+            return SafeFormat(GetLanguageString("RideImport", "NFIT"), {fileName});
     }
     return {};
 }

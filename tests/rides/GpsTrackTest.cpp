@@ -1,8 +1,9 @@
 // Reading GPS files and working out a ride's figures from them, without a
-// window: times as the formats write them, GPX, TCX with laps, FIT through
-// gpsbabel, damaged files, and distance, moving time, top speed and climb.
+// window: times as the formats write them, GPX, TCX with laps, FIT as another
+// program writes it, damaged files, and distance, moving time, top speed and climb.
 
 #include "GpsTestFiles.h"
+#include "rides/FitFile.h"
 #include "rides/GpsFigures.h"
 #include "rides/GpsTrack.h"
 #include "support/ProgramDirectory.h"
@@ -39,6 +40,8 @@ TEST(GpsTime, ReadsTheFormsDevicesWrite) {
         {" 2024-05-01T08:00:00Z\n", kMay1 * 1000},
         {"2024-02-29T00:00:00Z", int64_t{1709164800} * 1000},
         {"1969-12-31T23:59:59Z", -1000},
+        {"1901-12-13T20:45:52Z", std::nullopt},  // a device's "no time"
+        {"1901-12-13T20:45:53Z", int64_t{-2147483647} * 1000},
         {"2023-02-29T00:00:00Z", std::nullopt},
         {"2024-13-01T00:00:00Z", std::nullopt},
         {"2024-05-01T08:60:00Z", std::nullopt},
@@ -132,6 +135,10 @@ TEST(TcxReading, TheLapsTellTheDistance) {
     ASSERT_TRUE(track.device.distanceMetres);
     // The laps' own totals; the points' running distances are not added in.
     EXPECT_DOUBLE_EQ(*track.device.distanceMetres, 849.75);
+    EXPECT_EQ(track.device.startMs, kMay1 * 1000);
+    EXPECT_EQ(track.device.timerSeconds, 122.0);
+    EXPECT_EQ(track.device.maxSpeedKmh, 99 * 3.6);
+    EXPECT_FALSE(track.device.ascentMetres);
     ASSERT_EQ(track.points.size(), 122u);
     EXPECT_TRUE(track.points[61].startsSegment);
     EXPECT_EQ(track.points[61].timeMs, (kMay1 + 61) * 1000);
@@ -140,6 +147,22 @@ TEST(TcxReading, TheLapsTellTheDistance) {
     const GpsRideFigures figures = WorkOutRideFigures(track);
     EXPECT_TRUE(figures.distanceFromFile);
     EXPECT_DOUBLE_EQ(figures.distanceMetres, 849.75);
+}
+
+TEST(TcxReading, LapTotalsNoRideCanHaveAreNotTaken) {
+    const QByteArray tcx =
+        "<TrainingCenterDatabase><Activities><Activity>"
+        "<Lap "
+        "StartTime=\"soon\"><TotalTimeSeconds>-5</TotalTimeSeconds><DistanceMeters>1e308</DistanceMeters>"
+        "<MaximumSpeed>nan</MaximumSpeed></Lap>"
+        "<Lap><TotalTimeSeconds>inf</TotalTimeSeconds><DistanceMeters>1e308</DistanceMeters>"
+        "<MaximumSpeed>1e308</MaximumSpeed><Track><Trackpoint><Position><LatitudeDegrees>1</LatitudeDegrees>"
+        "<LongitudeDegrees>2</LongitudeDegrees></Position></Trackpoint></Track></Lap>"
+        "</Activity></Activities></TrainingCenterDatabase>";
+    const GpsFileContent content = ReadTcxTracks(tcx);
+    ASSERT_EQ(content.tracks.size(), 1u);
+    const DeviceTotals& device = content.tracks[0].device;
+    EXPECT_FALSE(device.startMs || device.distanceMetres || device.timerSeconds || device.maxSpeedKmh);
 }
 
 TEST(TcxReading, CoursesAndPointsWithoutPosition) {
@@ -166,10 +189,9 @@ protected:
         EXPECT_TRUE(WriteBytes(path, bytes));
         return path;
     }
-    void TearDown() override { SetGpsConverterForTesting(QString()); }
 };
 
-TEST_F(GpsFileTest, FitFilesComeThroughGpsbabel) {
+TEST_F(GpsFileTest, FitFilesAsAnotherProgramWritesThem) {
     Segment ride = RideNorth(52.5, 13.4, kMay1, 600, 7.0, 40.0);
     const QString gpx = Write(QStringLiteral("in.gpx"), GpxFile({ride}));
     const QString fit = m_programDir.FilePath(QStringLiteral("My ride, \"fast\" -1.FIT"));
@@ -182,19 +204,17 @@ TEST_F(GpsFileTest, FitFilesComeThroughGpsbabel) {
     ASSERT_EQ(track.points.size(), ride.size());
     EXPECT_EQ(track.points.front().timeMs, kMay1 * 1000);
     EXPECT_EQ(track.points.back().timeMs, (kMay1 + 600) * 1000);
+    // gpsbabel writes the distance it worked out on the equatorial radius.
+    ASSERT_TRUE(track.device.distanceMetres);
+    EXPECT_NEAR(*track.device.distanceMetres, 4200.0 * 6378137.0 / kRadius, 1.0);
     const GpsRideFigures figures = WorkOutRideFigures(track);
-    // FIT stores positions in units of about a centimetre.
-    EXPECT_NEAR(figures.distanceMetres, 4200.0, 1.0);
     EXPECT_EQ(figures.movingSeconds, 600);
     EXPECT_NEAR(figures.topSpeedKmh, 25.2, 0.1);
 }
 
-TEST_F(GpsFileTest, AFitFileThatIsNoneOrNoConverterIsReported) {
+TEST_F(GpsFileTest, AFitFileThatIsNoneIsReported) {
     const QString fake = Write(QStringLiteral("fake.fit"), GpxFile({RideNorth(1, 1, kMay1, 5, 7.0)}));
-    EXPECT_EQ(ReadGpsFile(fake).error, GpsFileError::ConverterFailed);
-
-    SetGpsConverterForTesting(m_programDir.FilePath(QStringLiteral("no/such/gpsbabel")));
-    EXPECT_EQ(ReadGpsFile(fake).error, GpsFileError::ConverterMissing);
+    EXPECT_EQ(ReadGpsFile(fake).error, GpsFileError::NotFit);
 }
 
 TEST_F(GpsFileTest, FilesAreReadByTheirExtension) {
@@ -208,6 +228,9 @@ TEST_F(GpsFileTest, FilesAreReadByTheirExtension) {
     QFile huge(Write(QStringLiteral("huge.gpx"), gpx));
     ASSERT_TRUE(huge.resize(kMaxGpsFileBytes + 1));
     EXPECT_EQ(ReadGpsFile(huge.fileName()).error, GpsFileError::TooLarge);
+    QFile hugeFit(Write(QStringLiteral("huge.fit"), QByteArray()));
+    ASSERT_TRUE(hugeFit.resize(kMaxFitFileBytes + 1));
+    EXPECT_EQ(ReadGpsFile(hugeFit.fileName()).error, GpsFileError::TooLarge);
     ASSERT_TRUE(QDir().mkpath(m_programDir.FilePath(QStringLiteral("folder.gpx"))));
     EXPECT_EQ(ReadGpsFile(m_programDir.FilePath(QStringLiteral("folder.gpx"))).error,
               GpsFileError::CannotOpen);

@@ -117,7 +117,8 @@ TEST_F(RideImportTest, ImportMakesOneRidePerFileForTheFilteredBicycle) {
     }
     // Newest first: the FIT ride, the TCX ride, the GPX ride.
     EXPECT_EQ(rides[0].Date, kMay1 + 2 * kDay);
-    EXPECT_NEAR(rides[0].Distance, 6.0, 0.001);
+    // The FIT file's own total: gpsbabel measured it on the equatorial radius.
+    EXPECT_NEAR(rides[0].Distance, 6.0 * 6378137.0 / 6371008.8, 0.001);
     // FIT keeps positions to about a centimetre, which shows in a speed over seconds.
     EXPECT_NEAR(rides[0].MaxSpeed, 18.0, 0.05);
     EXPECT_EQ(rides[1].Date, may2);
@@ -127,7 +128,7 @@ TEST_F(RideImportTest, ImportMakesOneRidePerFileForTheFilteredBicycle) {
 
     ASSERT_EQ(Rows(), 3);
     const QStringList expected[] = {
-        {"2024/05/03(Friday)", "Fuji <Track>", "6.00km", "0:20:00", "18.00km/h"},
+        {"2024/05/03(Friday)", "Fuji <Track>", "6.01km", "0:20:00", "18.02km/h"},
         {"2024/05/02(Thursday)", "Fuji <Track>", "21.75km", "1:00:00", "21.75km/h", "21.60km/h"},
         {"2024/05/01(Wednesday)", "Fuji <Track>", "25.20km", "1:00:00", "25.20km/h", "25.20km/h"},
     };
