@@ -114,8 +114,8 @@ std::optional<double> Climb(const std::vector<GpsPoint>& points) {
 struct PointFigures {
     double metres = 0.0;
     int64_t movingMs = 0;
-    double topKmh = 0.0;       // from the positions
-    double heldKmh = 0.0;      // from the speeds the device wrote with the points
+    double topKmh = 0.0;   // from the positions
+    double heldKmh = 0.0;  // from the speeds the device wrote with the points
     std::optional<int64_t> firstMs;
     std::optional<int64_t> lastMs;
 };
@@ -255,7 +255,8 @@ GpsRideFigures WorkOutRideFigures(const GpsTrack& track) {
 
     // Start: the device's, when it lies in reach of the points' times.
     std::optional<int64_t> startMs = points.firstMs;
-    if (device.startMs && *device.startMs >= 0 && *device.startMs / 1000 <= std::numeric_limits<int32_t>::max() &&
+    if (device.startMs && *device.startMs >= 0 &&
+        *device.startMs / 1000 <= std::numeric_limits<int32_t>::max() &&
         (!points.firstMs || (*device.startMs >= *points.firstMs - kEarliestDeviceStartMs &&
                              *device.startMs <= *points.firstMs + kLatestDeviceStartMs))) {
         startMs = device.startMs;
@@ -288,9 +289,9 @@ GpsRideFigures WorkOutRideFigures(const GpsTrack& track) {
 
     if (startMs) {
         figures.startSeconds = *startMs / 1000;
-        figures.endSeconds = std::max(*figures.startSeconds, points.lastMs ? *points.lastMs / 1000
-                                                                           : *figures.startSeconds +
-                                                                                 figures.movingSeconds);
+        figures.endSeconds =
+            std::max(*figures.startSeconds,
+                     points.lastMs ? *points.lastMs / 1000 : *figures.startSeconds + figures.movingSeconds);
     }
 
     // Top speed: the device's maximum, else the speed it wrote with the
@@ -303,8 +304,8 @@ GpsRideFigures WorkOutRideFigures(const GpsTrack& track) {
         }
     }
 
-    figures.climbMetres = Within(device.ascentMetres, 0.0, kMaxClimbMetres) ? device.ascentMetres
-                                                                             : Climb(track.points);
+    figures.climbMetres =
+        Within(device.ascentMetres, 0.0, kMaxClimbMetres) ? device.ascentMetres : Climb(track.points);
     if (figures.climbMetres && !Within(figures.climbMetres, 0.0, kMaxClimbMetres)) {
         figures.climbMetres.reset();
     }

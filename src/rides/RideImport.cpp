@@ -66,7 +66,8 @@ bool HasDistanceOrTime(const GpsRideFigures& figures) {
     return figures.distanceMetres > 0.0 || figures.movingSeconds > 0;
 }
 
-PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words, const std::atomic<bool>* stop) {
+PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words,
+                            const std::atomic<bool>* stop) {
     PreparedFile prepared;
     prepared.content = ReadGpsFile(path);
     prepared.fileDate = QFileInfo(path).lastModified().toSecsSinceEpoch();
@@ -195,8 +196,9 @@ bool ImportedRideStore::Add(const ImportedRide& ride, int32_t* storedNumber) {
     }
     if (!ride.sourcePath.isEmpty() &&
         (!QDir().mkpath(MemoSourceFolderPath(staging)) ||
-         !CopyFileReplacing(ride.sourcePath,
-                            QDir(MemoSourceFolderPath(staging)).filePath(QFileInfo(ride.sourcePath).fileName())))) {
+         !CopyFileReplacing(
+             ride.sourcePath,
+             QDir(MemoSourceFolderPath(staging)).filePath(QFileInfo(ride.sourcePath).fileName())))) {
         return FailedInFiles(staging);
     }
     // Whatever a removed ride left under the number belongs to no ride.

@@ -45,7 +45,7 @@ bool HasDistanceOrTime(const GpsRideFigures& figures);
 // language table, so that several files are prepared at once on other
 // threads while the rides of earlier ones are stored.
 struct PreparedFile {
-    GpsFileContent content;  // the error, if any; its tracks are moved into tracks
+    GpsFileContent content;             // the error, if any; its tracks are moved into tracks
     std::vector<PreparedTrack> tracks;  // the rides, without the tracks that are none
     int skippedTracks = 0;              // tracks without distance or time
     bool anyPositions = false;          // a track held a point with a position
@@ -70,7 +70,7 @@ ImportedRide MakeImportedRide(const PreparedTrack& track, const QString& path, i
 // The memo's markup and the plain text the ride's Memo column keeps of it,
 // the same text the memo editor takes from the document when it is saved.
 QString ImportedMemoMarkup(const QString& trackName, const GpsRideFigures& figures, const QString& fileName,
-                          bool withPicture = true);
+                           bool withPicture = true);
 QString MemoPlainText(const QString& markup);
 
 // Stores imported rides with their memo folders so that a ride never stands

@@ -127,8 +127,8 @@ int DB_RideRecordToStmt(sqlite3_stmt* statement, const RideRecord* record, bool 
     // good: whatever brings a ride (the editor, an import, a restore) is
     // turned away here.
     const auto ridable = [](double value) { return std::isfinite(value) && value >= 0.0; };
-    if (!ridable(record->Distance) || !ridable(record->MaxSpeed) || record->Hours < 0 || record->Minutes < 0 ||
-        record->Seconds < 0) {
+    if (!ridable(record->Distance) || !ridable(record->MaxSpeed) || record->Hours < 0 ||
+        record->Minutes < 0 || record->Seconds < 0) {
         SetLastErrorOf({0, ERANGE},
                        "ERROR: DB_RideRecordToStmt() refuses a ride with a distance, time or speed that is "
                        "infinite, not a number or negative.");

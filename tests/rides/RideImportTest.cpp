@@ -386,7 +386,8 @@ TEST_F(RideImportTest, TracksAndFilesWithoutARideAreSkippedAndCounted) {
     const qsizetype trackAt = second.indexOf("  <trk>");
     QByteArray tracks = second.mid(trackAt, second.indexOf("</gpx>") - trackAt);
     for (int i = 0; i < 20000; ++i) {
-        tracks += QStringLiteral("<trk><trkseg><trkpt lat=\"%1\" lon=\"13\"><time>%2</time></trkpt></trkseg></trk>\n")
+        tracks += QStringLiteral(
+                      "<trk><trkseg><trkpt lat=\"%1\" lon=\"13\"><time>%2</time></trkpt></trkseg></trk>\n")
                       .arg(50.0 + i * 1e-4)
                       .arg(IsoTime(kMay1 + 2 * kDay + i))
                       .toUtf8();
@@ -405,7 +406,8 @@ TEST_F(RideImportTest, TracksAndFilesWithoutARideAreSkippedAndCounted) {
 
     const QString waypoints =
         File(QStringLiteral("waypoints.gpx"), "<gpx><wpt lat=\"1\" lon=\"2\"><name>home</name></wpt></gpx>");
-    Import({waypoints}, QStringLiteral("No ride was imported.\n1 file(s) with neither positions nor totals skipped."));
+    Import({waypoints},
+           QStringLiteral("No ride was imported.\n1 file(s) with neither positions nor totals skipped."));
 }
 
 TEST_F(RideImportTest, ARideWithoutPositionsHasItsTotalsAndNoPicture) {

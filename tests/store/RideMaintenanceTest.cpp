@@ -379,8 +379,9 @@ TEST_F(RideMaintenanceTest, ARideWithAFigureNoRideCanHaveIsRefused) {
         EXPECT_EQ(DB_GetLastFailure().systemError, ERANGE);
         EXPECT_EQ(DB_UpdateRideRecord(1, &ride), 99);
     }
-    EXPECT_STREQ(DB_GetLastError(),
-                 "ERROR: DB_RideRecordToStmt() refuses a ride with a distance, time or speed that is infinite, "
-                 "not a number or negative.");
+    EXPECT_STREQ(
+        DB_GetLastError(),
+        "ERROR: DB_RideRecordToStmt() refuses a ride with a distance, time or speed that is infinite, "
+        "not a number or negative.");
     EXPECT_EQ(QueryInt("select count(*) from RideRecord"), 1);
 }
