@@ -45,7 +45,7 @@ int64_t GapMs(const std::vector<GpsPoint>& points) {
     return std::max(kShortestGapMs, 3 * std::min(*middle, std::numeric_limits<int64_t>::max() / 3));
 }
 
-// Sum of the rises of the heights averaged over the smoothing time, counting
+// Sum of the rises of the heights averaged with their neighbours, counting
 // a rise only once it has climbed the threshold above the last low, and
 // ending it only once it has fallen the threshold below its high: altimeter
 // noise of a metre or two adds nothing, a steady climb counts in full.
@@ -77,11 +77,12 @@ std::optional<double> Climb(const std::vector<GpsPoint>& points) {
     size_t first = 0;
     size_t last = 0;
     for (size_t i = 0; i < heights.size(); ++i) {
-        while (key(first) < key(i) - kClimbSmoothingMs / 2) {
+        while (key(first) < key(i) - kClimbSmoothingMs / 2 || first + kClimbSmoothingPoints < i) {
             ++first;
         }
         last = std::max(last, i);
-        while (last + 1 < heights.size() && key(last + 1) <= key(i) + kClimbSmoothingMs / 2) {
+        while (last + 1 < heights.size() && key(last + 1) <= key(i) + kClimbSmoothingMs / 2 &&
+               last + 1 <= i + kClimbSmoothingPoints) {
             ++last;
         }
         const double height = (sums[last + 1] - sums[first]) / static_cast<double>(last + 1 - first);

@@ -7,6 +7,7 @@
 
 #include "rides/GpsTrack.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -25,9 +26,12 @@ inline constexpr int64_t kSpeedHoldMs = 3000;
 // step, is a gap in recording (a pause, a tunnel, a lost fix): nothing is
 // known of how the rider went in it.
 inline constexpr int64_t kShortestGapMs = 10000;
-// Heights are averaged over about this long before they count, and changes
-// smaller than the threshold are taken as the noise of the altimeter.
+// Each height is averaged with its neighbours (this many points either side,
+// no further than half this time away) before it counts, and changes smaller
+// than the threshold are taken as the noise of the altimeter. More averaging
+// flattens the short hills of a route whose points lie far apart.
 inline constexpr int64_t kClimbSmoothingMs = 10000;
+inline constexpr size_t kClimbSmoothingPoints = 1;
 inline constexpr double kClimbThresholdMetres = 3.0;
 // Figures no ride on a bicycle can have: a device total beyond them is a
 // damaged file, and the points' own figures are taken instead.

@@ -14,6 +14,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextDocument>
 #include <algorithm>
@@ -21,6 +22,7 @@
 #include <chrono>
 #include <cmath>
 #include <deque>
+#include <filesystem>
 #include <future>
 #include <limits>
 #include <thread>
@@ -58,6 +60,26 @@ std::optional<int64_t> TrackStart(const GpsRideFigures& figures) {
         return figures.startSeconds;
     }
     return std::nullopt;
+}
+
+// Copies the file a ride came from into its staged memo folder. Written aside
+// like the rest of the folder, it reaches the disk with the group's one wait
+// rather than a wait of its own.
+bool CopySourceFile(const QString& from, const QString& folder) {
+    const auto fsPath = [](const QString& path) {
+        return std::filesystem::path(QFile::encodeName(path).toStdString());
+    };
+    std::error_code error;
+    if (!QDir().mkpath(folder)) {
+        SetLastFileError(errno);
+        return false;
+    }
+    if (!std::filesystem::copy_file(fsPath(from), fsPath(QDir(folder).filePath(QFileInfo(from).fileName())),
+                                    error)) {
+        SetLastFileError(error ? error.value() : EEXIST);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -194,11 +216,7 @@ bool ImportedRideStore::Add(const ImportedRide& ride, int32_t* storedNumber) {
         !WriteNewFile(MemoDocumentPath(staging), ride.document)) {
         return FailedInFiles(staging);
     }
-    if (!ride.sourcePath.isEmpty() &&
-        (!QDir().mkpath(MemoSourceFolderPath(staging)) ||
-         !CopyFileReplacing(
-             ride.sourcePath,
-             QDir(MemoSourceFolderPath(staging)).filePath(QFileInfo(ride.sourcePath).fileName())))) {
+    if (!ride.sourcePath.isEmpty() && !CopySourceFile(ride.sourcePath, MemoSourceFolderPath(staging))) {
         return FailedInFiles(staging);
     }
     // Whatever a removed ride left under the number belongs to no ride.
