@@ -35,6 +35,10 @@ QString MemoPicturePath(const QString& folder, const QString& fileName) {
     return QDir(MemoPictureFolderPath(folder)).filePath(fileName);
 }
 
+QString MemoSourceFolderPath(const QString& folder) {
+    return QDir(folder).filePath(QLatin1String(kMemoSourceFolderName));
+}
+
 QString DecodeMemoDocument(const QByteArray& bytes) {
     // Only the byte-order mark decides; FF FE 00 00 is a UTF-16 document
     // holding just its NUL, not UTF-32. Documents without a mark come from

@@ -16,6 +16,13 @@ inline constexpr char kMemoPictureReference[] = "data.files/";
 QString MemoDocumentPath(const QString& folder);                          // <folder>/data.htm
 QString MemoPictureFolderPath(const QString& folder);                     // <folder>/data.files
 QString MemoPicturePath(const QString& folder, const QString& fileName);  // <folder>/data.files/<name>
+// Files the rider brought with a record (the GPS file a ride was imported
+// from) are kept in <folder>/source. The memo refers to none of them, so they
+// lie outside data.files, where the clean-up of unused pictures never looks,
+// and reports copy only data.htm and data.files. Backups, restores and
+// deletes take the memo folder whole, this folder with it.
+inline constexpr char kMemoSourceFolderName[] = "source";
+QString MemoSourceFolderPath(const QString& folder);  // <folder>/source
 
 // The markup of a stored document. UTF-16LE with its byte-order mark (with or
 // without trailing NUL characters), UTF-16BE with its mark, and UTF-8 with or

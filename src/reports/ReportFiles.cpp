@@ -1,6 +1,7 @@
 #include "reports/ReportFiles.h"
 
 #include "language/Language.h"
+#include "memo/MemoDocument.h"
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
 #include "platform/Files.h"
@@ -49,6 +50,32 @@ bool IsMemoCopy(const QString& folder, bool pictures = false) {
         hasMemo = hasMemo || entry.fileName() == u"data.htm";
     }
     return pictures || hasMemo;
+}
+
+// The memo of a record folder, without the files the rider brought with the
+// record (a raw GPS track holds the rider's home and heart rate): a report
+// is meant to be passed on.
+void CopyMemo(const QString& from, const QString& to) {
+    const QFileInfo folder(from);
+    if (folder.isSymLink() || !folder.isDir() || QFileInfo::exists(to) || !QDir().mkpath(to)) {
+        return;
+    }
+    const QFileInfoList entries =
+        QDir(from).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (const QFileInfo& entry : entries) {
+        const QString target = QDir(to).filePath(entry.fileName());
+        if (entry.isSymLink()) {
+            continue;
+        }
+        if (entry.isDir()) {
+            if (entry.fileName() != QLatin1String(kMemoSourceFolderName)) {
+                (void)CopyFolder(entry.filePath(), target);
+            }
+        } else if (entry.isFile()) {
+            // Into a folder just made: nothing stands there to be replaced or written through.
+            (void)QFile::copy(entry.filePath(), target);
+        }
+    }
 }
 
 }  // namespace
@@ -116,7 +143,7 @@ ReportResult WriteHtmlReport(const QString& path, const ReportText& page,
             }
             DeleteFolder(target);
         }
-        (void)CopyFolder(copy.sourceFolder, target);
+        CopyMemo(copy.sourceFolder, target);
     }
     // Copied over by name, so whatever stands there must be a file of ours, not a link to elsewhere.
     const QString logo = companionDir.filePath(QStringLiteral("logo.jpg"));

@@ -13,6 +13,7 @@
 #include "widgets/ImageButton.h"
 #include "widgets/PageControls.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -159,11 +160,8 @@ void RideDlg::ImportFiles(const QStringList& paths) {
 }
 
 ImportSummary RideDlg::RunImport(const QStringList& paths, int32_t bicycle) {
-    if (paths.size() < 2) {
-        return ImportRideFiles(paths, bicycle);
-    }
-    // A batch shows how far it has come and can be stopped between two files;
-    // the rides stored until then stay.
+    // An import shows how far it has come and can be stopped, a single large
+    // file as well as a batch; the rides stored until then stay.
     GuardedModal progress(new QProgressDialog(this));
     progress->setObjectName(QStringLiteral("importProgress"));
     progress->setWindowTitle(GetLanguageString("RideImport", "TITL"));
@@ -179,11 +177,18 @@ ImportSummary RideDlg::RunImport(const QStringList& paths, int32_t bicycle) {
     progress->setLabel(label);
     progress->setRange(0, static_cast<int>(paths.size()));
     progress->show();
+    int shown = -1;
     const ImportSummary summary =
         ImportRideFiles(paths, bicycle, [&](int done, int count, const QString& path) {
             if (!progress.Alive() || progress->wasCanceled()) {
                 return false;
             }
+            if (done == shown) {
+                // Still the same file: only the Cancel button and the window's repaint need a turn.
+                QCoreApplication::processEvents();
+                return progress.Alive() && !progress->wasCanceled();
+            }
+            shown = done;
             progress->setLabelText(SafeFormat(GetLanguageString("RideImport", "PROG"),
                                               {QFileInfo(path).fileName(), done + 1, count}));
             progress->setValue(done);

@@ -14,12 +14,15 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextDocument>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <deque>
+#include <filesystem>
 #include <future>
 #include <limits>
 #include <thread>
@@ -59,17 +62,55 @@ std::optional<int64_t> TrackStart(const GpsRideFigures& figures) {
     return std::nullopt;
 }
 
+// Copies the file a ride came from into its staged memo folder. Written aside
+// like the rest of the folder, it reaches the disk with the group's one wait
+// rather than a wait of its own.
+bool CopySourceFile(const QString& from, const QString& folder) {
+    const auto fsPath = [](const QString& path) {
+        return std::filesystem::path(QFile::encodeName(path).toStdString());
+    };
+    std::error_code error;
+    if (!QDir().mkpath(folder)) {
+        SetLastFileError(errno);
+        return false;
+    }
+    if (!std::filesystem::copy_file(fsPath(from), fsPath(QDir(folder).filePath(QFileInfo(from).fileName())),
+                                    error)) {
+        SetLastFileError(error ? error.value() : EEXIST);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words) {
+bool HasDistanceOrTime(const GpsRideFigures& figures) {
+    return figures.distanceMetres > 0.0 || figures.movingSeconds > 0;
+}
+
+PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words,
+                            const std::atomic<bool>* stop) {
     PreparedFile prepared;
     prepared.content = ReadGpsFile(path);
     prepared.fileDate = QFileInfo(path).lastModified().toSecsSinceEpoch();
     for (GpsTrack& track : prepared.content.tracks) {
-        PreparedTrack& done = prepared.tracks.emplace_back();
-        done.name = track.name;
-        done.figures = WorkOutRideFigures(track);
-        done.picture = TrackPicturePng(track, words);
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            break;
+        }
+        prepared.anyPositions = prepared.anyPositions || !track.points.empty();
+        GpsRideFigures figures = WorkOutRideFigures(track);
+        // Decided before the picture is drawn: a file of thousands of
+        // single points draws nothing.
+        if (!HasDistanceOrTime(figures)) {
+            ++prepared.skippedTracks;
+        } else {
+            PreparedTrack& done = prepared.tracks.emplace_back();
+            done.name = track.name;
+            done.figures = figures;
+            if (!track.points.empty()) {
+                done.picture = TrackPicturePng(track, words);
+            }
+        }
         // The points have served; a batch keeps only what the rides need.
         track.points = {};
     }
@@ -77,7 +118,8 @@ PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words)
     return prepared;
 }
 
-QString ImportedMemoMarkup(const QString& trackName, const GpsRideFigures& figures, const QString& fileName) {
+QString ImportedMemoMarkup(const QString& trackName, const GpsRideFigures& figures, const QString& fileName,
+                           bool withPicture) {
     QString markup = QStringLiteral(
         "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
         "charset=utf-16\"></head><body>\n");
@@ -101,11 +143,15 @@ QString ImportedMemoMarkup(const QString& trackName, const GpsRideFigures& figur
         line = line.toHtmlEscaped();
     }
     markup += lines.join(QStringLiteral("<br>"));
-    markup += QStringLiteral("</p>\n<p><img src=\"") + QLatin1String(kMemoPictureReference) +
-              QLatin1String(kTrackPictureName) +
-              QStringLiteral("\" width=\"%1\" height=\"%2\"></p>\n</body></html>")
-                  .arg(kTrackPictureWidth)
-                  .arg(kTrackPictureHeight);
+    markup += QStringLiteral("</p>\n");
+    if (withPicture) {
+        markup += QStringLiteral("<p><img src=\"") + QLatin1String(kMemoPictureReference) +
+                  QLatin1String(kTrackPictureName) +
+                  QStringLiteral("\" width=\"%1\" height=\"%2\"></p>\n")
+                      .arg(kTrackPictureWidth)
+                      .arg(kTrackPictureHeight);
+    }
+    markup += QStringLiteral("</body></html>");
     return markup;
 }
 
@@ -120,9 +166,10 @@ QString MemoPlainText(const QString& markup) {
     return text;
 }
 
-ImportedRide MakeImportedRide(const PreparedTrack& track, const QString& fileName, int32_t bicycle,
+ImportedRide MakeImportedRide(const PreparedTrack& track, const QString& path, int32_t bicycle,
                               int64_t fileDate) {
     const GpsRideFigures& figures = track.figures;
+    const QString fileName = QFileInfo(path).fileName();
     ImportedRide imported;
     RideRecord& ride = imported.ride;
     ride.Date = static_cast<int32_t>(TrackStart(figures).value_or(FitsDate(fileDate) ? fileDate : 0));
@@ -134,10 +181,11 @@ ImportedRide MakeImportedRide(const PreparedTrack& track, const QString& fileNam
     ride.Hours = static_cast<int32_t>(moving / 3600);
     ride.Minutes = static_cast<int32_t>(moving / 60 % 60);
     ride.Seconds = static_cast<int32_t>(moving % 60);
-    const QString markup = ImportedMemoMarkup(track.name, figures, fileName);
+    const QString markup = ImportedMemoMarkup(track.name, figures, fileName, !track.picture.isEmpty());
     ride.Memo = ToTextBlock(MemoPlainText(markup));
     imported.document = EncodeMemoDocument(markup);
     imported.picture = track.picture;
+    imported.sourcePath = path;
     return imported;
 }
 
@@ -161,9 +209,14 @@ bool ImportedRideStore::Add(const ImportedRide& ride, int32_t* storedNumber) {
     }
     const QString staging = ProgramPath(kStagingFolder);
     DeleteFolder(staging);
-    if (!QDir().mkpath(MemoPictureFolderPath(staging)) ||
-        !WriteNewFile(MemoPicturePath(staging, QLatin1String(kTrackPictureName)), ride.picture) ||
+    if (!QDir().mkpath(staging) ||
+        (!ride.picture.isEmpty() &&
+         (!QDir().mkpath(MemoPictureFolderPath(staging)) ||
+          !WriteNewFile(MemoPicturePath(staging, QLatin1String(kTrackPictureName)), ride.picture))) ||
         !WriteNewFile(MemoDocumentPath(staging), ride.document)) {
+        return FailedInFiles(staging);
+    }
+    if (!ride.sourcePath.isEmpty() && !CopySourceFile(ride.sourcePath, MemoSourceFolderPath(staging))) {
         return FailedInFiles(staging);
     }
     // Whatever a removed ride left under the number belongs to no ride.
@@ -304,6 +357,7 @@ struct PendingRide {
     QString fileName;
     int64_t start = 0;
     bool undated = false;
+    bool readToDamage = false;
 };
 
 QString NotStoredText(const QString& fileName, const FailureReason& reason) {
@@ -326,6 +380,13 @@ void CommitGroup(ImportedRideStore& store, std::vector<PendingRide>& pending, Kn
         if (ride.undated) {
             summary.notes << SafeFormat(GetLanguageString("RideImport", "UNDT"), {ride.fileName});
         }
+        if (ride.readToDamage) {
+            // Once for a file, however many of its rides came in.
+            const QString damaged = SafeFormat(GetLanguageString("RideImport", "DMGD"), {ride.fileName});
+            if (!summary.notes.contains(damaged)) {
+                summary.notes << damaged;
+            }
+        }
     }
     pending.clear();
 }
@@ -340,35 +401,84 @@ ImportSummary ImportRideFiles(const QStringList& paths, int32_t bicycle, const I
         return summary;
     }
     // Reading, working out and drawing a file takes far longer than storing
-    // its rides, and needs nothing but the file: the next few files are
-    // prepared on other threads while this one stores the rides in order.
+    // its rides, and needs nothing but the file: the next files are prepared
+    // on other threads while this one stores the rides in order. How many
+    // are read at once is bounded by their size, so that a batch of large
+    // files never holds them all in memory; the threads by the cores.
     const TrackPictureWords words = TrackPictureWords::Current();
-    const qsizetype ahead = std::max<qsizetype>(2, std::thread::hardware_concurrency() + 1);
-    std::deque<std::future<PreparedFile>> preparing;
+    const size_t threads = std::max<size_t>(2, std::thread::hardware_concurrency() + 1);
+    std::atomic<bool> stop{false};  // outlives the files in flight, which look at it
+    struct InFlight {
+        std::future<PreparedFile> file;
+        qint64 bytes = 0;
+    };
+    std::deque<InFlight> preparing;
+    qint64 bytesInFlight = 0;
     qsizetype launched = 0;
     auto prepareAhead = [&] {
-        while (launched < paths.size() && static_cast<qsizetype>(preparing.size()) < ahead) {
-            preparing.push_back(std::async(std::launch::async, PrepareGpsFile, paths[launched], words));
+        while (launched < paths.size() && preparing.size() < threads) {
+            const qint64 bytes = std::max<qint64>(0, QFileInfo(paths[launched]).size());
+            if (!preparing.empty() && bytesInFlight + bytes > kImportBytesInFlight) {
+                break;
+            }
+            preparing.push_back(
+                {std::async(std::launch::async, PrepareGpsFile, paths[launched], words, &stop), bytes});
+            bytesInFlight += bytes;
             ++launched;
         }
+    };
+    // The rider sees the import move and can stop it, also within a file
+    // that takes long: asked again every few hundredths of a second.
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kStepEvery = std::chrono::milliseconds(50);
+    Clock::time_point asked = Clock::now();
+    auto goOn = [&](qsizetype i, bool always) {
+        if (!step || (!always && Clock::now() - asked < kStepEvery)) {
+            return true;
+        }
+        asked = Clock::now();
+        return step(static_cast<int>(i), static_cast<int>(paths.size()), paths[i]);
     };
 
     ImportedRideStore store;
     std::vector<PendingRide> pending;
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        if (step && !step(static_cast<int>(i), static_cast<int>(paths.size()), paths[i])) {
+    for (qsizetype i = 0; i < paths.size() && !summary.cancelled; ++i) {
+        if (!goOn(i, true)) {
             summary.cancelled = true;
             break;
         }
         prepareAhead();
-        const PreparedFile file = preparing.front().get();
+        while (preparing.front().file.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+            if (!goOn(i, false)) {
+                summary.cancelled = true;
+                break;
+            }
+        }
+        if (summary.cancelled) {
+            break;
+        }
+        const PreparedFile file = preparing.front().file.get();
+        bytesInFlight -= preparing.front().bytes;
         preparing.pop_front();
         const QString fileName = QFileInfo(paths[i]).fileName();
+        if (file.content.error == GpsFileError::NoTrack) {
+            ++summary.skippedFiles;
+            continue;
+        }
         if (file.content.error != GpsFileError::None) {
             summary.failures << GpsFileErrorText(fileName, file.content);
             continue;
         }
+        if (file.tracks.empty() && !file.anyPositions) {
+            ++summary.skippedFiles;
+        } else {
+            summary.skippedTracks += file.skippedTracks;
+        }
         for (const PreparedTrack& track : file.tracks) {
+            if (!goOn(i, false)) {
+                summary.cancelled = true;
+                break;
+            }
             const std::optional<int64_t> trackStart = TrackStart(track.figures);
             const int64_t start = trackStart.value_or(file.fileDate);
             if (const std::optional<int64_t> stored = known.Near(start)) {
@@ -376,26 +486,29 @@ ImportSummary ImportRideFiles(const QStringList& paths, int32_t bicycle, const I
                                                  {fileName, LocalTimeText(*stored)});
                 continue;
             }
-            if (!store.Add(MakeImportedRide(track, fileName, bicycle, file.fileDate))) {
+            if (!store.Add(MakeImportedRide(track, paths[i], bicycle, file.fileDate))) {
                 summary.failures << NotStoredText(fileName, store.LastFailure());
                 continue;
             }
             known.Add(start);
-            pending.push_back({fileName, start, !trackStart});
-        }
-        if (store.Pending() >= kRidesPerCommit) {
-            CommitGroup(store, pending, known, summary);
+            pending.push_back({fileName, start, !trackStart, file.content.readToDamage});
+            if (store.Pending() >= kRidesPerCommit) {
+                CommitGroup(store, pending, known, summary);
+            }
         }
     }
+    // Files still being read after a cancel stop at their next track; their
+    // futures wait for them as they go.
+    stop = true;
     CommitGroup(store, pending, known, summary);
     qCInfo(lcImport).noquote() << "Import of" << paths.size() << "file(s) for bicycle" << bicycle << ":"
                                << summary.imported << "ride(s) stored," << summary.duplicates.size()
-                               << "already in the log," << summary.failures.size() << "failure(s)"
-                               << (summary.cancelled ? "; cancelled" : "");
+                               << "already in the log," << summary.failures.size() << "failure(s),"
+                               << summary.skippedTracks << "track(s) and" << summary.skippedFiles
+                               << "file(s) without a ride" << (summary.cancelled ? "; cancelled" : "");
     for (const QString& failure : summary.failures) {
         qCWarning(lcImport).noquote() << failure;
     }
-    // Files still being prepared after a cancel are waited for as their futures go.
     return summary;
 }
 
@@ -405,6 +518,12 @@ QString ImportSummaryText(const ImportSummary& summary) {
                                    : GetLanguageString("RideImport", "NONE"));
     if (summary.cancelled) {
         lines << GetLanguageString("RideImport", "CNCL");
+    }
+    if (summary.skippedTracks > 0) {
+        lines << SafeFormat(GetLanguageString("RideImport", "SKPT"), {summary.skippedTracks});
+    }
+    if (summary.skippedFiles > 0) {
+        lines << SafeFormat(GetLanguageString("RideImport", "SKPF"), {summary.skippedFiles});
     }
     const QStringList details = summary.failures + summary.duplicates + summary.notes;
     if (!details.isEmpty()) {

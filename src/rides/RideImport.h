@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -22,42 +23,60 @@
 // The picture of the route in an imported ride's memo folder (data.files/track.png).
 inline constexpr char kTrackPictureName[] = "track.png";
 
+// Files read at once hold no more than this many bytes together (at least
+// one file, whatever its size): a track takes several times its file's size
+// while it is worked out, and a batch of large files must not take all the
+// memory there is.
+inline constexpr qint64 kImportBytesInFlight = qint64{256} * 1024 * 1024;
+
 // What one track of a file gives before it meets the store: its figures and
 // the picture of its route.
 struct PreparedTrack {
     QString name;
     GpsRideFigures figures;
-    QByteArray picture;  // PNG
+    QByteArray picture;  // PNG; empty for a track without positions (an indoor trainer's)
 };
+
+// A track that went nowhere in no time (a single point, a device switched on
+// and off) is no ride.
+bool HasDistanceOrTime(const GpsRideFigures& figures);
 
 // A file read, worked out and drawn. Needs neither the store nor the
 // language table, so that several files are prepared at once on other
 // threads while the rides of earlier ones are stored.
 struct PreparedFile {
-    GpsFileContent content;  // the error, if any; its tracks are moved into tracks
-    std::vector<PreparedTrack> tracks;
-    int64_t fileDate = 0;  // the file's modification time, for tracks without times
+    GpsFileContent content;             // the error, if any; its tracks are moved into tracks
+    std::vector<PreparedTrack> tracks;  // the rides, without the tracks that are none
+    int skippedTracks = 0;              // tracks without distance or time
+    bool anyPositions = false;          // a track held a point with a position
+    int64_t fileDate = 0;               // the file's modification time, for tracks without times
 };
-PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words);
+// Stops between two tracks, leaving the rest out, once stop is set.
+PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words,
+                            const std::atomic<bool>* stop = nullptr);
 
 struct ImportedRide {
     RideRecord ride;      // everything but the number, which the store gives
     QByteArray document;  // data.htm
-    QByteArray picture;   // data.files/track.png
+    QByteArray picture;   // data.files/track.png; none when empty
+    QString sourcePath;   // the file the ride came from, kept in the memo folder's source folder
 };
 
-// The ride a prepared track makes. fileName is what the memo calls the file;
-// fileDate dates a track that holds no times at all.
-ImportedRide MakeImportedRide(const PreparedTrack& track, const QString& fileName, int32_t bicycle,
+// The ride a prepared track of the file at path makes; fileDate dates a
+// track that holds no times at all.
+ImportedRide MakeImportedRide(const PreparedTrack& track, const QString& path, int32_t bicycle,
                               int64_t fileDate);
 
 // The memo's markup and the plain text the ride's Memo column keeps of it,
 // the same text the memo editor takes from the document when it is saved.
-QString ImportedMemoMarkup(const QString& trackName, const GpsRideFigures& figures, const QString& fileName);
+QString ImportedMemoMarkup(const QString& trackName, const GpsRideFigures& figures, const QString& fileName,
+                           bool withPicture = true);
 QString MemoPlainText(const QString& markup);
 
 // Stores imported rides with their memo folders so that a ride never stands
-// without its folder, nor a folder without its ride. Each memo folder is
+// without its folder, nor a folder without its ride. The file a ride came
+// from is kept in its memo folder (source/, beside the memo's pictures, so
+// that neither the memo's clean-up nor a report touches it). Each memo folder is
 // written aside and moved in under the ride's number inside the transaction
 // that inserts the ride. Rides are committed a group at a time, after their
 // memo files have reached the disk: one wait for the disk per group rather
@@ -113,13 +132,17 @@ struct ImportSummary {
     QStringList duplicates;        // one line per ride skipped
     QStringList failures;          // one line per file or ride that could not be imported
     QStringList notes;             // rides imported with something to check
+    int skippedTracks = 0;         // tracks without distance or time
+    int skippedFiles = 0;          // files with neither positions nor the device's totals
     // Dates of the first and the last ride imported.
     std::optional<int64_t> earliest;
     std::optional<int64_t> latest;
 };
 
-// Called before each file with the number of files done so far; false cancels
-// the rest of the batch. The rides imported until then stay.
+// Called before each file with the number of files done so far, and again
+// with the same numbers every few hundredths of a second while a file takes
+// long (to read, or to store its many tracks); false cancels the rest of the
+// batch. The rides imported until then stay.
 using ImportStep = std::function<bool(int done, int count, const QString& path)>;
 
 // Imports every track of every file as a ride of the bicycle.

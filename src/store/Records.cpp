@@ -3,6 +3,8 @@
 
 #include "store/StoreInternal.h"
 
+#include <cerrno>
+#include <cmath>
 #include <limits>
 
 using namespace store;
@@ -120,6 +122,17 @@ int DB_StmtToRideRecord(sqlite3_stmt* statement, RideRecord* record) {
 int DB_RideRecordToStmt(sqlite3_stmt* statement, const RideRecord* record, bool forUpdate) {
     if (!statement || !record) {
         return NoConnection();
+    }
+    // An infinite distance would make every total it enters infinite, for
+    // good: whatever brings a ride (the editor, an import, a restore) is
+    // turned away here.
+    const auto ridable = [](double value) { return std::isfinite(value) && value >= 0.0; };
+    if (!ridable(record->Distance) || !ridable(record->MaxSpeed) || record->Hours < 0 ||
+        record->Minutes < 0 || record->Seconds < 0) {
+        SetLastErrorOf({0, ERANGE},
+                       "ERROR: DB_RideRecordToStmt() refuses a ride with a distance, time or speed that is "
+                       "infinite, not a number or negative.");
+        return kFailed;
     }
     Binder binder(statement, forUpdate ? 1 : 2);
     binder.Int(record->Date)

@@ -172,6 +172,8 @@ TEST_F(ReportFilesTest, HtmlReportBringsItsFolderWithMemosAndLogo) {
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/12/data.htm"), "memo 12"));
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/12/data.files/a.png"), "picture"));
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/3/data.htm"), "memo 3"));
+    // The GPS file the ride came from stays at home: it holds where the rider lives.
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("Rides/12/source/ride.gpx"), "raw track"));
     const QString report = Path(QStringLiteral("out/log.htm"));
     ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("out"))));
     const std::vector<CompanionCopy> copies = {
@@ -189,6 +191,7 @@ TEST_F(ReportFilesTest, HtmlReportBringsItsFolderWithMemosAndLogo) {
               QByteArray("picture"));
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("out/log.htm.files/3/data.htm")), QByteArray("memo 3"));
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("out/log.htm.files/99"))));
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("out/log.htm.files/12/source"))));
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("out/log.htm.files/logo.jpg")),
               m_programDir.ReadFile(QStringLiteral("logo.dat")));
 

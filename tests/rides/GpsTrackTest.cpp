@@ -325,7 +325,7 @@ TEST(GpsFigures, ClimbCountsRealRisesOnly) {
     }
     const GpsRideFigures figures = WorkOutRideFigures(TrackOf({ride}));
     ASSERT_TRUE(figures.climbMetres);
-    EXPECT_NEAR(*figures.climbMetres, 91.5, 1.0);
+    EXPECT_NEAR(*figures.climbMetres, 90.0, 1.5);
 
     EXPECT_FALSE(WorkOutRideFigures(TrackOf({RideNorth(48.0, 11.0, kMay1, 60, 5.0)})).climbMetres);
 }

@@ -10,6 +10,7 @@
 #include "memo/MemoEditor.h"
 #include "rides/GpsTrack.h"
 #include "rides/RideDlg.h"
+#include "rides/RideImport.h"
 #include "rides/RideImportDlg.h"
 #include "rides/RideRecordDlg.h"
 #include "support/ListPageTest.h"
@@ -314,6 +315,9 @@ TEST_F(RideImportTest, TheMemoFolderHoldsThePictureOfTheRoute) {
     Import({gpx});
     ASSERT_EQ(StoredRides().size(), 1u);
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Rides/1/data.files/old.jpg"))));
+    // The file itself is kept with the ride.
+    const QString kept = QStringLiteral("Rides/1/source/north & east.gpx");
+    EXPECT_EQ(m_programDir.ReadFile(kept), m_programDir.ReadFile(QStringLiteral("gps/north & east.gpx")));
 
     const QByteArray document = m_programDir.ReadFile(QStringLiteral("Rides/1/data.htm"));
     ASSERT_TRUE(document.startsWith("\xff\xfe"));
@@ -371,6 +375,61 @@ TEST_F(RideImportTest, TheMemoFolderHoldsThePictureOfTheRoute) {
     });
     Click(*m_page, "modify");
     EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Rides/1/data.files/track.png"))));
+    // The memo's clean-up of pictures it no longer shows leaves the file alone.
+    EXPECT_TRUE(QFileInfo::exists(Path(kept)));
+}
+
+TEST_F(RideImportTest, TracksAndFilesWithoutARideAreSkippedAndCounted) {
+    // Two rides and 20,000 tracks of a single point each, in one file of a
+    // single file's import: it shows its progress like a batch.
+    QByteArray gpx = GpxFile({RideNorth(52.5, 13.4, kMay1, 600, 7.0)});
+    const QByteArray second = GpxFile({RideNorth(52.5, 13.4, kMay1 + kDay, 600, 7.0)});
+    const qsizetype trackAt = second.indexOf("  <trk>");
+    QByteArray tracks = second.mid(trackAt, second.indexOf("</gpx>") - trackAt);
+    for (int i = 0; i < 20000; ++i) {
+        tracks += QStringLiteral(
+                      "<trk><trkseg><trkpt lat=\"%1\" lon=\"13\"><time>%2</time></trkpt></trkseg></trk>\n")
+                      .arg(50.0 + i * 1e-4)
+                      .arg(IsoTime(kMay1 + 2 * kDay + i))
+                      .toUtf8();
+    }
+    gpx.insert(gpx.indexOf("</gpx>"), tracks);
+    const QString many = File(QStringLiteral("many.gpx"), gpx);
+    QStringList labels;
+    m_drivers.WatchProgress([&](QProgressDialog& progress) { labels << progress.labelText(); });
+    ShowPage(1);
+    Import({many}, QStringLiteral("2 ride(s) imported.\n20000 track(s) without distance or time skipped."));
+    EXPECT_EQ(labels.value(0), QStringLiteral("Importing many.gpx (1 of 1)"));
+    EXPECT_EQ(StoredRides().size(), 2u);
+    // Each ride keeps its own copy of the file.
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/2/source/many.gpx")), gpx);
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/1/source/many.gpx")), gpx);
+
+    const QString waypoints =
+        File(QStringLiteral("waypoints.gpx"), "<gpx><wpt lat=\"1\" lon=\"2\"><name>home</name></wpt></gpx>");
+    Import({waypoints},
+           QStringLiteral("No ride was imported.\n1 file(s) with neither positions nor totals skipped."));
+}
+
+TEST_F(RideImportTest, ARideWithoutPositionsHasItsTotalsAndNoPicture) {
+    // As an indoor trainer records it: the device's totals alone.
+    PreparedTrack trainer;
+    trainer.figures.startSeconds = kMay1;
+    trainer.figures.endSeconds = kMay1 + 3600;
+    trainer.figures.distanceMetres = 30000.0;
+    trainer.figures.movingSeconds = 3600;
+    const QString fit = File(QStringLiteral("trainer.fit"), "FIT bytes");
+    ImportedRideStore store;
+    ASSERT_TRUE(store.Add(MakeImportedRide(trainer, fit, 1, 0)));
+    ASSERT_TRUE(store.Commit());
+    const RideRecordList rides = StoredRides();
+    ASSERT_EQ(rides.size(), 1u);
+    EXPECT_EQ(rides[0].Date, kMay1);
+    EXPECT_EQ(rides[0].Distance, 30.0);
+    EXPECT_EQ(rides[0].Hours, 1);
+    EXPECT_FALSE(MemoDocument(1).contains(QStringLiteral("<img")));
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Rides/1/data.files"))));
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/1/source/trainer.fit")), QByteArray("FIT bytes"));
 }
 
 TEST_F(RideImportTest, DroppedGpsFilesAreImported) {

@@ -3,6 +3,10 @@
 
 #include "store/StoreFixture.h"
 
+#include <cerrno>
+#include <cmath>
+#include <limits>
+
 using namespace storetest;
 
 using RideMaintenanceTest = RecordTest;
@@ -359,4 +363,25 @@ TEST_F(RideMaintenanceTest, NumbersPastThirtyTwoBitsAreRefusedNotWrapped) {
     EXPECT_EQ(DB_StmtToRideRecord(statement, &ride), 99);
     EXPECT_EQ(ride.RideRecordNumber, 0);
     sqlite3_finalize(statement);
+}
+
+TEST_F(RideMaintenanceTest, ARideWithAFigureNoRideCanHaveIsRefused) {
+    InsertRide(1, Day(2008, 5, 1));
+    for (const auto& spoil : std::initializer_list<void (*)(RideRecord&)>{
+             [](RideRecord& r) { r.Distance = std::numeric_limits<double>::infinity(); },
+             [](RideRecord& r) { r.Distance = std::nan(""); }, [](RideRecord& r) { r.MaxSpeed = -1.0; },
+             [](RideRecord& r) { r.Minutes = -5; }}) {
+        RideRecord ride;
+        ride.Date = Day(2008, 6, 1);
+        ride.Distance = 10.0;
+        spoil(ride);
+        EXPECT_EQ(DB_InsertRideRecord(&ride), 99);
+        EXPECT_EQ(DB_GetLastFailure().systemError, ERANGE);
+        EXPECT_EQ(DB_UpdateRideRecord(1, &ride), 99);
+    }
+    EXPECT_STREQ(
+        DB_GetLastError(),
+        "ERROR: DB_RideRecordToStmt() refuses a ride with a distance, time or speed that is infinite, "
+        "not a number or negative.");
+    EXPECT_EQ(QueryInt("select count(*) from RideRecord"), 1);
 }
