@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 // Quieter than the list's text, but well readable on white.
@@ -13,13 +14,14 @@ const QColor kNoteColour(0x6B, 0x7B, 0x83);
 const QColor kLinkColour(0x1B, 0x6F, 0x9C);
 // A hint reads as a short column, not as a line across a wide window.
 constexpr int kMostTextWidth = 520;
+constexpr int kMargin = 16;
+constexpr int kButtonWidth = 200;
 
 QLabel* HintLabel(QWidget* parent, const QColor& colour, qreal fontScale) {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    label->setMaximumWidth(kMostTextWidth);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
@@ -42,12 +44,14 @@ EmptyListHint::EmptyListHint(QAbstractScrollArea* list)
     m_actions->setSpacing(6);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     layout->setSpacing(14);
     layout->addStretch(2);
-    layout->addWidget(m_text, 0, Qt::AlignHCenter);
+    // Without an alignment of their own the labels take the whole width and
+    // so their wrapped height; the margins keep that width to a column.
+    layout->addWidget(m_text);
     layout->addLayout(m_actions);
-    layout->addWidget(m_note, 0, Qt::AlignHCenter);
+    layout->addWidget(m_note);
     layout->addStretch(3);
 
     list->viewport()->installEventFilter(this);
@@ -77,7 +81,7 @@ void EmptyListHint::SetLook(QPushButton* button, ActionLook look) {
         button->setMinimumSize(0, 0);
     } else {
         button->unsetCursor();
-        button->setMinimumSize(200, 32);
+        button->setMinimumSize(kButtonWidth, 32);
     }
     button->setPalette(palette);
     button->setFont(font);
@@ -90,6 +94,11 @@ void EmptyListHint::ShowHint(const QString& text, std::initializer_list<QPushBut
         button->hide();
     }
     for (QPushButton* button : actions) {
+        // Room around the caption, which runs longer in some languages.
+        if (!button->isFlat()) {
+            button->setMinimumWidth(
+                std::max(kButtonWidth, button->fontMetrics().horizontalAdvance(button->text()) + 40));
+        }
         m_actions->addWidget(button, 0, Qt::AlignHCenter);
         button->show();
     }
@@ -124,5 +133,8 @@ bool EmptyListHint::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EmptyListHint::FollowViewport() {
-    setGeometry(m_list->viewport()->geometry());
+    const QRect area = m_list->viewport()->geometry();
+    const int side = std::max(kMargin, (area.width() - kMostTextWidth) / 2);
+    layout()->setContentsMargins(side, kMargin, side, kMargin);
+    setGeometry(area);
 }
