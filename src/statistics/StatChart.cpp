@@ -155,10 +155,15 @@ void StatChartView::ShowSeries(const StatSeries& series, Style style, const Stat
     StyleAxis(m_valueAxis);
     int tickCount = 6;
     // A little room above the largest value keeps its mark inside the plot.
-    const double top = RoundUpperEnd(largest * 1.04, &tickCount);
+    double top = RoundUpperEnd(largest * 1.04, &tickCount);
+    const bool counts = series.kind.measure == SeriesMeasure::Rides;
+    if (counts && top / (tickCount - 1) < 1.0) {
+        // Rides come whole: a mark for every one, never "0, 0, 1, 1".
+        top = std::ceil(largest * 1.04);
+        tickCount = static_cast<int>(top) + 1;
+    }
     m_valueAxis->setRange(0, top);
     m_valueAxis->setTickCount(tickCount);
-    const bool counts = series.kind.measure == SeriesMeasure::Rides;
     m_valueAxis->setLabelFormat(top / (tickCount - 1) >= 1.0 || counts ? QStringLiteral("%.0f")
                                                                        : QStringLiteral("%.1f"));
     chart->addAxis(m_dateAxis, Qt::AlignBottom);

@@ -114,6 +114,9 @@ TEST_F(StatChartTest, ADateMarkSitsUnderTheBarItNames) {
         ASSERT_EQ(place, std::round(place)) << label.toStdString();
         EXPECT_EQ(RowTexts(static_cast<int>(place)).value(0), label);
     }
+    // Two rides in the busiest week: the axis is marked in whole rides, 0 to 3.
+    EXPECT_EQ(ValueAxis()->max(), 3.0);
+    EXPECT_EQ(ValueAxis()->tickCount(), 4);
 }
 
 TEST_F(StatChartTest, TheValueAxisNamesItsUnitAndTheChartFollowsMiles) {
