@@ -21,6 +21,7 @@
 #include "widgets/TabPage.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -145,20 +146,34 @@ bool MainDlg::OpenOrCreateDatabase() {
     if (DB_OpenDatabase() == store::kOk) {
         return true;
     }
-    // Without the file there is nothing to run on: offer a new, empty one.
-    const int answer = AppDialogs().MessageBox(this, GetLanguageString("ErrorStrings", "OPID"),
-                                               GetLanguageString("ErrorStrings", "ERRO"),
-                                               MessageIcon::Warning, kButtonYes | kButtonNo, kButtonYes);
-    if (answer == kButtonYes) {
-        if (DB_CreateDatabase() != store::kOk) {
-            ShowStoreFailure(this, GetLanguageString("ErrorStrings", "ITDB"));
-        } else {
-            AppDialogs().MessageBox(this, GetLanguageString("Strings", "DBIC"), QString(),
-                                    MessageIcon::Information);
-        }
+    // No log yet is how every rider's first start begins: a welcome and a
+    // question, and on Yes straight on into the window. A file that is there
+    // but cannot be opened is a fault, and is asked about as one.
+    const QFileInfo file(QString::fromLatin1(logfiles::kDatabase));
+    const bool firstStart = !file.exists() && !file.isSymLink();
+    const int answer =
+        firstStart ? AppDialogs().MessageBox(this,
+                                             SafeFormat(GetLanguageString("EmptyHints", "WLCM"),
+                                                        {QDir::toNativeSeparators(GetProgramDirectory())}),
+                                             GetLanguageString("EmptyHints", "WLCT"), MessageIcon::Question,
+                                             kButtonYes | kButtonNo, kButtonYes)
+                   : AppDialogs().MessageBox(this, GetLanguageString("ErrorStrings", "OPID"),
+                                             GetLanguageString("ErrorStrings", "ERRO"), MessageIcon::Warning,
+                                             kButtonYes | kButtonNo, kButtonYes);
+    if (answer != kButtonYes) {
+        return false;
     }
-    // Either way the rider starts the program again to use the new database.
-    return false;
+    // Made and then opened as every start opens it.
+    if (DB_CreateDatabase() != store::kOk || DB_OpenDatabase() != store::kOk) {
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "ITDB"));
+        return false;
+    }
+    // The empty pages say what to do first; a welcomed rider needs no second box.
+    if (!firstStart) {
+        AppDialogs().MessageBox(this, GetLanguageString("Strings", "DBIC"), QString(),
+                                MessageIcon::Information);
+    }
+    return true;
 }
 
 bool MainDlg::ApplyConfiguration() {

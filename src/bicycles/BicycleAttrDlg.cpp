@@ -270,6 +270,14 @@ BicycleAttrDlg::BicycleAttrDlg(Mode mode, const BicycleAttribute& record, QWidge
     layout->addSpacing(6);
     layout->addLayout(buttons);
 
+    // Tab walks the rows from top to bottom, whatever order the fields were made in.
+    QWidget* const rows[] = {m_name,   m_type,      m_weight,   m_cost,          m_frame,
+                             m_inches, m_purchased, m_odometer, m_changePicture, m_removePicture,
+                             m_notes,  save,        cancel};
+    for (size_t i = 1; i < std::size(rows); ++i) {
+        setTabOrder(rows[i - 1], rows[i]);
+    }
+
     // The opening order: lists and their first choice, then the record.
     m_frame->setCurrentIndex(kDefaultFramePosition);
     m_type->setCurrentIndex(0);

@@ -187,7 +187,7 @@ void PaintBicycleCard(QPainter& painter, const QRect& rect, bool selected, const
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
     } else {
-        painter.fillRect(rect.adjusted(1, 1, -2, -2), Qt::white);
+        painter.fillRect(rect.adjusted(1, 1, -2, -2), QColor::fromRgb(kCardColour));
         // The raised edge: two lines of light above and left, two of shadow below and right.
         painter.setPen(palette.color(QPalette::Light));
         painter.drawLine(l, t, r - 1, t);

@@ -18,6 +18,8 @@ class QPalette;
 
 inline constexpr int kCardHeight = 110;
 inline constexpr QPoint kCardPictureOffset{10, 25};
+// A card's fill, also around and behind its picture in the stored thumbnail.
+inline constexpr QRgb kCardColour = 0xFFFFFFFF;
 // The selected card's fill.
 inline constexpr QRgb kSelectedCardColour = 0xFF648CBE;  // RGB(100, 140, 190)
 

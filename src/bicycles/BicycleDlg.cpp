@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
 #include "platform/ModalRun.h"
+#include "widgets/EmptyListHint.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
 #include "widgets/LinkLabel.h"
@@ -32,7 +33,9 @@ BicycleDlg::BicycleDlg(LinkLabel& statusLine, QWidget* parent)
       m_modify(new ImageButton(this)),
       m_delete(new ImageButton(this)),
       m_export(new ImageButton(this)),
-      m_list(new QListView(this)) {
+      m_list(new QListView(this)),
+      m_hint(new EmptyListHint(m_list)),
+      m_hintNew(m_hint->AddAction("hintNew")) {
     setObjectName(QStringLiteral("BicycleDlg"));
     m_new->setObjectName(QStringLiteral("new"));
     m_modify->setObjectName(QStringLiteral("modify"));
@@ -60,6 +63,7 @@ BicycleDlg::BicycleDlg(LinkLabel& statusLine, QWidget* parent)
     connect(m_modify, &QPushButton::clicked, this, &BicycleDlg::OnModify);
     connect(m_delete, &QPushButton::clicked, this, &BicycleDlg::OnDelete);
     connect(m_export, &QPushButton::clicked, this, &BicycleDlg::OnExport);
+    connect(m_hintNew, &QPushButton::clicked, this, &BicycleDlg::OnNew);
     connect(m_list, &QListView::doubleClicked, this, &BicycleDlg::OnModify);
     m_list->installEventFilter(this);
 
@@ -84,6 +88,16 @@ void BicycleDlg::RefreshCaptions() {
     m_export->setText(GetLanguageStringWithAccelerator("Strings", "EXPT", QStringLiteral("E")));
     // The cards' labels follow at once; the status line at the next reload.
     m_list->viewport()->update();
+    UpdateHint();
+}
+
+void BicycleDlg::UpdateHint() {
+    if (!m_read || m_model->rowCount() > 0) {
+        m_hint->HideHint();
+        return;
+    }
+    m_hintNew->setText(GetLanguageString("EmptyHints", "BICA"));
+    m_hint->ShowHint(GetLanguageString("EmptyHints", "BICY"), {m_hintNew});
 }
 
 void BicycleDlg::resizeEvent(QResizeEvent* event) {
@@ -105,7 +119,9 @@ void BicycleDlg::Reload() {
     // the new fetch succeeds the list shows nothing rather than what is gone.
     m_model->Clear();
     BicycleList bicycles;
-    if (DB_GetBicycles(&bicycles) != store::kOk) {
+    m_read = DB_GetBicycles(&bicycles) == store::kOk;
+    if (!m_read) {
+        UpdateHint();
         DB_ReleaseBicycleList(&bicycles);
         ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
         return;
@@ -113,6 +129,7 @@ void BicycleDlg::Reload() {
     m_list->setUpdatesEnabled(false);
     m_model->SetBicycles(std::move(bicycles));
     m_list->setUpdatesEnabled(true);
+    UpdateHint();
     m_statusText = BicycleStatusText(SumBicycles(m_model->Bicycles()));
     StatusLine().SetText(m_statusText);
     if (selectedRow >= 0) {

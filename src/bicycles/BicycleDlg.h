@@ -8,8 +8,10 @@
 #include <QString>
 
 class BicycleListModel;
+class EmptyListHint;
 class ImageButton;
 class QListView;
+class QPushButton;
 
 class BicycleDlg : public TabPage {
     Q_OBJECT
@@ -28,6 +30,8 @@ public:
 
     QListView* List() const { return m_list; }
     const BicycleListModel& Bicycles() const { return *m_model; }
+    // Shown over the card list while the log holds no bicycle.
+    const EmptyListHint& Hint() const { return *m_hint; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,6 +45,9 @@ private:
     void OnExport();
     int SelectedRow() const;
     void SelectRow(int row);
+    // Invites the first bicycle while there is none; a list that could not
+    // be read suggests nothing.
+    void UpdateHint();
 
     BicycleListModel* m_model;
     QString m_statusText;
@@ -49,4 +56,7 @@ private:
     ImageButton* m_delete;
     ImageButton* m_export;
     QListView* m_list;
+    EmptyListHint* m_hint;
+    QPushButton* m_hintNew;
+    bool m_read = false;
 };

@@ -1,7 +1,9 @@
 #include "bicycles/BicyclePicture.h"
 
+#include "bicycles/BicycleCard.h"
 #include "units/Units.h"
 
+#include <QColor>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -99,9 +101,20 @@ ConverterCommand ThumbnailCommand(const QString& sourcePath, const QString& thum
         const QString onPath = QStandardPaths::findExecutable(QStringLiteral("convert"));
         command.run.program = onPath.isEmpty() ? QStringLiteral("convert") : onPath;
     }
-    command.run.arguments = {QStringLiteral("-resize"),
-                             QStringLiteral("%1x%2!").arg(kThumbnailWidth).arg(kThumbnailHeight),
-                             QLatin1String(coder) + QStringLiteral(":-[0]"), QStringLiteral("bmp:-")};
+    const QString box = QStringLiteral("%1x%2").arg(kThumbnailWidth).arg(kThumbnailHeight);
+    const QString background = QColor::fromRgb(kCardColour).name();
+    command.run.arguments = {QLatin1String(coder) + QStringLiteral(":-[0]"),
+                             QStringLiteral("-resize"),
+                             box,
+                             QStringLiteral("-background"),
+                             background,
+                             QStringLiteral("-alpha"),
+                             QStringLiteral("remove"),
+                             QStringLiteral("-gravity"),
+                             QStringLiteral("center"),
+                             QStringLiteral("-extent"),
+                             box,
+                             QStringLiteral("bmp:-")};
     command.run.inputFile = sourcePath;
     return command;
 }

@@ -30,15 +30,18 @@ PictureFormat PictureFormatOf(const QByteArray& head);
 PictureFormat PictureFileFormat(const QString& path);
 
 // The converter call for a picture:
-//   convert -resize 150x75! <format>:-[0] bmp:-
+//   convert <format>:-[0] -resize 150x75 -background <card colour> -alpha remove
+//           -gravity center -extent 150x75 bmp:-
 // The picture comes on standard input and the bitmap back on standard
 // output, to be written to thumbnailPath, so no file name reaches
 // ImageMagick, which would read "%d", "[...]", "*" or a "name:" prefix in a
 // name as its own syntax; the explicit formats keep it from guessing one (or
 // a delegate program) from the content. "[0]" takes the first frame of an
-// animation or the first page of many. The exclamation mark makes the
-// thumbnail exactly 150 x 75 whatever the source's proportions. The program
-// is the convert in the program directory when there is one, else convert
+// animation or the first page of many. The picture keeps its proportions:
+// it is made as large as fits into 150 x 75 and centred on a thumbnail of
+// exactly that size, the rest (and what the picture leaves transparent) in
+// the card's colour, kCardColour, so that the picture seems to lie on the
+// card. The program is the convert in the program directory when there is one, else convert
 // found on the PATH. A source of none of the offered formats gets no program
 // at all: nothing is run for it.
 struct ConverterCommand {

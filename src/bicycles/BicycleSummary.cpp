@@ -1,5 +1,6 @@
 #include "bicycles/BicycleSummary.h"
 
+#include "language/CountedText.h"
 #include "language/Language.h"
 #include "units/RideFigures.h"
 #include "units/SafeFormat.h"
@@ -38,7 +39,8 @@ QString BicycleStatusText(const BicycleTotals& totals) {
             std::clamp<int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     };
     const QString text =
-        SafeFormat(GetLanguageString("BicycleDlg", "STAT"),
+        SafeFormat(GetCountedLanguageString(LanguageKey{"BicycleDlg", "STAT"},
+                                            LanguageKey{"BicycleDlg", "STA1"}, totals.count),
                    {totals.count, FromKilometres(totals.distanceKm), GetDistanceUnitWord(),
                     asInt(totals.hours), asInt(totals.minutes), asInt(totals.seconds),
                     ShownAverageSpeed(totals.timedDistanceKm, totals.hours, totals.minutes, totals.seconds),

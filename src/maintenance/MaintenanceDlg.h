@@ -23,6 +23,11 @@ struct MaintenanceListTraits {
     static constexpr auto Update = &DB_UpdateMaintenanceRecord;
     static constexpr auto Delete = &DB_DeleteMaintenanceRecord;
     static constexpr auto Copy = &DB_CopyMaintenanceRecord;
+    static constexpr char kAnyRecord[] =
+        "MaintenanceRecordNumber in (select MaintenanceRecordNumber from MaintenanceRecord limit 1)";
+    static constexpr EmptyHintKeys kHints{LanguageKey{"EmptyHints", "MNTE"},
+                                          LanguageKey{"EmptyHints", "MNTN"},
+                                          LanguageKey{"EmptyHints", "MNTA"}};
     static std::vector<RecordColumn<MaintenanceRecord>> Columns(const RecordCellWords* words) {
         return MaintenanceTableColumns(words);
     }

@@ -1,5 +1,6 @@
 #include "maintenance/MaintenanceTable.h"
 
+#include "language/CountedText.h"
 #include "language/Language.h"
 #include "units/SafeFormat.h"
 #include "units/Units.h"
@@ -61,7 +62,9 @@ MaintenanceTotals SumMaintenance(const std::vector<MaintenanceRecord>& entries) 
 }
 
 QString MaintenanceStatusText(const MaintenanceTotals& totals) {
-    QString text = SafeFormat(GetLanguageString("MaintenanceDlg", "STAT"), {totals.count, totals.cost});
+    QString text = SafeFormat(GetCountedLanguageString(LanguageKey{"MaintenanceDlg", "STAT"},
+                                                       LanguageKey{"MaintenanceDlg", "STA1"}, totals.count),
+                              {totals.count, totals.cost});
     text.truncate(kStatusTextCharacters);
     return text;
 }

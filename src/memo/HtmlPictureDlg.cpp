@@ -11,15 +11,19 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 // Five digits are plenty for a picture on screen and keep the number in range.
 constexpr int kMaxSizeDigits = 5;
+constexpr long long kLargestSide = 99999;
 constexpr char kPictureFilter[] =
     "*.JPG,*.JPEG (*.jpg *.jpeg);;*.GIF (*.gif);;*.PNG (*.png);;*.BMP (*.bmp);;*.* (*)";
 }  // namespace
@@ -122,6 +126,8 @@ HtmlPictureDlg::HtmlPictureDlg(const PictureRequest& request, QWidget* parent)
     connect(browse, &QPushButton::clicked, this, &HtmlPictureDlg::OnBrowse);
     connect(m_originalSize, &QRadioButton::toggled, this, &HtmlPictureDlg::OnSizeModeChanged);
     connect(m_confirm, &QPushButton::clicked, this, &HtmlPictureDlg::OnConfirm);
+    connect(m_width, &QLineEdit::textEdited, this, [this] { OnSideEdited(m_width); });
+    connect(m_height, &QLineEdit::textEdited, this, [this] { OnSideEdited(m_height); });
     connect(cancel, &QPushButton::clicked, this, &HtmlPictureDlg::reject);
 }
 
@@ -137,6 +143,51 @@ void HtmlPictureDlg::OnSizeModeChanged() {
     const bool resize = m_resize->isChecked();
     m_width->setEnabled(resize);
     m_height->setEnabled(resize);
+}
+
+QSize HtmlPictureDlg::Proportions() {
+    QString path = m_filePath->text().trimmed();
+    const QUrl url(path);
+    if (url.isLocalFile()) {
+        path = url.toLocalFile();
+    }
+    if (path != m_sizePath) {
+        m_sizePath = path;
+        m_pictureSize = path.isEmpty() ? QSize() : QImageReader(path).size();
+    }
+    if (m_pictureSize.width() > 0 && m_pictureSize.height() > 0) {
+        return m_pictureSize;
+    }
+    if (m_request.mode == PictureMode::Modify && m_request.width > 0 && m_request.height > 0) {
+        return QSize(m_request.width, m_request.height);
+    }
+    return {};
+}
+
+void HtmlPictureDlg::OnSideEdited(QLineEdit* typed) {
+    const bool widthTyped = typed == m_width;
+    QLineEdit* other = widthTyped ? m_height : m_width;
+    bool& typedByRider = widthTyped ? m_widthTyped : m_heightTyped;
+    bool& otherByRider = widthTyped ? m_heightTyped : m_widthTyped;
+    typedByRider = !typed->text().trimmed().isEmpty();
+    if (otherByRider && !other->text().trimmed().isEmpty()) {
+        return;  // both sides are the rider's: a picture may be drawn out of shape on purpose
+    }
+    otherByRider = false;
+    bool isNumber = false;
+    const int side = typed->text().trimmed().toInt(&isNumber);
+    const QSize proportions = Proportions();
+    if (!isNumber || side <= 0 || proportions.isEmpty()) {
+        if (!typedByRider) {
+            other->clear();  // nothing left to follow
+        }
+        return;
+    }
+    const double ratio = widthTyped ? static_cast<double>(proportions.height()) / proportions.width()
+                                    : static_cast<double>(proportions.width()) / proportions.height();
+    const long long filled = std::max(1LL, std::llround(side * ratio));
+    // Beyond what the field holds the rider's own figure is needed.
+    other->setText(filled > kLargestSide ? QString() : QString::number(filled));
 }
 
 void HtmlPictureDlg::OnConfirm() {

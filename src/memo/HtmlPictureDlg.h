@@ -3,6 +3,7 @@
 // one already in it, and the markup that puts a picked picture into the memo.
 
 #include <QDialog>
+#include <QSize>
 #include <QString>
 
 class QLineEdit;
@@ -38,6 +39,14 @@ private:
     void OnBrowse();
     void OnSizeModeChanged();
     void OnConfirm();
+    // Fills the other side in the picture's proportions, unless the rider
+    // typed that one too: a side that is empty, or was filled here or shown
+    // when the dialog opened, follows the side typed last.
+    void OnSideEdited(QLineEdit* typed);
+    // The picture's own width and height, read from the file named in the
+    // path field; when it cannot be read, the size the picture had when the
+    // dialog opened. Empty when neither is known.
+    QSize Proportions();
 
     PictureRequest m_request;
     QLineEdit* m_filePath = nullptr;
@@ -46,6 +55,10 @@ private:
     QLineEdit* m_width = nullptr;
     QLineEdit* m_height = nullptr;
     QPushButton* m_confirm = nullptr;
+    bool m_widthTyped = false;
+    bool m_heightTyped = false;
+    QString m_sizePath;  // the file m_pictureSize was read from
+    QSize m_pictureSize;
 };
 
 // Shows the dialog modally (through RunModal, platform/ModalRun.h). True when the user confirmed; request

@@ -10,6 +10,7 @@
 #include "rides/RideReport.h"
 #include "units/SafeFormat.h"
 #include "units/Units.h"
+#include "widgets/EmptyListHint.h"
 #include "widgets/ImageButton.h"
 #include "widgets/PageControls.h"
 
@@ -73,6 +74,9 @@ RideDlg::RideDlg(LinkLabel& statusLine, QWidget* parent)
     AddButton(m_import);
     setAcceptDrops(true);
     connect(m_import, &QPushButton::clicked, this, &RideDlg::OnImport);
+    m_hintImport = HintWidget()->AddAction("hintImport");
+    EmptyListHint::SetLook(HintNewButton(), EmptyListHint::ActionLook::Link);
+    connect(m_hintImport, &QPushButton::clicked, this, &RideDlg::OnImport);
     RefreshCaptions();
 }
 
@@ -80,6 +84,17 @@ void RideDlg::RefreshCaptions() {
     RecordListPageOf::RefreshCaptions();
     m_import->setText(GetLanguageStringWithAccelerator("RideImport", "IMPT", QStringLiteral("I")));
     FitPageButton(m_import);
+}
+
+void RideDlg::UpdateHint() {
+    if (CurrentListState() != ListState::EmptyLog || !m_hintImport) {
+        RecordListPageOf::UpdateHint();
+        return;
+    }
+    m_hintImport->setText(GetLanguageString("EmptyHints", "RIDI"));
+    HintNewButton()->setText(GetLanguageString("EmptyHints", "RIDA"));
+    HintWidget()->ShowHint(GetLanguageString("EmptyHints", "RIDE"), {m_hintImport, HintNewButton()},
+                           GetLanguageString("EmptyHints", "DROP"));
 }
 
 void RideDlg::dragEnterEvent(QDragEnterEvent* event) {

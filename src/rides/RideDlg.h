@@ -15,6 +15,7 @@
 #include <vector>
 
 class ImageButton;
+class QPushButton;
 struct ImportSummary;
 
 struct RideListTraits {
@@ -27,6 +28,11 @@ struct RideListTraits {
     static constexpr auto Update = &DB_UpdateRideRecord;
     static constexpr auto Delete = &DB_DeleteRideRecord;
     static constexpr auto Copy = &DB_CopyRideRecord;
+    static constexpr char kAnyRecord[] =
+        "RideRecordNumber in (select RideRecordNumber from RideRecord limit 1)";
+    static constexpr EmptyHintKeys kHints{LanguageKey{"EmptyHints", "RIDE"},
+                                          LanguageKey{"EmptyHints", "RIDN"},
+                                          LanguageKey{"EmptyHints", "RIDA"}};
     static std::vector<RecordColumn<RideRecord>> Columns(const RideCellWords* words) {
         return RideTableColumns(words);
     }
@@ -52,6 +58,8 @@ public:
     void ImportFiles(const QStringList& paths);
 
 protected:
+    // An empty log offers the import first, and a ride by hand after it.
+    void UpdateHint() override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -62,6 +70,7 @@ private:
     void ShowImportedDays(const ImportSummary& summary);
 
     ImageButton* m_import;
+    QPushButton* m_hintImport = nullptr;
     // The folder the import chooser opened last, for the next time.
     QString m_importFolder;
     // Set while an import runs: files dropped meanwhile wait for the next one.

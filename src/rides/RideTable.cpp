@@ -1,5 +1,6 @@
 #include "rides/RideTable.h"
 
+#include "language/CountedText.h"
 #include "language/Language.h"
 #include "units/SafeFormat.h"
 #include "units/Units.h"
@@ -114,7 +115,8 @@ QString RideStatusText(const RideTotals& totals) {
     const QString speedUnit = GetSpeedUnitWord();
     const RidingTimeSum& time = totals.time;
     QString text = SafeFormat(
-        GetLanguageString("RideDlg", "STAT"),
+        GetCountedLanguageString(LanguageKey{"RideDlg", "STAT"}, LanguageKey{"RideDlg", "STA1"},
+                                 totals.count),
         {totals.count, FromKilometres(totals.distanceKm), distanceUnit, ClampToInt(time.hours),
          ClampToInt(time.minutes), ClampToInt(time.seconds),
          FromKilometres(AverageSpeed(totals.timedDistanceKm, time.hours, time.minutes, time.seconds)),

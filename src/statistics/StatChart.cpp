@@ -120,8 +120,8 @@ void StatChartView::ClearSeries() {
     chart()->setTitle(QString());
 }
 
-void StatChartView::ShowSeries(const StatSeries& series, const StatRows& rows, const QString& title,
-                               const QString& valueAxisTitle) {
+void StatChartView::ShowSeries(const StatSeries& series, Style style, const StatRows& rows,
+                               const QString& title, const QString& valueAxisTitle) {
     RemoveAll();
     QChart* chart = this->chart();
     // The title is shown as rich text; a bicycle's name is plain text.
@@ -129,7 +129,7 @@ void StatChartView::ShowSeries(const StatSeries& series, const StatRows& rows, c
     chart->setTitle(title.toHtmlEscaped());
 
     m_period = series.kind.period;
-    m_bars = series.kind.measure == SeriesMeasure::Rides;
+    m_bars = style == Style::Bars;
     m_rows = rows;
     const size_t count = series.points.size();
     m_x.reserve(count);
@@ -148,15 +148,23 @@ void StatChartView::ShowSeries(const StatSeries& series, const StatRows& rows, c
     m_dateAxis = new QCategoryAxis;
     m_dateAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     StyleAxis(m_dateAxis);
+    // A bar's mark stands under its middle, where a line through the bar would only stripe it.
+    m_dateAxis->setGridLineVisible(!m_bars);
     m_valueAxis = new QValueAxis;
     m_valueAxis->setTitleText(valueAxisTitle.toHtmlEscaped());
     StyleAxis(m_valueAxis);
     int tickCount = 6;
     // A little room above the largest value keeps its mark inside the plot.
-    const double top = RoundUpperEnd(largest * 1.04, &tickCount);
+    double top = RoundUpperEnd(largest * 1.04, &tickCount);
+    const bool counts = series.kind.measure == SeriesMeasure::Rides;
+    if (counts && top / (tickCount - 1) < 1.0) {
+        // Rides come whole: a mark for every one, never "0, 0, 1, 1".
+        top = std::ceil(largest * 1.04);
+        tickCount = static_cast<int>(top) + 1;
+    }
     m_valueAxis->setRange(0, top);
     m_valueAxis->setTickCount(tickCount);
-    m_valueAxis->setLabelFormat(top / (tickCount - 1) >= 1.0 || m_bars ? QStringLiteral("%.0f")
+    m_valueAxis->setLabelFormat(top / (tickCount - 1) >= 1.0 || counts ? QStringLiteral("%.0f")
                                                                        : QStringLiteral("%.1f"));
     chart->addAxis(m_dateAxis, Qt::AlignBottom);
     chart->addAxis(m_valueAxis, Qt::AlignLeft);
@@ -244,9 +252,13 @@ void StatChartView::UpdateDateAxis() {
     for (const DateTick& tick : DateTicks(from, to, maxTicks, finest)) {
         double place = static_cast<double>(tick.time);
         if (m_bars) {
-            // A bar's left edge: the first period that starts on or after the mark.
+            // Under the middle of the bar it names: the first period (or
+            // ride) that starts on or after the mark.
             const auto at = std::lower_bound(m_starts.begin(), m_starts.end(), tick.time);
-            place = static_cast<double>(at - m_starts.begin()) - 0.5;
+            if (at == m_starts.end()) {
+                break;
+            }
+            place = static_cast<double>(at - m_starts.begin());
         }
         if (previous && place <= *previous) {
             continue;  // the axis takes its marks in order, each in a place of its own

@@ -1,7 +1,7 @@
 #pragma once
-// The chart of the statistics page: a series drawn as a line over time
-// (distances, riding times, speeds) or as bars (numbers of rides), with a
-// date axis below and a value axis labelled with the unit. Hovering over the
+// The chart of the statistics page: a series drawn as a line over time or
+// as bars side by side, one for each period or ride, with a date axis below
+// and a value axis labelled with the unit. Hovering over the
 // plot marks the nearest point and shows its date and exact value, the texts
 // of the list's row. The chart can be written as a PNG picture or an SVG
 // drawing.
@@ -23,9 +23,10 @@ class StatChartView : public QChartView {
 public:
     explicit StatChartView(QWidget* parent = nullptr);
 
+    enum class Style { Line, Bars };
     // Draws the series; rows are the list's texts for it, one per point,
     // which the hover tip shows.
-    void ShowSeries(const StatSeries& series, const StatRows& rows, const QString& title,
+    void ShowSeries(const StatSeries& series, Style style, const StatRows& rows, const QString& title,
                     const QString& valueAxisTitle);
     // An empty chart: nothing to draw (the rides could not be read).
     void ClearSeries();

@@ -38,9 +38,10 @@ constexpr LanguageKey kContentsNames[kContentsCount] = {
     LanguageKey{"StatDlg", "AVSM"}, LanguageKey{"StatDlg", "NORW"}, LanguageKey{"StatDlg", "NORM"},
 };
 
-constexpr LanguageKey kStyleNames[] = {LanguageKey{"StatDlg", "REPT"}, LanguageKey{"StatDlg", "LINE"}};
+constexpr LanguageKey kStyleNames[] = {LanguageKey{"StatDlg", "REPT"}, LanguageKey{"StatDlg", "LINE"},
+                                       LanguageKey{"StatDlg", "BARS"}};
 constexpr int kStyleList = 0;
-constexpr int kStyleChart = 1;
+constexpr int kStyleBars = 2;
 
 // The totals rows of the summary, shown in bold above their averages.
 const std::set<int> kSummaryTotalsRows = {0, 3, 6, 10, 14};
@@ -129,7 +130,12 @@ StatDlg::StatDlg(LinkLabel& statusLine, QWidget* parent)
 
     connect(m_bicycles, &QComboBox::currentIndexChanged, this, &StatDlg::RefreshStatistics);
     connect(m_contents, &QComboBox::currentIndexChanged, this, &StatDlg::RefreshStatistics);
-    connect(m_style, &QComboBox::currentIndexChanged, this, &StatDlg::RefreshStatistics);
+    connect(m_style, &QComboBox::currentIndexChanged, this, [this](int style) {
+        if (m_contents->currentIndex() != kContentsSummary) {
+            m_seriesStyle = style;
+        }
+        RefreshStatistics();
+    });
     connect(m_start, &QDateTimeEdit::dateTimeChanged, this, &StatDlg::RefreshStatistics);
     connect(m_end, &QDateTimeEdit::dateTimeChanged, this, &StatDlg::RefreshStatistics);
     connect(m_export, &QPushButton::clicked, this, &StatDlg::ExportStatisticsText);
@@ -261,9 +267,6 @@ void StatDlg::SetUpColumns(int contents) {
             m_start->setEnabled(false);
             m_end->setEnabled(false);
             m_style->setEnabled(false);
-            m_style->setCurrentIndex(kStyleList);
-            m_list->show();
-            m_chart->hide();
             break;
         case kContentsDistanceByRide:
         case kContentsDistanceByWeek:
@@ -298,7 +301,12 @@ void StatDlg::RefreshStatistics() {
     const ScopedFlag refreshing(m_refreshing);
 
     const int contents = m_contents->currentIndex();
-    const bool chart = m_style->currentIndex() == kStyleChart;
+    // The summary is a table only; a series comes back in the style last chosen for one.
+    {
+        const QSignalBlocker quiet(m_style);
+        m_style->setCurrentIndex(contents == kContentsSummary ? kStyleList : m_seriesStyle);
+    }
+    const bool chart = m_style->currentIndex() != kStyleList;
     m_list->setVisible(!chart);
     m_chart->setVisible(chart);
 
@@ -351,12 +359,14 @@ void StatDlg::DrawChart(int contents) {
             ? heading
             : heading + QStringLiteral(" (") + SeriesUnitWord(m_series->kind.measure) + u')';
     m_chart->ShowSeries(
-        *m_series, m_model->Rows(),
+        *m_series,
+        m_style->currentIndex() == kStyleBars ? StatChartView::Style::Bars : StatChartView::Style::Line,
+        m_model->Rows(),
         m_contents->itemText(contents) + QStringLiteral(" \u2014 ") + m_bicycles->currentText(), axisTitle);
 }
 
 void StatDlg::ExportStatisticsText() {
-    if (m_series && m_style->currentIndex() == kStyleChart) {
+    if (m_series && m_style->currentIndex() != kStyleList) {
         SaveChart();
         return;
     }

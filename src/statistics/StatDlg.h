@@ -67,6 +67,8 @@ private:
     // The series the list shows, when it shows one.
     std::optional<StatSeries> m_series;
     bool m_firstShow = true;
+    // The style chosen for a series, kept while the summary shows its table.
+    int m_seriesStyle = 0;
     // The bicycle chosen at each showing: always the first entry, all bicycles.
     int m_rememberedBicycle = 0;
     // Set while a refresh runs, so that the choices it makes itself do not

@@ -3,6 +3,7 @@
 #include "platform/Failure.h"
 #include "units/DayRange.h"
 #include "widgets/DayPickers.h"
+#include "widgets/EmptyListHint.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
 #include "widgets/LinkLabel.h"
@@ -24,7 +25,7 @@ LinkLabel* FieldLabel(QWidget* parent) {
 
 }  // namespace
 
-RecordListPage::RecordListPage(LinkLabel& statusLine, QWidget* parent)
+RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, QWidget* parent)
     : TabPage(statusLine, parent),
       m_buttons(new QHBoxLayout),
       m_new(new ImageButton(this)),
@@ -38,7 +39,10 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, QWidget* parent)
       m_start(NewDayPicker(this, "startDate")),
       m_endLabel(FieldLabel(this)),
       m_end(NewDayPicker(this, "endDate")),
-      m_table(new RecordTableView(this)) {
+      m_table(new RecordTableView(this)),
+      m_hints(hints),
+      m_hint(new EmptyListHint(m_table)),
+      m_hintNew(m_hint->AddAction("hintNew")) {
     m_new->setObjectName(QStringLiteral("new"));
     m_modify->setObjectName(QStringLiteral("modify"));
     m_delete->setObjectName(QStringLiteral("delete"));
@@ -62,6 +66,7 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, QWidget* parent)
     m_end->setDate(m_today);
 
     connect(m_new, &QPushButton::clicked, this, [this] { NewRecord(); });
+    connect(m_hintNew, &QPushButton::clicked, this, [this] { NewRecord(); });
     connect(m_modify, &QPushButton::clicked, this, [this] { ModifyRecord(); });
     connect(m_delete, &QPushButton::clicked, this, [this] { DeleteRecord(); });
     connect(m_export, &QPushButton::clicked, this, &RecordListPage::OnExport);
@@ -107,6 +112,31 @@ void RecordListPage::RefreshCaptions() {
     if (m_model) {
         m_model->RefreshHeadings(m_table->horizontalHeader());
         m_table->FitColumnWidths();
+    }
+    UpdateHint();
+}
+
+void RecordListPage::SetListState(ListState state) {
+    m_listState = state;
+    UpdateHint();
+}
+
+void RecordListPage::UpdateHint() {
+    switch (m_listState) {
+        case ListState::Listed:
+        case ListState::Unread:
+            m_hint->HideHint();
+            return;
+        case ListState::NoBicycles:
+            m_hint->ShowHint(GetLanguageString("ErrorStrings", "NTCB"));
+            return;
+        case ListState::EmptyRange:
+            m_hint->ShowHint(GetLanguageString(m_hints.emptyRange));
+            return;
+        case ListState::EmptyLog:
+            m_hintNew->setText(GetLanguageString(m_hints.addFirst));
+            m_hint->ShowHint(GetLanguageString(m_hints.emptyLog), {m_hintNew});
+            return;
     }
 }
 

@@ -20,6 +20,11 @@
 //       static constexpr auto Update = &DB_UpdateRideRecord;
 //       static constexpr auto Delete = &DB_DeleteRideRecord;
 //       static constexpr auto Copy = &DB_CopyRideRecord;
+//       // Any one record of the table, to tell an empty log from an empty filter.
+//       static constexpr char kAnyRecord[] =
+//           "RideRecordNumber in (select RideRecordNumber from RideRecord limit 1)";
+//       // What the empty list says (EmptyListHint).
+//       static constexpr EmptyHintKeys kHints{...};
 //       static std::vector<RecordColumn<Record>> Columns(const Words* words);
 //       static QString StatusText(const std::vector<Record>& records);
 //       static void Export(QWidget* page, const QString& fileName, int format,
@@ -48,11 +53,22 @@
 #include <utility>
 #include <vector>
 
+class EmptyListHint;
 class ImageButton;
 class LinkLabel;
+class QPushButton;
 class QComboBox;
 class QDateEdit;
 class QHBoxLayout;
+
+// What an empty list says: when the log holds no record of the page's kind
+// at all, when the filter leaves none, and the caption of the button that
+// adds the first one.
+struct EmptyHintKeys {
+    LanguageKey emptyLog;
+    LanguageKey emptyRange;
+    LanguageKey addFirst;
+};
 
 class RecordListPage : public TabPage {
     Q_OBJECT
@@ -66,6 +82,8 @@ public:
     // The summary line of the last reload, as the status line shows it.
     const QString& StatusText() const { return m_statusText; }
     RecordTableView* Table() const { return m_table; }
+    // Shown over the table while it is empty.
+    const EmptyListHint& Hint() const { return *m_hint; }
 
     // Sorts the table as a click on the column's heading does. One direction
     // serves every column and turns at each click; the first click of the
@@ -76,7 +94,24 @@ public:
     virtual void ExportRecords(const QString& fileName, int format) = 0;
 
 protected:
-    RecordListPage(LinkLabel& statusLine, QWidget* parent);
+    RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, QWidget* parent);
+
+    // Why the table shows what it shows, for the hint over an empty one.
+    enum class ListState {
+        Listed,      // records are listed
+        Unread,      // the store could not be read: nothing to suggest
+        NoBicycles,  // no bicycle yet, so no record can be made
+        EmptyLog,    // bicycles, but no record of this kind at all
+        EmptyRange,  // records, but none the filter takes in
+    };
+    void SetListState(ListState state);
+    ListState CurrentListState() const { return m_listState; }
+    // Shows or hides the hint for the current list state; a page with more
+    // to offer (the rides' import) says more.
+    virtual void UpdateHint();
+    EmptyListHint* HintWidget() const { return m_hint; }
+    // The hint's button that does what New does.
+    QPushButton* HintNewButton() const { return m_hintNew; }
 
     // Shows the model in the table; called once by RecordListPageOf.
     void ShowModel(RecordTableModelBase* model);
@@ -140,6 +175,10 @@ private:
     LinkLabel* m_endLabel;
     QDateEdit* m_end;
     RecordTableView* m_table;
+    EmptyHintKeys m_hints;
+    ListState m_listState = ListState::Listed;
+    EmptyListHint* m_hint;
+    QPushButton* m_hintNew;
 };
 
 template <typename Traits>
@@ -162,7 +201,7 @@ public:
 
 protected:
     RecordListPageOf(LinkLabel& statusLine, QWidget* parent)
-        : RecordListPage(statusLine, parent),
+        : RecordListPage(statusLine, Traits::kHints, parent),
           m_model(new RecordTableModel<Record>(Traits::Columns(&m_words), this)) {
         ShowModel(m_model);
     }
@@ -175,9 +214,11 @@ protected:
         m_words = Traits::Words::Current(Bicycles());
         std::vector<Record> records;
         if (Traits::Fetch(FilterCondition().c_str(), &records) != store::kOk) {
+            SetListState(ListState::Unread);
             ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
             return;
         }
+        SetListState(records.empty() ? EmptyListState() : ListState::Listed);
         const QString statusText = Traits::StatusText(records);
         m_model->SetRecords(std::move(records));
         ShowStatus(statusText);
@@ -296,6 +337,20 @@ protected:
     }
 
 private:
+    // Why a filter left the list empty: an empty log invites its first
+    // record, a filter that merely hides them does not. A log that cannot
+    // be asked is taken to hold records, so that nothing is offered wrongly.
+    ListState EmptyListState() const {
+        if (Bicycles().empty()) {
+            return ListState::NoBicycles;
+        }
+        std::vector<Record> any;
+        if (Traits::Fetch(Traits::kAnyRecord, &any) == store::kOk && any.empty()) {
+            return ListState::EmptyLog;
+        }
+        return ListState::EmptyRange;
+    }
+
     void SelectRecord(int32_t number) {
         const std::vector<Record>& records = m_model->Records();
         for (size_t i = 0; i < records.size(); ++i) {

@@ -56,33 +56,23 @@ protected:
     }
 };
 
-TEST_F(MainDlgTest, FirstStartOffersANewDatabaseAndEndsAfterCreatingIt) {
-    const QString opid = English("ErrorStrings", "OPID");
-    const QString erro = English("ErrorStrings", "ERRO");
-    const QString dbic = English("Strings", "DBIC");
-    {
-        ScriptedDialogs dialogs;
-        dialogs.AnswerMessage(kButtonYes, opid);
-        dialogs.AnswerMessage(kButtonOk, dbic);
-        MainDlg window;
-        EXPECT_FALSE(window.Initialise());
-        ASSERT_EQ(dialogs.Asked().size(), 2u);
-        const auto& ask = dialogs.Asked()[0];
-        EXPECT_EQ(ask.title, erro);
-        EXPECT_EQ(ask.icon, MessageIcon::Warning);
-        EXPECT_EQ(ask.buttons, kButtonYes | kButtonNo);
-        const auto& done = dialogs.Asked()[1];
-        EXPECT_TRUE(done.title.isEmpty());
-        EXPECT_EQ(done.icon, MessageIcon::Information);
-    }
+TEST_F(MainDlgTest, FirstStartWelcomesTheRiderAndGoesOnIntoTheWindow) {
+    ScriptedDialogs dialogs;
+    dialogs.AnswerMessage(kButtonYes, SafeFormat(English("EmptyHints", "WLCM"),
+                                                 {QDir::toNativeSeparators(QDir::currentPath())}));
+    MainDlg window;
+    ASSERT_TRUE(window.Initialise());
+    // One friendly question, no error title and no second box.
+    ASSERT_EQ(dialogs.Asked().size(), 1u);
+    const auto& ask = dialogs.Asked()[0];
+    EXPECT_EQ(ask.title, English("EmptyHints", "WLCT"));
+    EXPECT_EQ(ask.icon, MessageIcon::Question);
+    EXPECT_EQ(ask.buttons, kButtonYes | kButtonNo);
     EXPECT_TRUE(QFile::exists(m_programDir.FilePath(QStringLiteral("bicycle.db"))));
     EXPECT_TRUE(QDir(m_programDir.FilePath(QStringLiteral("Rides"))).exists());
     EXPECT_TRUE(QDir(m_programDir.FilePath(QStringLiteral("Maintenance"))).exists());
-
-    // The next start runs on the new database, in the default language.
-    ScriptedDialogs quiet;
-    MainDlg window;
-    ASSERT_TRUE(window.Initialise());
+    // The new log is in use at once, in the default language.
+    EXPECT_NE(DB_GetConnection(), nullptr);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Velomarq V1.1"));
     EXPECT_EQ(window.Tabs().Caption(MainDlg::kBicycles), QStringLiteral("Bicycles"));
     EXPECT_EQ(window.Tabs().CurrentIndex(), MainDlg::kBicycles);
@@ -163,7 +153,8 @@ TEST_F(MainDlgTest, ALockFileACrashLeftBehindDoesNotBlockTheStart) {
 }
 
 TEST_F(MainDlgTest, AFailedCreationSaysSoAndEnds) {
-    // A folder in the database file's place can be neither opened nor replaced.
+    // A folder in the database file's place can be neither opened nor replaced;
+    // being there, it is asked about as a fault, not welcomed as a first start.
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("bicycle.db/keep"), "x"));
     ScriptedDialogs dialogs;
     dialogs.AnswerMessage(kButtonYes, English("ErrorStrings", "OPID"));

@@ -3,6 +3,7 @@
 // ImageMagick, a missing one, one that fails and one that never ends).
 
 #include "bicycles/BicycleAttrDlg.h"
+#include "bicycles/BicycleCard.h"
 #include "bicycles/BicycleFields.h"
 #include "bicycles/BicyclePicture.h"
 #include "bicycles/ThumbnailConverter.h"
@@ -301,6 +302,22 @@ TEST_F(BicycleEditorTest, NumberFieldsReadTheRidersWritingAndNameATextThatIsNoNu
     EXPECT_EQ(dialogs.Unanswered(), 0u);
 }
 
+TEST_F(BicycleEditorTest, TabWalksTheRowsFromTopToBottom) {
+    Open(BicycleAttrDlg::kNew);
+    const QStringList rows = {"name",   "type",      "weight",   "cost",          "frame",
+                              "inches", "purchased", "odometer", "changePicture", "removePicture",
+                              "notes",  "save",      "cancel"};
+    QStringList walked;
+    QWidget* widget = m_editor->findChild<QWidget*>(QStringLiteral("name"));
+    for (int step = 0; widget && step < 500 && walked.size() < rows.size(); ++step) {
+        if (rows.contains(widget->objectName()) && !walked.contains(widget->objectName())) {
+            walked << widget->objectName();
+        }
+        widget = widget->nextInFocusChain();
+    }
+    EXPECT_EQ(walked, rows);
+}
+
 TEST_F(BicycleEditorTest, TypingStopsAtTheFieldsLength) {
     Open(BicycleAttrDlg::kNew);
     TypeInto(Field("weight"), QStringLiteral("123456"));
@@ -376,25 +393,39 @@ TEST_F(BicycleEditorTest, RemovingThePictureEmptiesItAndCancelKeepsTheCallersRec
 
 // ---- The picture and its converter ------------------------------------------
 
-TEST_F(BicycleEditorTest, ImageMagickTurnsWideAndTallPicturesIntoThumbnails) {
+TEST_F(BicycleEditorTest, ImageMagickFitsWideAndTallPicturesIntoThumbnailsKeepingTheirShape) {
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty())
         << "ImageMagick's convert is needed (scripts/install-deps.sh installs it)";
     ScriptedDialogs dialogs;
     Open(BicycleAttrDlg::kNew);
-    for (const QSize size : {QSize(640, 120), QSize(90, 500)}) {
+    // The left half of each source is amber, the right half teal. Fitted into
+    // 150 x 75, the wide one fills the width in a band 28 high across the
+    // middle; the tall one stands 14 wide in the middle; the rest is the
+    // card's white.
+    struct Case {
+        QSize size;
+        QPoint amber, teal, padding;
+    };
+    for (const Case& c : {Case{QSize(640, 120), QPoint(10, 37), QPoint(140, 37), QPoint(75, 5)},
+                          Case{QSize(90, 500), QPoint(70, 37), QPoint(79, 37), QPoint(20, 37)}}) {
+        SCOPED_TRACE(c.size.width());
         const QString source =
-            WriteJpeg(QStringLiteral("photo %1x%2.jpg").arg(size.width()).arg(size.height()), size.width(),
-                      size.height());
+            WriteJpeg(QStringLiteral("photo %1x%2.jpg").arg(c.size.width()).arg(c.size.height()),
+                      c.size.width(), c.size.height());
         ChangePicture(dialogs, source);
         const ByteBlock& picture = m_editor->Record().PictureData;
-        ASSERT_GE(picture.size(), 2u) << size.width();
+        ASSERT_GE(picture.size(), 2u);
         EXPECT_EQ(picture[0], 'B');
         EXPECT_EQ(picture[1], 'M');
         const QImage thumbnail = DecodeThumbnail(picture);
-        EXPECT_EQ(thumbnail.size(), QSize(kThumbnailWidth, kThumbnailHeight)) << size.width();
-        // The left half of the source is amber, the right half teal, whatever its shape.
-        EXPECT_GT(thumbnail.pixelColor(10, 37).red(), 200);
-        EXPECT_LT(thumbnail.pixelColor(140, 37).red(), 80);
+        EXPECT_EQ(thumbnail.size(), QSize(kThumbnailWidth, kThumbnailHeight));
+        EXPECT_GT(thumbnail.pixelColor(c.amber).red(), 200);
+        EXPECT_LT(thumbnail.pixelColor(c.amber).blue(), 120);
+        EXPECT_LT(thumbnail.pixelColor(c.teal).red(), 80);
+        EXPECT_EQ(thumbnail.pixelColor(c.padding), QColor::fromRgb(kCardColour));
+        EXPECT_EQ(
+            thumbnail.pixelColor(kThumbnailWidth - 1 - c.padding.x(), kThumbnailHeight - 1 - c.padding.y()),
+            QColor::fromRgb(kCardColour));
         EXPECT_EQ(Button("changePicture")->text(), QStringLiteral("Change picture(&P)"));
         EXPECT_TRUE(Button("removePicture")->isEnabled());
         // The thumbnail file stays in the program directory.
@@ -475,7 +506,9 @@ TEST_F(BicycleEditorTest, TheConverterGetsThePictureOnStandardInputAndNoNameAtAl
     Open(BicycleAttrDlg::kNew);
     const QString source = WriteJpeg(QStringLiteral("it's a \"quoted\" $name; rm -rf %d [0] x.jpg"), 30, 20);
     ChangePicture(dialogs, source);
-    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("arguments.txt")), "-resize\n150x75!\njpeg:-[0]\nbmp:-\n");
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("arguments.txt")),
+              "jpeg:-[0]\n-resize\n150x75\n-background\n#ffffff\n-alpha\nremove\n-gravity\ncenter\n"
+              "-extent\n150x75\nbmp:-\n");
     QFile picture(source);
     ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("input.bin")), picture.readAll());

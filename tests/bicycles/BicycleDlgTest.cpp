@@ -9,6 +9,7 @@
 #include "support/ScriptedDialogs.h"
 #include "units/RecordFolders.h"
 #include "units/Units.h"
+#include "widgets/EmptyListHint.h"
 #include "widgets/LinkLabel.h"
 
 #include "BicycleTestSupport.h"
@@ -169,6 +170,23 @@ TEST_F(BicyclePageTest, NewAddsTheBicycleAndSelectsIt) {
     EXPECT_EQ(StoredBicycles().size(), 2u);
 }
 
+TEST_F(BicyclePageTest, AnEmptyLogInvitesTheFirstBicycleAndCountsItInTheSingular) {
+    ScriptedDialogs dialogs;
+    ScopedModalDrivers drivers;
+    ShowPage();
+    EXPECT_EQ(m_page->Hint().Text(), GetLanguageString("EmptyHints", "BICY"));
+    QPushButton* add = m_page->findChild<QPushButton*>(QStringLiteral("hintNew"));
+    ASSERT_NE(add, nullptr);
+    EXPECT_TRUE(add->isVisible());
+    EXPECT_EQ(add->text(), GetLanguageString("EmptyHints", "BICA"));
+    drivers.Then<BicycleAttrDlg>(Rename(QStringLiteral("Fresh")));
+    QTest::mouseClick(add, Qt::LeftButton);
+    EXPECT_EQ(Names(), QStringList{QStringLiteral("Fresh")});
+    EXPECT_EQ(m_page->Hint().Text(), QString());
+    EXPECT_TRUE(m_status.Text().startsWith(QStringLiteral("1 bicycle    Distance: 0.00 km")))
+        << m_status.Text().toStdString();
+}
+
 TEST_F(BicyclePageTest, ARefusedInsertKeepsTheEditorOpenUntilTheBicycleIsStored) {
     ScriptedDialogs dialogs;
     ScopedModalDrivers drivers;
@@ -323,7 +341,7 @@ TEST_F(BicyclePageTest, DeleteRemovesTheBicycleWithItsRecordsAndTheirMemoFolders
     EXPECT_EQ(dialogs.Asked()[1].title, GetLanguageString("Strings", "CONF"));
     EXPECT_EQ(dialogs.Asked()[1].defaultButton, kButtonNo);
     EXPECT_EQ(Names(), QStringList{QStringLiteral("Keep")});
-    EXPECT_TRUE(m_status.Text().startsWith(QStringLiteral("Bicycles: 1 ")));
+    EXPECT_TRUE(m_status.Text().startsWith(QStringLiteral("1 bicycle ")));
 
     RideRecordList rides;
     ASSERT_EQ(DB_GetRideRecords(nullptr, &rides), store::kOk);

@@ -108,6 +108,10 @@ TEST_F(MemoEditorTest, DialogKeepsAskingUntilItHasWhatItNeeds) {
         EXPECT_EQ(dialog.focusWidget(), width);
         QTest::keyClicks(width, QStringLiteral("120"));
         EXPECT_EQ(width->text(), QStringLiteral("120"));
+        // The height follows in the picture's proportions; the rider empties it.
+        EXPECT_EQ(height->text(), QStringLiteral("80"));
+        height->selectAll();
+        QTest::keyClick(height, Qt::Key_Backspace);
         QTest::mouseClick(confirm, Qt::LeftButton);
         EXPECT_TRUE(dialog.isVisible());
         EXPECT_EQ(dialog.focusWidget(), height);
@@ -125,6 +129,48 @@ TEST_F(MemoEditorTest, DialogKeepsAskingUntilItHasWhatItNeeds) {
     EXPECT_EQ(
         m_dialogs.Asked()[1].filter,
         QStringLiteral("*.JPG,*.JPEG (*.jpg *.jpeg);;*.GIF (*.gif);;*.PNG (*.png);;*.BMP (*.bmp);;*.* (*)"));
+}
+
+TEST_F(MemoEditorTest, OneTypedSideFillsTheOtherInThePicturesProportions) {
+    const QString hill = WritePicture(QStringLiteral("pictures/hill.png"), Qt::darkGreen, QSize(60, 40));
+    ASSERT_TRUE(OpenMemo());
+    RecordPastes();
+    m_pictureDriver.emplace([&](HtmlPictureDlg& dialog) {
+        auto* width = dialog.findChild<QLineEdit*>(QStringLiteral("width"));
+        auto* height = dialog.findChild<QLineEdit*>(QStringLiteral("height"));
+        auto typeOver = [](QLineEdit* field, const QString& text) {
+            field->selectAll();
+            QTest::keyClick(field, Qt::Key_Backspace);
+            QTest::keyClicks(field, text);
+        };
+        dialog.findChild<QLineEdit*>(QStringLiteral("filePath"))->setText(hill);
+        dialog.findChild<QRadioButton*>(QStringLiteral("resize"))->click();
+        QTest::keyClicks(width, QStringLiteral("30"));
+        EXPECT_EQ(height->text(), QStringLiteral("20"));
+        typeOver(width, QString());  // emptied: nothing to follow
+        EXPECT_EQ(height->text(), QString());
+        QTest::keyClicks(height, QStringLiteral("20"));
+        EXPECT_EQ(width->text(), QStringLiteral("30"));
+        // Once both sides are the rider's, the picture may be drawn out of shape.
+        typeOver(width, QStringLiteral("90"));
+        EXPECT_EQ(height->text(), QStringLiteral("20"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("confirm")), Qt::LeftButton);
+    });
+    ClickToolbar(kMemoInsertPicture);
+    EXPECT_EQ(m_pasted, QStringList({"<img src=\"data.files/hill.png\"  width=\"90\"   height=\"20\" >"}));
+
+    // The size shown when a picture is changed follows the side typed as well.
+    m_pictureDriver.emplace([&](HtmlPictureDlg& dialog) {
+        dialog.findChild<QRadioButton*>(QStringLiteral("resize"))->click();
+        auto* width = dialog.findChild<QLineEdit*>(QStringLiteral("width"));
+        width->selectAll();
+        QTest::keyClicks(width, QStringLiteral("120"));
+        EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("height"))->text(), QStringLiteral("80"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("confirm")), Qt::LeftButton);
+    });
+    QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, PicturePoint(0));
+    EXPECT_EQ(PictureFormat(0).width(), 120);
+    EXPECT_EQ(PictureFormat(0).height(), 80);
 }
 
 TEST_F(MemoEditorTest, ConfirmingUnchangedFixesTheShownSize) {

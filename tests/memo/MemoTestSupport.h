@@ -151,8 +151,9 @@ protected:
                 QLineEdit* width = dialog.findChild<QLineEdit*>(QStringLiteral("width"));
                 QLineEdit* height = dialog.findChild<QLineEdit*>(QStringLiteral("height"));
                 width->clear();
-                height->clear();
                 QTest::keyClicks(width, QString::number(resize->width()));
+                // The height followed the width; the rider types over it.
+                height->clear();
                 QTest::keyClicks(height, QString::number(resize->height()));
             }
             QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("confirm")), Qt::LeftButton);

@@ -61,7 +61,7 @@ TEST_F(RideDlgTest, MilesInCellsAndStatus) {
     EXPECT_EQ(Cell(0, 4), QStringLiteral("10.00mph"));
     EXPECT_EQ(Cell(0, 5), QStringLiteral("20.00mph"));
     EXPECT_EQ(m_status.Text(),
-              QStringLiteral("1 rides, 10.00 miles in 1:00:00, average 10.00 mph, fastest 20.00 mph"));
+              QStringLiteral("1 ride, 10.00 miles in 1:00:00, average 10.00 mph, fastest 20.00 mph"));
 }
 
 TEST_F(RideDlgTest, BicycleFilterIsRememberedBetweenShowings) {
@@ -74,7 +74,7 @@ TEST_F(RideDlgTest, BicycleFilterIsRememberedBetweenShowings) {
     EXPECT_EQ(filter->itemText(2), QStringLiteral("Fuji <Track>"));
     ChooseListEntry(filter, 2);
     EXPECT_EQ(ColumnTexts(2), QStringList({"30.00km"}));
-    EXPECT_TRUE(m_status.Text().startsWith(u"1 rides, 30.00 km"));
+    EXPECT_TRUE(m_status.Text().startsWith(u"1 ride, 30.00 km"));
 
     ShowPage();  // away and back
     EXPECT_EQ(filter->currentIndex(), 2);
@@ -188,7 +188,7 @@ TEST_F(RideDlgTest, NewRideIsStoredWithTheFilteredBicycleAndListed) {
     EXPECT_EQ(rides[0].Date, Local(2025, 6, 1, 18, 30));
     EXPECT_EQ(ColumnTexts(2), QStringList({"25.00km"}));
     EXPECT_EQ(Table()->FirstSelectedRow(), 0);
-    EXPECT_TRUE(m_status.Text().startsWith(u"1 rides, 25.00 km"));
+    EXPECT_TRUE(m_status.Text().startsWith(u"1 ride, 25.00 km"));
     EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Rides/1/data.htm"))));
 
     // All bicycles preselects none; a cancelled new ride leaves nothing.
@@ -404,7 +404,7 @@ TEST_F(RideDlgTest, DeleteRemovesTheRideWithItsMemoFolder) {
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Rides/2"))));
     EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("Rides/1/data.htm"))));
     EXPECT_EQ(ColumnTexts(2), QStringList({"10.00km"}));
-    EXPECT_TRUE(m_status.Text().startsWith(u"1 rides"));
+    EXPECT_TRUE(m_status.Text().startsWith(u"1 ride, "));
 }
 
 TEST_F(RideDlgTest, RefusedDeleteKeepsTheMemoFolder) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end start-up of the real program in a real X server: an empty program
-# directory is offered a new database (answered from the keyboard), the new
-# file is checked, and the next start shows the main window.
+# directory is offered a new database (answered from the keyboard) and goes on
+# into the main window, the new file is checked, and the next start shows the
+# main window at once.
 # usage: startup.sh PATH_TO_VELOMARQ SOURCE_TREE
 set -u
 exe=$1
@@ -67,17 +68,17 @@ wait_exit() {
     return 124
 }
 
-# First start: no database. The question's title is the error title of the English file.
+# First start: no database. The rider is welcomed with a question (titled with
+# the welcome title of the English file) and goes on into the main window.
 "$exe" >"$work/first.log" 2>&1 &
 apid=$!
-erro=$(sed -n 's/^ERRO=//p' languages/vmq_00.ini | head -n 1 | tr -d '\r')
-question=$(wait_window "^${erro}\$") || { cat "$work/first.log" >&2; fail "the new-database question did not appear"; }
+welcome=$(sed -n '/^\[EmptyHints\]/,/^\[/s/^WLCT=//p' languages/vmq_00.ini | head -n 1 | tr -d '\r')
+[ -n "$welcome" ] || fail "no welcome title in the English file"
+question=$(wait_window "^${welcome}\$") || { cat "$work/first.log" >&2; fail "the welcome question did not appear"; }
 press Return "$question"  # Yes is the default answer
-sleep 1
-created=$(xdotool search --onlyvisible --pid "$apid" 2>/dev/null | head -n 1)
-[ -n "$created" ] || fail "no confirmation box after creating the database"
-press Return "$created"
-wait_exit || fail "the program did not end after creating the database (rc $?)"
+main=$(wait_window "^Velomarq V1\.1\$") || { cat "$work/first.log" >&2; fail "no main window after creating the database"; }
+kill "$apid"
+wait "$apid" 2>/dev/null
 apid=""
 
 [ -f bicycle.db ] || fail "bicycle.db was not created"

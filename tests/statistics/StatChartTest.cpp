@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QToolTip>
 #include <QValueAxis>
+#include <cmath>
 
 namespace {
 
@@ -76,30 +77,46 @@ protected:
     ScopedModalDrivers m_drivers;
 };
 
-TEST_F(StatChartTest, TheChartDrawsAPointForEveryRowOfTheList) {
+TEST_F(StatChartTest, EverySeriesIsDrawnInTheChosenStyleWithAPointForEveryRow) {
     AddMarchRides();
-    struct Case {
-        int contents;
-        bool bars;
-    };
-    for (const Case c : {Case{kContentsDistanceByRide, false}, Case{kContentsTimeByDay, false},
-                         Case{kContentsSpeedByWeek, false}, Case{kContentsDistanceByMonth, false},
-                         Case{kContentsRidesByWeek, true}, Case{kContentsRidesByMonth, true}}) {
-        ShowMarch(c.contents, 0);
+    for (const int contents : {kContentsDistanceByRide, kContentsTimeByDay, kContentsSpeedByWeek,
+                               kContentsDistanceByMonth, kContentsRidesByWeek, kContentsRidesByMonth}) {
+        SCOPED_TRACE(contents);
+        ShowMarch(contents, 0);
         const int rows = RowCount();
+        EXPECT_GT(rows, 0);
+        // A line, counts too, with its hover mark.
         ChooseListEntry(Style(), 1);
         EXPECT_TRUE(Chart()->isVisible());
         EXPECT_FALSE(List()->isVisible());
-        ASSERT_EQ(ChartObject()->series().size(), c.bars ? 1 : 2) << c.contents;  // a line has its hover mark
-        const int points = c.bars ? Bars()->count() : Line()->count();
-        EXPECT_EQ(points, rows) << c.contents;
-        EXPECT_GT(points, 0) << c.contents;
+        ASSERT_EQ(ChartObject()->series().size(), 2);
+        ASSERT_NE(Line(), nullptr);
+        EXPECT_EQ(Line()->count(), rows);
+        ChooseListEntry(Style(), 2);
+        ASSERT_NE(Bars(), nullptr);
+        EXPECT_EQ(Bars()->count(), rows);
         ChooseListEntry(Style(), 0);
-        EXPECT_EQ(RowCount(), rows) << c.contents;
+        EXPECT_EQ(RowCount(), rows);
     }
     // Riding time by day runs from March 1 to today, the 15th.
     ChooseListEntry(Contents(), kContentsTimeByDay);
     EXPECT_EQ(RowCount(), 15);
+}
+
+TEST_F(StatChartTest, ADateMarkSitsUnderTheBarItNames) {
+    AddMarchRides();
+    ShowMarch(kContentsRidesByWeek, 2);
+    ASSERT_NE(Bars(), nullptr);
+    const QStringList labels = DateAxis()->categoriesLabels();
+    ASSERT_FALSE(labels.isEmpty());
+    for (const QString& label : labels) {
+        const double place = DateAxis()->endValue(label);
+        ASSERT_EQ(place, std::round(place)) << label.toStdString();
+        EXPECT_EQ(RowTexts(static_cast<int>(place)).value(0), label);
+    }
+    // Two rides in the busiest week: the axis is marked in whole rides, 0 to 3.
+    EXPECT_EQ(ValueAxis()->max(), 3.0);
+    EXPECT_EQ(ValueAxis()->tickCount(), 4);
 }
 
 TEST_F(StatChartTest, TheValueAxisNamesItsUnitAndTheChartFollowsMiles) {
@@ -169,6 +186,7 @@ TEST_F(StatChartTest, HoveringShowsTheExactValue) {
 
     // Bars answer for the period under the mouse.
     ChooseListEntry(Contents(), kContentsRidesByWeek);
+    ChooseListEntry(Style(), 2);
     QApplication::processEvents();
     ASSERT_NE(Bars(), nullptr);
     PointAt(QPointF(1, 1));

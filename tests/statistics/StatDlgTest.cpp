@@ -51,7 +51,8 @@ TEST_F(StatPageTest, OffersTheChoosersAndStartsWithTheSummary) {
     EXPECT_EQ(Contents()->currentIndex(), 0);
     EXPECT_EQ(Contents()->itemText(0), QStringLiteral("Period summary"));
     EXPECT_EQ(Contents()->itemText(11), QStringLiteral("Rides by month"));
-    ASSERT_EQ(Style()->count(), 2);
+    ASSERT_EQ(Style()->count(), 3);
+    EXPECT_EQ(Style()->itemText(2), QStringLiteral("Bar chart"));
     EXPECT_EQ(Style()->currentIndex(), 0);
     // The summary has no dates and no chart style.
     EXPECT_FALSE(StartPicker()->isEnabled());
@@ -159,6 +160,10 @@ TEST_F(StatPageTest, TheChoicesSelectTheirListsAndDays) {
     EXPECT_FALSE(Chart()->isVisibleTo(m_page));
     EXPECT_FALSE(EndPicker()->isEnabled());
     EXPECT_EQ(RowTexts(14).value(2), QStringLiteral("15.00 km"));
+    // A series again: the chart style chosen for it comes back.
+    ChooseListEntry(Contents(), kContentsRidesByWeek);
+    EXPECT_EQ(Style()->currentIndex(), 1);
+    EXPECT_TRUE(Chart()->isVisibleTo(m_page));
 }
 
 TEST_F(StatPageTest, TheListFillsThePageBelowTheControls) {
