@@ -97,7 +97,7 @@ inline QByteArray TcxFile(const std::vector<Segment>& laps, const std::vector<do
                     "<DistanceMeters>%3</DistanceMeters><MaximumSpeed>99</MaximumSpeed>"
                     "<Intensity>Active</Intensity><Track>\n")
                     .arg(IsoTime(*laps[lap].front().time))
-                    .arg(laps[lap].size())
+                    .arg(laps[lap].size() - 1)
                     .arg(lapMetres[lap], 0, 'f', 2);
         for (const Fix& fix : laps[lap]) {
             running += 7.0;
