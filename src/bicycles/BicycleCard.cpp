@@ -129,7 +129,7 @@ std::vector<CardText> CardTexts(const BicycleAttribute& record) {
          0,
          false},
         {{kLabelX, 85}, Font::Text, GetLanguageStringWithColon("Strings", "TOMC"), 0, false, true},
-        {{kValueX, 85}, Font::Text, u'$' + FormatFixed(record.TotalMaintenanceCost, 2), 0, false},
+        {{kValueX, 85}, Font::Text, FormatMoney(record.TotalMaintenanceCost), 0, false},
     };
 }
 

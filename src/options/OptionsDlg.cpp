@@ -6,6 +6,7 @@
 #include "platform/Failure.h"
 #include "platform/Log.h"
 #include "platform/ModalRun.h"
+#include "platform/Preferences.h"
 #include "units/Units.h"
 #include "widgets/ImageButton.h"
 #include "widgets/LinkLabel.h"
@@ -18,6 +19,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -35,6 +37,8 @@ const QColor kRuleColour(0xC9, 0xD6, 0xDD);
 const QColor kNoteColour(0x5A, 0x6B, 0x75);
 constexpr int kContentWidth = 700;
 constexpr int kChoiceWidth = 260;
+// A currency symbol or code, never a sentence.
+constexpr int kCurrencyLength = 8;
 constexpr int kButtonWidth = 150;
 constexpr int kButtonHeight = 34;
 
@@ -153,6 +157,8 @@ OptionsDlg::OptionsDlg(LinkLabel& statusLine, QWidget* parent)
       m_unit(new QComboBox(this)),
       m_weekStartLabel(new QLabel(this)),
       m_weekStart(new QComboBox(this)),
+      m_currencyLabel(new QLabel(this)),
+      m_currency(new QComboBox(this)),
       m_dataHeading(MakeHeading(this)),
       m_initialize(new ImageButton(this)),
       m_initializeNote(MakeNote(this)),
@@ -164,6 +170,13 @@ OptionsDlg::OptionsDlg(LinkLabel& statusLine, QWidget* parent)
     m_language->setObjectName(QStringLiteral("Language"));
     m_unit->setObjectName(QStringLiteral("DistanceUnit"));
     m_weekStart->setObjectName(QStringLiteral("WeekStart"));
+    m_currency->setObjectName(QStringLiteral("Currency"));
+    m_currency->setEditable(true);
+    m_currency->setInsertPolicy(QComboBox::NoInsert);
+    m_currency->lineEdit()->setMaxLength(kCurrencyLength);
+    m_currency->addItems({QStringLiteral("$"), QStringLiteral("€"), QStringLiteral("£"),
+                          QStringLiteral("CHF"), QStringLiteral("kr"), QStringLiteral("zł"),
+                          QStringLiteral("Kč"), QStringLiteral("₽"), QStringLiteral("¥")});
     m_initialize->setObjectName(QStringLiteral("Initialize"));
     m_backup->setObjectName(QStringLiteral("Backup"));
     m_restore->setObjectName(QStringLiteral("Restore"));
@@ -173,6 +186,8 @@ OptionsDlg::OptionsDlg(LinkLabel& statusLine, QWidget* parent)
     connect(m_language, &QComboBox::activated, this, &OptionsDlg::OnLanguageChosen);
     connect(m_unit, &QComboBox::activated, this, &OptionsDlg::OnDistanceUnitChosen);
     connect(m_weekStart, &QComboBox::activated, this, &OptionsDlg::OnWeekStartChosen);
+    connect(m_currency, &QComboBox::activated, this, &OptionsDlg::OnCurrencyChosen);
+    connect(m_currency->lineEdit(), &QLineEdit::editingFinished, this, &OptionsDlg::OnCurrencyChosen);
     connect(m_initialize, &QPushButton::clicked, this, &OptionsDlg::OnInitialize);
     connect(m_backup, &QPushButton::clicked, this, &OptionsDlg::OnBackup);
     connect(m_restore, &QPushButton::clicked, this, &OptionsDlg::OnRestore);
@@ -191,7 +206,7 @@ OptionsDlg::OptionsDlg(LinkLabel& statusLine, QWidget* parent)
 }
 
 void OptionsDlg::BuildLayout() {
-    for (QComboBox* choice : {m_language, m_unit, m_weekStart}) {
+    for (QComboBox* choice : {m_language, m_unit, m_weekStart, m_currency}) {
         choice->setFixedWidth(kChoiceWidth);
     }
     for (ImageButton* button : {m_initialize, m_backup, m_restore}) {
@@ -202,8 +217,10 @@ void OptionsDlg::BuildLayout() {
     settings->setHorizontalSpacing(16);
     settings->setVerticalSpacing(10);
     settings->setColumnMinimumWidth(0, 150);
-    const std::pair<QLabel*, QComboBox*> rows[] = {
-        {m_languageLabel, m_language}, {m_unitLabel, m_unit}, {m_weekStartLabel, m_weekStart}};
+    const std::pair<QLabel*, QComboBox*> rows[] = {{m_languageLabel, m_language},
+                                                   {m_unitLabel, m_unit},
+                                                   {m_weekStartLabel, m_weekStart},
+                                                   {m_currencyLabel, m_currency}};
     int line = 0;
     for (const auto& [label, choice] : rows) {
         label->setBuddy(choice);
@@ -258,6 +275,7 @@ void OptionsDlg::RefreshCaptions() {
     m_languageLabel->setText(GetLanguageStringWithColon("OptionsDlg", "LANG"));
     m_unitLabel->setText(GetLanguageStringWithColon("OptionsDlg", "UNIT"));
     m_weekStartLabel->setText(GetLanguageStringWithColon("OptionsDlg", "WSTO"));
+    m_currencyLabel->setText(GetLanguageStringWithColon("OptionsDlg", "CURR"));
     FillChoice(m_weekStart,
                {GetLanguageString("OptionsDlg", "SMON"), GetLanguageString("OptionsDlg", "SSUN")});
     FillChoice(m_unit, {GetLanguageString("OptionsDlg", "UTST"), GetLanguageString("OptionsDlg", "UTUS")});
@@ -322,6 +340,9 @@ void OptionsDlg::SelectChoices(const ApplicationConfigRecord& config) {
     m_unit->setCurrentIndex(config.DistanceUnit == 1 ? 1 : 0);
     const QSignalBlocker quietWeek(m_weekStart);
     m_weekStart->setCurrentIndex(config.WeekStart == 1 ? 1 : 0);
+    const QSignalBlocker quietCurrency(m_currency);
+    const QString symbol = GetCurrencySymbol();
+    m_currency->setCurrentText(symbol.isEmpty() ? QStringLiteral("$") : symbol);
 }
 
 void OptionsDlg::OnLanguageChosen(int index) {
@@ -365,6 +386,25 @@ void OptionsDlg::OnDistanceUnitChosen(int index) {
     Q_EMIT SettingsChanged();
     SelectChoices(config);
     SaveConfig(config);
+}
+
+void OptionsDlg::OnCurrencyChosen() {
+    const QString symbol = m_currency->currentText().trimmed().left(kCurrencyLength);
+    const QString inForce = GetCurrencySymbol().isEmpty() ? QStringLiteral("$") : GetCurrencySymbol();
+    if (symbol.isEmpty() || symbol == inForce) {
+        const QSignalBlocker quiet(m_currency);
+        m_currency->setCurrentText(inForce);
+        return;
+    }
+    if (!WritePreference(preference::kCurrencySymbol, symbol)) {
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "STDB"));
+        const QSignalBlocker quiet(m_currency);
+        m_currency->setCurrentText(inForce);
+        return;
+    }
+    SetCurrencySymbol(symbol);
+    // The cards show costs with the symbol.
+    Q_EMIT SettingsChanged();
 }
 
 void OptionsDlg::OnWeekStartChosen(int index) {

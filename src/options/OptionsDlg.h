@@ -42,6 +42,7 @@ private:
     void OnLanguageChosen(int index);
     void OnDistanceUnitChosen(int index);
     void OnWeekStartChosen(int index);
+    void OnCurrencyChosen();
     void OnInitialize();
     void OnBackup();
     void OnRestore();
@@ -56,6 +57,8 @@ private:
     QComboBox* m_unit;
     QLabel* m_weekStartLabel;
     QComboBox* m_weekStart;
+    QLabel* m_currencyLabel;
+    QComboBox* m_currency;  // editable: any symbol the rider types
     QLabel* m_dataHeading;
     ImageButton* m_initialize;
     QLabel* m_initializeNote;

@@ -51,6 +51,9 @@ void RemoveCompanionFiles(const std::string& name);
 // connection says of the call that just failed.
 void SetLastError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void ClearLastError();
+// Makes the tables older logs go without (Tables.h) when the open log lacks
+// them. Optional: a file that cannot take them now goes on without.
+void EnsureNewerTables();
 // kNoConnection, for a call without a connection or a required argument. It
 // sets no last-error text, as ever; but no earlier failure's reason may be
 // taken for this one's.

@@ -50,6 +50,9 @@ inline constexpr TableDefinition kTables[] = {
      "MaintenanceRecordNumber,Date,BicycleNumber,Cost,Memo", "MaintenanceRecordNumber", true},
     {"ApplicationConfig", "create table ApplicationConfig(\t\tData BLOB\t\t)",
      "ERROR: Can not create table: ApplicationConfig.", "Data", nullptr, true},
+    // Preferences the settings record has no room for (currency, window state).
+    {"Preference", "create table Preference(\t\tName TEXT PRIMARY KEY,\t\tValue TEXT\t\t)",
+     "ERROR: Can not create table: Preference.", "Name,Value", nullptr, false},
 };
 
 namespace detail {

@@ -14,6 +14,7 @@
 #include "store/LogFiles.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct sqlite3;
@@ -181,6 +182,14 @@ struct ApplicationConfigRecord {
 int DB_LoadApplicationConfig(ApplicationConfigRecord* record);
 int DB_SaveApplicationConfig(const ApplicationConfigRecord* record);
 int DB_WriteDefaultConfig();
+
+// ---- Preferences ------------------------------------------------------------
+
+// What the settings record has no room for, as text by name. A name never
+// set is kOk with *found false.
+int DB_GetPreference(const char* name, std::string* value, bool* found);
+// Sets or replaces one preference.
+int DB_SetPreference(const char* name, const std::string& value);
 
 // ---- Bicycles, rides, maintenance entries and totals -----------------------
 // (declared below by the record store's own section)

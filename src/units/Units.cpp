@@ -15,6 +15,7 @@ struct Settings {
     QString programDirectory;
     int distanceUnit = 0;
     int weekStart = 1;
+    QString currencySymbol;
 };
 
 Settings& State() {
@@ -58,6 +59,26 @@ QString ProgramPath(const QString& relative) {
         return directory + relative;
     }
     return directory + u'/' + relative;
+}
+
+void SetCurrencySymbol(const QString& symbol) {
+    State().currencySymbol = symbol.trimmed();
+}
+
+QString GetCurrencySymbol() {
+    return State().currencySymbol;
+}
+
+QString FormatMoney(double amount) {
+    const QString& symbol = State().currencySymbol;
+    const QString figure = FormatFixed(amount, 2);
+    if (symbol.isEmpty()) {
+        return u'$' + figure;
+    }
+    if (GetLanguageString("Strings", "CURA") == u"1") {
+        return figure + u' ' + symbol;
+    }
+    return symbol + figure;
 }
 
 void SetDistanceUnit(int unit) {

@@ -22,6 +22,15 @@ int GetDistanceUnit();
 void SetWeekStart(int day);
 int GetWeekStart();
 
+// The currency symbol the rider chose on the options page; empty until one
+// is chosen, and then costs read "$12.50" in every language, as always.
+void SetCurrencySymbol(const QString& symbol);
+QString GetCurrencySymbol();
+// An amount of money with two decimals and the symbol: "$12.50" while none
+// is chosen, else the chosen symbol where the language puts it (Strings/CURA:
+// "1" after the amount, "12.50 €"; otherwise before, "€12.50").
+QString FormatMoney(double amount);
+
 QString GetDistanceUnitWord();        // Strings/MILE or Strings/KMSS
 QString GetSpeedUnitWord();           // Strings/MPHS or Strings/KPHS
 double ToKilometres(double value);    // user's unit -> km

@@ -8,6 +8,7 @@
 #include "language/IniReader.h"
 #include "language/Language.h"
 #include "options/OptionsDlg.h"
+#include "platform/Preferences.h"
 #include "store/store.h"
 #include "support/ModalDrivers.h"
 #include "support/ProgramDirectory.h"
@@ -31,6 +32,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -374,6 +376,30 @@ TEST_F(OptionsDlgTest, UnitAndWeekStartTakeEffectAtOnceAndAreStored) {
     EXPECT_EQ(GetDistanceUnit(), 0);
     EXPECT_EQ(GetDistanceUnitWord(), English("Strings", "KMSS"));
     EXPECT_EQ(Stored().DistanceUnit, 0);
+    EXPECT_TRUE(dialogs.Asked().empty());
+}
+
+TEST_F(OptionsDlgTest, ACurrencySymbolTypedOrChosenIsKeptAsAPreferenceAndShownAtOnce) {
+    ScriptedDialogs dialogs;
+    Start();
+    QSignalSpy changed(qobject_cast<OptionsDlg*>(Page()), &OptionsDlg::SettingsChanged);
+    QComboBox* currency = Choice("Currency");
+    EXPECT_EQ(currency->currentText(), QStringLiteral("$"));
+    const int euro = currency->findText(QStringLiteral("€"));
+    currency->setCurrentIndex(euro);
+    Q_EMIT currency->activated(euro);  // an editable list opens from its arrow, as a rider picks
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(FormatMoney(12.5), QStringLiteral("€12.50"));
+    currency->lineEdit()->setText(QStringLiteral(" CHF "));
+    Q_EMIT currency->lineEdit()->editingFinished();
+    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(ReadPreference(preference::kCurrencySymbol), QStringLiteral("CHF"));
+    // Nothing typed keeps the symbol in force.
+    currency->lineEdit()->clear();
+    Q_EMIT currency->lineEdit()->editingFinished();
+    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(currency->currentText(), QStringLiteral("CHF"));
+    SetCurrencySymbol(QString());
     EXPECT_TRUE(dialogs.Asked().empty());
 }
 

@@ -20,6 +20,8 @@ const char* const kSchema[] = {
     "create table MaintenanceRecord(\t\tMaintenanceRecordNumber INTEGER PRIMARY KEY,\t\tDate INTEGER,\t\t"
     "BicycleNumber INTEGER,\t\tCost REAL,\t\tMemo BLOB\t\t)",
     "create table ApplicationConfig(\t\tData BLOB\t\t)",
+    // Not in older logs: made when such a log is opened.
+    "create table Preference(\t\tName TEXT PRIMARY KEY,\t\tValue TEXT\t\t)",
 };
 
 // SQLite keeps a create statement's text as written, except that it writes the
@@ -40,13 +42,14 @@ bool Exists(const char* name) {
 
 }  // namespace
 
-TEST_F(StoreTest, CreateWritesExactlyTheFourTablesAndTheDefaultConfiguration) {
+TEST_F(StoreTest, CreateWritesExactlyTheTablesAndTheDefaultConfiguration) {
     ASSERT_EQ(DB_CreateDatabase(), 0);
     EXPECT_EQ(DB_GetConnection(), nullptr);
 
     OtherClient other;
-    const auto rows = QueryRows("select type, name, sql from sqlite_master order by rowid", other.connection);
-    ASSERT_EQ(rows.size(), 4u);
+    const auto rows = QueryRows("select type, name, sql from sqlite_master where type='table' order by rowid",
+                                other.connection);
+    ASSERT_EQ(rows.size(), std::size(kSchema));
     for (size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i][0], "table");
         EXPECT_EQ(rows[i][2], AsStored(kSchema[i]));
@@ -163,11 +166,27 @@ TEST_F(StoreTest, OpenEmptiesTheLastErrorAndReopenReplacesTheConnection) {
 TEST_F(StoreTest, OpenAddsLookupIndexesButLeavesTheTablesAsWritten) {
     CreateAndOpen();
     const auto tables = QueryRows("select sql from sqlite_master where type='table' order by rowid");
-    ASSERT_EQ(tables.size(), 4u);
+    ASSERT_EQ(tables.size(), std::size(kSchema));
     for (size_t i = 0; i < tables.size(); ++i) {
         EXPECT_EQ(tables[i][0], AsStored(kSchema[i]));
     }
-    EXPECT_EQ(QueryInt("select count(*) from sqlite_master where type='index'"), 4);
+    EXPECT_EQ(QueryInt("select count(*) from sqlite_master where type='index' and sql is not null"), 4);
+}
+
+TEST_F(StoreTest, AnOlderLogGainsThePreferencesOnOpenAndTheyKeepTheirText) {
+    CreateAndOpen();
+    Exec("drop table Preference");
+    ASSERT_EQ(DB_OpenDatabase(), 0);
+    std::string value;
+    bool found = true;
+    ASSERT_EQ(DB_GetPreference("CurrencySymbol", &value, &found), 0) << DB_GetLastError();
+    EXPECT_FALSE(found);
+    ASSERT_EQ(DB_SetPreference("CurrencySymbol", "€"), 0);
+    ASSERT_EQ(DB_SetPreference("CurrencySymbol", "zł 'x'"), 0);
+    ASSERT_EQ(DB_GetPreference("CurrencySymbol", &value, &found), 0);
+    EXPECT_TRUE(found);
+    EXPECT_EQ(value, "zł 'x'");
+    EXPECT_EQ(QueryInt("select count(*) from Preference"), 1);
 }
 
 TEST_F(StoreTest, OpenReadsTheTimeZoneAgain) {

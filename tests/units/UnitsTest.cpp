@@ -56,6 +56,17 @@ TEST_F(UnitsTest, NumberAndTimeFormats) {
     EXPECT_EQ(FormatNumberWithUnit(3.0, "km/h"), "3.00 km/h");
 }
 
+TEST_F(UnitsTest, MoneyIsInDollarsUntilTheRiderChoosesASymbolThatGoesWhereTheLanguagePutsIt) {
+    EXPECT_EQ(FormatMoney(12.5), QStringLiteral("$12.50"));
+    SetCurrencySymbol(QStringLiteral("€"));
+    EXPECT_EQ(FormatMoney(1234.567), QStringLiteral("€1234.57"));
+    FreeLanguageTable();
+    ASSERT_EQ(LoadLanguageFile(SourcePath("languages/vmq_01.ini")), 0);
+    EXPECT_EQ(FormatMoney(12.5), QStringLiteral("12.50 €"));
+    SetCurrencySymbol(QString());
+    EXPECT_EQ(FormatMoney(12.5), QStringLiteral("$12.50"));
+}
+
 TEST_F(UnitsTest, WeekdayAndBicycleTypeWords) {
     // The ends of both tables and the values just outside them.
     EXPECT_EQ(GetWeekdayName(0), "Sunday");
