@@ -10,6 +10,8 @@
 #include "platform/Dialogs.h"
 #include "platform/DirectoryLock.h"
 #include "platform/Failure.h"
+#include "platform/Log.h"
+#include "platform/Preferences.h"
 #include "rides/RideDlg.h"
 #include "statistics/StatDlg.h"
 #include "store/store.h"
@@ -27,13 +29,17 @@
 #include <QLayout>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QScreen>
 #include <QWindow>
 #include <algorithm>
 
 namespace {
 constexpr int kBannerHeight = 80;
 // The smallest the window gets, however little room its pages need.
-constexpr QSize kMinimumSize{760, 560};
+// Small enough for a 800x500 screen (1600x1000 at twice the scale) with the
+// window's frame: the pages scroll when the window is smaller than they need.
+constexpr QSize kMinimumSize{620, 420};
+constexpr QSize kDefaultSize{900, 660};
 
 // The messages that can come before any language table exists are English.
 const char* const kDefaultLanguageMissing = "Can not load default language file.\nPlease re-install.";
@@ -68,7 +74,7 @@ MainDlg::MainDlg(QWidget* parent)
     background.setColor(QPalette::Window, Qt::white);
     setPalette(background);
     setMinimumSize(kMinimumSize);
-    resize(900, 660);
+    resize(kDefaultSize);
 
     m_statusLine->setObjectName(QStringLiteral("StatusLine"));
     m_homePage->setObjectName(QStringLiteral("HomePageLink"));
@@ -120,7 +126,42 @@ bool MainDlg::Initialise() {
     setWindowTitle(
         QStringLiteral("%1 %2").arg(QString::fromLatin1(kProductName), QString::fromLatin1(kProductVersion)));
     LayOut();
+    RestoreWindowState();
+    m_initialised = true;
     return true;
+}
+
+void MainDlg::RestoreWindowState() {
+    const std::optional<QString> stored = ReadPreference(preference::kMainWindowGeometry);
+    if (!stored || !restoreGeometry(QByteArray::fromBase64(stored->toLatin1()))) {
+        return;
+    }
+    // A place kept on a larger screen, or at a smaller scale, is brought
+    // within the screen the window opens on.
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        const QSize room = area.size() - QSize(16, 40);
+        if (!isMaximized() && (width() > room.width() || height() > room.height())) {
+            resize(size().boundedTo(room).expandedTo(minimumSize()));
+        }
+        if (!area.intersects(QRect(pos(), QSize(width(), 40)))) {
+            move(area.topLeft());
+        }
+    }
+}
+
+void MainDlg::SaveWindowState() {
+    // Not worth a message at the end: the window merely opens where it did before.
+    if (!WritePreference(preference::kMainWindowGeometry, QString::fromLatin1(saveGeometry().toBase64()))) {
+        qCInfo(lcStore) << "the window's place was not kept:" << DB_GetLastError();
+    }
+}
+
+void MainDlg::done(int result) {
+    if (m_initialised) {
+        SaveWindowState();
+    }
+    QDialog::done(result);
 }
 
 bool MainDlg::LockProgramDirectory() {
@@ -210,6 +251,7 @@ bool MainDlg::ApplyConfiguration() {
     }
     SetDistanceUnit(config.DistanceUnit);
     SetWeekStart(config.WeekStart);
+    SetCurrencySymbol(ReadPreference(preference::kCurrencySymbol).value_or(QString()));
     return true;
 }
 
@@ -245,29 +287,40 @@ void MainDlg::RefreshLanguage() {
         if (m_pages[tab])
             m_pages[tab]->RefreshCaptions();
     }
-    FitPages();
+    // The tab row stays whole: a language with longer tab captions widens a
+    // window too narrow for them, once, as far as the screen allows.
+    const int tabRow = m_tabs->Bar()->sizeHint().width() + 8 + 8;
+    if (tabRow > width()) {
+        int widest = tabRow;
+        if (const QScreen* screen = this->screen()) {
+            widest = std::min(widest, screen->availableGeometry().width() - 16);
+        }
+        resize(std::max(width(), widest), height());
+    }
 }
 
 void MainDlg::FitPages() {
-    // Captions in other languages run longer than the English ones: a page
-    // whose controls then need more room than the window gives it widens the
-    // window, rather than squeezing its controls until their captions are cut
-    // off. The tab row likewise keeps every tab in view.
+    // Captions in other languages run longer than the English ones. A new
+    // window opens large enough for what its pages and the tab row need in
+    // the language of the start, as far as the screen allows; afterwards the
+    // rider's size stands, and a page that needs more room than the window
+    // gives it scrolls (TabControl).
     QSize page;
     for (TabPage* each : m_pages) {
         if (each && each->layout()) {
-            // Settled first: the new captions have changed the sizes inside it.
             each->layout()->activate();
             page = page.expandedTo(each->minimumSizeHint());
         }
     }
     // The page's inset in the tab control and the tab control's in the window.
     const QSize around(4 + 4 + 4 + 4, kBannerHeight + TabControl::kTabRowHeight + 4 + 18);
-    QSize needed = (page + around).expandedTo(kMinimumSize);
+    QSize needed = (page + around).expandedTo(kDefaultSize);
     needed.setWidth(std::max(needed.width(), m_tabs->Bar()->sizeHint().width() + 8));
-    // A larger minimum widens the window at once; a smaller one leaves the
-    // window as the rider left it.
-    setMinimumSize(needed);
+    if (const QScreen* screen = this->screen()) {
+        // Room for the frame the window system puts around the window.
+        needed = needed.boundedTo(screen->availableGeometry().size() - QSize(16, 40));
+    }
+    resize(needed.expandedTo(kMinimumSize));
 }
 
 void MainDlg::LayOut() {

@@ -48,6 +48,8 @@ public:
     // The default OK action of a dialog does nothing here; the window closes
     // only through its close box.
     void accept() override {}
+    // Closing remembers the window's size, place and maximised state for the next start.
+    void done(int result) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -58,6 +60,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void RestoreWindowState();
+    void SaveWindowState();
     bool LockProgramDirectory();
     bool OpenOrCreateDatabase();
     bool ApplyConfiguration();
@@ -71,6 +75,7 @@ private:
     // the database connection, then the language table, then the lock on the
     // program directory.
     std::unique_ptr<DirectoryLock> m_directoryLock;
+    bool m_initialised = false;
     LanguageTableSession m_languageTable;
     store::Session m_store;
     std::unique_ptr<TabControl> m_tabs;

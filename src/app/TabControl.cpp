@@ -1,5 +1,7 @@
 #include "app/TabControl.h"
 
+#include <QScrollArea>
+
 #include <QKeySequence>
 #include <QPainter>
 #include <QShortcut>
@@ -79,7 +81,19 @@ TabControl::TabControl(QWidget* parent) : QWidget(parent), m_bar(new TabCaptionB
 }
 
 int TabControl::AddTab(const QString& caption, QWidget* page) {
-    page->setParent(this);
+    // Each page sits in a scroll area of its own: on a small screen, a window
+    // smaller than what a page's layout needs scrolls the page rather than
+    // cutting its buttons off.
+    auto* frame = new QScrollArea(this);
+    frame->setFrameShape(QFrame::NoFrame);
+    frame->setWidgetResizable(true);
+    frame->setWidget(page);
+    page->show();  // shown and hidden with its frame from now on
+    QPalette white = frame->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    frame->setPalette(white);
+    frame->viewport()->setAutoFillBackground(true);
+    m_frames.push_back(frame);
     m_pages.push_back(page);
     const int index = m_bar->addTab(caption);
     LayoutPages();
@@ -113,18 +127,18 @@ void TabControl::ShowOnly(int index) {
     // Hide first, so that a page being shown never sees a sibling still visible.
     for (int i = 0; i < Count(); ++i) {
         if (i != index)
-            m_pages[static_cast<size_t>(i)]->hide();
+            m_frames[static_cast<size_t>(i)]->hide();
     }
-    if (QWidget* page = Page(index))
-        page->show();
+    if (index >= 0 && index < Count())
+        m_frames[static_cast<size_t>(index)]->show();
 }
 
 void TabControl::LayoutPages() {
     m_bar->setGeometry(0, 0, width(), kTabRowHeight);
     // Pages sit 4 pixels in from the display area's sides and bottom, below the tab row.
     const QRect pageRect(4, kTabRowHeight, width() - 8, height() - kTabRowHeight - 4);
-    for (QWidget* page : m_pages)
-        page->setGeometry(pageRect);
+    for (QScrollArea* frame : m_frames)
+        frame->setGeometry(pageRect);
 }
 
 void TabControl::resizeEvent(QResizeEvent*) {

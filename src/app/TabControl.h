@@ -1,9 +1,11 @@
 #pragma once
 // The main window's tab control: a row of tab items whose captions the program
 // draws itself, over a white display area in which exactly one page shows.
-// Pages are children of the control and are laid out inside its display area.
+// Each page sits in a scroll area laid out inside the display area.
 
 #include <QTabBar>
+
+class QScrollArea;
 #include <QWidget>
 #include <vector>
 
@@ -55,4 +57,5 @@ private:
 
     TabCaptionBar* m_bar;
     std::vector<QWidget*> m_pages;
+    std::vector<QScrollArea*> m_frames;  // one around each page
 };

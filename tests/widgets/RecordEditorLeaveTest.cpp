@@ -55,11 +55,12 @@ TYPED_TEST(RecordEditorLeaveTest, AsksBeforeDroppingChanges) {
     const QString question = GetLanguageString("Strings", "SVCH");
     int stores = 0;
     const auto run = [&](bool hasNeighbours, const std::function<void(Editor&)>& step) {
-        return this->Run(this->ExistingRecord(TypeParam::Stored(this->Local(2025, 5, 1)), hasNeighbours, hasNeighbours),
-                         [&](Editor& editor) {
-                             editor.SetRecordStore([&stores] { return ++stores > 0; });
-                             step(editor);
-                         });
+        return this->Run(
+            this->ExistingRecord(TypeParam::Stored(this->Local(2025, 5, 1)), hasNeighbours, hasNeighbours),
+            [&](Editor& editor) {
+                editor.SetRecordStore([&stores] { return ++stores > 0; });
+                step(editor);
+            });
     };
 
     // Nothing changed: next steps, Escape closes, without a question.
