@@ -33,7 +33,6 @@ constexpr Component kComponents[] = {
     {LanguageKey{"HelpDlg", "USQL"}, "https://www.sqlite.org/"},
     {LanguageKey{"HelpDlg", "UIMG"}, "https://imagemagick.org/"},
     {LanguageKey{"HelpDlg", "UQTC"}, "https://www.qt.io/"},
-    {LanguageKey{"HelpDlg", "UGPS"}, "https://www.gpsbabel.org/"},
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// Running another program (ImageMagick's convert, gpsbabel): always as a
+// Running another program (ImageMagick's convert): always as a
 // program and a list of arguments, never one shell line, so no name the rider
 // chose is ever read as shell syntax. Standard input is the null device or a
 // file, standard output is kept or written to nothing, standard error goes to

@@ -59,12 +59,15 @@ std::optional<double> Climb(const std::vector<GpsPoint>& points) {
     if (heights.empty()) {
         return std::nullopt;
     }
-    // Points without times, or out of order, are averaged as if a second apart.
+    // Points without times, or out of order, are not averaged: nothing says
+    // how far apart they were taken (a hand-drawn route's points lie far apart).
     bool timed = true;
     for (size_t i = 0; i < heights.size() && timed; ++i) {
         timed = heights[i]->hasTime && (i == 0 || heights[i]->timeMs >= heights[i - 1]->timeMs);
     }
-    auto key = [&](size_t i) { return timed ? heights[i]->timeMs : static_cast<int64_t>(i) * 1000; };
+    auto key = [&](size_t i) {
+        return timed ? heights[i]->timeMs : static_cast<int64_t>(i) * kClimbSmoothingMs;
+    };
     std::vector<double> sums(heights.size() + 1, 0.0);
     for (size_t i = 0; i < heights.size(); ++i) {
         sums[i + 1] = sums[i] + heights[i]->elevation;

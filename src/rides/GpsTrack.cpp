@@ -241,7 +241,8 @@ std::optional<int64_t> ParseGpsTime(QStringView text) {
     const int64_t seconds = DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second -
                             static_cast<int64_t>(offsetMinutes) * 60;
     const int64_t ms = seconds * 1000 + milliseconds;
-    if (ms == kGpsNoTimeMs) {
+    // Within that second: some loggers add fractions to it ("...:52.2073437Z").
+    if (ms >= kGpsNoTimeMs && ms < kGpsNoTimeMs + 1000) {
         return std::nullopt;
     }
     return ms;

@@ -70,7 +70,7 @@ inline constexpr qint64 kMaxGpsFileBytes = qint64{256} * 1024 * 1024;
 
 // The lowest time a signed 32-bit count of seconds since 1970 can hold,
 // 1901-12-13T20:45:52Z: what devices write for a point whose time they do
-// not know. A point at this time has none.
+// not know. A point at this time, or within its second, has none.
 inline constexpr int64_t kGpsNoTimeMs = int64_t{-2147483648} * 1000;
 
 enum class GpsFileType { Unknown, Gpx, Tcx, Fit };

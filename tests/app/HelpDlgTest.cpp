@@ -68,10 +68,7 @@ TEST_F(HelpDlgTest, ShowsTheProductTheComponentsAndAClearStatusLine) {
                              "https://imagemagick.org/\n"
                              "\n"
                              "This software uses Qt as component.\n"
-                             "https://www.qt.io/\n"
-                             "\n"
-                             "This software uses GPSBabel as component.\n"
-                             "https://www.gpsbabel.org/\n"));
+                             "https://www.qt.io/\n"));
     auto* icon = m_page->findChild<LinkLabel*>(QStringLiteral("HelpIcon"));
     ASSERT_NE(icon, nullptr);
     EXPECT_NE(icon->PictureNumber(), 0);

@@ -41,6 +41,7 @@ TEST(GpsTime, ReadsTheFormsDevicesWrite) {
         {"2024-02-29T00:00:00Z", int64_t{1709164800} * 1000},
         {"1969-12-31T23:59:59Z", -1000},
         {"1901-12-13T20:45:52Z", std::nullopt},  // a device's "no time"
+        {"1901-12-13T20:45:52.2073437Z", std::nullopt},
         {"1901-12-13T20:45:53Z", int64_t{-2147483647} * 1000},
         {"2023-02-29T00:00:00Z", std::nullopt},
         {"2024-13-01T00:00:00Z", std::nullopt},

@@ -14,6 +14,7 @@
 #include "rides/RideImportDlg.h"
 #include "rides/RideRecordDlg.h"
 #include "support/ListPageTest.h"
+#include "units/SafeFormat.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -430,6 +432,24 @@ TEST_F(RideImportTest, ARideWithoutPositionsHasItsTotalsAndNoPicture) {
     EXPECT_FALSE(MemoDocument(1).contains(QStringLiteral("<img")));
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Rides/1/data.files"))));
     EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("Rides/1/source/trainer.fit")), QByteArray("FIT bytes"));
+}
+
+TEST_F(RideImportTest, AFitFileCutShortIsImportedUpToTheDamageAndSaysSo) {
+    // As a device whose battery died leaves it: the last two bytes, the
+    // file's checksum, are missing.
+    QFile real(
+        QStringLiteral(VELOMARQ_TEST_DATA_DIR "/gps-samples/fit/2019-02-17-062644-ELEMNT-297E-195-0.fit"));
+    ASSERT_TRUE(real.open(QIODevice::ReadOnly));
+    const QByteArray bytes = real.readAll();
+    const QString cut = File(QStringLiteral("cut.fit"), bytes.left(bytes.size() - 2));
+    const ImportSummary summary = ImportRideFiles({cut}, 1);
+    EXPECT_EQ(summary.imported, 1);
+    EXPECT_TRUE(summary.failures.isEmpty()) << summary.failures.join(u'\n').toStdString();
+    EXPECT_EQ(summary.notes,
+              QStringList(SafeFormat(GetLanguageString("RideImport", "DMGD"), {QStringLiteral("cut.fit")})));
+    const RideRecordList rides = StoredRides();
+    ASSERT_EQ(rides.size(), 1u);
+    EXPECT_NEAR(rides[0].Distance, 78.94, 0.5);
 }
 
 TEST_F(RideImportTest, DroppedGpsFilesAreImported) {
