@@ -34,7 +34,7 @@ QLabel* HintLabel(QWidget* parent, const QColor& colour, qreal fontScale) {
 
 EmptyListHint::EmptyListHint(QAbstractScrollArea* list)
     : QWidget(list),
-      m_list(list),
+      m_viewport(list->viewport()),
       m_text(HintLabel(this, kHintColour, 1.15)),
       m_note(HintLabel(this, kNoteColour, 1.0)),
       m_actions(new QVBoxLayout) {
@@ -54,7 +54,7 @@ EmptyListHint::EmptyListHint(QAbstractScrollArea* list)
     layout->addWidget(m_note);
     layout->addStretch(3);
 
-    list->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     hide();
     FollowViewport();
 }
@@ -126,14 +126,14 @@ QString EmptyListHint::Note() const {
 }
 
 bool EmptyListHint::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_list->viewport() && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+    if (watched == m_viewport && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
         FollowViewport();
     }
     return QWidget::eventFilter(watched, event);
 }
 
 void EmptyListHint::FollowViewport() {
-    const QRect area = m_list->viewport()->geometry();
+    const QRect area = m_viewport->geometry();
     const int side = std::max(kMargin, (area.width() - kMostTextWidth) / 2);
     layout()->setContentsMargins(side, kMargin, side, kMargin);
     setGeometry(area);

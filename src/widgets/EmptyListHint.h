@@ -42,7 +42,10 @@ protected:
 private:
     void FollowViewport();
 
-    QAbstractScrollArea* m_list;
+    // The list's viewport, which the hint covers. Held apart from the list:
+    // while the list is being destroyed it is no scroll area any more, but
+    // its viewport still sends the events the hint follows.
+    QWidget* m_viewport;
     QLabel* m_text;
     QLabel* m_note;
     QVBoxLayout* m_actions;
