@@ -40,6 +40,14 @@ enum Slot : uint8_t {
     kMaxSpeed,
     kEnhancedMaxSpeed,
     kAscent,
+    kDescent,
+    kCalories,
+    kAverageHeartRate,
+    kMaxHeartRate,
+    kAverageCadence,
+    kAveragePower,
+    kMaxPower,
+    kAverageTemperature,
     kEvent,
     kEventType,
     kSessionCount,
@@ -85,8 +93,24 @@ uint8_t SlotOf(uint16_t message, uint8_t field) {
                     return kDistance;
                 case 15:
                     return kMaxSpeed;
+                case 11:
+                    return kCalories;
+                case 16:
+                    return kAverageHeartRate;
+                case 17:
+                    return kMaxHeartRate;
+                case 18:
+                    return kAverageCadence;
+                case 20:
+                    return kAveragePower;
+                case 21:
+                    return kMaxPower;
                 case 22:
                     return kAscent;
+                case 23:
+                    return kDescent;
+                case 57:
+                    return kAverageTemperature;
                 case 125:
                     return kEnhancedMaxSpeed;
                 default:
@@ -304,6 +328,14 @@ FitSummary SummaryOf(const Values& v) {
     summary.maxSpeedMs =
         Scaled(std::isnan(v[kEnhancedMaxSpeed]) ? v[kMaxSpeed] : v[kEnhancedMaxSpeed], 1000.0);
     summary.ascentMetres = Present(v[kAscent]);
+    summary.descentMetres = Present(v[kDescent]);
+    summary.averageHeartRate = Present(v[kAverageHeartRate]);
+    summary.maxHeartRate = Present(v[kMaxHeartRate]);
+    summary.averageCadence = Present(v[kAverageCadence]);
+    summary.averagePower = Present(v[kAveragePower]);
+    summary.maxPower = Present(v[kMaxPower]);
+    summary.calories = Present(v[kCalories]);
+    summary.averageTemperature = Present(v[kAverageTemperature]);
     return summary;
 }
 
@@ -585,6 +617,24 @@ DeviceTotals TotalsOf(const FitSummary& summary) {
     return totals;
 }
 
+DeviceMeasures MeasuresOf(const FitSummary& summary) {
+    DeviceMeasures totals;
+    totals.descentMetres = FiniteNonNegative(summary.descentMetres);
+    totals.elapsedSeconds = FiniteNonNegative(summary.elapsedSeconds);
+    // A rate or power of nought is a sensor that was not there.
+    const auto measured = [](std::optional<double> value) {
+        return value && std::isfinite(*value) && *value > 0.0 ? value : std::nullopt;
+    };
+    totals.averageHeartRate = measured(summary.averageHeartRate);
+    totals.maxHeartRate = measured(summary.maxHeartRate);
+    totals.averageCadence = measured(summary.averageCadence);
+    totals.averagePower = measured(summary.averagePower);
+    totals.maxPower = measured(summary.maxPower);
+    totals.calories = measured(summary.calories);
+    totals.averageTemperature = summary.averageTemperature;
+    return totals;
+}
+
 // The laps' totals added up, for a file whose session is missing.
 DeviceTotals TotalsOfLaps(const std::vector<FitSummary>& laps) {
     DeviceTotals totals;
@@ -677,7 +727,8 @@ GpsFileContent ReadFitTracks(const QByteArray& bytes) {
         }
     };
     if (fit.sessions.size() == 1) {
-        keep({QString(), std::move(fit.points), TotalsOf(fit.sessions.front())});
+        keep({QString(), std::move(fit.points), TotalsOf(fit.sessions.front()),
+              MeasuresOf(fit.sessions.front())});
     } else if (fit.sessions.size() > 1) {
         std::vector<std::pair<int64_t, int64_t>> spans;
         for (const FitSummary& session : fit.sessions) {
@@ -699,7 +750,8 @@ GpsFileContent ReadFitTracks(const QByteArray& bytes) {
         std::vector<std::vector<GpsPoint>> points = PointsOfSessions(std::move(fit.points), spans);
         for (size_t i = 0; i < fit.sessions.size(); ++i) {
             if (IsCycling(fit.sessions[i])) {
-                keep({QString(), std::move(points[i]), TotalsOf(fit.sessions[i])});
+                keep({QString(), std::move(points[i]), TotalsOf(fit.sessions[i]),
+                      MeasuresOf(fit.sessions[i])});
             }
         }
     } else {
@@ -725,7 +777,7 @@ GpsFileContent ReadFitTracks(const QByteArray& bytes) {
         } else {
             device = DeviceTotals{device.startMs, recordMetres, {}, {}, {}};
         }
-        keep({QString(), std::move(fit.points), device});
+        keep({QString(), std::move(fit.points), device, {}});
     }
     if (content.tracks.empty()) {
         content.error = GpsFileError::NoTrack;

@@ -32,6 +32,14 @@ struct FitSummary {
     std::optional<double> distanceMetres;
     std::optional<double> maxSpeedMs;
     std::optional<double> ascentMetres;
+    std::optional<double> descentMetres;
+    std::optional<double> averageHeartRate;
+    std::optional<double> maxHeartRate;
+    std::optional<double> averageCadence;
+    std::optional<double> averagePower;
+    std::optional<double> maxPower;
+    std::optional<double> calories;
+    std::optional<double> averageTemperature;
 };
 
 struct FitActivity {

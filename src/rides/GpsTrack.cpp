@@ -61,6 +61,59 @@ QString ElementText(QXmlStreamReader& xml) {
     return xml.readElementText(QXmlStreamReader::SkipChildElements);
 }
 
+// The number in the element's <Value> child (TCX heart rates), reading to
+// the element's end.
+std::optional<double> ValueChild(QXmlStreamReader& xml) {
+    std::optional<double> value;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"Value") {
+            value = ParseNumber(ElementText(xml));
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    return value;
+}
+
+// The lap's power from its extensions (Garmin's <LX>: <AvgWatts>,
+// <MaxWatts>), reading to the element's end.
+void ReadLapExtensions(QXmlStreamReader& xml, std::optional<double>& average,
+                       std::optional<double>& maximum) {
+    int nesting = 0;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            if (nesting == 0) {
+                return;
+            }
+            --nesting;
+        } else if (token == QXmlStreamReader::StartElement) {
+            const bool isAverage = xml.name() == u"AvgWatts";
+            if (isAverage || xml.name() == u"MaxWatts") {
+                (isAverage ? average : maximum) = ParseNumber(ElementText(xml));
+            } else {
+                ++nesting;
+            }
+        }
+    }
+}
+
+// A mean over laps, each counting with its time.
+struct LapMean {
+    double sum = 0.0;
+    double weight = 0.0;
+    void Add(std::optional<double> value, double seconds) {
+        if (value && std::isfinite(*value) && *value > 0.0) {
+            const double w = seconds > 0.0 && std::isfinite(seconds) ? seconds : 1.0;
+            sum += *value * w;
+            weight += w;
+        }
+    }
+    std::optional<double> Mean() const {
+        return weight > 0.0 ? std::optional<double>(sum / weight) : std::nullopt;
+    }
+};
+
 // Drops tracks without a single usable point and says why nothing is left.
 GpsFileContent Finish(QXmlStreamReader& xml, std::vector<GpsTrack> tracks, bool rootSeen) {
     GpsFileContent content;
@@ -313,8 +366,23 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
     // The laps' totals of the open activity; a value that is no number or
     // below zero is no total.
     DeviceTotals laps;
+    DeviceMeasures lapMeasures;
+    LapMean heartRate;
+    LapMean cadence;
+    LapMean power;
+    double lapSeconds = 0.0;  // of the open lap, once read
     bool segmentStarts = false;
+    auto keepLargest = [](std::optional<double>& largest, std::optional<double> value) {
+        if (value && std::isfinite(*value) && *value > 0.0) {
+            largest = std::max(largest.value_or(0.0), *value);
+        }
+    };
     auto closeTrack = [&] {
+        DeviceMeasures& measured = tracks.back().measured;
+        measured = lapMeasures;
+        measured.averageHeartRate = heartRate.Mean();
+        measured.averageCadence = cadence.Mean();
+        measured.averagePower = power.Mean();
         DeviceTotals& device = tracks.back().device;
         device.startMs = laps.startMs;
         if (laps.distanceMetres && *laps.distanceMetres > 0.0 && std::isfinite(*laps.distanceMetres)) {
@@ -354,6 +422,10 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
             tracks.emplace_back();
             trackDepth = depth;
             laps = DeviceTotals();
+            lapMeasures = DeviceMeasures();
+            heartRate = {};
+            cadence = {};
+            power = {};
             segmentStarts = true;
         } else if (trackDepth < 0) {
             if (name != u"Activities" && name != u"Courses") {
@@ -365,6 +437,7 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
             --depth;
         } else if (name == u"Lap") {
             lapDepth = depth;
+            lapSeconds = 0.0;
             if (!laps.startMs) {
                 laps.startMs = ParseGpsTime(xml.attributes().value(QLatin1String("StartTime")));
             }
@@ -379,10 +452,33 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
                     laps.distanceMetres = laps.distanceMetres.value_or(0.0) + *value;
                 } else if (timer) {
                     laps.timerSeconds = laps.timerSeconds.value_or(0.0) + *value;
+                    lapSeconds = *value;
                 } else if (std::isfinite(*value * 3.6)) {
                     laps.maxSpeedKmh = std::max(laps.maxSpeedKmh.value_or(0.0), *value * 3.6);
                 }
             }
+            --depth;
+        } else if (depth == lapDepth + 1 && name == u"Calories") {
+            if (const std::optional<double> value = ParseNumber(ElementText(xml));
+                value && std::isfinite(*value) && *value > 0.0) {
+                lapMeasures.calories = lapMeasures.calories.value_or(0.0) + *value;
+            }
+            --depth;
+        } else if (depth == lapDepth + 1 && name == u"AverageHeartRateBpm") {
+            heartRate.Add(ValueChild(xml), lapSeconds);
+            --depth;
+        } else if (depth == lapDepth + 1 && name == u"MaximumHeartRateBpm") {
+            keepLargest(lapMeasures.maxHeartRate, ValueChild(xml));
+            --depth;
+        } else if (depth == lapDepth + 1 && name == u"Cadence") {
+            cadence.Add(ParseNumber(ElementText(xml)), lapSeconds);
+            --depth;
+        } else if (depth == lapDepth + 1 && name == u"Extensions") {
+            std::optional<double> average;
+            std::optional<double> maximum;
+            ReadLapExtensions(xml, average, maximum);
+            power.Add(average, lapSeconds);
+            keepLargest(lapMeasures.maxPower, maximum);
             --depth;
         } else if (name == u"Track") {
             segmentStarts = true;

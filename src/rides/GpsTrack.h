@@ -37,10 +37,26 @@ struct DeviceTotals {
     std::optional<double> ascentMetres;
 };
 
+// What the device measured beside the way, kept with the ride as it is: a
+// FIT session's, or the laps' of a TCX activity (means weighted by the laps'
+// times). Each is there only when the file holds it.
+struct DeviceMeasures {
+    std::optional<double> descentMetres;
+    std::optional<double> elapsedSeconds;    // from start to end, pauses included
+    std::optional<double> averageHeartRate;  // beats a minute
+    std::optional<double> maxHeartRate;
+    std::optional<double> averageCadence;  // turns a minute
+    std::optional<double> averagePower;    // watts
+    std::optional<double> maxPower;
+    std::optional<double> calories;            // kilocalories
+    std::optional<double> averageTemperature;  // degrees Celsius
+};
+
 struct GpsTrack {
     QString name;  // the track's or activity's own name; often empty
     std::vector<GpsPoint> points;
     DeviceTotals device;
+    DeviceMeasures measured;
 };
 
 enum class GpsFileError {

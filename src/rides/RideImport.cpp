@@ -107,6 +107,7 @@ PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words,
             PreparedTrack& done = prepared.tracks.emplace_back();
             done.name = track.name;
             done.figures = figures;
+            done.measured = track.measured;
             if (!track.points.empty()) {
                 done.picture = TrackPicturePng(track, words);
             }
@@ -166,6 +167,33 @@ QString MemoPlainText(const QString& markup) {
     return text;
 }
 
+RideDetail ImportedRideDetail(const PreparedTrack& track, const QString& fileName) {
+    const GpsRideFigures& figures = track.figures;
+    const DeviceMeasures& device = track.measured;
+    // Only what a ride can have: a damaged file's figure is left out.
+    const auto within = [](std::optional<double> value, double lowest, double highest) {
+        return value && std::isfinite(*value) && *value >= lowest && *value <= highest ? value : std::nullopt;
+    };
+    RideDetail detail;
+    detail.Ascent = figures.climbMetres;
+    detail.Descent = within(device.descentMetres, 0.0, kMaxClimbMetres);
+    detail.ElapsedSeconds = within(device.elapsedSeconds, 0.0, kMaxRidingSeconds);
+    if (!detail.ElapsedSeconds && figures.startSeconds && figures.endSeconds) {
+        // The device's timer may run a little past the last point it stored.
+        const int64_t elapsed = std::max(*figures.endSeconds - *figures.startSeconds, figures.movingSeconds);
+        detail.ElapsedSeconds = within(static_cast<double>(elapsed), 0.0, kMaxRidingSeconds);
+    }
+    detail.AverageHeartRate = within(device.averageHeartRate, 1.0, 300.0);
+    detail.MaxHeartRate = within(device.maxHeartRate, 1.0, 300.0);
+    detail.AverageCadence = within(device.averageCadence, 1.0, 300.0);
+    detail.AveragePower = within(device.averagePower, 1.0, 5000.0);
+    detail.MaxPower = within(device.maxPower, 1.0, 5000.0);
+    detail.Calories = within(device.calories, 1.0, 100000.0);
+    detail.AverageTemperature = within(device.averageTemperature, -90.0, 90.0);
+    detail.SourceFile = fileName.toStdString();
+    return detail;
+}
+
 ImportedRide MakeImportedRide(const PreparedTrack& track, const QString& path, int32_t bicycle,
                               int64_t fileDate) {
     const GpsRideFigures& figures = track.figures;
@@ -186,6 +214,7 @@ ImportedRide MakeImportedRide(const PreparedTrack& track, const QString& path, i
     imported.document = EncodeMemoDocument(markup);
     imported.picture = track.picture;
     imported.sourcePath = path;
+    imported.detail = ImportedRideDetail(track, fileName);
     return imported;
 }
 
@@ -230,7 +259,8 @@ bool ImportedRideStore::Add(const ImportedRide& ride, int32_t* storedNumber) {
     store::Transaction part;
     int next = 0;
     if (!part.IsOpen() || DB_InsertRideRecord(&ride.ride) != store::kOk ||
-        DB_GetMaxRideRecordNumber(&next) != store::kOk) {
+        DB_GetMaxRideRecordNumber(&next) != store::kOk ||
+        (next == number + 1 && DB_SetRideDetail(number, &ride.detail) != store::kOk)) {
         DeleteFolder(staging);
         return FailedInStore();
     }

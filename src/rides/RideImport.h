@@ -34,7 +34,8 @@ inline constexpr qint64 kImportBytesInFlight = qint64{256} * 1024 * 1024;
 struct PreparedTrack {
     QString name;
     GpsRideFigures figures;
-    QByteArray picture;  // PNG; empty for a track without positions (an indoor trainer's)
+    DeviceMeasures measured;  // what the device measured beside the figures
+    QByteArray picture;       // PNG; empty for a track without positions (an indoor trainer's)
 };
 
 // A track that went nowhere in no time (a single point, a device switched on
@@ -57,10 +58,16 @@ PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words,
 
 struct ImportedRide {
     RideRecord ride;      // everything but the number, which the store gives
+    RideDetail detail;    // the further figures, stored with the ride
     QByteArray document;  // data.htm
     QByteArray picture;   // data.files/track.png; none when empty
     QString sourcePath;   // the file the ride came from, kept in the memo folder's source folder
 };
+
+// The further figures of a prepared track from the file named fileName: the
+// climb as the figures have it, the time from start to end, and what the
+// device measured.
+RideDetail ImportedRideDetail(const PreparedTrack& track, const QString& fileName);
 
 // The ride a prepared track of the file at path makes; fileDate dates a
 // track that holds no times at all.

@@ -7,6 +7,7 @@
 #include "units/TextBlock.h"
 #include "units/Units.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,6 +35,26 @@ QLineEdit* NumberField(QWidget* parent, const char* name, int maxLength) {
     return field;
 }
 
+// Effort and feeling are 1 to 5, 0 when not set. Another program may have
+// written anything there: what is not 1 to 5 shows as not set.
+QComboBox* LevelChoice(QWidget* parent, const char* name) {
+    auto* choice = new QComboBox(parent);
+    choice->setObjectName(QString::fromLatin1(name));
+    choice->addItem(GetLanguageString("RideDetail", "NSET"));
+    for (int level = 1; level <= 5; ++level) {
+        choice->addItem(QString::number(level));
+    }
+    return choice;
+}
+
+int LevelPosition(int32_t level) {
+    return level >= 1 && level <= 5 ? level : 0;
+}
+
+QString WholeText(const std::optional<double>& value) {
+    return value ? QString::number(*value, 'f', 0) : QString();
+}
+
 }  // namespace
 
 RideRecordDlg::RideRecordDlg(RideEditorSetup setup, QWidget* parent)
@@ -56,6 +77,16 @@ void RideRecordDlg::BuildFields() {
     QPalette readOnly = m_averageSpeed->palette();
     readOnly.setColor(QPalette::Base, palette().color(QPalette::Window));
     m_averageSpeed->setPalette(readOnly);
+    m_ascent = NumberField(area, "ascent", 8);
+    m_heartRate = NumberField(area, "heartRate", 8);
+    m_calories = NumberField(area, "calories", 8);
+    m_effort = LevelChoice(area, "effort");
+    m_feeling = LevelChoice(area, "feeling");
+    m_recorded = new QLabel(area);
+    m_recorded->setObjectName(QStringLiteral("recorded"));
+    m_recorded->setWordWrap(true);
+    m_recorded->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_recorded->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto label = [area](const QString& text, QWidget* buddy) {
         auto* caption = new QLabel(text, area);
@@ -96,8 +127,25 @@ void RideRecordDlg::BuildFields() {
     grid->addWidget(label(GetLanguageStringWithColon("Strings", "AVGS"), m_averageSpeed), 2, 4);
     grid->addWidget(m_averageSpeed, 2, 5);
     grid->addWidget(unit(GetSpeedUnitWord(), "averageSpeedUnit"), 2, 6);
+    grid->addWidget(label(GetLanguageStringWithColon("RideDetail", "ASCN"), m_ascent), 3, 0);
+    grid->addWidget(m_ascent, 3, 1);
+    grid->addWidget(unit(QStringLiteral("m"), "ascentUnit"), 3, 2);
+    grid->addWidget(label(GetLanguageStringWithColon("RideDetail", "HRAV"), m_heartRate), 3, 4);
+    grid->addWidget(m_heartRate, 3, 5);
+    grid->addWidget(unit(GetLanguageString("RideDetail", "BPM"), "heartRateUnit"), 3, 6);
+    grid->addWidget(label(GetLanguageStringWithColon("RideDetail", "CALS"), m_calories), 4, 0);
+    grid->addWidget(m_calories, 4, 1);
+    grid->addWidget(unit(QStringLiteral("kcal"), "caloriesUnit"), 4, 2);
+    grid->addWidget(label(GetLanguageStringWithColon("RideDetail", "EFRT"), m_effort), 4, 4);
+    grid->addWidget(m_effort, 4, 5, 1, 2);
+    grid->addWidget(label(GetLanguageStringWithColon("RideDetail", "FEEL"), m_feeling), 5, 4);
+    grid->addWidget(m_feeling, 5, 5, 1, 2);
+    grid->addWidget(new QLabel(GetLanguageStringWithColon("RideDetail", "RCRD"), area), 6, 0, Qt::AlignTop);
+    grid->addWidget(m_recorded, 6, 1, 1, 7);
     grid->setColumnMinimumWidth(3, 24);
     grid->setColumnStretch(7, 1);
+    // Room for two lines of what the device recorded.
+    SetFieldAreaHeight(grid->sizeHint().height() + m_recorded->fontMetrics().lineSpacing());
 
     setTabOrder(DateField(), BicycleField());
     setTabOrder(BicycleField(), m_hours);
@@ -105,6 +153,39 @@ void RideRecordDlg::BuildFields() {
     setTabOrder(m_minutes, m_seconds);
     setTabOrder(m_seconds, m_distance);
     setTabOrder(m_distance, m_maxSpeed);
+    setTabOrder(m_maxSpeed, m_ascent);
+    setTabOrder(m_ascent, m_heartRate);
+    setTabOrder(m_heartRate, m_calories);
+    setTabOrder(m_calories, m_effort);
+    setTabOrder(m_effort, m_feeling);
+    m_recorded->setText(RecordedText());
+}
+
+QString RideRecordDlg::RecordedText() const {
+    QStringList parts;
+    const auto add = [&](const QString& name, const std::optional<double>& value, const QString& unit) {
+        if (value) {
+            parts << name + u' ' + QString::number(*value, 'f', 0) + u' ' + unit;
+        }
+    };
+    add(GetLanguageString("RideDetail", "DSCN"), m_detail.Descent, QStringLiteral("m"));
+    add(GetLanguageString("RideDetail", "HRMX"), m_detail.MaxHeartRate,
+        GetLanguageString("RideDetail", "BPM"));
+    add(GetLanguageString("RideDetail", "CADN"), m_detail.AverageCadence,
+        GetLanguageString("RideDetail", "RPM"));
+    add(GetLanguageString("RideDetail", "PWAV"), m_detail.AveragePower, QStringLiteral("W"));
+    add(GetLanguageString("RideDetail", "PWMX"), m_detail.MaxPower, QStringLiteral("W"));
+    add(GetLanguageString("RideDetail", "TEMP"), m_detail.AverageTemperature, QStringLiteral("°C"));
+    if (m_detail.ElapsedSeconds) {
+        const int64_t seconds = std::llround(*m_detail.ElapsedSeconds);
+        parts << GetLanguageString("RideDetail", "ELAP") + u' ' +
+                     FormatRidingTime(static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                                      static_cast<int>(seconds % 60));
+    }
+    parts << GetLanguageString("RideDetail", "SRCE") + u' ' +
+                 (m_detail.SourceFile.empty() ? GetLanguageString("RideDetail", "TYPD")
+                                              : QString::fromStdString(m_detail.SourceFile));
+    return parts.join(QStringLiteral(" \u00b7 "));
 }
 
 void RideRecordDlg::ShowRecordFields() {
@@ -116,6 +197,36 @@ void RideRecordDlg::ShowRecordFields() {
     m_seconds->setText(QString::number(ride.Seconds));
     m_averageSpeed->setText(
         FormatNumber(FromKilometres(AverageSpeed(ride.Distance, ride.Hours, ride.Minutes, ride.Seconds))));
+    m_effort->setCurrentIndex(LevelPosition(ride.DifficultyLevel));
+    m_feeling->setCurrentIndex(LevelPosition(ride.FeelingLevel));
+    // A ride whose figures cannot be read shows none, and saving it leaves
+    // them as they are in the store.
+    bool found = false;
+    m_detailUnread = DB_GetRideDetail(ride.RideRecordNumber, &m_detail, &found) != store::kOk;
+    if (m_detailUnread) {
+        m_detail = RideDetail{};
+    }
+    ShowField(m_ascent, WholeText(m_detail.Ascent));
+    ShowField(m_heartRate, WholeText(m_detail.AverageHeartRate));
+    ShowField(m_calories, WholeText(m_detail.Calories));
+    m_recorded->setText(RecordedText());
+}
+
+bool RideRecordDlg::TakeFigure(QLineEdit* field, const QString& name, const QString& unit,
+                               std::optional<double>* figure) {
+    if (!FieldChanged(field)) {
+        return true;
+    }
+    if (field->text().trimmed().isEmpty()) {
+        figure->reset();
+        return true;
+    }
+    const std::optional<double> value = TakeNumberField(this, field, name, NumberKind::Decimal, unit);
+    if (!value) {
+        return false;
+    }
+    *figure = value;
+    return true;
 }
 
 bool RideRecordDlg::TakeRecordFields() {
@@ -133,7 +244,22 @@ bool RideRecordDlg::TakeRecordFields() {
     if (!seconds) {
         return false;
     }
+    RideDetail detail = m_detail;
+    if (!TakeFigure(m_ascent, GetLanguageString("RideDetail", "ASCN"), QStringLiteral("m"), &detail.Ascent) ||
+        !TakeFigure(m_heartRate, GetLanguageString("RideDetail", "HRAV"),
+                    GetLanguageString("RideDetail", "BPM"), &detail.AverageHeartRate) ||
+        !TakeFigure(m_calories, GetLanguageString("RideDetail", "CALS"), QStringLiteral("kcal"),
+                    &detail.Calories)) {
+        return false;
+    }
     RideRecord taken = WorkingRecord();
+    // A level another program wrote outside 1 to 5 stays unless the rider chooses one.
+    if (IsNewRecord() || m_effort->currentIndex() != LevelPosition(taken.DifficultyLevel)) {
+        taken.DifficultyLevel = m_effort->currentIndex();
+    }
+    if (IsNewRecord() || m_feeling->currentIndex() != LevelPosition(taken.FeelingLevel)) {
+        taken.FeelingLevel = m_feeling->currentIndex();
+    }
     if (FieldChanged(m_distance)) {
         const std::optional<double> distance =
             TakeNumberField(this, m_distance, GetLanguageString("Strings", "DIST"), NumberKind::Decimal,
@@ -162,5 +288,27 @@ bool RideRecordDlg::TakeRecordFields() {
         return false;
     }
     Working() = taken;
+    m_detail = detail;
     return true;
+}
+
+bool RideRecordDlg::StoreRecord() {
+    if (!HasRecordStore()) {
+        return true;
+    }
+    // The ride and its further figures are stored together or not at all.
+    store::Transaction transaction;
+    if (!transaction.IsOpen() || !RecordEditorFrame::StoreRecord()) {
+        return false;
+    }
+    int32_t number = WorkingRecord().RideRecordNumber;
+    if (IsNewRecord()) {
+        // The ride just inserted holds the largest number.
+        int next = 0;
+        if (DB_GetMaxRideRecordNumber(&next) != store::kOk) {
+            return false;
+        }
+        number = next - 1;
+    }
+    return (m_detailUnread || DB_SetRideDetail(number, &m_detail) == store::kOk) && transaction.Commit();
 }

@@ -151,6 +151,10 @@ int DB_DeleteBicycle(int number) {
     // would be counted nowhere and shown with no name.
     store::Transaction transaction;
     bool deleted = transaction.IsOpen();
+    deleted = deleted && RemoveRideDetails(
+                             FormatSql("RideRecordNumber in (select RideRecordNumber from RideRecord where "
+                                       "BicycleNumber=%d)",
+                                       number)) == kOk;
     for (const char* format :
          {"delete from Bicycle where BicycleNumber=%d", "delete from RideRecord where BicycleNumber=%d",
           "delete from MaintenanceRecord where BicycleNumber=%d"}) {

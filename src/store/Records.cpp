@@ -156,9 +156,28 @@ int DB_InsertRideRecord(const RideRecord* record) {
     if (!DB_GetConnection() || !record) {
         return NoConnection();
     }
-    return WriteRecord(
+    // The new ride may take the number of one removed behind the store's
+    // back: the figures that ride left are not the new one's.
+    store::Transaction transaction;
+    if (!transaction.IsOpen()) {
+        // Reported as the write itself would have been: another program
+        // holds the database.
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    const int inserted = WriteRecord(
         "insert into RideRecord values( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11 )",
         kPrepareError, record, DB_RideRecordToStmt, false);
+    if (inserted != kOk) {
+        return inserted;
+    }
+    const sqlite3_int64 number = sqlite3_last_insert_rowid(DB_GetConnection());
+    if (RemoveRideDetails(FormatSql("RideRecordNumber=%lld", static_cast<long long>(number))) != kOk ||
+        !transaction.Commit()) {
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    return kOk;
 }
 
 int DB_UpdateRideRecord(int number, RideRecord* record) {
@@ -166,16 +185,55 @@ int DB_UpdateRideRecord(int number, RideRecord* record) {
         return NoConnection();
     }
     record->RideRecordNumber = number;
-    return WriteRecord(FormatSql("update RideRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tDistance=:p3,"
-                                 "\t\tMaxSpeed=:p4,\t\tHours=:p5,\t\tMinutes=:p6,\t\tSeconds=:p7,"
-                                 "\t\tDifficultyLevel=:p8,\t\tFeelingLevel=:p9,\t\tMemo=:p10 "
-                                 "\t\twhere RideRecordNumber=%d",
-                                 number),
-                       kUpdatePrepareError, record, DB_RideRecordToStmt, true);
+    // The ride's figures follow it to a new date, in the same transaction.
+    store::Transaction transaction;
+    if (!transaction.IsOpen()) {
+        // Reported as the write itself would have been: another program
+        // holds the database.
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    if (MoveRideDetailDate(number, record->Date) != kOk) {
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    const int updated =
+        WriteRecord(FormatSql("update RideRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tDistance=:p3,"
+                              "\t\tMaxSpeed=:p4,\t\tHours=:p5,\t\tMinutes=:p6,\t\tSeconds=:p7,"
+                              "\t\tDifficultyLevel=:p8,\t\tFeelingLevel=:p9,\t\tMemo=:p10 "
+                              "\t\twhere RideRecordNumber=%d",
+                              number),
+                    kUpdatePrepareError, record, DB_RideRecordToStmt, true);
+    if (updated != kOk) {
+        return updated;
+    }
+    if (!transaction.Commit()) {
+        return kFailed;
+    }
+    return kOk;
 }
 
 int DB_DeleteRideRecord(int number) {
-    return DeleteRecord("delete from RideRecord where RideRecordNumber=%d", number);
+    if (!DB_GetConnection()) {
+        return DeleteRecord("delete from RideRecord where RideRecordNumber=%d", number);
+    }
+    // The ride and its figures go together or not at all.
+    store::Transaction transaction;
+    if (!transaction.IsOpen()) {
+        // Reported as the write itself would have been: another program
+        // holds the database.
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    const int deleted = DeleteRecord("delete from RideRecord where RideRecordNumber=%d", number);
+    if (deleted != kOk) {
+        return deleted;
+    }
+    if (RemoveRideDetails(FormatSql("RideRecordNumber=%d", number)) != kOk) {
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    return transaction.Commit() ? kOk : kFailed;
 }
 
 int DB_GetMaxRideRecordNumber(int* number) {

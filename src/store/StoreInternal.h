@@ -54,6 +54,14 @@ void ClearLastError();
 // Makes the tables older logs go without (Tables.h) when the open log lacks
 // them. Optional: a file that cannot take them now goes on without.
 void EnsureNewerTables();
+// The ride-detail rows that match condition (an SQL expression over
+// RideDetail's columns) are removed; kOk also when the table is not there.
+int RemoveRideDetails(const std::string& condition);
+// Carries the ride's row to date, when it belongs to the ride as stored now.
+int MoveRideDetailDate(int number, int32_t date);
+// Removes rows whose ride is gone or has another date. Optional, like
+// EnsureNewerTables.
+void RemoveStaleRideDetails();
 // kNoConnection, for a call without a connection or a required argument. It
 // sets no last-error text, as ever; but no earlier failure's reason may be
 // taken for this one's.

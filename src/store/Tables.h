@@ -53,6 +53,17 @@ inline constexpr TableDefinition kTables[] = {
     // Preferences the settings record has no room for (currency, window state).
     {"Preference", "create table Preference(\t\tName TEXT PRIMARY KEY,\t\tValue TEXT\t\t)",
      "ERROR: Can not create table: Preference.", "Name,Value", nullptr, false},
+    // What a ride's device recorded beyond the ride's own columns.
+    {"RideDetail",
+     "create table RideDetail(\t\tRideRecordNumber INTEGER PRIMARY KEY,\t\tDate INTEGER,\t\tAscent REAL,"
+     "\t\tDescent REAL,\t\tAverageHeartRate REAL,\t\tMaxHeartRate REAL,\t\tAverageCadence REAL,"
+     "\t\tAveragePower REAL,\t\tMaxPower REAL,\t\tCalories REAL,\t\tAverageTemperature REAL,"
+     "\t\tElapsedSeconds REAL,\t\tSourceFile TEXT,\t\tActivityId TEXT\t\t)",
+     "ERROR: Can not create table: RideDetail.",
+     "RideRecordNumber,Date,Ascent,Descent,AverageHeartRate,MaxHeartRate,AverageCadence,AveragePower,"
+     "MaxPower,"
+     "Calories,AverageTemperature,ElapsedSeconds,SourceFile,ActivityId",
+     "RideRecordNumber", false},
 };
 
 namespace detail {

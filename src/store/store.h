@@ -14,6 +14,7 @@
 #include "store/LogFiles.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -293,6 +294,52 @@ int DB_GetMaxRideRecordNumber(int* number);
 void DB_ReleaseRideRecord(RideRecord* record);
 void DB_ReleaseRideRecordList(RideRecordList* list);
 void DB_CopyRideRecord(RideRecord* target, const RideRecord* source);
+
+// ---- Ride figures beyond the ride's own columns -----------------------------
+// One row per ride in table RideDetail: what the device recorded (or the
+// rider typed) that the ride's columns have no room for. The riding time
+// stays in the ride. A row keeps its ride's number and date; one whose ride
+// is gone or has another date belongs to no ride: it is never read and is
+// removed on open. Deleting a ride (or its bicycle) removes its row, and the
+// store's own change of a ride's date carries its row along, each in the
+// same transaction.
+
+struct RideDetail {
+    int32_t RideRecordNumber = 0;
+    int32_t Date = 0;  // the ride's, as the row was written
+    // Each figure is there only when the file held it or the rider typed it.
+    std::optional<double> Ascent;            // metres
+    std::optional<double> Descent;           // metres
+    std::optional<double> AverageHeartRate;  // beats a minute
+    std::optional<double> MaxHeartRate;
+    std::optional<double> AverageCadence;  // turns a minute
+    std::optional<double> AveragePower;    // watts
+    std::optional<double> MaxPower;
+    std::optional<double> Calories;            // kilocalories
+    std::optional<double> AverageTemperature;  // degrees Celsius
+    std::optional<double> ElapsedSeconds;      // from start to end, pauses included
+    // The file the ride was imported from (UTF-8 name, no folder); empty for
+    // a ride the rider typed. ActivityId names the activity within an archive.
+    std::string SourceFile;
+    std::string ActivityId;
+
+    bool IsEmpty() const;
+};
+
+// The figures in column order, for code that treats them alike.
+inline constexpr std::optional<double> RideDetail::*kRideDetailFigures[] = {
+    &RideDetail::Ascent,        &RideDetail::Descent,        &RideDetail::AverageHeartRate,
+    &RideDetail::MaxHeartRate,  &RideDetail::AverageCadence, &RideDetail::AveragePower,
+    &RideDetail::MaxPower,      &RideDetail::Calories,       &RideDetail::AverageTemperature,
+    &RideDetail::ElapsedSeconds};
+
+// Every row that belongs to its ride, by ride number.
+int DB_GetRideDetails(std::vector<RideDetail>* list);
+// The ride's row: kOk with *found false when it has none.
+int DB_GetRideDetail(int number, RideDetail* detail, bool* found);
+// Writes the ride's row with the ride's stored date (an empty detail removes
+// it). kFailed when there is no such ride or a figure is not finite.
+int DB_SetRideDetail(int number, const RideDetail* detail);
 
 // ---- Maintenance entries ----------------------------------------------------
 

@@ -22,6 +22,7 @@
 namespace {
 // The memo fills the dialog but for these margins; the fields sit above it.
 constexpr int kMemoTop = 110;
+constexpr int kFieldAreaHeight = 82;
 constexpr int kMemoBottom = 35;
 constexpr int kSide = 10;
 constexpr int kButtonsAboveBottom = 30;
@@ -172,6 +173,13 @@ void RecordEditorFrame::RememberOpeningState() {
             m_openingTexts.insert(field, field->text());
         }
     }
+    // The editor's own choices (the bicycle is measured above).
+    m_openingChoices.clear();
+    for (const QComboBox* choice : m_fieldArea->findChildren<QComboBox*>()) {
+        if (choice != m_bicycle && !m_date->isAncestorOf(choice)) {
+            m_openingChoices.insert(choice, choice->currentIndex());
+        }
+    }
 }
 
 bool RecordEditorFrame::HasChanges() const {
@@ -180,6 +188,11 @@ bool RecordEditorFrame::HasChanges() const {
     }
     for (auto field = m_openingTexts.constBegin(); field != m_openingTexts.constEnd(); ++field) {
         if (field.key()->text() != field.value()) {
+            return true;
+        }
+    }
+    for (auto choice = m_openingChoices.constBegin(); choice != m_openingChoices.constEnd(); ++choice) {
+        if (choice.key()->currentIndex() != choice.value()) {
             return true;
         }
     }
@@ -227,11 +240,20 @@ bool RecordEditorFrame::SaveRecord() {
             return false;
         }
     }
-    if (m_store && !m_store()) {
+    if (!StoreRecord()) {
         ShowStoreFailure(this, GetLanguageString("ErrorStrings", "STDB"));
         return false;
     }
     return true;
+}
+
+bool RecordEditorFrame::StoreRecord() {
+    return !m_store || m_store();
+}
+
+void RecordEditorFrame::SetFieldAreaHeight(int height) {
+    m_fieldAreaHeight = height;
+    LayOut();
 }
 
 void RecordEditorFrame::OnSave() {
@@ -260,9 +282,11 @@ void RecordEditorFrame::resizeEvent(QResizeEvent* event) {
 
 void RecordEditorFrame::LayOut() {
     const QRect client = rect();
-    m_fieldArea->setGeometry(kSide, 6, client.width() - 2 * kSide, 82);
-    m_memoLabel->setGeometry(kSide, 90, client.width() - 2 * kSide, 18);
-    m_memo->setGeometry(QRect(QPoint(kSide, kMemoTop),
+    // The memo and its label keep their distance below the fields.
+    const int below = m_fieldAreaHeight - kFieldAreaHeight;
+    m_fieldArea->setGeometry(kSide, 6, client.width() - 2 * kSide, m_fieldAreaHeight);
+    m_memoLabel->setGeometry(kSide, 90 + below, client.width() - 2 * kSide, 18);
+    m_memo->setGeometry(QRect(QPoint(kSide, kMemoTop + below),
                               QPoint(client.width() - kSide - 1, client.height() - kMemoBottom - 1)));
     const int top = client.height() - kButtonsAboveBottom;
     const int centre = client.width() / 2;

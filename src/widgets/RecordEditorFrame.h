@@ -77,8 +77,16 @@ public:
     void SetRecordStore(std::function<bool()> store) { m_store = std::move(store); }
 
 protected:
-    // The room for the fields above the memo; its size does not change.
+    // The room for the fields above the memo; its size does not change once
+    // the editor has set the height its fields need.
     QWidget* FieldArea() const { return m_fieldArea; }
+    void SetFieldAreaHeight(int height);
+
+    // Stores the working record the way the page handed in (nothing when it
+    // handed in none). An editor that keeps more with the record overrides
+    // it to store that in the same transaction.
+    virtual bool StoreRecord();
+    bool HasRecordStore() const { return static_cast<bool>(m_store); }
 
     // Binds the memo to <program directory>/Rides|Maintenance/<number>. A new
     // record's folder is made empty: what a removed record may have left
@@ -158,6 +166,8 @@ private:
     QDateTime m_openingDate;
     int m_openingBicycle = -1;
     QHash<const QLineEdit*, QString> m_openingTexts;
+    QHash<const QComboBox*, int> m_openingChoices;
+    int m_fieldAreaHeight = 82;
     bool m_savedBeforeStepping = false;
 };
 

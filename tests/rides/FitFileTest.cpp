@@ -116,10 +116,18 @@ QByteArray Ride(uint32_t start, int seconds, int sport = 2, bool bigEndian = fal
                 {8, 4, 0x86},
                 {9, 4, 0x86},
                 {15, 2, 0x84},
-                {22, 2, 0x84}},
+                {22, 2, 0x84},
+                {23, 2, 0x84},
+                {11, 2, 0x84},
+                {16, 1, 0x02},
+                {17, 1, 0x02},
+                {18, 1, 0x02},
+                {20, 2, 0x84},
+                {21, 2, 0x84},
+                {57, 1, 0x01}},
                bigEndian);
-    fit.Data(1,
-             {start + seconds, start, sport, seconds * 1000, (seconds - 1) * 1000, seconds * 550, 9000, 12});
+    fit.Data(1, {start + seconds, start, sport, seconds * 1000, (seconds - 1) * 1000, seconds * 550, 9000, 12,
+                 15, 31, 142, 171, 88, 215, 640, 0xFF});
     return fit.File();
 }
 
@@ -143,6 +151,15 @@ TEST(FitFile, ReadsRecordsAndTheSessionsTotalsInBothByteOrders) {
         EXPECT_EQ(track.device.timerSeconds, 29.0);
         EXPECT_DOUBLE_EQ(*track.device.maxSpeedKmh, 9.0 * 3.6);
         EXPECT_EQ(track.device.ascentMetres, 12.0);
+        EXPECT_EQ(track.measured.descentMetres, 15.0);
+        EXPECT_EQ(track.measured.elapsedSeconds, 30.0);
+        EXPECT_EQ(track.measured.calories, 31.0);
+        EXPECT_EQ(track.measured.averageHeartRate, 142.0);
+        EXPECT_EQ(track.measured.maxHeartRate, 171.0);
+        EXPECT_EQ(track.measured.averageCadence, 88.0);
+        EXPECT_EQ(track.measured.averagePower, 215.0);
+        EXPECT_EQ(track.measured.maxPower, 640.0);
+        EXPECT_EQ(track.measured.averageTemperature, -1.0);
     }
 }
 

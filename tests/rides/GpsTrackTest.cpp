@@ -166,6 +166,34 @@ TEST(TcxReading, LapTotalsNoRideCanHaveAreNotTaken) {
     EXPECT_FALSE(device.startMs || device.distanceMetres || device.timerSeconds || device.maxSpeedKmh);
 }
 
+TEST(TcxReading, TheLapsTellWhatTheDeviceMeasured) {
+    // Means weighted by the laps' times; a lap without a figure counts for none.
+    const QByteArray tcx =
+        "<TrainingCenterDatabase><Activities><Activity><Lap StartTime=\"2024-05-01T08:00:00Z\">"
+        "<TotalTimeSeconds>600</TotalTimeSeconds><Calories>100</Calories>"
+        "<AverageHeartRateBpm><Value>120</Value></AverageHeartRateBpm>"
+        "<MaximumHeartRateBpm><Value>150</Value></MaximumHeartRateBpm><Cadence>80</Cadence>"
+        "<Extensions><LX xmlns=\"x\"><AvgWatts>200</AvgWatts><MaxWatts>500</MaxWatts></LX></Extensions></Lap>"
+        "<Lap><TotalTimeSeconds>1800</TotalTimeSeconds><Calories>300</Calories>"
+        "<AverageHeartRateBpm><Value>140</Value></AverageHeartRateBpm>"
+        "<MaximumHeartRateBpm><Value>165</Value></MaximumHeartRateBpm><Cadence>0</Cadence>"
+        "<Track><Trackpoint><Position><LatitudeDegrees>1</LatitudeDegrees><LongitudeDegrees>2</"
+        "LongitudeDegrees>"
+        "</Position><HeartRateBpm><Value>190</Value></HeartRateBpm><Cadence>99</Cadence></Trackpoint></Track>"
+        "</Lap></Activity></Activities></TrainingCenterDatabase>";
+    const GpsFileContent content = ReadTcxTracks(tcx);
+    ASSERT_EQ(content.tracks.size(), 1u);
+    EXPECT_EQ(content.tracks[0].device.timerSeconds, 2400.0);
+    const DeviceMeasures& device = content.tracks[0].measured;
+    EXPECT_EQ(device.calories, 400.0);
+    EXPECT_EQ(device.averageHeartRate, 135.0);
+    EXPECT_EQ(device.maxHeartRate, 165.0);
+    EXPECT_EQ(device.averageCadence, 80.0);
+    EXPECT_EQ(device.averagePower, 200.0);
+    EXPECT_EQ(device.maxPower, 500.0);
+    EXPECT_EQ(content.tracks[0].points.size(), 1u);
+}
+
 TEST(TcxReading, CoursesAndPointsWithoutPosition) {
     const QByteArray tcx =
         "<TrainingCenterDatabase><Courses><Course><Name>Lake</Name>"

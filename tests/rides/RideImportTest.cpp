@@ -29,6 +29,7 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QUrl>
+#include <map>
 #include <memory>
 
 namespace {
@@ -558,6 +559,68 @@ TEST_F(RideImportTest, ImportNeedsABicycle) {
     m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "NTCB"));
     Click(*m_page, "import");
     EXPECT_TRUE(StoredRides().empty());
+}
+
+// Every sample file from a real device imported: each ride keeps the file's
+// name and its climb, which agrees with the device's own where the file
+// records it; what the devices measured beside the way is believable.
+TEST_F(RideImportTest, RealFilesKeepTheFiguresTheyHold) {
+    const QString samples = QStringLiteral(VELOMARQ_TEST_DATA_DIR "/gps-samples/");
+    QFile table(samples + QStringLiteral("reference.tsv"));
+    ASSERT_TRUE(table.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(table.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList header = lines.front().split(u'\t');
+    QStringList paths;
+    std::map<std::string, double> deviceAscent;  // by file name
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QStringList cells = lines[i].split(u'\t');
+        auto cell = [&](const char* name) { return cells[header.indexOf(QLatin1String(name))]; };
+        paths << samples + cell("file");
+        bool ok = false;
+        const double ascent = cell("ascent_m").toDouble(&ok);
+        if (ok && cell("source").contains(QLatin1String("ascent: FIT session"))) {
+            deviceAscent[QFileInfo(cell("file")).fileName().toStdString()] = ascent;
+        }
+    }
+    const ImportSummary summary = ImportRideFiles(paths, 1);
+    ASSERT_GT(summary.imported, 20) << ImportSummaryText(summary).toStdString();
+
+    std::vector<RideDetail> details;
+    ASSERT_EQ(DB_GetRideDetails(&details), 0);
+    EXPECT_EQ(details.size(), StoredRides().size());
+    std::map<int, RideRecord> rides;
+    for (const RideRecord& ride : StoredRides()) {
+        rides[ride.RideRecordNumber] = ride;
+    }
+    std::map<std::string, double> ascent;
+    int withHeartRate = 0;
+    int withPower = 0;
+    for (const RideDetail& detail : details) {
+        SCOPED_TRACE(detail.SourceFile);
+        EXPECT_FALSE(detail.SourceFile.empty());
+        ascent[detail.SourceFile] += detail.Ascent.value_or(0.0);
+        if (detail.AverageHeartRate) {
+            ++withHeartRate;
+            EXPECT_GE(detail.MaxHeartRate.value_or(0.0), *detail.AverageHeartRate);
+        }
+        if (detail.AveragePower) {
+            ++withPower;
+            EXPECT_GE(detail.MaxPower.value_or(0.0), *detail.AveragePower);
+        }
+        // Never shorter than the riding time, nor longer than a few days.
+        const RideRecord& ride = rides[detail.RideRecordNumber];
+        if (detail.ElapsedSeconds) {
+            EXPECT_GE(*detail.ElapsedSeconds + 1.0, ride.Hours * 3600.0 + ride.Minutes * 60.0 + ride.Seconds);
+            EXPECT_LE(*detail.ElapsedSeconds, 4 * 86400.0);
+        }
+    }
+    for (const auto& [file, reference] : deviceAscent) {
+        if (ascent.count(file)) {
+            EXPECT_NEAR(ascent[file], reference, reference * 0.25 + 1.0) << file;
+        }
+    }
+    EXPECT_GE(withHeartRate, 3);
+    EXPECT_GE(withPower, 1);
 }
 
 }  // namespace

@@ -315,8 +315,10 @@ TEST_F(RideRecordDlgTest, PreviousAndNextStepWithoutSaving) {
 TEST_F(RideRecordDlgTest, LayoutKeepsTheMemoAndButtonsInPlace) {
     Run(ExistingRecord(Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0), true, true), [&](RideRecordDlg& editor) {
         editor.resize(900, 700);
+        // The memo keeps its distance below the fields, however many there are.
+        const int top = Find<QWidget>(editor, "fields")->geometry().bottom() + 1 + 22;
         const QRect memo = editor.Memo()->geometry();
-        EXPECT_EQ(memo, QRect(10, 110, 880, 700 - 110 - 35));
+        EXPECT_EQ(memo, QRect(10, top, 880, 700 - top - 35));
         const QRect save = Find<QPushButton>(editor, "save")->geometry();
         const QRect cancel = Find<QPushButton>(editor, "cancel")->geometry();
         EXPECT_EQ(save.top(), 670);
@@ -324,12 +326,49 @@ TEST_F(RideRecordDlgTest, LayoutKeepsTheMemoAndButtonsInPlace) {
         EXPECT_EQ(cancel.left(), 450 + 5);
         EXPECT_EQ(Find<QPushButton>(editor, "previous")->geometry().left(), 10);
         EXPECT_EQ(Find<QPushButton>(editor, "next")->geometry().right() + 1, 890);
-        // The fields stay above the memo.
-        EXPECT_LE(Find<QComboBox>(editor, "bicycle")->mapTo(&editor, QPoint(0, 0)).y() +
-                      Find<QComboBox>(editor, "bicycle")->height(),
-                  110);
+        // The fields stay above the memo, and the memo keeps room at the smallest size.
+        QWidget* recorded = Find<QLabel>(editor, "recorded");
+        EXPECT_LE(recorded->mapTo(&editor, QPoint(0, 0)).y() + recorded->height(), top);
+        editor.resize(800, 500);
+        EXPECT_GE(editor.Memo()->height(), 200);
         Click(editor, "cancel");
     });
+}
+
+TEST_F(RideRecordDlgTest, TypedFiguresAndLevelsAreStoredWithTheRide) {
+    RideRecord stored = Ride(1, Local(2025, 5, 1), 30.0, 1, 0, 0);
+    stored.DifficultyLevel = 9;  // written by another program
+    stored.FeelingLevel = 2;
+    ASSERT_EQ(DB_InsertRideRecord(&stored), 0);
+    stored.RideRecordNumber = 1;
+    const auto [result, ride] = Run(ExistingRecord(stored), [&](RideRecordDlg& editor) {
+        editor.SetRecordStore([&editor] {
+            RideRecord record = editor.WorkingRecord();
+            return DB_UpdateRideRecord(1, &record) == store::kOk;
+        });
+        EXPECT_EQ(Find<QComboBox>(editor, "effort")->currentText(), QStringLiteral("not set"));
+        EXPECT_EQ(Find<QComboBox>(editor, "feeling")->currentIndex(), 2);
+        EXPECT_EQ(Find<QLabel>(editor, "recorded")->text(), QStringLiteral("Source typed"));
+        EXPECT_FALSE(editor.HasChanges());
+        ChooseListEntry(Find<QComboBox>(editor, "feeling"), 4);
+        EXPECT_TRUE(editor.HasChanges());
+        Type(editor, "ascent", QStringLiteral("350"));
+        Type(editor, "heartRate", QStringLiteral("128,5"));
+        Click(editor, "save");
+    });
+    ASSERT_EQ(result, kEditorSaved);
+    const RideRecordList rides = StoredRides();
+    ASSERT_EQ(rides.size(), 1u);
+    EXPECT_EQ(rides[0].DifficultyLevel, 9);
+    EXPECT_EQ(rides[0].FeelingLevel, 4);
+    RideDetail detail;
+    bool found = false;
+    ASSERT_EQ(DB_GetRideDetail(1, &detail, &found), 0);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(detail.Ascent, 350.0);
+    EXPECT_EQ(detail.AverageHeartRate, 128.5);
+    EXPECT_FALSE(detail.Calories);
+    EXPECT_EQ(detail.SourceFile, "");
 }
 
 }  // namespace

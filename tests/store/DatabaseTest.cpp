@@ -22,6 +22,10 @@ const char* const kSchema[] = {
     "create table ApplicationConfig(\t\tData BLOB\t\t)",
     // Not in older logs: made when such a log is opened.
     "create table Preference(\t\tName TEXT PRIMARY KEY,\t\tValue TEXT\t\t)",
+    "create table RideDetail(\t\tRideRecordNumber INTEGER PRIMARY KEY,\t\tDate INTEGER,\t\tAscent REAL,\t\t"
+    "Descent REAL,\t\tAverageHeartRate REAL,\t\tMaxHeartRate REAL,\t\tAverageCadence REAL,\t\t"
+    "AveragePower REAL,\t\tMaxPower REAL,\t\tCalories REAL,\t\tAverageTemperature REAL,\t\t"
+    "ElapsedSeconds REAL,\t\tSourceFile TEXT,\t\tActivityId TEXT\t\t)",
 };
 
 // SQLite keeps a create statement's text as written, except that it writes the
@@ -176,7 +180,9 @@ TEST_F(StoreTest, OpenAddsLookupIndexesButLeavesTheTablesAsWritten) {
 TEST_F(StoreTest, AnOlderLogGainsThePreferencesOnOpenAndTheyKeepTheirText) {
     CreateAndOpen();
     Exec("drop table Preference");
+    Exec("drop table RideDetail");
     ASSERT_EQ(DB_OpenDatabase(), 0);
+    EXPECT_EQ(QueryInt("select count(*) from sqlite_master where name in ('Preference', 'RideDetail')"), 2);
     std::string value;
     bool found = true;
     ASSERT_EQ(DB_GetPreference("CurrencySymbol", &value, &found), 0) << DB_GetLastError();
