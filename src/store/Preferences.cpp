@@ -14,8 +14,8 @@ using namespace store::detail;
 namespace {
 
 bool BindText(sqlite3_stmt* statement, int index, const std::string& text) {
-    return sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) ==
-           SQLITE_OK;
+    return sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()),
+                             SQLITE_TRANSIENT) == SQLITE_OK;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "widgets/RecordListPage.h"
 
 #include "platform/Failure.h"
+#include "platform/Preferences.h"
 #include "units/DayRange.h"
 #include "widgets/DayPickers.h"
 #include "widgets/EmptyListHint.h"
@@ -25,8 +26,14 @@ LinkLabel* FieldLabel(QWidget* parent) {
 
 }  // namespace
 
-RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, QWidget* parent)
+const char* RangePreferenceOf(RecordKind kind) {
+    return kind == RecordKind::Ride ? preference::kRideRange : preference::kMaintenanceRange;
+}
+
+RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, const char* rangePreference,
+                               QWidget* parent)
     : TabPage(statusLine, parent),
+      m_rangePreference(rangePreference),
       m_buttons(new QHBoxLayout),
       m_new(new ImageButton(this)),
       m_modify(new ImageButton(this)),
@@ -35,6 +42,8 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
       m_lastButton(m_export),
       m_filterLabel(FieldLabel(this)),
       m_filter(new QComboBox(this)),
+      m_rangeLabel(FieldLabel(this)),
+      m_range(new QComboBox(this)),
       m_startLabel(FieldLabel(this)),
       m_start(NewDayPicker(this, "startDate")),
       m_endLabel(FieldLabel(this)),
@@ -50,6 +59,12 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     m_filter->setObjectName(QStringLiteral("bicycleFilter"));
     m_filter->setMinimumWidth(150);
     m_filter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_range->setObjectName(QStringLiteral("rangePreset"));
+    // The longest preset's name runs long in some languages.
+    m_range->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    for (int i = 0; i < kRangePresetCount; ++i) {
+        m_range->addItem(QString());
+    }
 
     m_buttons->setSpacing(kPageMargin);
     for (ImageButton* button : {m_new, m_modify, m_delete, m_export}) {
@@ -58,12 +73,12 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     QHBoxLayout* top = AddPageControlRow(this);
     top->addLayout(m_buttons);
     top->addLayout(LabelledControl(m_filterLabel, m_filter), 2);
+    top->addLayout(LabelledControl(m_rangeLabel, m_range));
     top->addLayout(LabelledControl(m_startLabel, m_start), 1);
     top->addLayout(LabelledControl(m_endLabel, m_end), 1);
 
     m_today = LocalToday();
-    m_start->setDate(QDate(m_today.year(), 1, 1));
-    m_end->setDate(m_today);
+    ShowPreset(RangePreset::ThisYear, *PresetDays(RangePreset::ThisYear, m_today));
 
     connect(m_new, &QPushButton::clicked, this, [this] { NewRecord(); });
     connect(m_hintNew, &QPushButton::clicked, this, [this] { NewRecord(); });
@@ -71,11 +86,9 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     connect(m_delete, &QPushButton::clicked, this, [this] { DeleteRecord(); });
     connect(m_export, &QPushButton::clicked, this, &RecordListPage::OnExport);
     connect(m_filter, &QComboBox::currentIndexChanged, this, &RecordListPage::OnFilterChanged);
-    connect(m_start, &QDateEdit::dateChanged, this, [this] { ReloadRecords(); });
-    connect(m_end, &QDateEdit::dateChanged, this, [this] {
-        m_endIsToday = m_end->date() == LocalToday();
-        ReloadRecords();
-    });
+    connect(m_range, &QComboBox::currentIndexChanged, this, &RecordListPage::OnPresetChosen);
+    connect(m_start, &QDateEdit::dateChanged, this, &RecordListPage::OnDaysPicked);
+    connect(m_end, &QDateEdit::dateChanged, this, &RecordListPage::OnDaysPicked);
     connect(m_table, &RecordTableView::RowActivated, this, [this] { ModifyRecord(); });
     connect(m_table, &RecordTableView::HeadingClicked, this, &RecordListPage::SortByColumn);
 }
@@ -105,6 +118,13 @@ void RecordListPage::RefreshCaptions() {
     m_filterLabel->SetText(GetLanguageString("Strings", "SELB"));
     m_startLabel->SetText(GetLanguageString("Strings", "STDT"));
     m_endLabel->SetText(GetLanguageString("Strings", "EDDT"));
+    m_rangeLabel->SetText(GetLanguageString("Search", "RANG"));
+    for (int i = 0; i < kRangePresetCount; ++i) {
+        m_range->setItemText(i, GetLanguageString(RangePresetName(static_cast<RangePreset>(i))));
+    }
+    // A squeezed row still shows the chosen preset whole; the page scrolls instead.
+    m_range->setMinimumWidth(0);
+    m_range->setMinimumWidth(m_range->sizeHint().width());
     if (m_filter->count() > 0) {
         m_filter->setItemText(0, GetLanguageString("Strings", "ALBC"));
     }
@@ -153,6 +173,10 @@ void RecordListPage::showEvent(QShowEvent* event) {
 }
 
 void RecordListPage::Reload() {
+    if (!m_rangeRead) {
+        m_rangeRead = true;
+        ReadRange();
+    }
     ReloadBicycles();
     ReloadRecords();
 }
@@ -182,23 +206,76 @@ std::optional<int> RecordListPage::FilteredBicycleNumber() const {
     return FilteredBicycle(m_filter);
 }
 
-void RecordListPage::ShowDays(const QDate& first, const QDate& last) {
+void RecordListPage::ReadRange() {
+    const std::optional<QString> kept = ReadPreference(m_rangePreference);
+    const std::optional<RangeChoice> choice = kept ? ReadRangeChoice(*kept) : std::nullopt;
+    if (!choice) {
+        return;  // this year, as set up
+    }
+    const std::optional<PickedRange> days = PresetDays(choice->preset, LocalToday());
+    ShowPreset(choice->preset, days ? *days : choice->days);
+}
+
+void RecordListPage::ShowPreset(RangePreset preset, const PickedRange& days) {
+    const QSignalBlocker quietRange(m_range);
     const QSignalBlocker quietStart(m_start);
     const QSignalBlocker quietEnd(m_end);
-    if (first < m_start->date()) {
-        m_start->setDate(first);
+    m_preset = preset;
+    m_range->setCurrentIndex(static_cast<int>(preset));
+    m_start->setDate(days.from);
+    m_end->setDate(days.to);
+    m_endIsToday = m_end->date() == LocalToday();
+}
+
+void RecordListPage::KeepRange() {
+    // A range that cannot be kept still serves this run; the store's
+    // failure shows at the next read or write that matters.
+    WritePreference(m_rangePreference, RangeChoiceText(m_preset, {m_start->date(), m_end->date()}));
+}
+
+void RecordListPage::OnPresetChosen(int position) {
+    if (position < 0 || position >= kRangePresetCount) {
+        return;
     }
-    if (last > m_end->date()) {
-        m_end->setDate(last);
-        m_endIsToday = m_end->date() == LocalToday();
+    const auto preset = static_cast<RangePreset>(position);
+    const std::optional<PickedRange> days = PresetDays(preset, LocalToday());
+    ShowPreset(preset, days ? *days : PickedRange{m_start->date(), m_end->date()});
+    KeepRange();
+    ReloadRecords();
+}
+
+void RecordListPage::OnDaysPicked() {
+    m_endIsToday = m_end->date() == LocalToday();
+    if (m_preset != RangePreset::Custom) {
+        const QSignalBlocker quiet(m_range);
+        m_preset = RangePreset::Custom;
+        m_range->setCurrentIndex(static_cast<int>(RangePreset::Custom));
+    }
+    KeepRange();
+    ReloadRecords();
+}
+
+void RecordListPage::ShowDays(const QDate& first, const QDate& last) {
+    const QDate from = std::min(first, m_start->date());
+    const QDate to = std::max(last, m_end->date());
+    if (from != m_start->date() || to != m_end->date()) {
+        ShowPreset(RangePreset::Custom, {from, to});
+        KeepRange();
     }
 }
 
 void RecordListPage::FollowToday() {
+    // A preset's days move with the calendar (this year turns into the next
+    // at midnight on New Year's Eve); a custom range only keeps its end on
+    // today when it was there.
     const QDate today = LocalToday();
-    if (m_endIsToday && today != m_today) {
-        const QSignalBlocker quiet(m_end);
-        m_end->setDate(today);
+    if (today != m_today) {
+        if (const std::optional<PickedRange> days = PresetDays(m_preset, today)) {
+            ShowPreset(m_preset, *days);
+        } else if (m_endIsToday) {
+            const QSignalBlocker quiet(m_end);
+            m_end->setDate(today);
+        }
     }
     m_today = today;
 }
@@ -211,6 +288,10 @@ void RecordListPage::ShowStatus(const QString& statusText) {
     m_table->FitColumnWidths();
     m_statusText = statusText;
     StatusLine().SetText(m_statusText);
+}
+
+void RecordListPage::ShowSavedOutside() {
+    StatusLine().SetText(GetLanguageString("Search", "SOUT") + QStringLiteral("  ") + m_statusText);
 }
 
 void RecordListPage::SortByColumn(int column) {

@@ -40,6 +40,7 @@
 #include "store/store.h"
 #include "units/RecordFolders.h"
 #include "units/SafeFormat.h"
+#include "widgets/RangePresets.h"
 #include "widgets/RecordEditorFrame.h"
 #include "widgets/RecordTableModel.h"
 #include "widgets/RecordTableView.h"
@@ -70,6 +71,9 @@ struct EmptyHintKeys {
     LanguageKey addFirst;
 };
 
+// The preference that keeps the range of days of a kind's page.
+const char* RangePreferenceOf(RecordKind kind);
+
 class RecordListPage : public TabPage {
     Q_OBJECT
 public:
@@ -94,7 +98,9 @@ public:
     virtual void ExportRecords(const QString& fileName, int format) = 0;
 
 protected:
-    RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, QWidget* parent);
+    // rangePreference names the preference that keeps the page's range of days.
+    RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, const char* rangePreference,
+                   QWidget* parent);
 
     // Why the table shows what it shows, for the hint over an empty one.
     enum class ListState {
@@ -135,6 +141,9 @@ protected:
     std::string FilterCondition() const;
     // After a reload: the columns fitted to the rows, the summary in the status line.
     void ShowStatus(const QString& statusText);
+    // After a save: the record just saved is not listed, which the status line
+    // says before the summary, so that it does not seem lost.
+    void ShowSavedOutside();
 
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -148,6 +157,14 @@ protected:
 private:
     void ReloadBicycles();
     void OnFilterChanged(int position);
+    // The range kept for the page, read once when it is first shown.
+    void ReadRange();
+    void OnPresetChosen(int position);
+    // A day picked by hand makes the range a custom one.
+    void OnDaysPicked();
+    // Shows the preset's days and the preset in the chooser, without a reload.
+    void ShowPreset(RangePreset preset, const PickedRange& days);
+    void KeepRange();
     void OnExport();
 
     BicycleList m_bicycles;
@@ -161,6 +178,10 @@ private:
     // of a new day are listed when the program stays open past midnight.
     bool m_endIsToday = true;
     QDate m_today;
+    // The range chosen; a preset's days move with the calendar.
+    RangePreset m_preset = RangePreset::ThisYear;
+    const char* m_rangePreference;
+    bool m_rangeRead = false;
 
     QHBoxLayout* m_buttons;
     ImageButton* m_new;
@@ -170,6 +191,8 @@ private:
     ImageButton* m_lastButton;
     LinkLabel* m_filterLabel;
     QComboBox* m_filter;
+    LinkLabel* m_rangeLabel;
+    QComboBox* m_range;
     LinkLabel* m_startLabel;
     QDateEdit* m_start;
     LinkLabel* m_endLabel;
@@ -201,7 +224,7 @@ public:
 
 protected:
     RecordListPageOf(LinkLabel& statusLine, QWidget* parent)
-        : RecordListPage(statusLine, Traits::kHints, parent),
+        : RecordListPage(statusLine, Traits::kHints, RangePreferenceOf(RecordKindOf<Record>::value), parent),
           m_model(new RecordTableModel<Record>(Traits::Columns(&m_words), this)) {
         ShowModel(m_model);
     }
@@ -250,7 +273,9 @@ protected:
             return;
         }
         ReloadRecords();
-        SelectRecord(number);
+        if (!SelectRecord(number)) {
+            ShowSavedOutside();
+        }
     }
 
     // Opens the selected record; the editor's previous and next step through
@@ -285,7 +310,9 @@ protected:
                 // may have moved (a new date): the step goes from where it
                 // stands now, and ends the editing when there is no record that way.
                 ReloadRecords();
-                SelectRecord(number);
+                if (!SelectRecord(number)) {
+                    ShowSavedOutside();
+                }
                 row = Table()->FirstSelectedRow();
                 const bool canStep = (result == kEditorPrevious && row > 0) ||
                                      (result == kEditorNext && row >= 0 && row + 1 < m_model->rowCount());
@@ -351,14 +378,16 @@ private:
         return ListState::EmptyRange;
     }
 
-    void SelectRecord(int32_t number) {
+    // False when the record is not listed.
+    bool SelectRecord(int32_t number) {
         const std::vector<Record>& records = m_model->Records();
         for (size_t i = 0; i < records.size(); ++i) {
             if (RecordNumber(records[i]) == number) {
                 Table()->SelectRow(m_model->RowOfRecord(static_cast<int>(i)));
-                return;
+                return true;
             }
         }
+        return false;
     }
 
     typename Traits::Words m_words;
