@@ -5,6 +5,7 @@
 #include "units/DayRange.h"
 #include "widgets/DayPickers.h"
 #include "widgets/EmptyListHint.h"
+#include "widgets/FigureFilters.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
 #include "widgets/LinkLabel.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -24,16 +26,16 @@ LinkLabel* FieldLabel(QWidget* parent) {
     return label;
 }
 
-}  // namespace
-
 const char* RangePreferenceOf(RecordKind kind) {
     return kind == RecordKind::Ride ? preference::kRideRange : preference::kMaintenanceRange;
 }
 
-RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, const char* rangePreference,
+}  // namespace
+
+RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, RecordKind kind,
                                QWidget* parent)
     : TabPage(statusLine, parent),
-      m_rangePreference(rangePreference),
+      m_rangePreference(RangePreferenceOf(kind)),
       m_buttons(new QHBoxLayout),
       m_new(new ImageButton(this)),
       m_modify(new ImageButton(this)),
@@ -48,6 +50,8 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
       m_start(NewDayPicker(this, "startDate")),
       m_endLabel(FieldLabel(this)),
       m_end(NewDayPicker(this, "endDate")),
+      m_figures(new FigureFilterBar(FigureFiltersOf(kind), this)),
+      m_clear(new QPushButton(m_figures)),
       m_table(new RecordTableView(this)),
       m_hints(hints),
       m_hint(new EmptyListHint(m_table)),
@@ -65,6 +69,11 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     for (int i = 0; i < kRangePresetCount; ++i) {
         m_range->addItem(QString());
     }
+
+    m_clear->setObjectName(QStringLiteral("clearFilters"));
+    m_figures->Row()->addSpacing(12);
+    m_figures->Row()->addWidget(m_clear);
+    m_figures->Row()->addStretch(1);
 
     m_buttons->setSpacing(kPageMargin);
     for (ImageButton* button : {m_new, m_modify, m_delete, m_export}) {
@@ -86,6 +95,8 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     connect(m_delete, &QPushButton::clicked, this, [this] { DeleteRecord(); });
     connect(m_export, &QPushButton::clicked, this, &RecordListPage::OnExport);
     connect(m_filter, &QComboBox::currentIndexChanged, this, &RecordListPage::OnFilterChanged);
+    connect(m_figures, &FigureFilterBar::Changed, this, [this] { ReloadRecords(); });
+    connect(m_clear, &QPushButton::clicked, this, &RecordListPage::ClearFilters);
     connect(m_range, &QComboBox::currentIndexChanged, this, &RecordListPage::OnPresetChosen);
     connect(m_start, &QDateEdit::dateChanged, this, &RecordListPage::OnDaysPicked);
     connect(m_end, &QDateEdit::dateChanged, this, &RecordListPage::OnDaysPicked);
@@ -119,6 +130,8 @@ void RecordListPage::RefreshCaptions() {
     m_startLabel->SetText(GetLanguageString("Strings", "STDT"));
     m_endLabel->SetText(GetLanguageString("Strings", "EDDT"));
     m_rangeLabel->SetText(GetLanguageString("Search", "RANG"));
+    m_figures->RefreshCaptions();
+    m_clear->setText(GetLanguageString("Search", "CLRF"));
     for (int i = 0; i < kRangePresetCount; ++i) {
         m_range->setItemText(i, GetLanguageString(RangePresetName(static_cast<RangePreset>(i))));
     }
@@ -162,7 +175,11 @@ void RecordListPage::UpdateHint() {
 
 void RecordListPage::resizeEvent(QResizeEvent* event) {
     TabPage::resizeEvent(event);
-    m_table->setGeometry(rect().adjusted(kPageMargin, kPageControlsHeight, -kPageMargin, -kPageMargin));
+    // The figure filters lie under the top row, the table under them.
+    const int figuresHeight = m_figures->sizeHint().height();
+    m_figures->setGeometry(kPageMargin, kPageControlsHeight, width() - 2 * kPageMargin, figuresHeight);
+    m_table->setGeometry(rect().adjusted(kPageMargin, kPageControlsHeight + figuresHeight + kPageMargin,
+                                         -kPageMargin, -kPageMargin));
 }
 
 void RecordListPage::showEvent(QShowEvent* event) {
@@ -233,6 +250,18 @@ void RecordListPage::KeepRange() {
     WritePreference(m_rangePreference, RangeChoiceText(m_preset, {m_start->date(), m_end->date()}));
 }
 
+void RecordListPage::ClearFilters() {
+    m_figures->Clear();
+    {
+        const QSignalBlocker quiet(m_filter);
+        m_filter->setCurrentIndex(0);
+        m_filterPosition = 0;
+    }
+    ShowPreset(RangePreset::ThisYear, *PresetDays(RangePreset::ThisYear, LocalToday()));
+    KeepRange();
+    ReloadRecords();
+}
+
 void RecordListPage::OnPresetChosen(int position) {
     if (position < 0 || position >= kRangePresetCount) {
         return;
@@ -281,13 +310,16 @@ void RecordListPage::FollowToday() {
 }
 
 std::string RecordListPage::FilterCondition() const {
-    return DayRangeCondition(PickedDays(m_start->date(), m_end->date()), FilteredBicycle(m_filter));
+    return DayRangeCondition(PickedDays(m_start->date(), m_end->date()), FilteredBicycle(m_filter)) +
+           m_figures->Condition();
 }
 
 void RecordListPage::ShowStatus(const QString& statusText) {
     m_table->FitColumnWidths();
     m_statusText = statusText;
-    StatusLine().SetText(m_statusText);
+    // A bound that is no figure is left out of the filter; the line says why.
+    const QString refusal = m_figures->Refusal();
+    StatusLine().SetText(refusal.isEmpty() ? m_statusText : refusal + QStringLiteral("  ") + m_statusText);
 }
 
 void RecordListPage::ShowSavedOutside() {

@@ -55,6 +55,7 @@
 #include <vector>
 
 class EmptyListHint;
+class FigureFilterBar;
 class ImageButton;
 class LinkLabel;
 class QPushButton;
@@ -70,9 +71,6 @@ struct EmptyHintKeys {
     LanguageKey emptyRange;
     LanguageKey addFirst;
 };
-
-// The preference that keeps the range of days of a kind's page.
-const char* RangePreferenceOf(RecordKind kind);
 
 class RecordListPage : public TabPage {
     Q_OBJECT
@@ -98,9 +96,9 @@ public:
     virtual void ExportRecords(const QString& fileName, int format) = 0;
 
 protected:
-    // rangePreference names the preference that keeps the page's range of days.
-    RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, const char* rangePreference,
-                   QWidget* parent);
+    // The kind names the preference that keeps the page's range of days and
+    // the figures it filters by.
+    RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, RecordKind kind, QWidget* parent);
 
     // Why the table shows what it shows, for the hint over an empty one.
     enum class ListState {
@@ -137,7 +135,7 @@ protected:
     // Moves the end day to a new today when it still shows today's, so a
     // page left open past midnight lists the new day's records.
     void FollowToday();
-    // The store's condition for the chosen bicycle and days.
+    // The store's condition for the chosen bicycle, days and figures.
     std::string FilterCondition() const;
     // After a reload: the columns fitted to the rows, the summary in the status line.
     void ShowStatus(const QString& statusText);
@@ -165,6 +163,8 @@ private:
     // Shows the preset's days and the preset in the chooser, without a reload.
     void ShowPreset(RangePreset preset, const PickedRange& days);
     void KeepRange();
+    // Every filter back to what a new page shows: all bicycles, this year, no figure bounds.
+    void ClearFilters();
     void OnExport();
 
     BicycleList m_bicycles;
@@ -197,6 +197,8 @@ private:
     QDateEdit* m_start;
     LinkLabel* m_endLabel;
     QDateEdit* m_end;
+    FigureFilterBar* m_figures;
+    QPushButton* m_clear;
     RecordTableView* m_table;
     EmptyHintKeys m_hints;
     ListState m_listState = ListState::Listed;
@@ -224,7 +226,7 @@ public:
 
 protected:
     RecordListPageOf(LinkLabel& statusLine, QWidget* parent)
-        : RecordListPage(statusLine, Traits::kHints, RangePreferenceOf(RecordKindOf<Record>::value), parent),
+        : RecordListPage(statusLine, Traits::kHints, RecordKindOf<Record>::value, parent),
           m_model(new RecordTableModel<Record>(Traits::Columns(&m_words), this)) {
         ShowModel(m_model);
     }

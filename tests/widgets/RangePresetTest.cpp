@@ -1,6 +1,7 @@
-// The ranges of days beside the list pages' pickers: what each preset takes
-// in, across a year's end and a leap day; the page's choice kept across
-// starts; a record saved outside what is listed saying so.
+// The list pages' filters beside the bicycle: the ranges of days beside the
+// pickers (what each preset takes in, across a year's end and a leap day, the
+// page's choice kept across starts), the figure bounds and Clear; a record
+// saved outside what is listed saying so.
 
 #include "maintenance/MaintenanceDlg.h"
 #include "rides/RideDlg.h"
@@ -30,7 +31,8 @@ TEST(RangePresets, DaysAcrossAYearEndAndALeapDay) {
     for (const Case& c : cases) {
         const std::optional<PickedRange> days = PresetDays(c.preset, c.today);
         ASSERT_TRUE(days);
-        EXPECT_EQ(days->from, c.from) << c.today.toString().toStdString() << " " << static_cast<int>(c.preset);
+        EXPECT_EQ(days->from, c.from)
+            << c.today.toString().toStdString() << " " << static_cast<int>(c.preset);
         EXPECT_EQ(days->to, c.to) << c.today.toString().toStdString() << " " << static_cast<int>(c.preset);
     }
     EXPECT_FALSE(PresetDays(RangePreset::Custom, QDate(2026, 1, 1)));
@@ -60,11 +62,13 @@ protected:
         AddOne(this->Local(2024, 7, 1, 9));
         AddOne(this->Local(2025, 3, 1, 9));
     }
-    void AddOne(int64_t date) {
+    // A ride of the figure in km at 24 km/h, or an entry of that cost.
+    void AddOne(int64_t date, double figure = 12.0) {
         if constexpr (kRides) {
-            this->AddRide(this->Ride(1, date, 12.0, 0, 30, 0));
+            const int seconds = static_cast<int>(figure * 150);
+            this->AddRide(this->Ride(1, date, figure, seconds / 3600, seconds / 60 % 60, seconds % 60));
         } else {
-            this->AddEntry(this->Entry(1, date, 9.5));
+            this->AddEntry(this->Entry(1, date, figure));
         }
     }
     QComboBox* Presets() const { return this->template Find<QComboBox>(*this->m_page, "rangePreset"); }
@@ -112,7 +116,48 @@ TYPED_TEST(RangePresetTest, ARecordSavedOutsideTheShownRangeSaysSo) {
     this->ClickRow(0);
     this->ClickPage("modify");
     EXPECT_EQ(this->Rows(), 0);
-    EXPECT_TRUE(this->m_status.Text().startsWith(GetLanguageString("Search", "SOUT"))) << this->m_status.Text().toStdString();
+    EXPECT_TRUE(this->m_status.Text().startsWith(GetLanguageString("Search", "SOUT")))
+        << this->m_status.Text().toStdString();
+}
+
+TYPED_TEST(RangePresetTest, FigureBoundsNarrowTheListAndClearResetsEveryFilter) {
+    const char* field = TestFixture::kRides ? "distance" : "cost";
+    this->AddOne(this->Local(2025, 4, 1, 9), 40.0);
+    this->AddOne(this->Local(2025, 5, 1, 9), 25.0);
+    this->ShowPage();
+    ASSERT_EQ(this->Rows(), 3);
+    const auto type = [&](const QString& name, const QString& text) {
+        QLineEdit* edit = this->template Find<QLineEdit>(*this->m_page, name.toLatin1().constData());
+        edit->clear();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    };
+    type(QString::fromLatin1(field) + "From", QStringLiteral("20"));
+    EXPECT_EQ(this->Rows(), 2);
+    if constexpr (TestFixture::kRides) {
+        type(QStringLiteral("ridingTimeTo"), QStringLiteral("1:30"));  // 25 km in 1:02:30, 40 km in 1:40
+    } else {
+        type(QStringLiteral("costTo"), QStringLiteral("30"));
+    }
+    EXPECT_EQ(this->Rows(), 1);
+
+    // A bound that is no figure is left out and named on the status line.
+    type(QString::fromLatin1(field) + "To", QStringLiteral("abc"));
+    EXPECT_EQ(this->Rows(), TestFixture::kRides ? 1 : 2);  // the cost's "at most 30" is gone
+    EXPECT_TRUE(this->m_status.Text().contains(
+        u"“" + GetLanguageString("Strings", TestFixture::kRides ? "DIST" : "COST") + u"”"))
+        << this->m_status.Text().toStdString();
+
+    ChooseListEntry(this->template Find<QComboBox>(*this->m_page, "bicycleFilter"), 1);
+    ChooseListEntry(this->Presets(), static_cast<int>(RangePreset::LastYear));
+    EXPECT_EQ(this->Rows(), 0);
+    this->Click(*this->m_page, "clearFilters");
+    EXPECT_EQ(this->Rows(), 3);
+    EXPECT_EQ(this->Presets()->currentIndex(), static_cast<int>(RangePreset::ThisYear));
+    EXPECT_EQ(this->template Find<QComboBox>(*this->m_page, "bicycleFilter")->currentIndex(), 0);
+    EXPECT_TRUE(this->template Find<QLineEdit>(*this->m_page, (std::string(field) + "From").c_str())
+                    ->text()
+                    .isEmpty());
 }
 
 }  // namespace
