@@ -1,6 +1,7 @@
 // Tables RideRecord and MaintenanceRecord: twin sets of operations that differ
 // only in their columns.
 
+#include "store/SearchIndex.h"
 #include "store/StoreInternal.h"
 
 #include <cerrno>
@@ -152,13 +153,27 @@ int DB_RideRecordToStmt(sqlite3_stmt* statement, const RideRecord* record, bool 
     return kOk;
 }
 
+namespace {
+
+// The search index follows each write once the log has committed it.
+int Followed(int result, SearchKind kind, int number) {
+    if (result == kOk) {
+        FollowRecordInSearch(kind, number);
+    }
+    return result;
+}
+
+}  // namespace
+
 int DB_InsertRideRecord(const RideRecord* record) {
     if (!DB_GetConnection() || !record) {
         return NoConnection();
     }
-    return WriteRecord(
-        "insert into RideRecord values( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11 )",
-        kPrepareError, record, DB_RideRecordToStmt, false);
+    return Followed(
+        WriteRecord(
+            "insert into RideRecord values( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11 )",
+            kPrepareError, record, DB_RideRecordToStmt, false),
+        SearchKind::Ride, 0);
 }
 
 int DB_UpdateRideRecord(int number, RideRecord* record) {
@@ -166,16 +181,19 @@ int DB_UpdateRideRecord(int number, RideRecord* record) {
         return NoConnection();
     }
     record->RideRecordNumber = number;
-    return WriteRecord(FormatSql("update RideRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tDistance=:p3,"
-                                 "\t\tMaxSpeed=:p4,\t\tHours=:p5,\t\tMinutes=:p6,\t\tSeconds=:p7,"
-                                 "\t\tDifficultyLevel=:p8,\t\tFeelingLevel=:p9,\t\tMemo=:p10 "
-                                 "\t\twhere RideRecordNumber=%d",
-                                 number),
-                       kUpdatePrepareError, record, DB_RideRecordToStmt, true);
+    return Followed(
+        WriteRecord(FormatSql("update RideRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tDistance=:p3,"
+                              "\t\tMaxSpeed=:p4,\t\tHours=:p5,\t\tMinutes=:p6,\t\tSeconds=:p7,"
+                              "\t\tDifficultyLevel=:p8,\t\tFeelingLevel=:p9,\t\tMemo=:p10 "
+                              "\t\twhere RideRecordNumber=%d",
+                              number),
+                    kUpdatePrepareError, record, DB_RideRecordToStmt, true),
+        SearchKind::Ride, number);
 }
 
 int DB_DeleteRideRecord(int number) {
-    return DeleteRecord("delete from RideRecord where RideRecordNumber=%d", number);
+    return Followed(DeleteRecord("delete from RideRecord where RideRecordNumber=%d", number),
+                    SearchKind::Ride, number);
 }
 
 int DB_GetMaxRideRecordNumber(int* number) {
@@ -237,8 +255,9 @@ int DB_InsertMaintenanceRecord(const MaintenanceRecord* record) {
     if (!DB_GetConnection() || !record) {
         return NoConnection();
     }
-    return WriteRecord("insert into MaintenanceRecord values( :p1, :p2, :p3, :p4, :p5 )", kPrepareError,
-                       record, DB_MaintenanceRecordToStmt, false);
+    return Followed(WriteRecord("insert into MaintenanceRecord values( :p1, :p2, :p3, :p4, :p5 )",
+                                kPrepareError, record, DB_MaintenanceRecordToStmt, false),
+                    SearchKind::Maintenance, 0);
 }
 
 int DB_UpdateMaintenanceRecord(int number, MaintenanceRecord* record) {
@@ -246,15 +265,17 @@ int DB_UpdateMaintenanceRecord(int number, MaintenanceRecord* record) {
         return NoConnection();
     }
     record->MaintenanceRecordNumber = number;
-    return WriteRecord(
-        FormatSql("update MaintenanceRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tCost=:p3,"
-                  "\t\tMemo=:p4 \t\twhere MaintenanceRecordNumber=%d",
-                  number),
-        kUpdatePrepareError, record, DB_MaintenanceRecordToStmt, true);
+    return Followed(
+        WriteRecord(FormatSql("update MaintenanceRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tCost=:p3,"
+                              "\t\tMemo=:p4 \t\twhere MaintenanceRecordNumber=%d",
+                              number),
+                    kUpdatePrepareError, record, DB_MaintenanceRecordToStmt, true),
+        SearchKind::Maintenance, number);
 }
 
 int DB_DeleteMaintenanceRecord(int number) {
-    return DeleteRecord("delete from MaintenanceRecord where MaintenanceRecordNumber=%d", number);
+    return Followed(DeleteRecord("delete from MaintenanceRecord where MaintenanceRecordNumber=%d", number),
+                    SearchKind::Maintenance, number);
 }
 
 int DB_GetMaxMaintenanceRecordNumber(int* number) {

@@ -117,8 +117,9 @@ std::string FigureFilterBar::Condition() const {
     std::string condition;
     for (const Fields& fields : m_fields) {
         bool refused = false;
-        condition += FigureRangeCondition(fields.filter.expression, Bound(fields, fields.least, true, &refused),
-                                          Bound(fields, fields.most, false, &refused));
+        condition +=
+            FigureRangeCondition(fields.filter.expression, Bound(fields, fields.least, true, &refused),
+                                 Bound(fields, fields.most, false, &refused));
     }
     return condition;
 }
@@ -130,8 +131,9 @@ QString FigureFilterBar::RefusalOf(const Fields& fields, const QLineEdit* field)
         return QString();
     }
     const QString name = GetLanguageString(fields.filter.label);
-    return fields.filter.kind == FigureKind::Duration ? SafeFormat(GetLanguageString("Search", "TIMF"), {name})
-                                                      : NumberRefusal(name, NumberKind::Decimal);
+    return fields.filter.kind == FigureKind::Duration
+               ? SafeFormat(GetLanguageString("Search", "TIMF"), {name})
+               : NumberRefusal(name, NumberKind::Decimal);
 }
 
 QString FigureFilterBar::Refusal() const {

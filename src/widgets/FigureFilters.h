@@ -61,7 +61,8 @@ private:
     // The bound a field holds in stored units, widened by half the last
     // shown digit so that a record listed as 10.00 km is in "at least 10";
     // nothing when empty. Sets *refused when the text is no figure.
-    std::optional<double> Bound(const Fields& fields, const QLineEdit* field, bool least, bool* refused) const;
+    std::optional<double> Bound(const Fields& fields, const QLineEdit* field, bool least,
+                                bool* refused) const;
     QString RefusalOf(const Fields& fields, const QLineEdit* field) const;
     void MarkRefusals();
 

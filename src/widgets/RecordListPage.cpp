@@ -2,6 +2,7 @@
 
 #include "platform/Failure.h"
 #include "platform/Preferences.h"
+#include "store/SearchIndex.h"
 #include "units/DayRange.h"
 #include "widgets/DayPickers.h"
 #include "widgets/EmptyListHint.h"
@@ -14,8 +15,11 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -52,6 +56,9 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
       m_end(NewDayPicker(this, "endDate")),
       m_figures(new FigureFilterBar(FigureFiltersOf(kind), this)),
       m_clear(new QPushButton(m_figures)),
+      m_search(new QLineEdit(m_figures)),
+      m_searchPause(new QTimer(this)),
+      m_kind(kind),
       m_table(new RecordTableView(this)),
       m_hints(hints),
       m_hint(new EmptyListHint(m_table)),
@@ -71,9 +78,16 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     }
 
     m_clear->setObjectName(QStringLiteral("clearFilters"));
+    m_search->setObjectName(QStringLiteral("search"));
+    m_search->setClearButtonEnabled(true);
+    m_search->setMinimumWidth(200);
+    // The list narrows as the rider types, once a word has had time to form.
+    m_searchPause->setSingleShot(true);
+    m_searchPause->setInterval(250);
+    m_figures->Row()->addSpacing(12);
+    m_figures->Row()->addWidget(m_search, 1);
     m_figures->Row()->addSpacing(12);
     m_figures->Row()->addWidget(m_clear);
-    m_figures->Row()->addStretch(1);
 
     m_buttons->setSpacing(kPageMargin);
     for (ImageButton* button : {m_new, m_modify, m_delete, m_export}) {
@@ -97,6 +111,19 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     connect(m_filter, &QComboBox::currentIndexChanged, this, &RecordListPage::OnFilterChanged);
     connect(m_figures, &FigureFilterBar::Changed, this, [this] { ReloadRecords(); });
     connect(m_clear, &QPushButton::clicked, this, &RecordListPage::ClearFilters);
+    connect(m_search, &QLineEdit::textChanged, m_searchPause, qOverload<>(&QTimer::start));
+    connect(m_searchPause, &QTimer::timeout, this, [this] { ReloadRecords(); });
+    connect(m_search, &QLineEdit::returnPressed, this, [this] {
+        m_searchPause->stop();
+        ReloadRecords();
+    });
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    // The hidden page's shortcut stays quiet: only the page shown takes Ctrl+F.
+    find->setContext(Qt::WindowShortcut);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_search->setFocus(Qt::ShortcutFocusReason);
+        m_search->selectAll();
+    });
     connect(m_range, &QComboBox::currentIndexChanged, this, &RecordListPage::OnPresetChosen);
     connect(m_start, &QDateEdit::dateChanged, this, &RecordListPage::OnDaysPicked);
     connect(m_end, &QDateEdit::dateChanged, this, &RecordListPage::OnDaysPicked);
@@ -132,6 +159,7 @@ void RecordListPage::RefreshCaptions() {
     m_rangeLabel->SetText(GetLanguageString("Search", "RANG"));
     m_figures->RefreshCaptions();
     m_clear->setText(GetLanguageString("Search", "CLRF"));
+    m_search->setPlaceholderText(GetLanguageString("Search", "SRCH"));
     for (int i = 0; i < kRangePresetCount; ++i) {
         m_range->setItemText(i, GetLanguageString(RangePresetName(static_cast<RangePreset>(i))));
     }
@@ -253,6 +281,11 @@ void RecordListPage::KeepRange() {
 void RecordListPage::ClearFilters() {
     m_figures->Clear();
     {
+        const QSignalBlocker quiet(m_search);
+        m_search->clear();
+        m_searchPause->stop();
+    }
+    {
         const QSignalBlocker quiet(m_filter);
         m_filter->setCurrentIndex(0);
         m_filterPosition = 0;
@@ -309,9 +342,37 @@ void RecordListPage::FollowToday() {
     m_today = today;
 }
 
-std::string RecordListPage::FilterCondition() const {
-    return DayRangeCondition(PickedDays(m_start->date(), m_end->date()), FilteredBicycle(m_filter)) +
-           m_figures->Condition();
+bool RecordListPage::Searching() const {
+    return !m_search->text().trimmed().isEmpty();
+}
+
+DayRange RecordListPage::ShownDays() const {
+    return PickedDays(m_start->date(), m_end->date());
+}
+
+std::string RecordListPage::FilterCondition() {
+    m_hitsOutside = 0;
+    if (!Searching()) {
+        return DayRangeCondition(ShownDays(), FilteredBicycle(m_filter)) + m_figures->Condition();
+    }
+    std::vector<int32_t> hits;
+    const SearchKind kind = m_kind == RecordKind::Ride ? SearchKind::Ride : SearchKind::Maintenance;
+    if (DB_SearchRecords(kind, m_search->text().toUtf8().constData(), &hits) != store::kOk) {
+        m_searchPause->stop();
+        ShowStoreFailure(this, GetLanguageString("Search", "SRFL"));
+        hits.clear();
+    }
+    std::string numbers;
+    for (const int32_t hit : hits) {
+        numbers += (numbers.empty() ? "" : ",") + std::to_string(hit);
+    }
+    std::string condition = std::string(" (") +
+                            (m_kind == RecordKind::Ride ? "RideRecordNumber" : "MaintenanceRecordNumber") +
+                            " in (" + numbers + "))";
+    if (const std::optional<int> bicycle = FilteredBicycle(m_filter)) {
+        condition += " and " + BicycleCondition(*bicycle);
+    }
+    return condition + m_figures->Condition();
 }
 
 void RecordListPage::ShowStatus(const QString& statusText) {
@@ -319,7 +380,11 @@ void RecordListPage::ShowStatus(const QString& statusText) {
     m_statusText = statusText;
     // A bound that is no figure is left out of the filter; the line says why.
     const QString refusal = m_figures->Refusal();
-    StatusLine().SetText(refusal.isEmpty() ? m_statusText : refusal + QStringLiteral("  ") + m_statusText);
+    QString line = refusal.isEmpty() ? m_statusText : refusal + QStringLiteral("  ") + m_statusText;
+    if (Searching() && m_hitsOutside > 0) {
+        line += QStringLiteral("  ") + SafeFormat(GetLanguageString("Search", "OUTS"), {m_hitsOutside});
+    }
+    StatusLine().SetText(line);
 }
 
 void RecordListPage::ShowSavedOutside() {

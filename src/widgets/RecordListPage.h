@@ -38,6 +38,7 @@
 #include "platform/Files.h"
 #include "platform/ModalRun.h"
 #include "store/store.h"
+#include "units/DayRange.h"
 #include "units/RecordFolders.h"
 #include "units/SafeFormat.h"
 #include "widgets/RangePresets.h"
@@ -62,6 +63,8 @@ class QPushButton;
 class QComboBox;
 class QDateEdit;
 class QHBoxLayout;
+class QLineEdit;
+class QTimer;
 
 // What an empty list says: when the log holds no record of the page's kind
 // at all, when the filter leaves none, and the caption of the button that
@@ -135,8 +138,15 @@ protected:
     // Moves the end day to a new today when it still shows today's, so a
     // page left open past midnight lists the new day's records.
     void FollowToday();
-    // The store's condition for the chosen bicycle, days and figures.
-    std::string FilterCondition() const;
+    // The store's condition for the chosen bicycle, days and figures; while
+    // words are searched for, for the records that hold them over all time.
+    std::string FilterCondition();
+    // Words are searched for: the list takes in all time.
+    bool Searching() const;
+    // The first and last second of the days shown.
+    DayRange ShownDays() const;
+    // How many of the records listed by a search lie outside the days shown.
+    void SetHitsOutside(int count) { m_hitsOutside = count; }
     // After a reload: the columns fitted to the rows, the summary in the status line.
     void ShowStatus(const QString& statusText);
     // After a save: the record just saved is not listed, which the status line
@@ -199,6 +209,10 @@ private:
     QDateEdit* m_end;
     FigureFilterBar* m_figures;
     QPushButton* m_clear;
+    QLineEdit* m_search;
+    QTimer* m_searchPause;
+    RecordKind m_kind;
+    int m_hitsOutside = 0;
     RecordTableView* m_table;
     EmptyHintKeys m_hints;
     ListState m_listState = ListState::Listed;
@@ -244,6 +258,13 @@ protected:
             return;
         }
         SetListState(records.empty() ? EmptyListState() : ListState::Listed);
+        if (Searching()) {
+            const DayRange shown = ShownDays();
+            SetHitsOutside(
+                static_cast<int>(std::count_if(records.begin(), records.end(), [&](const Record& r) {
+                    return r.Date < shown.first || r.Date > shown.last;
+                })));
+        }
         const QString statusText = Traits::StatusText(records);
         m_model->SetRecords(std::move(records));
         ShowStatus(statusText);

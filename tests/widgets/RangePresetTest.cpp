@@ -63,12 +63,13 @@ protected:
         AddOne(this->Local(2025, 3, 1, 9));
     }
     // A ride of the figure in km at 24 km/h, or an entry of that cost.
-    void AddOne(int64_t date, double figure = 12.0) {
+    void AddOne(int64_t date, double figure = 12.0, const QString& memo = QString()) {
         if constexpr (kRides) {
             const int seconds = static_cast<int>(figure * 150);
-            this->AddRide(this->Ride(1, date, figure, seconds / 3600, seconds / 60 % 60, seconds % 60));
+            this->AddRide(
+                this->Ride(1, date, figure, seconds / 3600, seconds / 60 % 60, seconds % 60, 0.0, memo));
         } else {
-            this->AddEntry(this->Entry(1, date, figure));
+            this->AddEntry(this->Entry(1, date, figure, memo));
         }
     }
     QComboBox* Presets() const { return this->template Find<QComboBox>(*this->m_page, "rangePreset"); }
@@ -158,6 +159,32 @@ TYPED_TEST(RangePresetTest, FigureBoundsNarrowTheListAndClearResetsEveryFilter) 
     EXPECT_TRUE(this->template Find<QLineEdit>(*this->m_page, (std::string(field) + "From").c_str())
                     ->text()
                     .isEmpty());
+}
+
+TYPED_TEST(RangePresetTest, SearchLooksThroughAllTimeAndSaysHowManyHitsLieOutsideTheRange) {
+    this->AddOne(this->Local(2023, 5, 1, 9), 30.0, QStringLiteral("Changed the chain"));
+    this->AddOne(this->Local(2025, 4, 1, 9), 30.0, QStringLiteral("Chain lube"));
+    this->AddOne(this->Local(2025, 5, 1, 9), 30.0, QStringLiteral("New tyres"));
+    this->ShowPage();
+    QLineEdit* search = this->template Find<QLineEdit>(*this->m_page, "search");
+    QTest::keyClicks(search, QStringLiteral("CHAI"));
+    QTest::keyClick(search, Qt::Key_Return);
+    EXPECT_EQ(this->Rows(), 2);
+    EXPECT_TRUE(this->m_status.Text().endsWith(SafeFormat(GetLanguageString("Search", "OUTS"), {1})))
+        << this->m_status.Text().toStdString();
+
+    // The older hit moved into the range: none lies outside.
+    this->m_drivers.template Then<typename TestFixture::Editor>([&](auto& editor) {
+        this->template Find<QDateTimeEdit>(editor, "date")->setDate(QDate(2025, 4, 2));
+        this->Click(editor, "save");
+    });
+    this->ClickRow(1);
+    this->ClickPage("modify");
+    EXPECT_EQ(this->Rows(), 2);
+    EXPECT_FALSE(this->m_status.Text().contains(SafeFormat(GetLanguageString("Search", "OUTS"), {1})));
+    this->Click(*this->m_page, "clearFilters");
+    EXPECT_TRUE(search->text().isEmpty());
+    EXPECT_EQ(this->Rows(), 4);
 }
 
 }  // namespace
