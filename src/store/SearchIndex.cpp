@@ -115,7 +115,8 @@ int SplitToken(void* sinkPointer, int flags, const char* token, int size, int st
             continue;
         }
         if (plainStart >= 0) {
-            if (int rc = sink->emit(sink->context, 0, token + plainStart, here - plainStart, start, end); rc) {
+            if (int rc = sink->emit(sink->context, 0, token + plainStart, here - plainStart, start, end);
+                rc) {
                 return rc;
             }
             plainStart = -1;
@@ -125,7 +126,9 @@ int SplitToken(void* sinkPointer, int flags, const char* token, int size, int st
         }
         int next = at;
         if (next < size && IsCjk(NextCharacter(token, size, &next))) {
-            if (int rc = sink->emit(sink->context, FTS5_TOKEN_COLOCATED, token + here, next - here, start, end); rc) {
+            if (int rc =
+                    sink->emit(sink->context, FTS5_TOKEN_COLOCATED, token + here, next - here, start, end);
+                rc) {
                 return rc;
             }
         }
@@ -214,7 +217,9 @@ Index OpenIndex(bool create) {
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
     const std::string attach =
         std::string("attach database 'file:") + logfiles::kDatabase + "?mode=ro' as log";
-    if (!RegisterTokenizer(raw) || !Exec(raw, attach.c_str()) ||
+    // The index can always be built again: it waits for no disk, and a file
+    // a crash left unreadable is dropped and built anew (CurrentIndex).
+    if (!RegisterTokenizer(raw) || !Exec(raw, "PRAGMA synchronous=OFF") || !Exec(raw, attach.c_str()) ||
         !Exec(raw,
               "create table if not exists State(Name TEXT PRIMARY KEY, Value TEXT);"
               "create virtual table if not exists RideMemo using fts5(text, tokenize='velomarq');"
@@ -239,12 +244,13 @@ std::string QueryText(sqlite3* index, const char* sql) {
 // change counter would also see a memo edited in place, but it moves with the
 // program's own writes to the other tables (preferences) too.
 std::string LogFingerprint(sqlite3* index) {
-    return QueryText(index,
-                     "select (select count(*)||','||ifnull(max(RideRecordNumber),0)||','||ifnull(max(Date),0) "
-                     "from log.RideRecord)||';'||"
-                     "(select count(*)||','||ifnull(max(MaintenanceRecordNumber),0)||','||ifnull(max(Date),0) "
-                     "from log.MaintenanceRecord)||';'||"
-                     "(select count(*)||','||ifnull(max(BicycleNumber),0) from log.Bicycle)");
+    return QueryText(
+        index,
+        "select (select count(*)||','||ifnull(max(RideRecordNumber),0)||','||ifnull(max(Date),0) "
+        "from log.RideRecord)||';'||"
+        "(select count(*)||','||ifnull(max(MaintenanceRecordNumber),0)||','||ifnull(max(Date),0) "
+        "from log.MaintenanceRecord)||';'||"
+        "(select count(*)||','||ifnull(max(BicycleNumber),0) from log.Bicycle)");
 }
 
 bool KeepFingerprint(sqlite3* index, const std::string& fingerprint) {
@@ -261,8 +267,9 @@ struct KindTables {
 };
 
 KindTables TablesOf(SearchKind kind) {
-    return kind == SearchKind::Ride ? KindTables{"RideMemo", "RideRecord", "RideRecordNumber"}
-                                    : KindTables{"MaintenanceMemo", "MaintenanceRecord", "MaintenanceRecordNumber"};
+    return kind == SearchKind::Ride
+               ? KindTables{"RideMemo", "RideRecord", "RideRecordNumber"}
+               : KindTables{"MaintenanceMemo", "MaintenanceRecord", "MaintenanceRecordNumber"};
 }
 
 // Copies the texts of the log's rows (number, text) into an index table.
@@ -298,17 +305,21 @@ bool Rebuild(sqlite3* index, const std::string& fingerprint) {
     if (!Exec(index, "begin immediate")) {
         return false;
     }
-    const bool built =
-        Exec(index, "delete from RideMemo; delete from MaintenanceMemo;") &&
-        CopyTexts(index, "select RideRecordNumber, Memo from log.RideRecord", "RideMemo") &&
-        CopyTexts(index, "select MaintenanceRecordNumber, Memo from log.MaintenanceRecord", "MaintenanceMemo") &&
-        CopyBicycleNames(index) && KeepFingerprint(index, fingerprint);
+    const bool built = Exec(index, "delete from RideMemo; delete from MaintenanceMemo;") &&
+                       CopyTexts(index, "select RideRecordNumber, Memo from log.RideRecord", "RideMemo") &&
+                       CopyTexts(index, "select MaintenanceRecordNumber, Memo from log.MaintenanceRecord",
+                                 "MaintenanceMemo") &&
+                       CopyBicycleNames(index) && KeepFingerprint(index, fingerprint);
     return Exec(index, built ? "commit" : "rollback") && built;
 }
 
-// The index, current with the log.
-Index CurrentIndex() {
+// The index, current with the log; a second try starts from an empty file.
+Index CurrentIndex(bool again = false) {
     Index index = OpenIndex(true);
+    if (!index && !again) {
+        DropSearchIndex();
+        return CurrentIndex(true);
+    }
     if (!index) {
         return index;
     }
@@ -318,7 +329,12 @@ Index CurrentIndex() {
     }
     if (QueryText(index.get(), "select Value from State where Name='Fingerprint'") != fingerprint &&
         !Rebuild(index.get(), fingerprint)) {
-        return Index(nullptr);
+        if (again) {
+            return Index(nullptr);
+        }
+        index.reset();
+        DropSearchIndex();
+        return CurrentIndex(true);
     }
     return index;
 }
@@ -405,8 +421,8 @@ void FollowRecordInSearch(SearchKind kind, int number) {
     const KindTables tables = TablesOf(kind);
     // A new record takes the largest number.
     const std::string n = number > 0 ? std::to_string(number)
-                                     : QueryText(index.get(), (std::string("select ifnull(max(") + tables.number +
-                                                               "),0) from log." + tables.log)
+                                     : QueryText(index.get(), (std::string("select ifnull(max(") +
+                                                               tables.number + "),0) from log." + tables.log)
                                                                   .c_str());
     const bool followed =
         Exec(index.get(), (std::string("delete from ") + tables.index + " where rowid=" + n).c_str()) &&

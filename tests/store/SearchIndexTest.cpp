@@ -85,9 +85,10 @@ TEST_F(SearchIndexTest, FollowsEveryWriteAndIsRebuiltWhenStaleOrMissing) {
     EXPECT_EQ(Found("moult"), (Numbers{1}));
 
     // Another program adds a ride: the counts differ and the index is built again.
-    Exec("insert into RideRecord(RideRecordNumber, Date, BicycleNumber, Distance, MaxSpeed, Hours, Minutes, "
-         "Seconds, DifficultyLevel, FeelingLevel, Memo) values(7, 1, 2, 0, 0, 0, 0, 0, 0, 0, "
-         "x'470072006100760065006c0000000000')");
+    Exec(
+        "insert into RideRecord(RideRecordNumber, Date, BicycleNumber, Distance, MaxSpeed, Hours, Minutes, "
+        "Seconds, DifficultyLevel, FeelingLevel, Memo) values(7, 1, 2, 0, 0, 0, 0, 0, 0, 0, "
+        "x'470072006100760065006c0000000000')");
     EXPECT_EQ(Found("gravel"), (Numbers{7}));
     std::remove(logfiles::kSearchIndex);
     EXPECT_EQ(Found("fitted"), (Numbers{1}));
