@@ -42,17 +42,17 @@ bool CompareSearch(const char* label, const char* words, double ratio, double ta
     const std::string condition = NumberCondition(hits);
     RideRecordList rides;
     std::printf("%s: %zu hits\n", label, hits.size());
-    const benchlog::Timing timing = benchlog::Measure(
-        {.run =
-             [&] {
-                 std::vector<int32_t> found;
-                 Check(DB_SearchRecords(SearchKind::Ride, words, &found));
-                 Check(DB_GetRideRecords(NumberCondition(found).c_str(), &rides));
-             },
-         .after = [&] { DB_ReleaseRideRecordList(&rides); }},
-        {.run = [&] { Check(DB_GetRideRecords(condition.c_str(), &rides)); },
-         .after = [&] { DB_ReleaseRideRecordList(&rides); }},
-        kRuns);
+    const benchlog::Timing timing =
+        benchlog::Measure({.run =
+                               [&] {
+                                   std::vector<int32_t> found;
+                                   Check(DB_SearchRecords(SearchKind::Ride, words, &found));
+                                   Check(DB_GetRideRecords(NumberCondition(found).c_str(), &rides));
+                               },
+                           .after = [&] { DB_ReleaseRideRecordList(&rides); }},
+                          {.run = [&] { Check(DB_GetRideRecords(condition.c_str(), &rides)); },
+                           .after = [&] { DB_ReleaseRideRecordList(&rides); }},
+                          kRuns);
     const bool met = targetMs > 0 ? timing.work < targetMs : timing.Ratio() <= ratio;
     benchlog::Report(label, timing, met);
     return met;

@@ -244,13 +244,17 @@ std::string QueryText(sqlite3* index, const char* sql) {
 // change counter would also see a memo edited in place, but it moves with the
 // program's own writes to the other tables (preferences) too.
 std::string LogFingerprint(sqlite3* index) {
+    // Each figure its own query: count(*) and max() together in one would
+    // read the whole table instead of an index's edge.
     return QueryText(
         index,
-        "select (select count(*)||','||ifnull(max(RideRecordNumber),0)||','||ifnull(max(Date),0) "
-        "from log.RideRecord)||';'||"
-        "(select count(*)||','||ifnull(max(MaintenanceRecordNumber),0)||','||ifnull(max(Date),0) "
-        "from log.MaintenanceRecord)||';'||"
-        "(select count(*)||','||ifnull(max(BicycleNumber),0) from log.Bicycle)");
+        "select (select count(*) from log.RideRecord)||','||"
+        "(select ifnull(max(RideRecordNumber),0) from log.RideRecord)||','||"
+        "(select ifnull(max(Date),0) from log.RideRecord)||';'||"
+        "(select count(*) from log.MaintenanceRecord)||','||"
+        "(select ifnull(max(MaintenanceRecordNumber),0) from log.MaintenanceRecord)||','||"
+        "(select ifnull(max(Date),0) from log.MaintenanceRecord)||';'||"
+        "(select count(*) from log.Bicycle)||','||(select ifnull(max(BicycleNumber),0) from log.Bicycle)");
 }
 
 bool KeepFingerprint(sqlite3* index, const std::string& fingerprint) {
