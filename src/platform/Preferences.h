@@ -8,6 +8,9 @@
 namespace preference {
 inline constexpr char kCurrencySymbol[] = "CurrencySymbol";
 inline constexpr char kMainWindowGeometry[] = "MainWindowGeometry";
+// The range of days each list page shows (widgets/RangePresets.h).
+inline constexpr char kRideRange[] = "RideRange";
+inline constexpr char kMaintenanceRange[] = "MaintenanceRange";
 }  // namespace preference
 
 // The stored text; nothing when it was never set or cannot be read.

@@ -1,5 +1,6 @@
 // Table Bicycle: fetch, insert, update, delete, and the record helpers.
 
+#include "store/SearchIndex.h"
 #include "store/StoreInternal.h"
 
 #include <cerrno>
@@ -125,8 +126,13 @@ int DB_InsertBicycle(const BicycleAttribute* record) {
     if (!DB_GetConnection() || !record) {
         return NoConnection();
     }
-    return WriteRecord("insert into Bicycle values( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11)",
-                       kPrepareError, record, DB_BicycleAttributeToStmt, false);
+    const int result =
+        WriteRecord("insert into Bicycle values( :p1, :p2, :p3, :p4, :p5, :p6, :p7, :p8, :p9, :p10, :p11)",
+                    kPrepareError, record, DB_BicycleAttributeToStmt, false);
+    if (result == kOk) {
+        FollowBicyclesInSearch();
+    }
+    return result;
 }
 
 int DB_UpdateBicycle(int number, BicycleAttribute* record) {
@@ -134,12 +140,16 @@ int DB_UpdateBicycle(int number, BicycleAttribute* record) {
         return NoConnection();
     }
     record->BicycleNumber = number;
-    return WriteRecord(
-        FormatSql("update Bicycle set \t\tBicycleName=:p1,\t\tWeight=:p2,\t\tFrame=:p3,"
-                  "\t\tCost=:p4,\t\tType=:p5,\t\tDatePurchased=:p6,\t\tPreviousODO=:p7,"
-                  "\t\tMaxSpeed=:p8,\t\tPictureData=:p9,\t\tMemo=:p10 \t\twhere BicycleNumber=%d",
-                  number),
-        kUpdatePrepareError, record, DB_BicycleAttributeToStmt, true);
+    const int result =
+        WriteRecord(FormatSql("update Bicycle set \t\tBicycleName=:p1,\t\tWeight=:p2,\t\tFrame=:p3,"
+                              "\t\tCost=:p4,\t\tType=:p5,\t\tDatePurchased=:p6,\t\tPreviousODO=:p7,"
+                              "\t\tMaxSpeed=:p8,\t\tPictureData=:p9,\t\tMemo=:p10 \t\twhere BicycleNumber=%d",
+                              number),
+                    kUpdatePrepareError, record, DB_BicycleAttributeToStmt, true);
+    if (result == kOk) {
+        FollowBicyclesInSearch();
+    }
+    return result;
 }
 
 int DB_DeleteBicycle(int number) {
@@ -164,6 +174,7 @@ int DB_DeleteBicycle(int number) {
         SetLastError("ERROR: Can not delete bicycle %d with its rides and maintenance records.", number);
         return kFailed;
     }
+    FollowBicyclesInSearch();
     return kOk;
 }
 

@@ -2,6 +2,7 @@
 // its rows copied into a new file of the program's own making, and that file
 // put in place of the old one.
 
+#include "store/SearchIndex.h"
 #include "store/StoreInternal.h"
 #include "store/Tables.h"
 
@@ -461,6 +462,8 @@ int DB_PutDatabaseInPlace(const char* stagedPath) {
         return kFailed;
     }
     RemoveCompanionFiles(kDatabaseFileName);
+    // The index told of the log that was; the next search builds it anew.
+    DropSearchIndex();
     SyncCurrentFolder();
     return kOk;
 }

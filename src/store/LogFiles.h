@@ -14,6 +14,9 @@ inline constexpr char kDatabase[] = "bicycle.db";
 // write-ahead log and its index); one left beside a replaced database would
 // be played back into the new file of the same name.
 inline constexpr const char* kDatabaseCompanionSuffixes[] = {"-journal", "-wal", "-shm"};
+// The search index of memo texts and bicycle names, beside the database and
+// never inside it; it can always be built again from the database.
+inline constexpr char kSearchIndex[] = "search.idx";
 // The memo folders: <folder>/<record number>/data.htm and its pictures.
 inline constexpr char kRidesFolder[] = "Rides";
 inline constexpr char kMaintenanceFolder[] = "Maintenance";

@@ -1,6 +1,7 @@
 // Tables RideRecord and MaintenanceRecord: twin sets of operations that differ
 // only in their columns.
 
+#include "store/SearchIndex.h"
 #include "store/StoreInternal.h"
 
 #include <cerrno>
@@ -152,6 +153,18 @@ int DB_RideRecordToStmt(sqlite3_stmt* statement, const RideRecord* record, bool 
     return kOk;
 }
 
+namespace {
+
+// The search index follows each write once the log has committed it.
+int Followed(int result, SearchKind kind, int number) {
+    if (result == kOk) {
+        FollowRecordInSearch(kind, number);
+    }
+    return result;
+}
+
+}  // namespace
+
 int DB_InsertRideRecord(const RideRecord* record) {
     if (!DB_GetConnection() || !record) {
         return NoConnection();
@@ -177,7 +190,7 @@ int DB_InsertRideRecord(const RideRecord* record) {
         SetLastError("%s", kExecuteError);
         return kFailed;
     }
-    return kOk;
+    return Followed(kOk, SearchKind::Ride, 0);
 }
 
 int DB_UpdateRideRecord(int number, RideRecord* record) {
@@ -210,7 +223,7 @@ int DB_UpdateRideRecord(int number, RideRecord* record) {
     if (!transaction.Commit()) {
         return kFailed;
     }
-    return kOk;
+    return Followed(kOk, SearchKind::Ride, number);
 }
 
 int DB_DeleteRideRecord(int number) {
@@ -233,7 +246,7 @@ int DB_DeleteRideRecord(int number) {
         SetLastError("%s", kExecuteError);
         return kFailed;
     }
-    return transaction.Commit() ? kOk : kFailed;
+    return Followed(transaction.Commit() ? kOk : kFailed, SearchKind::Ride, number);
 }
 
 int DB_GetMaxRideRecordNumber(int* number) {
@@ -295,8 +308,9 @@ int DB_InsertMaintenanceRecord(const MaintenanceRecord* record) {
     if (!DB_GetConnection() || !record) {
         return NoConnection();
     }
-    return WriteRecord("insert into MaintenanceRecord values( :p1, :p2, :p3, :p4, :p5 )", kPrepareError,
-                       record, DB_MaintenanceRecordToStmt, false);
+    return Followed(WriteRecord("insert into MaintenanceRecord values( :p1, :p2, :p3, :p4, :p5 )",
+                                kPrepareError, record, DB_MaintenanceRecordToStmt, false),
+                    SearchKind::Maintenance, 0);
 }
 
 int DB_UpdateMaintenanceRecord(int number, MaintenanceRecord* record) {
@@ -304,15 +318,17 @@ int DB_UpdateMaintenanceRecord(int number, MaintenanceRecord* record) {
         return NoConnection();
     }
     record->MaintenanceRecordNumber = number;
-    return WriteRecord(
-        FormatSql("update MaintenanceRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tCost=:p3,"
-                  "\t\tMemo=:p4 \t\twhere MaintenanceRecordNumber=%d",
-                  number),
-        kUpdatePrepareError, record, DB_MaintenanceRecordToStmt, true);
+    return Followed(
+        WriteRecord(FormatSql("update MaintenanceRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tCost=:p3,"
+                              "\t\tMemo=:p4 \t\twhere MaintenanceRecordNumber=%d",
+                              number),
+                    kUpdatePrepareError, record, DB_MaintenanceRecordToStmt, true),
+        SearchKind::Maintenance, number);
 }
 
 int DB_DeleteMaintenanceRecord(int number) {
-    return DeleteRecord("delete from MaintenanceRecord where MaintenanceRecordNumber=%d", number);
+    return Followed(DeleteRecord("delete from MaintenanceRecord where MaintenanceRecordNumber=%d", number),
+                    SearchKind::Maintenance, number);
 }
 
 int DB_GetMaxMaintenanceRecordNumber(int* number) {

@@ -1,9 +1,12 @@
 #include "widgets/RecordListPage.h"
 
 #include "platform/Failure.h"
+#include "platform/Preferences.h"
+#include "store/SearchIndex.h"
 #include "units/DayRange.h"
 #include "widgets/DayPickers.h"
 #include "widgets/EmptyListHint.h"
+#include "widgets/FigureFilters.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
 #include "widgets/LinkLabel.h"
@@ -12,7 +15,11 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -23,10 +30,16 @@ LinkLabel* FieldLabel(QWidget* parent) {
     return label;
 }
 
+const char* RangePreferenceOf(RecordKind kind) {
+    return kind == RecordKind::Ride ? preference::kRideRange : preference::kMaintenanceRange;
+}
+
 }  // namespace
 
-RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, QWidget* parent)
+RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, RecordKind kind,
+                               QWidget* parent)
     : TabPage(statusLine, parent),
+      m_rangePreference(RangePreferenceOf(kind)),
       m_buttons(new QHBoxLayout),
       m_new(new ImageButton(this)),
       m_modify(new ImageButton(this)),
@@ -35,10 +48,17 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
       m_lastButton(m_export),
       m_filterLabel(FieldLabel(this)),
       m_filter(new QComboBox(this)),
+      m_rangeLabel(FieldLabel(this)),
+      m_range(new QComboBox(this)),
       m_startLabel(FieldLabel(this)),
       m_start(NewDayPicker(this, "startDate")),
       m_endLabel(FieldLabel(this)),
       m_end(NewDayPicker(this, "endDate")),
+      m_figures(new FigureFilterBar(FigureFiltersOf(kind), this)),
+      m_clear(new QPushButton(m_figures)),
+      m_search(new QLineEdit(m_figures)),
+      m_searchPause(new QTimer(this)),
+      m_kind(kind),
       m_table(new RecordTableView(this)),
       m_hints(hints),
       m_hint(new EmptyListHint(m_table)),
@@ -50,6 +70,24 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     m_filter->setObjectName(QStringLiteral("bicycleFilter"));
     m_filter->setMinimumWidth(150);
     m_filter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_range->setObjectName(QStringLiteral("rangePreset"));
+    // The longest preset's name runs long in some languages.
+    m_range->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    for (int i = 0; i < kRangePresetCount; ++i) {
+        m_range->addItem(QString());
+    }
+
+    m_clear->setObjectName(QStringLiteral("clearFilters"));
+    m_search->setObjectName(QStringLiteral("search"));
+    m_search->setClearButtonEnabled(true);
+    m_search->setMinimumWidth(200);
+    // The list narrows as the rider types, once a word has had time to form.
+    m_searchPause->setSingleShot(true);
+    m_searchPause->setInterval(250);
+    m_figures->Row()->addSpacing(12);
+    m_figures->Row()->addWidget(m_search, 1);
+    m_figures->Row()->addSpacing(12);
+    m_figures->Row()->addWidget(m_clear);
 
     m_buttons->setSpacing(kPageMargin);
     for (ImageButton* button : {m_new, m_modify, m_delete, m_export}) {
@@ -58,12 +96,12 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     QHBoxLayout* top = AddPageControlRow(this);
     top->addLayout(m_buttons);
     top->addLayout(LabelledControl(m_filterLabel, m_filter), 2);
+    top->addLayout(LabelledControl(m_rangeLabel, m_range));
     top->addLayout(LabelledControl(m_startLabel, m_start), 1);
     top->addLayout(LabelledControl(m_endLabel, m_end), 1);
 
     m_today = LocalToday();
-    m_start->setDate(QDate(m_today.year(), 1, 1));
-    m_end->setDate(m_today);
+    ShowPreset(RangePreset::ThisYear, *PresetDays(RangePreset::ThisYear, m_today));
 
     connect(m_new, &QPushButton::clicked, this, [this] { NewRecord(); });
     connect(m_hintNew, &QPushButton::clicked, this, [this] { NewRecord(); });
@@ -71,11 +109,24 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     connect(m_delete, &QPushButton::clicked, this, [this] { DeleteRecord(); });
     connect(m_export, &QPushButton::clicked, this, &RecordListPage::OnExport);
     connect(m_filter, &QComboBox::currentIndexChanged, this, &RecordListPage::OnFilterChanged);
-    connect(m_start, &QDateEdit::dateChanged, this, [this] { ReloadRecords(); });
-    connect(m_end, &QDateEdit::dateChanged, this, [this] {
-        m_endIsToday = m_end->date() == LocalToday();
+    connect(m_figures, &FigureFilterBar::Changed, this, [this] { ReloadRecords(); });
+    connect(m_clear, &QPushButton::clicked, this, &RecordListPage::ClearFilters);
+    connect(m_search, &QLineEdit::textChanged, m_searchPause, qOverload<>(&QTimer::start));
+    connect(m_searchPause, &QTimer::timeout, this, [this] { ReloadRecords(); });
+    connect(m_search, &QLineEdit::returnPressed, this, [this] {
+        m_searchPause->stop();
         ReloadRecords();
     });
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    // The hidden page's shortcut stays quiet: only the page shown takes Ctrl+F.
+    find->setContext(Qt::WindowShortcut);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_search->setFocus(Qt::ShortcutFocusReason);
+        m_search->selectAll();
+    });
+    connect(m_range, &QComboBox::currentIndexChanged, this, &RecordListPage::OnPresetChosen);
+    connect(m_start, &QDateEdit::dateChanged, this, &RecordListPage::OnDaysPicked);
+    connect(m_end, &QDateEdit::dateChanged, this, &RecordListPage::OnDaysPicked);
     connect(m_table, &RecordTableView::RowActivated, this, [this] { ModifyRecord(); });
     connect(m_table, &RecordTableView::HeadingClicked, this, &RecordListPage::SortByColumn);
 }
@@ -105,6 +156,16 @@ void RecordListPage::RefreshCaptions() {
     m_filterLabel->SetText(GetLanguageString("Strings", "SELB"));
     m_startLabel->SetText(GetLanguageString("Strings", "STDT"));
     m_endLabel->SetText(GetLanguageString("Strings", "EDDT"));
+    m_rangeLabel->SetText(GetLanguageString("Search", "RANG"));
+    m_figures->RefreshCaptions();
+    m_clear->setText(GetLanguageString("Search", "CLRF"));
+    m_search->setPlaceholderText(GetLanguageString("Search", "SRCH"));
+    for (int i = 0; i < kRangePresetCount; ++i) {
+        m_range->setItemText(i, GetLanguageString(RangePresetName(static_cast<RangePreset>(i))));
+    }
+    // A squeezed row still shows the chosen preset whole; the page scrolls instead.
+    m_range->setMinimumWidth(0);
+    m_range->setMinimumWidth(m_range->sizeHint().width());
     if (m_filter->count() > 0) {
         m_filter->setItemText(0, GetLanguageString("Strings", "ALBC"));
     }
@@ -142,7 +203,11 @@ void RecordListPage::UpdateHint() {
 
 void RecordListPage::resizeEvent(QResizeEvent* event) {
     TabPage::resizeEvent(event);
-    m_table->setGeometry(rect().adjusted(kPageMargin, kPageControlsHeight, -kPageMargin, -kPageMargin));
+    // The figure filters lie under the top row, the table under them.
+    const int figuresHeight = m_figures->sizeHint().height();
+    m_figures->setGeometry(kPageMargin, kPageControlsHeight, width() - 2 * kPageMargin, figuresHeight);
+    m_table->setGeometry(rect().adjusted(kPageMargin, kPageControlsHeight + figuresHeight + kPageMargin,
+                                         -kPageMargin, -kPageMargin));
 }
 
 void RecordListPage::showEvent(QShowEvent* event) {
@@ -153,6 +218,10 @@ void RecordListPage::showEvent(QShowEvent* event) {
 }
 
 void RecordListPage::Reload() {
+    if (!m_rangeRead) {
+        m_rangeRead = true;
+        ReadRange();
+    }
     ReloadBicycles();
     ReloadRecords();
 }
@@ -182,35 +251,144 @@ std::optional<int> RecordListPage::FilteredBicycleNumber() const {
     return FilteredBicycle(m_filter);
 }
 
-void RecordListPage::ShowDays(const QDate& first, const QDate& last) {
+void RecordListPage::ReadRange() {
+    const std::optional<QString> kept = ReadPreference(m_rangePreference);
+    const std::optional<RangeChoice> choice = kept ? ReadRangeChoice(*kept) : std::nullopt;
+    if (!choice) {
+        return;  // this year, as set up
+    }
+    const std::optional<PickedRange> days = PresetDays(choice->preset, LocalToday());
+    ShowPreset(choice->preset, days ? *days : choice->days);
+}
+
+void RecordListPage::ShowPreset(RangePreset preset, const PickedRange& days) {
+    const QSignalBlocker quietRange(m_range);
     const QSignalBlocker quietStart(m_start);
     const QSignalBlocker quietEnd(m_end);
-    if (first < m_start->date()) {
-        m_start->setDate(first);
+    m_preset = preset;
+    m_range->setCurrentIndex(static_cast<int>(preset));
+    m_start->setDate(days.from);
+    m_end->setDate(days.to);
+    m_endIsToday = m_end->date() == LocalToday();
+}
+
+void RecordListPage::KeepRange() {
+    // A range that cannot be kept still serves this run; the store's
+    // failure shows at the next read or write that matters.
+    WritePreference(m_rangePreference, RangeChoiceText(m_preset, {m_start->date(), m_end->date()}));
+}
+
+void RecordListPage::ClearFilters() {
+    m_figures->Clear();
+    {
+        const QSignalBlocker quiet(m_search);
+        m_search->clear();
+        m_searchPause->stop();
     }
-    if (last > m_end->date()) {
-        m_end->setDate(last);
-        m_endIsToday = m_end->date() == LocalToday();
+    {
+        const QSignalBlocker quiet(m_filter);
+        m_filter->setCurrentIndex(0);
+        m_filterPosition = 0;
+    }
+    ShowPreset(RangePreset::ThisYear, *PresetDays(RangePreset::ThisYear, LocalToday()));
+    KeepRange();
+    ReloadRecords();
+}
+
+void RecordListPage::OnPresetChosen(int position) {
+    if (position < 0 || position >= kRangePresetCount) {
+        return;
+    }
+    const auto preset = static_cast<RangePreset>(position);
+    const std::optional<PickedRange> days = PresetDays(preset, LocalToday());
+    ShowPreset(preset, days ? *days : PickedRange{m_start->date(), m_end->date()});
+    KeepRange();
+    ReloadRecords();
+}
+
+void RecordListPage::OnDaysPicked() {
+    m_endIsToday = m_end->date() == LocalToday();
+    if (m_preset != RangePreset::Custom) {
+        const QSignalBlocker quiet(m_range);
+        m_preset = RangePreset::Custom;
+        m_range->setCurrentIndex(static_cast<int>(RangePreset::Custom));
+    }
+    KeepRange();
+    ReloadRecords();
+}
+
+void RecordListPage::ShowDays(const QDate& first, const QDate& last) {
+    const QDate from = std::min(first, m_start->date());
+    const QDate to = std::max(last, m_end->date());
+    if (from != m_start->date() || to != m_end->date()) {
+        ShowPreset(RangePreset::Custom, {from, to});
+        KeepRange();
     }
 }
 
 void RecordListPage::FollowToday() {
+    // A preset's days move with the calendar (this year turns into the next
+    // at midnight on New Year's Eve); a custom range only keeps its end on
+    // today when it was there.
     const QDate today = LocalToday();
-    if (m_endIsToday && today != m_today) {
-        const QSignalBlocker quiet(m_end);
-        m_end->setDate(today);
+    if (today != m_today) {
+        if (const std::optional<PickedRange> days = PresetDays(m_preset, today)) {
+            ShowPreset(m_preset, *days);
+        } else if (m_endIsToday) {
+            const QSignalBlocker quiet(m_end);
+            m_end->setDate(today);
+        }
     }
     m_today = today;
 }
 
-std::string RecordListPage::FilterCondition() const {
-    return DayRangeCondition(PickedDays(m_start->date(), m_end->date()), FilteredBicycle(m_filter));
+bool RecordListPage::Searching() const {
+    return !m_search->text().trimmed().isEmpty();
+}
+
+DayRange RecordListPage::ShownDays() const {
+    return PickedDays(m_start->date(), m_end->date());
+}
+
+std::string RecordListPage::FilterCondition() {
+    m_hitsOutside = 0;
+    if (!Searching()) {
+        return DayRangeCondition(ShownDays(), FilteredBicycle(m_filter)) + m_figures->Condition();
+    }
+    std::vector<int32_t> hits;
+    const SearchKind kind = m_kind == RecordKind::Ride ? SearchKind::Ride : SearchKind::Maintenance;
+    if (DB_SearchRecords(kind, m_search->text().toUtf8().constData(), &hits) != store::kOk) {
+        m_searchPause->stop();
+        ShowStoreFailure(this, GetLanguageString("Search", "SRFL"));
+        hits.clear();
+    }
+    std::string numbers;
+    for (const int32_t hit : hits) {
+        numbers += (numbers.empty() ? "" : ",") + std::to_string(hit);
+    }
+    std::string condition = std::string(" (") +
+                            (m_kind == RecordKind::Ride ? "RideRecordNumber" : "MaintenanceRecordNumber") +
+                            " in (" + numbers + "))";
+    if (const std::optional<int> bicycle = FilteredBicycle(m_filter)) {
+        condition += " and " + BicycleCondition(*bicycle);
+    }
+    return condition + m_figures->Condition();
 }
 
 void RecordListPage::ShowStatus(const QString& statusText) {
     m_table->FitColumnWidths();
     m_statusText = statusText;
-    StatusLine().SetText(m_statusText);
+    // A bound that is no figure is left out of the filter; the line says why.
+    const QString refusal = m_figures->Refusal();
+    QString line = refusal.isEmpty() ? m_statusText : refusal + QStringLiteral("  ") + m_statusText;
+    if (Searching() && m_hitsOutside > 0) {
+        line += QStringLiteral("  ") + SafeFormat(GetLanguageString("Search", "OUTS"), {m_hitsOutside});
+    }
+    StatusLine().SetText(line);
+}
+
+void RecordListPage::ShowSavedOutside() {
+    StatusLine().SetText(GetLanguageString("Search", "SOUT") + QStringLiteral("  ") + m_statusText);
 }
 
 void RecordListPage::SortByColumn(int column) {

@@ -38,8 +38,10 @@
 #include "platform/Files.h"
 #include "platform/ModalRun.h"
 #include "store/store.h"
+#include "units/DayRange.h"
 #include "units/RecordFolders.h"
 #include "units/SafeFormat.h"
+#include "widgets/RangePresets.h"
 #include "widgets/RecordEditorFrame.h"
 #include "widgets/RecordTableModel.h"
 #include "widgets/RecordTableView.h"
@@ -54,12 +56,15 @@
 #include <vector>
 
 class EmptyListHint;
+class FigureFilterBar;
 class ImageButton;
 class LinkLabel;
 class QPushButton;
 class QComboBox;
 class QDateEdit;
 class QHBoxLayout;
+class QLineEdit;
+class QTimer;
 
 // What an empty list says: when the log holds no record of the page's kind
 // at all, when the filter leaves none, and the caption of the button that
@@ -94,7 +99,9 @@ public:
     virtual void ExportRecords(const QString& fileName, int format) = 0;
 
 protected:
-    RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, QWidget* parent);
+    // The kind names the preference that keeps the page's range of days and
+    // the figures it filters by.
+    RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, RecordKind kind, QWidget* parent);
 
     // Why the table shows what it shows, for the hint over an empty one.
     enum class ListState {
@@ -131,10 +138,20 @@ protected:
     // Moves the end day to a new today when it still shows today's, so a
     // page left open past midnight lists the new day's records.
     void FollowToday();
-    // The store's condition for the chosen bicycle and days.
-    std::string FilterCondition() const;
+    // The store's condition for the chosen bicycle, days and figures; while
+    // words are searched for, for the records that hold them over all time.
+    std::string FilterCondition();
+    // Words are searched for: the list takes in all time.
+    bool Searching() const;
+    // The first and last second of the days shown.
+    DayRange ShownDays() const;
+    // How many of the records listed by a search lie outside the days shown.
+    void SetHitsOutside(int count) { m_hitsOutside = count; }
     // After a reload: the columns fitted to the rows, the summary in the status line.
     void ShowStatus(const QString& statusText);
+    // After a save: the record just saved is not listed, which the status line
+    // says before the summary, so that it does not seem lost.
+    void ShowSavedOutside();
 
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -148,6 +165,16 @@ protected:
 private:
     void ReloadBicycles();
     void OnFilterChanged(int position);
+    // The range kept for the page, read once when it is first shown.
+    void ReadRange();
+    void OnPresetChosen(int position);
+    // A day picked by hand makes the range a custom one.
+    void OnDaysPicked();
+    // Shows the preset's days and the preset in the chooser, without a reload.
+    void ShowPreset(RangePreset preset, const PickedRange& days);
+    void KeepRange();
+    // Every filter back to what a new page shows: all bicycles, this year, no figure bounds.
+    void ClearFilters();
     void OnExport();
 
     BicycleList m_bicycles;
@@ -161,6 +188,10 @@ private:
     // of a new day are listed when the program stays open past midnight.
     bool m_endIsToday = true;
     QDate m_today;
+    // The range chosen; a preset's days move with the calendar.
+    RangePreset m_preset = RangePreset::ThisYear;
+    const char* m_rangePreference;
+    bool m_rangeRead = false;
 
     QHBoxLayout* m_buttons;
     ImageButton* m_new;
@@ -170,10 +201,18 @@ private:
     ImageButton* m_lastButton;
     LinkLabel* m_filterLabel;
     QComboBox* m_filter;
+    LinkLabel* m_rangeLabel;
+    QComboBox* m_range;
     LinkLabel* m_startLabel;
     QDateEdit* m_start;
     LinkLabel* m_endLabel;
     QDateEdit* m_end;
+    FigureFilterBar* m_figures;
+    QPushButton* m_clear;
+    QLineEdit* m_search;
+    QTimer* m_searchPause;
+    RecordKind m_kind;
+    int m_hitsOutside = 0;
     RecordTableView* m_table;
     EmptyHintKeys m_hints;
     ListState m_listState = ListState::Listed;
@@ -201,7 +240,7 @@ public:
 
 protected:
     RecordListPageOf(LinkLabel& statusLine, QWidget* parent)
-        : RecordListPage(statusLine, Traits::kHints, parent),
+        : RecordListPage(statusLine, Traits::kHints, RecordKindOf<Record>::value, parent),
           m_model(new RecordTableModel<Record>(Traits::Columns(&m_words), this)) {
         ShowModel(m_model);
     }
@@ -219,6 +258,13 @@ protected:
             return;
         }
         SetListState(records.empty() ? EmptyListState() : ListState::Listed);
+        if (Searching()) {
+            const DayRange shown = ShownDays();
+            SetHitsOutside(
+                static_cast<int>(std::count_if(records.begin(), records.end(), [&](const Record& r) {
+                    return r.Date < shown.first || r.Date > shown.last;
+                })));
+        }
         const QString statusText = Traits::StatusText(records);
         m_model->SetRecords(std::move(records));
         ShowStatus(statusText);
@@ -250,7 +296,9 @@ protected:
             return;
         }
         ReloadRecords();
-        SelectRecord(number);
+        if (!SelectRecord(number)) {
+            ShowSavedOutside();
+        }
     }
 
     // Opens the selected record; the editor's previous and next step through
@@ -285,7 +333,9 @@ protected:
                 // may have moved (a new date): the step goes from where it
                 // stands now, and ends the editing when there is no record that way.
                 ReloadRecords();
-                SelectRecord(number);
+                if (!SelectRecord(number)) {
+                    ShowSavedOutside();
+                }
                 row = Table()->FirstSelectedRow();
                 const bool canStep = (result == kEditorPrevious && row > 0) ||
                                      (result == kEditorNext && row >= 0 && row + 1 < m_model->rowCount());
@@ -351,14 +401,16 @@ private:
         return ListState::EmptyRange;
     }
 
-    void SelectRecord(int32_t number) {
+    // False when the record is not listed.
+    bool SelectRecord(int32_t number) {
         const std::vector<Record>& records = m_model->Records();
         for (size_t i = 0; i < records.size(); ++i) {
             if (RecordNumber(records[i]) == number) {
                 Table()->SelectRow(m_model->RowOfRecord(static_cast<int>(i)));
-                return;
+                return true;
             }
         }
+        return false;
     }
 
     typename Traits::Words m_words;

@@ -5,6 +5,7 @@
 #include "support/ProgramDirectory.h"
 #include "support/Scoped.h"
 #include "units/DayRange.h"
+#include "units/FigureRange.h"
 #include "units/LocalCalendar.h"
 #include "units/RecordFolders.h"
 #include "units/RideFigures.h"
@@ -169,6 +170,25 @@ TEST(RecordFolders, NamedByNumberUnderRidesOrMaintenance) {
     EXPECT_EQ(RecordMemoFolder(RecordKind::Ride, 12), programDirectory.Path() + QStringLiteral("/Rides/12"));
     EXPECT_EQ(RecordMemoFolder(RecordKind::Maintenance, 3),
               programDirectory.Path() + QStringLiteral("/Maintenance/3"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FigureRange, BoundsWriteAPointAndRidingTimesReadAsTyped) {
+    EXPECT_EQ(FigureRangeCondition("Distance", std::nullopt, std::nullopt), "");
+    EXPECT_EQ(FigureRangeCondition("Cost", 9.995, std::nullopt), " and (Cost>=9.995)");
+    EXPECT_EQ(FigureRangeCondition("Distance", 0.5, 12.0), " and (Distance>=0.5) and (Distance<=12)");
+
+    const struct {
+        const char* text;
+        std::optional<int> seconds;
+    } cases[] = {{"1:30", 5400}, {"0:45:10", 2710}, {"2", 7200},  {"1.5", 5400},   {" 1:05 ", 3900},
+                 {"1:60", {}},   {"1:", {}},        {"a:10", {}}, {"1:2:3:4", {}}, {"", {}}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadDuration(QString::fromLatin1(c.text)), c.seconds) << c.text;
+    }
 }
 
 }  // namespace
