@@ -227,6 +227,10 @@ Transaction::Transaction() {
     if (g_transactionDepth > 0 && sqlite3_get_autocommit(g_connection)) {
         g_transactionDepth = 0;
     }
+    // A transaction the caller began in plain SQL holds this one as a part.
+    if (g_transactionDepth == 0 && !sqlite3_get_autocommit(g_connection)) {
+        g_transactionDepth = 1;
+    }
     m_depth = g_transactionDepth;
     const std::string sql =
         m_depth == 0 ? std::string("begin immediate") : FormatSql("savepoint velomarq_part_%d", m_depth);

@@ -46,6 +46,11 @@ TEST_F(StoreTest, NestedTransactionsUndoTheirPartAndCommitTheWhole) {
         ASSERT_EQ(InsertRide(400), store::kOk);
     }
     EXPECT_EQ(QueryInt("select count(*) from RideRecord"), 2);
+    // Inside a transaction the caller began in plain SQL, a store write is a part of it.
+    Exec("begin");
+    ASSERT_EQ(InsertRide(500), store::kOk) << DB_GetLastError();
+    Exec("rollback");
+    EXPECT_EQ(QueryInt("select count(*) from RideRecord"), 2);
     // Nothing is left open: another client can write.
     OtherClient other;
     EXPECT_EQ(sqlite3_exec(other.connection, "begin immediate; rollback", nullptr, nullptr, nullptr),
