@@ -5,6 +5,9 @@
 #include "reports/ReportText.h"
 
 #include <QFile>
+#include <QFont>
+#include <QFontInfo>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -68,6 +71,8 @@ QString BodyOf(const QString& html) {
     if (styleStart >= 0 && styleStart < contentStart) {
         const qsizetype valueStart = styleStart + 7;
         style = html.mid(valueStart, html.indexOf(u'"', valueStart) - valueStart);
+        static const QRegularExpression family(QStringLiteral("(font-family:[^;]*)"));
+        style.replace(family, QStringLiteral("\\1, sans-serif"));
     }
     return QStringLiteral("<div style=\"%1\">").arg(style) +
            QStringView(html).mid(contentStart + 1, contentEnd - contentStart - 1).trimmed() +
@@ -87,6 +92,12 @@ QString ReportMemoMarkup(const QString& memoFolder, QStringView memoText, QStrin
     }
     QTextDocument document;
     HtmlView::FillDocument(&document, DecodeMemoDocument(bytes));
+    // The reader's default face is often a name only Qt knows ("Sans
+    // Serif"), which a browser replaces by its serif face: name the face it
+    // stands for here, with the generic family after it.
+    QFont face = document.defaultFont();
+    face.setFamilies({QFontInfo(face).family()});
+    document.setDefaultFont(face);
     DropUnsafeLinks(&document);
     QString markup = BodyOf(document.toHtml());
     if (markup.isEmpty()) {

@@ -26,6 +26,9 @@ TEST(ReportMemo, ShowsTheDocumentWithItsPicturesAndNothingThatRuns) {
     EXPECT_TRUE(markup.contains(u"Second line"));
     EXPECT_TRUE(markup.contains(u"src=\"my%20log.htm.files/7/data.files/p.png\""));
     EXPECT_TRUE(markup.contains(u"href=\"https://example.org/\""));
+    // A face a browser knows, with a generic family after it, never Qt's own "Sans Serif".
+    EXPECT_TRUE(markup.contains(u", sans-serif;")) << markup.toStdString();
+    EXPECT_FALSE(markup.contains(u"'Sans Serif'"));
     for (const char16_t* banned : {u"steal", u"<script", u"<iframe", u"javascript:", u"onload", u"onerror",
                                    u"passwd", u"<body", u"<html"}) {
         EXPECT_FALSE(markup.contains(QStringView(banned), Qt::CaseInsensitive)) << markup.toStdString();
