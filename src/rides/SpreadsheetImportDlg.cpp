@@ -66,8 +66,12 @@ SpreadsheetImportDlg::SpreadsheetImportDlg(const QString& fileName, CsvTable tab
     setWindowTitle(GetLanguageString("SpreadsheetCsv", "TITL"));
     m_mapping = GuessSheetMapping(m_table);
 
-    auto* intro = new QLabel(
-        QString(QFileInfo(fileName).fileName() + u"\n" + GetLanguageString("SpreadsheetCsv", "INTR")), this);
+    auto* file = new QLabel(QFileInfo(fileName).fileName(), this);
+    file->setTextFormat(Qt::PlainText);
+    QFont bold = file->font();
+    bold.setBold(true);
+    file->setFont(bold);
+    auto* intro = new QLabel(GetLanguageString("SpreadsheetCsv", "INTR"), this);
     intro->setTextFormat(Qt::PlainText);
     intro->setWordWrap(true);
 
@@ -117,7 +121,6 @@ SpreadsheetImportDlg::SpreadsheetImportDlg(const QString& fileName, CsvTable tab
     m_nameTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_nameTable->verticalHeader()->hide();
     m_nameTable->setSelectionMode(QAbstractItemView::NoSelection);
-    m_nameTable->setFixedHeight(120);
     auto* defaultLabel = new QLabel(GetLanguageString("SpreadsheetCsv", "DEFB"), this);
     defaultLabel->setBuddy(m_defaultBicycle);
     m_defaultBicycle->setObjectName(QStringLiteral("defaultBicycle"));
@@ -169,6 +172,7 @@ SpreadsheetImportDlg::SpreadsheetImportDlg(const QString& fileName, CsvTable tab
     buttons->addWidget(cancel);
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(file);
     layout->addWidget(intro);
     layout->addWidget(columnsBox);
     layout->addWidget(readingBox);
@@ -224,9 +228,6 @@ void SpreadsheetImportDlg::TakeChoices() {
 }
 
 void SpreadsheetImportDlg::Reread() {
-    if (m_filling) {
-        return;
-    }
     TakeChoices();
     m_rows = ReadSheetRows(m_table, m_mapping);
     FillBicycles();
@@ -258,6 +259,14 @@ void SpreadsheetImportDlg::FillBicycles() {
         choice->setCurrentIndex(std::max(0, choice->findData(name.number)));
         m_nameTable->setCellWidget(row, 1, choice);
     }
+    // Room for up to four names; more scroll.
+    const int rowHeight = m_defaultBicycle->sizeHint().height() + 2;
+    for (int row = 0; row < m_nameTable->rowCount(); ++row) {
+        m_nameTable->setRowHeight(row, rowHeight);
+    }
+    const int shownRows = std::clamp(m_nameTable->rowCount(), 1, 4);
+    m_nameTable->setFixedHeight(m_nameTable->horizontalHeader()->sizeHint().height() + shownRows * rowHeight +
+                                2 * m_nameTable->frameWidth());
 }
 
 void SpreadsheetImportDlg::FillPreview() {
@@ -296,6 +305,14 @@ void SpreadsheetImportDlg::FillPreview() {
             status->setToolTip(read.error);
             m_preview->setItem(row, 7, status);
         }
+    }
+    // A field the file does not hold has no column in the preview.
+    const RideSheetField shownFields[] = {RideSheetField::Bicycle, RideSheetField::Distance,
+                                          RideSheetField::RidingTime, RideSheetField::MaxSpeed,
+                                          RideSheetField::Memo};
+    for (int i = 0; i < 5; ++i) {
+        m_preview->setColumnHidden(
+            i + 2, m_mapping.Column(shownFields[i]) < 0 && shownFields[i] != RideSheetField::Bicycle);
     }
     m_preview->resizeColumnsToContents();
     m_preview->setColumnWidth(6, std::min(m_preview->columnWidth(6), 220));

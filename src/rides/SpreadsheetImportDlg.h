@@ -44,7 +44,6 @@ private:
     SheetMapping m_mapping;
     std::vector<SheetRow> m_rows;
     std::vector<SheetBicycle> m_names;
-    bool m_filling = false;
 
     std::vector<QComboBox*> m_columns;  // by RideSheetField; none for the average speed
     QComboBox* m_dateOrder;

@@ -224,4 +224,16 @@ TEST_F(SpreadsheetPageTest, ChosenCsvFileIsMappedPreviewedAndImported) {
     EXPECT_EQ(m_dialogs.Asked().back().icon, MessageIcon::Warning);
 }
 
+TEST_F(SpreadsheetPageTest, ExportOffersTheCsvForSpreadsheets) {
+    AddBicycle(QStringLiteral("Trek 520"));
+    AddRide(Ride(1, Local(2025, 5, 4, 10), 10.0, 0, 30, 0));
+    ShowPage();
+    m_dialogs.AnswerReportWritten();
+    Export(kSpreadsheetReport, Path(QStringLiteral("rides")));
+    EXPECT_EQ(
+        m_programDir.ReadFile(QStringLiteral("rides.csv")),
+        Utf8File(u"Date,Bicycle,Distance (km),Riding time (h:mm:ss),Average speed (km/h),Max speed (km/h),"
+                 u"Memo\r\n2025-05-04T10:00:00+02:00,Trek 520,10,0:30:00,20,0,\r\n"_qs));
+}
+
 }  // namespace
