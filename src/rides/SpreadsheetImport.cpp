@@ -56,7 +56,9 @@ std::optional<int64_t> ReadSheetDate(const QString& text, DateOrder order) {
         R"(^(\d{4})-(\d{1,2})-(\d{1,2})(?:[T ](\d{1,2}):(\d{2})(?::(\d{2})(?:[.,]\d+)?)?)?\s*(Z|[+-]\d{2}(?::?\d{2})?)?$)"));
     static const QRegularExpression general(QStringLiteral(
         R"(^(\d{1,4})[./\-](\d{1,2})[./\-](\d{1,4})\.?(?:[ ,T]+(\d{1,2})[:.](\d{2})(?:[:.](\d{2}))?\s*([AaPp]\.?[Mm]\.?)?)?$)"));
-    const QString trimmed = text.trimmed();
+    // Velomarq's own list writes the weekday after the date: "2025/05/04(Sunday)".
+    static const QRegularExpression weekday(QStringLiteral(R"(\s*\([^()]*\)$)"));
+    const QString trimmed = text.trimmed().remove(weekday);
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     std::optional<int> offsetSeconds;
     if (const QRegularExpressionMatch m = iso.match(trimmed); m.hasMatch()) {

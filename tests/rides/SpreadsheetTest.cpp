@@ -4,6 +4,7 @@
 // cannot be read, and the round trip into an empty log.
 
 #include "maintenance/MaintenanceReport.h"
+#include "memo/MemoDocument.h"
 #include "rides/RideDlg.h"
 #include "rides/RideReport.h"
 #include "rides/SpreadsheetImport.h"
@@ -13,6 +14,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QTableWidget>
 
 namespace {
@@ -121,6 +123,10 @@ TEST_F(SpreadsheetTest, RoundTripIntoAnEmptyLogGivesTheSameRides) {
         EXPECT_EQ(detail.AverageHeartRate, 142.0);
         EXPECT_FALSE(detail.Descent);
 
+        // Rides are the same within a minute and 1.5 % of distance.
+        EXPECT_TRUE(IsSameSheetRide(0, 100.0, 60, 101.5));
+        EXPECT_FALSE(IsSameSheetRide(0, 100.0, 61, 100.0));
+        EXPECT_FALSE(IsSameSheetRide(0, 100.0, 0, 101.6));
         // The same file again brings nothing new.
         const ImportSummary again = ImportSheetRows(rows, GuessSheetBicycles(rows, Bicycles()), 0);
         EXPECT_EQ(again.imported, 0);
@@ -175,6 +181,7 @@ TEST_F(SpreadsheetTest, HandKeptLogsAreReadByTheirHeadingsAndDateOrder) {
         {"2025-05-04T10:00:00Z", DateOrder::DayMonthYear, Local(2025, 5, 4, 12)},
         {"2025-05-04 10:00:00-04:00", DateOrder::DayMonthYear, Local(2025, 5, 4, 16)},
         {"13/13/2025", DateOrder::DayMonthYear, -1},
+        {"2025/05/04(Sunday)", DateOrder::DayMonthYear, Local(2025, 5, 4)},
         {"yesterday", DateOrder::DayMonthYear, -1},
         {"05/04/2025 13:00 PM", DateOrder::MonthDayYear, -1},
     };
@@ -191,10 +198,10 @@ TEST_F(SpreadsheetPageTest, ChosenCsvFileIsMappedPreviewedAndImported) {
     AddBicycle(QStringLiteral("Trek 520"));
     const QString file = Path(QStringLiteral("log.csv"));
     ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("log.csv"),
-                                       "Date,Distance (mi),Time,Bike\r\n"
-                                       "05/30/2025,10,1:00,Gravel\r\n"
-                                       "05/31/2025,12.5,0:45,TREK 520\r\n"
-                                       "06/31/2025,3,0:10,\r\n"));
+                                       "Date,Distance (mi),Time,Bike,Notes\r\n"
+                                       "05/30/2025,10,1:00,Gravel,<b>fast</b> & far\r\n"
+                                       "05/31/2025,12.5,0:45,TREK 520,\r\n"
+                                       "06/31/2025,3,0:10,,\r\n"));
     ShowPage();
     m_dialogs.AnswerOpenFiles({file});
     m_drivers.Then<SpreadsheetImportDlg>([](SpreadsheetImportDlg& dialog) {
@@ -219,9 +226,38 @@ TEST_F(SpreadsheetPageTest, ChosenCsvFileIsMappedPreviewedAndImported) {
     EXPECT_EQ(rides[0].BicycleNumber, 1);
     EXPECT_NEAR(rides[1].Distance, 16.09, 1e-9);
     EXPECT_EQ(rides[1].BicycleNumber, 2);
+    // The note is the memo's text, never its markup.
+    EXPECT_EQ(FromTextBlock(rides[1].Memo), QStringLiteral("<b>fast</b> & far"));
+    EXPECT_TRUE(DecodeMemoDocument(
+                    m_programDir.ReadFile(QStringLiteral("Rides/%1/data.htm").arg(rides[1].RideRecordNumber)))
+                    .contains(u"&lt;b&gt;fast&lt;/b&gt; &amp; far"));
     ASSERT_EQ(Bicycles().size(), 2u);
     EXPECT_EQ(FromTextBlock(Bicycles()[1].BicycleName), QStringLiteral("Gravel"));
     EXPECT_EQ(m_dialogs.Asked().back().icon, MessageIcon::Warning);
+}
+
+TEST_F(SpreadsheetPageTest, CancelKeepsTheRidesImportedUntilThen) {
+    AddBicycle(QStringLiteral("Trek 520"));
+    QByteArray log("Date,Distance\n");
+    for (int ride = 0; ride < 45; ++ride) {
+        log += QStringLiteral("2025-%1-%2 08:00,20\n").arg(ride / 28 + 1).arg(ride % 28 + 1).toUtf8();
+    }
+    ASSERT_TRUE(m_programDir.WriteFile(QStringLiteral("log.csv"), log));
+    ShowPage();
+    m_dialogs.AnswerOpenFiles({Path(QStringLiteral("log.csv"))});
+    m_drivers.Then<SpreadsheetImportDlg>([](SpreadsheetImportDlg& dialog) {
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("import")), Qt::LeftButton);
+    });
+    m_drivers.WatchProgress([](QProgressDialog& progress) {
+        if (progress.value() == 20) {
+            QTest::mouseClick(progress.findChild<QPushButton*>(), Qt::LeftButton);
+        }
+    });
+    m_dialogs.AnswerMessage(kButtonOk,
+                            QStringLiteral("20 ride(s) imported.\nThe import was cancelled; the rides "
+                                           "imported until then are kept."));
+    ClickPage("import");
+    EXPECT_EQ(StoredRides().size(), 20u);
 }
 
 TEST_F(SpreadsheetPageTest, ExportOffersTheCsvForSpreadsheets) {
