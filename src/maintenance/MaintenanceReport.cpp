@@ -2,6 +2,7 @@
 
 #include "language/Language.h"
 #include "maintenance/MaintenanceTable.h"
+#include "reports/SpreadsheetCsv.h"
 #include "units/RecordCells.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
@@ -51,4 +52,26 @@ ReportText MaintenanceHtmlReport(const MaintenanceReportInput& input, const QStr
     }
     AppendRecordPageFoot(page, input.statusText, baseName);
     return page;
+}
+
+QByteArray MaintenanceSpreadsheetReport(const MaintenanceReportInput& input) {
+    const BicycleList& bicycles = input.Bicycles();
+    // Costs read in dollars until the rider chooses a currency.
+    const QString symbol = GetCurrencySymbol().isEmpty() ? QStringLiteral("$") : GetCurrencySymbol();
+    SpreadsheetCsv sheet(CurrentSpreadsheetConventions());
+    sheet.Text(GetLanguageString("Strings", "DATE"))
+        .Text(GetLanguageString("Strings", "BICY"))
+        .Text(QString(GetLanguageString("Strings", "COST") + u" (" + symbol + u')'))
+        .Text(GetLanguageString("Strings", "MEMO"))
+        .EndLine();
+    for (const MaintenanceRecord* entry : input.records) {
+        const BicycleAttribute* bicycle = nullptr;
+        const bool found = DB_FindBicycle(entry->BicycleNumber, &bicycles, &bicycle) == store::kOk && bicycle;
+        sheet.Text(IsoLocalDateTime(entry->Date))
+            .Text(found ? FromTextBlock(bicycle->BicycleName) : QString())
+            .Number(entry->Cost)
+            .Text(FromTextBlock(entry->Memo))
+            .EndLine();
+    }
+    return sheet.Bytes();
 }

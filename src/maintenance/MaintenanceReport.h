@@ -9,6 +9,7 @@
 #include "reports/ReportText.h"
 #include "store/store.h"
 
+#include <QByteArray>
 #include <QString>
 
 using MaintenanceReportInput = RecordReportInput<MaintenanceRecord>;
@@ -18,6 +19,9 @@ ReportText MaintenanceCsvReport(const MaintenanceReportInput& input);
 // baseName: the report's file name without its folder; the page's links to the
 // memos and the logo start with it.
 ReportText MaintenanceHtmlReport(const MaintenanceReportInput& input, const QString& baseName);
+// The CSV for spreadsheets (see reports/SpreadsheetCsv.h): date and time,
+// bicycle, cost (the currency in the heading) and memo.
+QByteArray MaintenanceSpreadsheetReport(const MaintenanceReportInput& input);
 
 inline constexpr RecordReports<MaintenanceRecord> kMaintenanceReports = {
-    &MaintenanceTextReport, &MaintenanceCsvReport, &MaintenanceHtmlReport};
+    &MaintenanceTextReport, &MaintenanceCsvReport, &MaintenanceHtmlReport, &MaintenanceSpreadsheetReport};

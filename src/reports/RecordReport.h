@@ -25,6 +25,7 @@
 #include "widgets/ImportExportDlg.h"
 #include "widgets/RecordTableModel.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <vector>
@@ -148,10 +149,12 @@ struct RecordReports {
     ReportText (*csv)(const RecordReportInput<Record>& input);
     // baseName: the report's file name without its folder.
     ReportText (*html)(const RecordReportInput<Record>& input, const QString& baseName);
+    // The CSV for spreadsheets (see SpreadsheetCsv.h): the file's bytes.
+    QByteArray (*sheet)(const RecordReportInput<Record>& input);
 };
 
 // Writes the report of the format chosen in the export chooser (kTextReport,
-// kCsvReport or kHtmlReport; the HTML page with a copy of each record's memo
+// kCsvReport, kSpreadsheetReport or kHtmlReport; the HTML page with a copy of each record's memo
 // folder) and tells the user how it went. The HTML page needs bicycles:
 // without any it says so and writes nothing.
 template <typename Record>
@@ -161,6 +164,9 @@ void ExportRecordReport(QWidget* parent, const QString& fileName, int format,
     switch (format) {
         case kCsvReport:
             result = WriteReport(fileName, reports.csv(input));
+            break;
+        case kSpreadsheetReport:
+            result = WriteReportBytes(fileName, reports.sheet(input));
             break;
         case kHtmlReport:
             if (input.Bicycles().empty()) {

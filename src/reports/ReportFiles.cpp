@@ -84,6 +84,10 @@ ReportResult WriteReport(const QString& path, const ReportText& report) {
     return report.WriteTo(path) ? ReportResult::Written : ReportResult::FileFailed;
 }
 
+ReportResult WriteReportBytes(const QString& path, const QByteArray& bytes) {
+    return WriteFileReplacing(path, bytes) ? ReportResult::Written : ReportResult::FileFailed;
+}
+
 QString CompanionFolderPath(const QString& reportPath) {
     return reportPath + QStringLiteral(".files");
 }

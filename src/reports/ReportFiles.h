@@ -4,6 +4,7 @@
 // a half file nor an empty companion folder behind, and an older report of
 // the same name stays as it was.
 
+#include <QByteArray>
 #include <QString>
 #include <vector>
 
@@ -18,6 +19,8 @@ enum class ReportResult {
 
 // Writes a text or comma-separated report.
 ReportResult WriteReport(const QString& path, const ReportText& report);
+// Writes a report whose bytes are made already (the CSV for spreadsheets).
+ReportResult WriteReportBytes(const QString& path, const QByteArray& bytes);
 
 // The folder an HTML report keeps beside it: its full file name followed by
 // ".files" (log.htm -> log.htm.files). Links of the page point into it.

@@ -117,9 +117,13 @@ bool NeedsFormulaGuard(QStringView cell) {
 }  // namespace
 
 void AppendCsvField(QString& out, QStringView cell) {
+    AppendCsvField(out, cell, QChar(u','));
+}
+
+void AppendCsvField(QString& out, QStringView cell, QChar separator) {
     bool needsQuotes = false;
     for (const QChar c : cell) {
-        if (c == u',' || c == u'"' || c == u'\r' || c == u'\n') {
+        if (c == separator || c == u'"' || c == u'\r' || c == u'\n') {
             needsQuotes = true;
             break;
         }
@@ -149,6 +153,13 @@ void AppendCsvQuoted(QString& out, QStringView text) {
         }
     }
     out += text.sliced(start);
+}
+
+QString WithoutCsvFormulaGuard(QStringView cell) {
+    if (cell.size() > 1 && cell.front() == u'\'' && NeedsFormulaGuard(cell.sliced(1))) {
+        return cell.sliced(1).toString();
+    }
+    return cell.toString();
 }
 
 void AppendHtmlEscaped(QString& out, QStringView text) {

@@ -48,10 +48,17 @@ QString FillTemplate(QStringView templateText, std::initializer_list<QStringView
 // leading apostrophe inside the cell; a number ("-12.50", "-3.00km") stays
 // as it is.
 void AppendCsvField(QString& out, QStringView cell);
+// The same for a file whose cells are separated by another character (";"
+// where spreadsheets read a decimal comma): that character quotes the cell
+// instead of the comma.
+void AppendCsvField(QString& out, QStringView cell, QChar separator);
 // A whole cell that is already meant to stand between double quotes: its
 // inner double quotes doubled and formula text guarded as above, nothing
 // else changed.
 void AppendCsvQuoted(QString& out, QStringView text);
+// A cell read back: the apostrophe the formula guard put before it taken
+// away ("'=SUM(A1)" is "=SUM(A1)"); any other cell as it is.
+QString WithoutCsvFormulaGuard(QStringView cell);
 
 // Text for an HTML page: "&", "<", ">" and '"' written as entities, so a name
 // such as "Fuji <Track>" reads as itself and never as markup.

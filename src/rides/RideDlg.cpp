@@ -8,6 +8,7 @@
 #include "rides/RideImport.h"
 #include "rides/RideImportDlg.h"
 #include "rides/RideReport.h"
+#include "rides/SpreadsheetImportDlg.h"
 #include "units/SafeFormat.h"
 #include "units/Units.h"
 #include "widgets/EmptyListHint.h"
@@ -125,6 +126,7 @@ void RideDlg::OnImport() {
     }
     const QString filter = GetLanguageString("RideImport", "FLTR") +
                            QStringLiteral(" (*.gpx *.tcx *.fit);;") +
+                           GetLanguageString("SpreadsheetCsv", "FILT") + QStringLiteral(" (*.csv);;") +
                            GetLanguageString("ImportExportDlg", "ALLM");
     const QStringList paths =
         AppDialogs().GetOpenFileNames(this, GetLanguageString("RideImport", "TITL"),
@@ -133,6 +135,13 @@ void RideDlg::OnImport() {
         return;
     }
     m_importFolder = QFileInfo(paths.front()).absolutePath();
+    // A spreadsheet log goes through its own column-mapping step.
+    if (paths.size() == 1 && IsSpreadsheetFile(paths.front())) {
+        ShowImportedDays(
+            ImportSpreadsheetFile(this, paths.front(), Bicycles(), FilteredBicycleNumber().value_or(0)));
+        ReloadRecords();
+        return;
+    }
     ImportFiles(paths);
 }
 

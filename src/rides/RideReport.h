@@ -1,12 +1,13 @@
 #pragma once
-// The three ride reports: plain text and comma-separated text copy the ride
+// The ride reports: plain text and comma-separated text copy the ride
 // table as it is shown (same cells, same order); the HTML page sets out each
 // ride with its formatted memo, which it shows from a copy of the ride's memo
-// folder beside the page. Contents only: writing goes through
+// folder beside the page; the CSV for spreadsheets is made in RideSheet. Contents only: writing goes through
 // reports/ReportFiles.
 
 #include "reports/RecordReport.h"
 #include "reports/ReportText.h"
+#include "rides/RideSheet.h"
 #include "store/store.h"
 
 #include <QString>
@@ -19,4 +20,5 @@ ReportText RideCsvReport(const RideReportInput& input);
 // memos and the logo start with it.
 ReportText RideHtmlReport(const RideReportInput& input, const QString& baseName);
 
-inline constexpr RecordReports<RideRecord> kRideReports = {&RideTextReport, &RideCsvReport, &RideHtmlReport};
+inline constexpr RecordReports<RideRecord> kRideReports = {&RideTextReport, &RideCsvReport, &RideHtmlReport,
+                                                           &RideSpreadsheetReport};

@@ -44,6 +44,8 @@ CsvTable ParseCsv(const QString& text, QChar separator) {
     bool quoted = false;
     bool fieldStarted = false;
     bool headerDone = false;
+    int line = 1;        // the line of the text at hand
+    int recordLine = 1;  // the line the record at hand began on
 
     const auto endField = [&] {
         record.append(field);
@@ -60,6 +62,7 @@ CsvTable ParseCsv(const QString& text, QChar separator) {
             }
         } else if (!blank) {
             table.rows.push_back(record);
+            table.rowLines.push_back(recordLine);
         }
         record.clear();
     };
@@ -68,6 +71,10 @@ CsvTable ParseCsv(const QString& text, QChar separator) {
     for (qsizetype i = 0; i < size; ++i) {
         const QChar c = text.at(i);
         if (quoted) {
+            if (c == QLatin1Char('\n') ||
+                (c == QLatin1Char('\r') && (i + 1 >= size || text.at(i + 1) != QLatin1Char('\n')))) {
+                ++line;
+            }
             if (c != QLatin1Char('"')) {
                 field.append(c);
             } else if (i + 1 < size && text.at(i + 1) == QLatin1Char('"')) {
@@ -86,6 +93,7 @@ CsvTable ParseCsv(const QString& text, QChar separator) {
                 ++i;
             }
             endRecord();
+            recordLine = ++line;
         } else {
             // A quote inside an unquoted field is kept as it stands, as
             // spreadsheets do.

@@ -13,6 +13,7 @@
 struct CsvTable {
     QStringList header;                  // the first line's fields
     std::vector<QStringList> rows;       // every following non-empty line
+    std::vector<int> rowLines;           // the line of the text each row starts on, from 1
     QChar separator = QLatin1Char(',');  // as found in the header line
     bool unterminatedQuote = false;      // the text ended inside a quoted field
 };

@@ -17,6 +17,7 @@ QString WithReportExtension(const QString& path, int format) {
     const QString extension = QFileInfo(path).suffix().toLower();
     switch (format) {
         case kCsvReport:
+        case kSpreadsheetReport:
             return extension == u"csv" ? path : path + QStringLiteral(".csv");
         case kHtmlReport:
             return extension == u"htm" || extension == u"html" ? path : path + QStringLiteral(".html");
@@ -25,7 +26,7 @@ QString WithReportExtension(const QString& path, int format) {
     }
 }
 
-ImportExportDlg::ImportExportDlg(bool offerCsv, bool offerHtml, QWidget* parent)
+ImportExportDlg::ImportExportDlg(bool offerCsv, bool offerHtml, QWidget* parent, bool offerSpreadsheet)
     : QDialog(parent),
       m_fileNameBox(new QLineEdit(this)),
       m_formatList(new QComboBox(this)),
@@ -54,12 +55,15 @@ ImportExportDlg::ImportExportDlg(bool offerCsv, bool offerHtml, QWidget* parent)
     fileLabel->setBuddy(m_fileNameBox);
     formatLabel->setBuddy(m_formatList);
 
-    m_formatList->addItem(GetLanguageString("ImportExportDlg", "TXTF"));
+    m_formatList->addItem(GetLanguageString("ImportExportDlg", "TXTF"), kTextReport);
     if (offerCsv) {
-        m_formatList->addItem(GetLanguageString("ImportExportDlg", "CSVF"));
+        m_formatList->addItem(GetLanguageString("ImportExportDlg", "CSVF"), kCsvReport);
     }
     if (offerHtml) {
-        m_formatList->addItem(GetLanguageString("ImportExportDlg", "HTMF"));
+        m_formatList->addItem(GetLanguageString("ImportExportDlg", "HTMF"), kHtmlReport);
+    }
+    if (offerSpreadsheet) {
+        m_formatList->addItem(GetLanguageString("SpreadsheetCsv", "FORM"), kSpreadsheetReport);
     }
     m_formatList->setCurrentIndex(0);
 
@@ -93,8 +97,9 @@ void ImportExportDlg::OnBrowse() {
         LanguageKey{"ImportExportDlg", "CSVM"},
         LanguageKey{"ImportExportDlg", "HTMM"},
     };
-    const int format = std::clamp(m_formatList->currentIndex(), 0, 2);
-    const QString filter = GetLanguageString(kFilters[format]) + GetLanguageString("ImportExportDlg", "ALLM");
+    const int format = ChosenFormat();
+    const QString filter = GetLanguageString(kFilters[format == kSpreadsheetReport ? kCsvReport : format]) +
+                           GetLanguageString("ImportExportDlg", "ALLM");
     const QString chosen =
         AppDialogs().GetSaveFileName(this, GetLanguageString("Strings", "EXPT"), QString(), filter);
     if (chosen.isEmpty()) {
@@ -103,8 +108,12 @@ void ImportExportDlg::OnBrowse() {
     m_fileNameBox->setText(WithReportExtension(chosen, format));
 }
 
+int ImportExportDlg::ChosenFormat() const {
+    return std::clamp(m_formatList->currentData().toInt(), 0, static_cast<int>(kSpreadsheetReport));
+}
+
 void ImportExportDlg::OnSave() {
-    m_formatIndex = m_formatList->currentIndex();
+    m_formatIndex = ChosenFormat();
     if (m_fileNameBox->text().isEmpty()) {
         ShowError(this, GetLanguageString("ErrorStrings", "SELF"));
         m_fileNameBox->setFocus();
@@ -117,9 +126,9 @@ void ImportExportDlg::OnSave() {
     accept();
 }
 
-bool ImportExportDlg::Ask(QWidget* parent, bool offerCsv, bool offerHtml, QString* fileName,
-                          int* formatIndex) {
-    GuardedModal dialog(new ImportExportDlg(offerCsv, offerHtml, parent));
+bool ImportExportDlg::Ask(QWidget* parent, bool offerCsv, bool offerHtml, QString* fileName, int* formatIndex,
+                          bool offerSpreadsheet) {
+    GuardedModal dialog(new ImportExportDlg(offerCsv, offerHtml, parent, offerSpreadsheet));
     if (RunModal(&*dialog, QDialog::Rejected) != QDialog::Accepted || !dialog.Alive()) {
         return false;
     }

@@ -11,27 +11,33 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-// Positions in the format list; callers offer both further formats or neither.
-enum ReportFormat : int { kTextReport = 0, kCsvReport = 1, kHtmlReport = 2 };
+// The formats; the bicycle, ride and maintenance lists offer the first three
+// (the statistics page and the gear calculator fewer), the ride and
+// maintenance lists also the CSV for spreadsheets, listed last.
+enum ReportFormat : int { kTextReport = 0, kCsvReport = 1, kHtmlReport = 2, kSpreadsheetReport = 3 };
 
 // A path chosen in the file dialog made to end in its format's extension:
-// ".txt", ".csv", or ".html" (".htm" is left as it is), compared without case.
+// ".txt", ".csv" (both CSV formats), or ".html" (".htm" is left as it is),
+// compared without case.
 QString WithReportExtension(const QString& path, int format);
 
 class ImportExportDlg : public QDialog {
     Q_OBJECT
 public:
-    ImportExportDlg(bool offerCsv, bool offerHtml, QWidget* parent = nullptr);
+    ImportExportDlg(bool offerCsv, bool offerHtml, QWidget* parent = nullptr, bool offerSpreadsheet = false);
 
     // Set when the dialog was accepted with Save.
     QString FileName() const { return m_fileName; }
+    // The ReportFormat chosen.
     int FormatIndex() const { return m_formatIndex; }
 
     // Runs the dialog (guarded against its parent closing); true when the
     // user chose Save with a file name.
-    static bool Ask(QWidget* parent, bool offerCsv, bool offerHtml, QString* fileName, int* formatIndex);
+    static bool Ask(QWidget* parent, bool offerCsv, bool offerHtml, QString* fileName, int* formatIndex,
+                    bool offerSpreadsheet = false);
 
 private:
+    int ChosenFormat() const;
     void OnBrowse();
     void OnSave();
 

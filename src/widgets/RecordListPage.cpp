@@ -406,7 +406,7 @@ void RecordListPage::SortByColumn(int column) {
 void RecordListPage::OnExport() {
     QString fileName;
     int format = kTextReport;
-    if (ImportExportDlg::Ask(this, true, true, &fileName, &format)) {
+    if (ImportExportDlg::Ask(this, true, true, &fileName, &format, true)) {
         ExportRecords(fileName, format);
     }
 }

@@ -110,7 +110,8 @@ TEST_F(RideImportTest, ImportMakesOneRidePerFileForTheFilteredBicycle) {
 
     ASSERT_EQ(m_dialogs.Asked().size(), 2u);
     EXPECT_EQ(m_dialogs.Asked()[0].text, QStringLiteral("Import rides"));
-    EXPECT_EQ(m_dialogs.Asked()[0].filter, QStringLiteral("GPS files (*.gpx *.tcx *.fit);;All files (*)"));
+    EXPECT_EQ(m_dialogs.Asked()[0].filter,
+              QStringLiteral("GPS files (*.gpx *.tcx *.fit);;Spreadsheets (CSV) (*.csv);;All files (*)"));
     EXPECT_EQ(m_dialogs.Asked()[1].icon, MessageIcon::Information);
 
     const RideRecordList rides = StoredRides();

@@ -9,6 +9,8 @@ TEST(CsvReaderTest, ReadsQuotedFieldsLineBreaksAndBothLineEnds) {
     ASSERT_EQ(table.rows.size(), 2u);
     EXPECT_EQ(table.rows[0], QStringList({QStringLiteral("a, b"), QStringLiteral("say \"hi\"\nthere")}));
     EXPECT_EQ(table.rows[1], QStringList({QStringLiteral("c"), QString()}));
+    // Each row knows its line, past line breaks inside quotes and empty lines.
+    EXPECT_EQ(table.rowLines, std::vector<int>({2, 5}));
     EXPECT_FALSE(table.unterminatedQuote);
     EXPECT_TRUE(ParseCsv(QStringLiteral("a\n\"open")).unterminatedQuote);
 }
