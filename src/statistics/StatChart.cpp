@@ -265,8 +265,10 @@ void StatChartView::UpdateDateAxis() {
     // that a year's mark shows though its first ride came later that day.
     const bool periodMarks = m_period == SeriesPeriod::Week || m_period == SeriesPeriod::Month;
     const SeriesPeriod finest = periodMarks ? m_period : SeriesPeriod::Day;
-    const int64_t from = periodMarks ? m_starts.front() : static_cast<int64_t>(std::ceil(low));
-    const int64_t to = periodMarks ? m_starts.back() : static_cast<int64_t>(std::floor(high));
+    // Bars stand on places, not moments: their marks span the first to the last point's day.
+    const bool pointMarks = periodMarks || m_bars;
+    const int64_t from = pointMarks ? m_starts.front() : static_cast<int64_t>(std::ceil(low));
+    const int64_t to = pointMarks ? m_starts.back() : static_cast<int64_t>(std::floor(high));
     for (const DateTick& tick : DateTicks(from, to, maxTicks, finest)) {
         double place = static_cast<double>(tick.time);
         if (m_bars) {

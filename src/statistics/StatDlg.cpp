@@ -499,6 +499,17 @@ QString StatDlg::Description(int contents) const {
     return text;
 }
 
+QString StatDlg::ChartTitle(int contents) const {
+    QString title = m_contents->itemText(contents) + QStringLiteral(" \u2014 ") + m_bicycles->currentText();
+    // The period chosen, as the list names it.
+    if (const std::optional<int> year = ChosenYear()) {
+        title +=
+            QStringLiteral(", ") + (ChosenMonth() > 0 ? QString::asprintf("%04d/%02d", *year, ChosenMonth())
+                                                      : QString::asprintf("%04d", *year));
+    }
+    return title;
+}
+
 void StatDlg::DrawChart(int contents) {
     if (!m_series) {
         m_chart->ClearSeries();
@@ -513,8 +524,7 @@ void StatDlg::DrawChart(int contents) {
     m_chart->ShowSeries(
         *m_series,
         m_style->currentIndex() == kStyleBars ? StatChartView::Style::Bars : StatChartView::Style::Line,
-        m_model->Rows(),
-        m_contents->itemText(contents) + QStringLiteral(" \u2014 ") + m_bicycles->currentText(), axisTitle);
+        m_model->Rows(), ChartTitle(contents), axisTitle);
 }
 
 void StatDlg::ExportStatisticsText() {

@@ -55,6 +55,8 @@ private:
     void SaveChart();
     // What is shown, in words: the contents, the bicycle and the days.
     QString Description(int contents) const;
+    // The chart's title: the contents, the bicycle and the period chosen.
+    QString ChartTitle(int contents) const;
 
     QLabel* m_bicycleLabel;
     QComboBox* m_bicycles;
