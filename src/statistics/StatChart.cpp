@@ -45,9 +45,9 @@ constexpr double kLineEndRoom = 0.015;
 // picture at a fraction of the cost. The hover tip still finds every point.
 constexpr size_t kMostDrawnPoints = 8000;
 constexpr int kDrawnColumns = 2000;
-// Bars beyond this many would be thinner than a pixel on any screen, and
-// each costs the chart an item of its own: neighbours then share a bar.
-constexpr size_t kMostBars = 1000;
+// Bars beyond this many would be two pixels wide or less on most screens,
+// and each costs the chart items of its own: neighbours then share a bar.
+constexpr size_t kMostBars = 400;
 
 void StyleAxis(QAbstractAxis* axis) {
     axis->setLinePenColor(kAxisColour);

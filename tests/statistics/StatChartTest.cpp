@@ -322,8 +322,8 @@ TEST_F(StatChartTest, ManyBarsShareABarAsTallAsTheirTallestUnderTheirDates) {
     auto* bars = qobject_cast<QBarSeries*>(view.chart()->series().value(0));
     ASSERT_NE(bars, nullptr);
     const QBarSet* set = bars->barSets().value(0);
-    ASSERT_GE(set->count(), 500);
-    ASSERT_LE(set->count(), 1000);
+    ASSERT_GE(set->count(), 200);
+    ASSERT_LE(set->count(), 400);
     double tallest = 0;
     for (int i = 0; i < set->count(); ++i) {
         tallest = std::max(tallest, set->at(i));
