@@ -293,14 +293,16 @@ StatRows BuildYearOverview(const RideRecordList& rides, const RideAscents& ascen
 }
 
 std::vector<int> PickableYears(const RideRecordList& rides, int64_t now) {
-    const LocalCalendar calendar;
-    int newest = calendar.At(now).year;
-    int oldest = newest;
+    // Only the newest and the oldest date go through the calendar.
+    int64_t latest = now;
+    int64_t earliest = now;
     for (const RideRecord& ride : rides) {
-        const int year = calendar.At(ride.Date).year;
-        newest = std::max(newest, year);
-        oldest = std::min(oldest, year);
+        latest = std::max<int64_t>(latest, ride.Date);
+        earliest = std::min<int64_t>(earliest, ride.Date);
     }
+    const LocalCalendar calendar;
+    const int newest = calendar.At(latest).year;
+    const int oldest = calendar.At(earliest).year;
     std::vector<int> years;
     for (int year = newest; year >= oldest; --year) {
         years.push_back(year);
