@@ -7,6 +7,7 @@
 #include "units/LocalCalendar.h"
 #include "units/Units.h"
 
+#include <QDate>
 #include <QString>
 #include <algorithm>
 #include <array>
@@ -231,11 +232,13 @@ StatRows BuildPeriodStatistics(const RideRecordList& rides, const RideAscents& a
     }
     PeriodTotals totals;
     std::array<PeriodTotals, kMonthsPerYear> monthTotals;
+    std::vector<const RideRecord*> inPeriod;
     for (const RideRecord& ride : rides) {
         if (!period.Contains(ride.Date)) {
             continue;
         }
         totals.Add(ride, &ascents);
+        inPeriod.push_back(&ride);
         if (wholeYear) {
             for (size_t m = 0; m < months.size(); ++m) {
                 if (months[m].Contains(ride.Date)) {
@@ -249,9 +252,27 @@ StatRows BuildPeriodStatistics(const RideRecordList& rides, const RideAscents& a
 
     const LanguageKey daily{"StatDlg", "DLAV"};
     if (!wholeYear) {
-        return {WithAscent(TotalsRow(MonthText(year, month), totals), totals),
-                WithAscent(AverageRow(daily, totals, DaysInMonth(year, month)), totals,
-                           DaysInMonth(year, month))};
+        const int days = DaysInMonth(year, month);
+        StatRows rows = {WithAscent(TotalsRow(MonthText(year, month), totals), totals),
+                         WithAscent(AverageRow(daily, totals, days), totals, days),
+                         WithAscent(SeparatorRow(), PeriodTotals())};
+        // The days the rider rode, each with its weekday.
+        for (int day = 1; day <= days; ++day) {
+            const Period ofDay{LocalDayStart(year, month, day), LocalDayStart(year, month, day + 1) - 1};
+            PeriodTotals dayTotals;
+            for (const RideRecord* ride : inPeriod) {
+                if (ofDay.Contains(ride->Date)) {
+                    dayTotals.Add(*ride, &ascents);
+                }
+            }
+            if (dayTotals.rides > 0) {
+                dayTotals.time.Normalise();
+                const QString label = QString::asprintf("%04d/%02d/%02d(", year, month, day) +
+                                      GetWeekdayName(QDate(year, month, day).dayOfWeek() % 7) + u')';
+                rows.push_back(WithAscent(TotalsRow(label, dayTotals), dayTotals));
+            }
+        }
+        return rows;
     }
     const int days = IsLeapYear(year) ? 366 : 365;
     StatRows rows = {

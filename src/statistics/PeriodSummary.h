@@ -108,7 +108,8 @@ StatRows BuildPeriodSummary(const RideRecordList& rides);
 // month of it, with the rows the summary shows for this year or this month
 // (totals named after the period, then the monthly average of a year and the
 // daily average), each with the ascent where known as a sixth text. A year
-// goes on, after an empty row, with the totals of each of its months.
+// goes on, after an empty row, with the totals of each of its months; a
+// month with those of each day it holds rides on.
 StatRows BuildPeriodStatistics(const RideRecordList& rides, const RideAscents& ascents, int year, int month);
 
 // One totals row per local year from the newest ride's year down to the

@@ -316,7 +316,11 @@ TEST_F(PeriodSummaryTest, AChosenPeriodShowsTheSummaryRowsOfThatYearOrMonth) {
         EXPECT_EQ(period, summaryRow);
     };
     const StatRows march = BuildPeriodStatistics(rides, {}, 2024, 3);
-    ASSERT_EQ(march.size(), 2u);
+    // Then the days ridden on.
+    ASSERT_EQ(march.size(), 5u);
+    EXPECT_EQ(march[3].value(0), QStringLiteral("2024/03/01(Friday)"));
+    EXPECT_EQ(march[4].mid(0, 3), (QStringList{QStringLiteral("2024/03/14(Thursday)"), QStringLiteral("1"),
+                                               QStringLiteral("40.00 km")}));
     same(march[0], summary[0], QStringLiteral("2024/03"));
     same(march[1], summary[1], QStringLiteral("Daily average"));
     const StatRows february = BuildPeriodStatistics(rides, {}, 2024, 2);

@@ -217,7 +217,7 @@ TEST_F(StatPageTest, AChosenYearOrMonthShowsItsPeriodAndTheOverviewEveryYear) {
                                         QStringLiteral("20.00 km/h"), QStringLiteral("640 m")}));
     EXPECT_EQ(RowTexts(10).value(2), QStringLiteral("60.00 km"));  // July
     ChooseListEntry(month, 7);
-    ASSERT_EQ(RowCount(), 2);
+    ASSERT_EQ(RowCount(), 5);  // the month, its daily average, an empty row and two days
     EXPECT_EQ(RowTexts(0).value(0), QStringLiteral("2023/07"));
 
     // A series covers the days of the period chosen.
