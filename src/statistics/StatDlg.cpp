@@ -360,14 +360,16 @@ void StatDlg::SetUpColumns(int contents) {
     };
     StatColumn date = heading(LanguageKey{"Strings", "DATE"}, 100);
     // A day is shown with its weekday: the column takes the longest in full.
+    int dayWidth = 0;
+    const QFontMetrics metrics = m_list->fontMetrics();
+    for (int day = 0; day < 7; ++day) {
+        dayWidth = std::max(
+            dayWidth,
+            metrics.horizontalAdvance(QStringLiteral("0000/00/00(") + GetWeekdayName(day) + u')') + 16);
+    }
     const std::optional<SeriesKind> kind = SeriesKindOf(contents);
     if (kind && (kind->period == SeriesPeriod::Ride || kind->period == SeriesPeriod::Day)) {
-        const QFontMetrics metrics = m_list->fontMetrics();
-        for (int day = 0; day < 7; ++day) {
-            const int needed =
-                metrics.horizontalAdvance(QStringLiteral("0000/00/00(") + GetWeekdayName(day) + u')') + 16;
-            date.width = std::max(date.width, needed);
-        }
+        date.width = std::max(date.width, dayWidth);
     }
     std::vector<StatColumn> columns;
     const StatColumn ascent = heading(LanguageKey{"RideDetail", "ASCN"}, 90);
@@ -379,6 +381,10 @@ void StatDlg::SetUpColumns(int contents) {
                        heading(LanguageKey{"Strings", "AVGS"}, 100)};
             if (ChosenYear()) {
                 columns.push_back(ascent);
+            }
+            // A month's days are named with their weekdays.
+            if (ChosenMonth() > 0) {
+                columns.front().width = std::max(columns.front().width, dayWidth);
             }
             // The summary has no dates and no chart.
             m_start->setEnabled(false);
