@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // The contents the page can list, in the order of its contents chooser: the
@@ -29,6 +30,10 @@ enum StatContents : int {
     kContentsSpeedByMonth,     // AVSM
     kContentsRidesByWeek,      // NORW
     kContentsRidesByMonth,     // NORM
+    kContentsAscentByDay,      // ASCD
+    kContentsAscentByWeek,     // ASCW
+    kContentsAscentByMonth,    // ASCM
+    kContentsYearByYear,       // YEAR: one row per year
     kContentsCount
 };
 
@@ -36,12 +41,16 @@ enum StatContents : int {
 using StatRow = QStringList;
 using StatRows = std::vector<StatRow>;
 
-// The store's condition for the rides of the contents: the summary takes
-// every ride of the bicycle (no bicycle: every ride, the empty text); the
+// The store's condition for the rides of the contents: the summary and the
+// year-by-year overview take every ride of the bicycle (no bicycle: every ride, the empty text); the
 // other contents take the rides of the whole local days from the day of
 // startTime to the day of endTime.
 std::string BuildRideCondition(std::optional<int> bicycleNumber, int contents, int64_t startTime,
                                int64_t endTime);
+
+// The ascent of each ride that has one in its detail row, by ride number.
+using RideAscents = std::unordered_map<int32_t, double>;
+RideAscents AscentsOf(const std::vector<RideDetail>& details);
 
 // Rides, distance and riding time summed over one period.
 struct PeriodTotals {
@@ -49,8 +58,11 @@ struct PeriodTotals {
     double distance = 0.0;       // kilometres
     double timedDistance = 0.0;  // of the rides with a riding time
     RidingTimeSum time;
+    // Metres, of the rides whose ascent is known; climbs counts those rides.
+    double ascent = 0.0;
+    int32_t climbs = 0;
 
-    void Add(const RideRecord& ride);
+    void Add(const RideRecord& ride, const RideAscents* ascents = nullptr);
 };
 
 // The five periods of a summary and the day and month counts its averages
@@ -91,6 +103,24 @@ StatRows FormatPeriodSummary(const PeriodSums& sums);
 
 // The summary of the rides as of now (CurrentTime()).
 StatRows BuildPeriodSummary(const RideRecordList& rides);
+
+// The statistics of one chosen period: a whole local year (month 0) or one
+// month of it, with the rows the summary shows for this year or this month
+// (totals named after the period, then the monthly average of a year and the
+// daily average), each with the ascent where known as a sixth text. A year
+// goes on, after an empty row, with the totals of each of its months; a
+// month with those of each day it holds rides on.
+StatRows BuildPeriodStatistics(const RideRecordList& rides, const RideAscents& ascents, int year, int month);
+
+// One totals row per local year from the newest ride's year down to the
+// oldest's, years without rides included: year, rides, distance, riding
+// time, average speed and ascent (empty when no ride of the year has one);
+// then an empty row and the totals of all rides.
+StatRows BuildYearOverview(const RideRecordList& rides, const RideAscents& ascents);
+
+// The years a period can be picked from: the newest ride's (or this year,
+// when later) down to the oldest ride's.
+std::vector<int> PickableYears(const RideRecordList& rides, int64_t now);
 
 // One row per ride, oldest at the top: its local date with the weekday, and
 // its distance.

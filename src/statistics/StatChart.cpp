@@ -45,6 +45,9 @@ constexpr double kLineEndRoom = 0.015;
 // picture at a fraction of the cost. The hover tip still finds every point.
 constexpr size_t kMostDrawnPoints = 8000;
 constexpr int kDrawnColumns = 2000;
+// Bars beyond this many would be two pixels wide or less on most screens,
+// and each costs the chart items of its own: neighbours then share a bar.
+constexpr size_t kMostBars = 400;
 
 void StyleAxis(QAbstractAxis* axis) {
     axis->setLinePenColor(kAxisColour);
@@ -108,6 +111,8 @@ void StatChartView::RemoveAll() {
         chart->removeAxis(axis);
         delete axis;
     }
+    m_barGroup = 1;
+    m_barCount = 0;
     m_x.clear();
     m_values.clear();
     m_starts.clear();
@@ -132,6 +137,10 @@ void StatChartView::ShowSeries(const StatSeries& series, Style style, const Stat
     m_bars = style == Style::Bars;
     m_rows = rows;
     const size_t count = series.points.size();
+    if (m_bars) {
+        m_barGroup = count > kMostBars ? (count + kMostBars - 1) / kMostBars : 1;
+        m_barCount = (count + m_barGroup - 1) / m_barGroup;
+    }
     m_x.reserve(count);
     m_values.reserve(count);
     m_starts.reserve(count);
@@ -139,7 +148,9 @@ void StatChartView::ShowSeries(const StatSeries& series, Style style, const Stat
     for (size_t i = 0; i < count; ++i) {
         const SeriesPoint& point = series.points[i];
         const double value = SeriesValue(point, series.kind.measure);
-        m_x.push_back(m_bars ? static_cast<double>(i) : static_cast<double>(point.start));
+        // A point of a shared bar lies at its share of the bar's width.
+        m_x.push_back(m_bars ? (static_cast<double>(i) + 0.5) / static_cast<double>(m_barGroup) - 0.5
+                             : static_cast<double>(point.start));
         m_values.push_back(value);
         m_starts.push_back(point.start);
         largest = std::max(largest, value);
@@ -174,10 +185,17 @@ void StatChartView::ShowSeries(const StatSeries& series, Style style, const Stat
         m_barSet->setColor(kSeriesColour);
         m_barSet->setBorderColor(kSeriesColour);
         m_barSet->setSelectedColor(kMarkColour);
-        m_barSet->append(QList<qreal>(m_values.begin(), m_values.end()));
+        QList<qreal> heights;
+        heights.reserve(static_cast<qsizetype>(m_barCount));
+        for (size_t first = 0; first < count; first += m_barGroup) {
+            const auto end =
+                m_values.begin() + static_cast<std::ptrdiff_t>(std::min(count, first + m_barGroup));
+            heights.append(*std::max_element(m_values.begin() + static_cast<std::ptrdiff_t>(first), end));
+        }
+        m_barSet->append(heights);
         auto* bars = new QBarSeries;
         // Many thin bars stand side by side; fewer keep a gap between them.
-        bars->setBarWidth(count > 200 ? 1.0 : 0.8);
+        bars->setBarWidth(m_barCount > 200 ? 1.0 : 0.8);
         bars->append(m_barSet);
         chart->addSeries(bars);
         bars->attachAxis(m_dateAxis);
@@ -224,7 +242,7 @@ void StatChartView::UpdateDateAxis() {
     }
     // Lines run from the first point to the last; bars stand on whole places.
     double low = m_bars ? -0.5 : m_x.front();
-    double high = m_bars ? static_cast<double>(m_x.size()) - 0.5 : m_x.back();
+    double high = m_bars ? static_cast<double>(m_barCount) - 0.5 : m_x.back();
     if (high <= low) {
         low -= 43200;  // one point: half a day either side
         high += 43200;
@@ -247,8 +265,10 @@ void StatChartView::UpdateDateAxis() {
     // that a year's mark shows though its first ride came later that day.
     const bool periodMarks = m_period == SeriesPeriod::Week || m_period == SeriesPeriod::Month;
     const SeriesPeriod finest = periodMarks ? m_period : SeriesPeriod::Day;
-    const int64_t from = periodMarks ? m_starts.front() : static_cast<int64_t>(std::ceil(low));
-    const int64_t to = periodMarks ? m_starts.back() : static_cast<int64_t>(std::floor(high));
+    // Bars stand on places, not moments: their marks span the first to the last point's day.
+    const bool pointMarks = periodMarks || m_bars;
+    const int64_t from = pointMarks ? m_starts.front() : static_cast<int64_t>(std::ceil(low));
+    const int64_t to = pointMarks ? m_starts.back() : static_cast<int64_t>(std::floor(high));
     for (const DateTick& tick : DateTicks(from, to, maxTicks, finest)) {
         double place = static_cast<double>(tick.time);
         if (m_bars) {
@@ -258,7 +278,7 @@ void StatChartView::UpdateDateAxis() {
             if (at == m_starts.end()) {
                 break;
             }
-            place = static_cast<double>(at - m_starts.begin());
+            place = m_x[static_cast<size_t>(at - m_starts.begin())];
         }
         if (previous && place <= *previous) {
             continue;  // the axis takes its marks in order, each in a place of its own
@@ -317,7 +337,7 @@ void StatChartView::Mark(int index) {
     if (m_barSet) {
         m_barSet->deselectAllBars();
         if (index >= 0) {
-            m_barSet->selectBar(index);
+            m_barSet->selectBar(static_cast<int>(static_cast<size_t>(index) / m_barGroup));
         }
     }
 }

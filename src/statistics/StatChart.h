@@ -1,6 +1,7 @@
 #pragma once
 // The chart of the statistics page: a series drawn as a line over time or
-// as bars side by side, one for each period or ride, with a date axis below
+// as bars side by side, one for each period or ride (or, of very many, for
+// each few neighbours, as tall as the tallest of them), with a date axis below
 // and a value axis labelled with the unit. Hovering over the
 // plot marks the nearest point and shows its date and exact value, the texts
 // of the list's row. The chart can be written as a PNG picture or an SVG
@@ -57,6 +58,10 @@ private:
     QString m_title;
     SeriesPeriod m_period = SeriesPeriod::Day;
     bool m_bars = false;
+    // Points a bar stands for: 1, or more when there are more points than
+    // bars worth drawing, each bar then as tall as the tallest of its points.
+    size_t m_barGroup = 1;
+    size_t m_barCount = 0;
     int m_marked = -1;
 
     QLineSeries* m_line = nullptr;

@@ -1,9 +1,10 @@
 #pragma once
 // The statistics page: for one bicycle or all, the period summary of the
 // rides, or a series over the picked days (distance, riding time, average
-// speed or number of rides per ride, day, week or month) as a list or a
-// chart; Export writes the list as a text or comma-separated report, or the
-// chart as a picture.
+// speed, number of rides or ascent per ride, day, week or month) as a list
+// or a chart, or one row per year. A chosen year or month shows that
+// period's totals and averages and sets the days of the series; Export writes the list as a text or
+// comma-separated report, or the chart as a picture.
 
 #include "statistics/PeriodSummary.h"
 #include "statistics/StatSeries.h"
@@ -40,12 +41,22 @@ protected:
 
 private:
     void ReloadBicycles();
+    // Offers the years of the rides fetched, keeping the year chosen.
+    void FillYears();
+    // The chosen year and month (0: the whole year); no year when none is chosen.
+    std::optional<int> ChosenYear() const;
+    int ChosenMonth() const;
+    // Sets the day pickers to the chosen period's days, and lets them be
+    // picked freely again without one.
+    void FollowPeriod(int contents);
     void SetUpColumns(int contents);
     void LayOut();
     void DrawChart(int contents);
     void SaveChart();
     // What is shown, in words: the contents, the bicycle and the days.
     QString Description(int contents) const;
+    // The chart's title: the contents, the bicycle and the period chosen.
+    QString ChartTitle(int contents) const;
 
     QLabel* m_bicycleLabel;
     QComboBox* m_bicycles;
@@ -57,6 +68,11 @@ private:
     QDateTimeEdit* m_end;
     QLabel* m_styleLabel;
     QComboBox* m_style;
+    QWidget* m_periodRow;
+    QLabel* m_yearLabel;
+    QComboBox* m_year;
+    QLabel* m_monthLabel;
+    QComboBox* m_month;
     ImageButton* m_export;
     RecordTableView* m_list;
     StatTableModel* m_model;

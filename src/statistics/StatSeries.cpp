@@ -11,6 +11,7 @@
 #include <QDate>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -97,17 +98,32 @@ bool Inside(const DayRange& range, int64_t date) {
     return range.first <= date && date <= range.last;
 }
 
-void Add(SeriesPoint& point, const RideRecord& ride) {
+void Add(SeriesPoint& point, const RideRecord& ride, const RideAscents* ascents) {
     ++point.rides;
     point.distance += ride.Distance;
     point.timedDistance += TimedDistance(ride.Distance, ride.Hours, ride.Minutes, ride.Seconds);
     point.seconds += int64_t{ride.Hours} * 3600 + int64_t{ride.Minutes} * 60 + ride.Seconds;
+    if (ascents) {
+        if (const auto found = ascents->find(ride.RideRecordNumber); found != ascents->end()) {
+            point.ascent += found->second;
+            ++point.climbs;
+        }
+    }
+}
+
+// Whole metres, empty when the period has rides but none with an ascent.
+QString AscentValue(const SeriesPoint& point) {
+    if (point.climbs == 0 && point.rides > 0) {
+        return QString();
+    }
+    return QString::number(std::llround(point.ascent));
 }
 
 // One point per ride (of the range, when one is given), oldest first; rides
 // of the same moment keep the reverse of the store's order, as the list has
 // always shown them.
-std::vector<SeriesPoint> RidePoints(const RideRecordList& rides, const std::optional<DayRange>& range) {
+std::vector<SeriesPoint> RidePoints(const RideRecordList& rides, const std::optional<DayRange>& range,
+                                    const RideAscents* ascents) {
     const LocalCalendar calendar;
     std::vector<SeriesPoint> points;
     points.reserve(rides.size());
@@ -118,7 +134,7 @@ std::vector<SeriesPoint> RidePoints(const RideRecordList& rides, const std::opti
         SeriesPoint point;
         point.start = ride->Date;
         point.date = calendar.At(ride->Date);
-        Add(point, *ride);
+        Add(point, *ride, ascents);
         points.push_back(point);
     }
     std::stable_sort(points.begin(), points.end(),
@@ -197,6 +213,12 @@ std::optional<SeriesKind> SeriesKindOf(int contents) {
             return SeriesKind{M::Rides, P::Week};
         case kContentsRidesByMonth:
             return SeriesKind{M::Rides, P::Month};
+        case kContentsAscentByDay:
+            return SeriesKind{M::Ascent, P::Day};
+        case kContentsAscentByWeek:
+            return SeriesKind{M::Ascent, P::Week};
+        case kContentsAscentByMonth:
+            return SeriesKind{M::Ascent, P::Month};
         default:
             return std::nullopt;
     }
@@ -207,14 +229,14 @@ int FirstWeekdayOf(int weekStartChoice) {
 }
 
 StatSeries BuildSeries(const RideRecordList& rides, SeriesKind kind, int64_t startTime, int64_t endTime,
-                       int firstWeekday, int64_t now) {
+                       int firstWeekday, int64_t now, const RideAscents* ascents) {
     StatSeries series{kind, {}};
     const DayRange range = LocalDayRange(startTime, endTime);
     if (range.first > range.last) {
         return series;
     }
     if (kind.period == SeriesPeriod::Ride) {
-        series.points = RidePoints(rides, range);
+        series.points = RidePoints(rides, range, ascents);
         return series;
     }
 
@@ -255,13 +277,14 @@ StatSeries BuildSeries(const RideRecordList& rides, SeriesKind kind, int64_t sta
         if (after == periods.starts.begin()) {
             continue;
         }
-        Add(series.points[static_cast<size_t>(after - periods.starts.begin() - 1)], ride);
+        Add(series.points[static_cast<size_t>(after - periods.starts.begin() - 1)], ride, ascents);
     }
     return series;
 }
 
 StatSeries BuildRideSeries(const RideRecordList& rides) {
-    return {SeriesKind{SeriesMeasure::Distance, SeriesPeriod::Ride}, RidePoints(rides, std::nullopt)};
+    return {SeriesKind{SeriesMeasure::Distance, SeriesPeriod::Ride},
+            RidePoints(rides, std::nullopt, nullptr)};
 }
 
 double SeriesValue(const SeriesPoint& point, SeriesMeasure measure) {
@@ -274,6 +297,8 @@ double SeriesValue(const SeriesPoint& point, SeriesMeasure measure) {
             return FromKilometres(SpeedOf(point));
         case SeriesMeasure::Rides:
             return point.rides;
+        case SeriesMeasure::Ascent:
+            return point.ascent;
     }
     return 0;
 }
@@ -310,6 +335,12 @@ StatRows FormatSeries(const StatSeries& series) {
             case SeriesMeasure::Rides:
                 value = QString::number(point.rides);
                 break;
+            case SeriesMeasure::Ascent:
+                value = AscentValue(point);
+                if (!value.isEmpty()) {
+                    value += QStringLiteral(" m");
+                }
+                break;
         }
         rows.push_back({PeriodText(point, series.kind.period, &weekdays), value});
     }
@@ -326,6 +357,8 @@ QString SeriesUnitWord(SeriesMeasure measure) {
             return GetSpeedUnitWord();
         case SeriesMeasure::Rides:
             return GetLanguageString("StatDlg", "NOFR");
+        case SeriesMeasure::Ascent:
+            return QStringLiteral("m");
     }
     return {};
 }
@@ -336,7 +369,8 @@ ReportText BuildSeriesCsvReport(const StatSeries& series, const QString& dateHea
     ReportText report(static_cast<qsizetype>(series.points.size()) * 24 + 256);
     // Numbers without unit words, so that a spreadsheet can reckon with
     // them; the unit stands in the heading.
-    const bool unitInHeading = measure == SeriesMeasure::Distance || measure == SeriesMeasure::Speed;
+    const bool unitInHeading = measure == SeriesMeasure::Distance || measure == SeriesMeasure::Speed ||
+                               measure == SeriesMeasure::Ascent;
     report.CsvField(dateHeading).Write(u",");
     report.CsvField(unitInHeading ? valueHeading + QStringLiteral(" (") + SeriesUnitWord(measure) + u')'
                                   : valueHeading);
@@ -354,6 +388,9 @@ ReportText BuildSeriesCsvReport(const StatSeries& series, const QString& dateHea
                 break;
             case SeriesMeasure::Rides:
                 value = QString::number(point.rides);
+                break;
+            case SeriesMeasure::Ascent:
+                value = AscentValue(point);
                 break;
         }
         report.CsvField(PeriodText(point, series.kind.period, nullptr)).Write(u",").CsvField(value).Line();

@@ -17,7 +17,7 @@
 
 class ReportText;
 
-enum class SeriesMeasure { Distance, Time, Speed, Rides };
+enum class SeriesMeasure { Distance, Time, Speed, Rides, Ascent };
 enum class SeriesPeriod { Ride, Day, Week, Month };
 
 struct SeriesKind {
@@ -41,6 +41,8 @@ struct SeriesPoint {
     double distance = 0;       // kilometres
     double timedDistance = 0;  // of the rides with a riding time
     int64_t seconds = 0;       // riding time
+    double ascent = 0;         // metres, of the rides whose ascent is known
+    int32_t climbs = 0;        // those rides
 };
 
 struct StatSeries {
@@ -54,21 +56,22 @@ struct StatSeries {
 // the first day to the one holding the last day, but not past now unless a
 // ride lies later: days still to come hold nothing yet. A week starts on
 // firstWeekday (0 = Sunday). The ride-by-ride series holds one point per
-// ride instead, oldest first.
+// ride instead, oldest first. Ascents, when given, add each ride's ascent.
 StatSeries BuildSeries(const RideRecordList& rides, SeriesKind kind, int64_t startTime, int64_t endTime,
-                       int firstWeekday, int64_t now);
+                       int firstWeekday, int64_t now, const RideAscents* ascents = nullptr);
 
 // The distance of every ride of the list, whatever its date, oldest first.
 StatSeries BuildRideSeries(const RideRecordList& rides);
 
 // A point's value as the chart draws it, in the display unit: distance in km
 // or miles, riding time in hours, average speed (distance over riding time,
-// 0 without time) in km/h or mph, or the number of rides.
+// 0 without time) in km/h or mph, the number of rides, or the ascent in metres.
 double SeriesValue(const SeriesPoint& point, SeriesMeasure measure);
 
 // The rows the list shows, two texts each: the period (a ride's or a day's
 // date with its weekday, a week's first day, a month) and the value with its
-// unit word in the display unit.
+// unit word in the display unit. An ascent is left empty for a period whose
+// rides all lack one: unknown is not flat.
 StatRows FormatSeries(const StatSeries& series);
 
 // The unit the value axis and the comma-separated report name: km or miles,

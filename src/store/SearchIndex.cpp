@@ -3,9 +3,11 @@
 #include "store/LogFiles.h"
 #include "store/StoreInternal.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
+#include <optional>
 #include <string>
 
 using namespace store;
@@ -317,9 +319,68 @@ bool Rebuild(sqlite3* index, const std::string& fingerprint) {
     return Exec(index, built ? "commit" : "rollback") && built;
 }
 
+// ---- The connection kept open ----------------------------------------------
+// Opening the index (its file, the tokenizer, the log attached, the schema
+// read) costs more than following a save itself, so one connection serves the
+// program's life. It is opened again when either file is another one than the
+// connection has open: restored or initialized, removed, or another program
+// directory (the tests change it). A file open in the connection keeps its
+// inode, so a new file at the same path never looks like the old one.
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const char* path) {
+    struct stat status {};
+    if (stat(path, &status) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{status.st_dev, status.st_ino};
+}
+
+struct SharedIndex {
+    Index index;
+    FileIdentity indexFile;
+    FileIdentity logFile;
+};
+
+SharedIndex& Shared() {
+    static SharedIndex shared;
+    return shared;
+}
+
+// The connection to the index file; made (with the file, when create) when
+// there is none for the files at their paths now. nullptr when it cannot be had.
+sqlite3* IndexConnection(bool create) {
+    SharedIndex& shared = Shared();
+    const std::optional<FileIdentity> log = IdentityOf(logfiles::kDatabase);
+    std::optional<FileIdentity> file = IdentityOf(logfiles::kSearchIndex);
+    if (shared.index && log && file && *log == shared.logFile && *file == shared.indexFile) {
+        return shared.index.get();
+    }
+    shared.index.reset();
+    if (!log || (!file && !create)) {
+        return nullptr;
+    }
+    Index index = OpenIndex(create);
+    file = IdentityOf(logfiles::kSearchIndex);
+    if (!index || !file) {
+        return nullptr;
+    }
+    shared = SharedIndex{std::move(index), *file, *log};
+    return shared.index.get();
+}
+
+void CloseIndexConnection() {
+    Shared().index.reset();
+}
+
 // The index, current with the log; a second try starts from an empty file.
-Index CurrentIndex(bool again = false) {
-    Index index = OpenIndex(true);
+sqlite3* CurrentIndex(bool again = false) {
+    sqlite3* index = IndexConnection(true);
     if (!index && !again) {
         DropSearchIndex();
         return CurrentIndex(true);
@@ -327,20 +388,59 @@ Index CurrentIndex(bool again = false) {
     if (!index) {
         return index;
     }
-    const std::string fingerprint = LogFingerprint(index.get());
+    const std::string fingerprint = LogFingerprint(index);
     if (fingerprint.empty()) {
-        return Index(nullptr);
+        return nullptr;
     }
-    if (QueryText(index.get(), "select Value from State where Name='Fingerprint'") != fingerprint &&
-        !Rebuild(index.get(), fingerprint)) {
+    if (QueryText(index, "select Value from State where Name='Fingerprint'") != fingerprint &&
+        !Rebuild(index, fingerprint)) {
         if (again) {
-            return Index(nullptr);
+            return nullptr;
         }
-        index.reset();
         DropSearchIndex();
         return CurrentIndex(true);
     }
     return index;
+}
+
+// The fingerprint after the store's own insert (a count one higher) or update
+// (the same count) of one record of the kind, from the one kept before it:
+// the counts are what costs in a fingerprint, the largest number and date are
+// read from an index's edge. Whatever another program changed before stays
+// a difference, so the next search still sees it. Empty when the kept one
+// cannot be read that way.
+std::string FollowedFingerprint(sqlite3* index, const std::string& kept, const KindTables& tables,
+                                int countChange) {
+    // "count,number,date;count,number,date;count,number"
+    const size_t part = tables.index == std::string("RideMemo") ? 0 : 1;
+    std::vector<std::string> parts;
+    for (size_t at = 0; at <= kept.size();) {
+        const size_t end = std::min(kept.find(';', at), kept.size());
+        parts.push_back(kept.substr(at, end - at));
+        at = end + 1;
+    }
+    if (parts.size() != 3) {
+        return std::string();
+    }
+    const size_t comma = parts[part].find(',');
+    if (comma == std::string::npos || comma == 0) {
+        return std::string();
+    }
+    long long count = 0;
+    try {
+        count = std::stoll(parts[part].substr(0, comma)) + countChange;
+    } catch (...) {
+        return std::string();
+    }
+    const std::string edges =
+        QueryText(index, (std::string("select (select ifnull(max(") + tables.number + "),0) from log." +
+                          tables.log + ")||','||(select ifnull(max(Date),0) from log." + tables.log + ")")
+                             .c_str());
+    if (edges.empty()) {
+        return std::string();
+    }
+    parts[part] = std::to_string(count) + ',' + edges;
+    return parts[0] + ';' + parts[1] + ';' + parts[2];
 }
 
 // A word as an FTS5 query: a phrase of its tokens, the last one a prefix.
@@ -362,7 +462,7 @@ int DB_SearchRecords(SearchKind kind, const char* text, std::vector<int32_t>* nu
         return kFailed;
     }
     numbers->clear();
-    Index index = CurrentIndex();
+    sqlite3* index = CurrentIndex();
     if (!index) {
         SetLastError("ERROR: Can not open search index: %s.", logfiles::kSearchIndex);
         return kFailed;
@@ -389,7 +489,7 @@ int DB_SearchRecords(SearchKind kind, const char* text, std::vector<int32_t>* nu
                tables.index + " match ?" + n + ") or BicycleNumber in (select rowid from BicycleName where " +
                "BicycleName match ?" + n + "))";
     }
-    Statement statement = Prepare(index.get(), sql);
+    Statement statement = Prepare(index, sql);
     if (!statement) {
         SetLastError("%s", kPrepareError);
         return kFailed;
@@ -414,51 +514,61 @@ int DB_RefreshSearchIndex() {
 }
 
 void FollowRecordInSearch(SearchKind kind, int number) {
-    std::error_code ignored;
-    if (!std::filesystem::exists(logfiles::kSearchIndex, ignored)) {
-        return;  // built at the next search
-    }
-    Index index = OpenIndex(false);
-    if (!index || !Exec(index.get(), "begin immediate")) {
+    // Without an index file there is nothing to follow: the next search builds it.
+    sqlite3* index = IndexConnection(false);
+    if (!index || !Exec(index, "begin immediate")) {
         return;
     }
     const KindTables tables = TablesOf(kind);
     // A new record takes the largest number.
     const std::string n = number > 0 ? std::to_string(number)
-                                     : QueryText(index.get(), (std::string("select ifnull(max(") +
-                                                               tables.number + "),0) from log." + tables.log)
-                                                                  .c_str());
-    const bool followed =
-        Exec(index.get(), (std::string("delete from ") + tables.index + " where rowid=" + n).c_str()) &&
-        CopyTexts(index.get(),
-                  std::string("select ") + tables.number + ", Memo from log." + tables.log + " where " +
-                      tables.number + "=" + n,
-                  tables.index) &&
-        KeepFingerprint(index.get(), LogFingerprint(index.get()));
-    Exec(index.get(), followed ? "commit" : "rollback");
+                                     : QueryText(index, (std::string("select ifnull(max(") + tables.number +
+                                                         "),0) from log." + tables.log)
+                                                            .c_str());
+    bool followed = Exec(index, (std::string("delete from ") + tables.index + " where rowid=" + n).c_str()) &&
+                    CopyTexts(index,
+                              std::string("select ") + tables.number + ", Memo from log." + tables.log +
+                                  " where " + tables.number + "=" + n,
+                              tables.index);
+    if (followed) {
+        // An insert or an update moves the counts by a known step; a delete
+        // (the record no longer there) is counted afresh.
+        const bool present = !QueryText(index, (std::string("select 1 from log.") + tables.log + " where " +
+                                                tables.number + "=" + n)
+                                                   .c_str())
+                                  .empty();
+        std::string fingerprint;
+        if (present) {
+            fingerprint = FollowedFingerprint(
+                index, QueryText(index, "select Value from State where Name='Fingerprint'"), tables,
+                number > 0 ? 0 : 1);
+        }
+        if (fingerprint.empty()) {
+            fingerprint = LogFingerprint(index);
+        }
+        followed = KeepFingerprint(index, fingerprint);
+    }
+    Exec(index, followed ? "commit" : "rollback");
 }
 
 void FollowBicyclesInSearch() {
-    std::error_code ignored;
-    if (!std::filesystem::exists(logfiles::kSearchIndex, ignored)) {
-        return;
-    }
-    Index index = OpenIndex(false);
-    if (!index || !Exec(index.get(), "begin immediate")) {
+    sqlite3* index = IndexConnection(false);
+    if (!index || !Exec(index, "begin immediate")) {
         return;
     }
     // A bicycle deleted takes its rides and entries with it.
     const bool followed =
-        CopyBicycleNames(index.get()) &&
-        Exec(index.get(),
+        CopyBicycleNames(index) &&
+        Exec(index,
              "delete from RideMemo where rowid not in (select RideRecordNumber from log.RideRecord);"
              "delete from MaintenanceMemo where rowid not in "
              "(select MaintenanceRecordNumber from log.MaintenanceRecord);") &&
-        KeepFingerprint(index.get(), LogFingerprint(index.get()));
-    Exec(index.get(), followed ? "commit" : "rollback");
+        KeepFingerprint(index, LogFingerprint(index));
+    Exec(index, followed ? "commit" : "rollback");
 }
 
 void DropSearchIndex() {
+    CloseIndexConnection();
     std::remove(logfiles::kSearchIndex);
     for (const char* suffix : logfiles::kDatabaseCompanionSuffixes) {
         std::remove((std::string(logfiles::kSearchIndex) + suffix).c_str());

@@ -293,4 +293,86 @@ TEST_F(PeriodSummaryTest, OtherContentsTakeWholeLocalDaysWithBothEndsIncluded) {
               (std::vector<double>{4.0, 2.0}));
 }
 
+TEST_F(PeriodSummaryTest, AChosenPeriodShowsTheSummaryRowsOfThatYearOrMonth) {
+    // Rides in this month, last month, last year and two years ago (now is 2024-03-15).
+    RideRecordList rides = NewestFirst({
+        Ride(Local(2024, 3, 14, 18), 40.0, 1, 30, 0),
+        Ride(Local(2024, 3, 1, 0), 20.0, 0, 50, 10),
+        Ride(Local(2024, 2, 29, 23, 59, 59), 29.0, 1, 0, 0),
+        Ride(Local(2023, 7, 1, 10), 73.2, 3, 0, 0),
+        Ride(Local(2023, 12, 31, 23, 59, 59), 5.5, 0, 15, 0),
+        Ride(Local(2022, 3, 15, 10), 10.0, 0, 30, 0),
+    });
+    for (size_t i = 0; i < rides.size(); ++i) {
+        rides[i].RideRecordNumber = static_cast<int32_t>(i + 1);
+    }
+    const StatRows summary = BuildPeriodSummary(rides);
+    // The summary's rows but for the label of the totals and the ascent after them.
+    const auto same = [](StatRow period, const StatRow& summaryRow, const QString& label) {
+        EXPECT_EQ(period.size(), 6);
+        period.removeLast();
+        EXPECT_EQ(period.value(0), label);
+        period[0] = summaryRow.value(0);
+        EXPECT_EQ(period, summaryRow);
+    };
+    const StatRows march = BuildPeriodStatistics(rides, {}, 2024, 3);
+    // Then the days ridden on.
+    ASSERT_EQ(march.size(), 5u);
+    EXPECT_EQ(march[3].value(0), QStringLiteral("2024/03/01(Friday)"));
+    EXPECT_EQ(march[4].mid(0, 3), (QStringList{QStringLiteral("2024/03/14(Thursday)"), QStringLiteral("1"),
+                                               QStringLiteral("40.00 km")}));
+    same(march[0], summary[0], QStringLiteral("2024/03"));
+    same(march[1], summary[1], QStringLiteral("Daily average"));
+    const StatRows february = BuildPeriodStatistics(rides, {}, 2024, 2);
+    same(february[0], summary[3], QStringLiteral("2024/02"));
+    same(february[1], summary[4], QStringLiteral("Daily average"));
+    for (const auto& [year, first] : {std::pair{2024, 6}, std::pair{2023, 10}}) {
+        const StatRows rows = BuildPeriodStatistics(rides, {}, year, 0);
+        ASSERT_EQ(rows.size(), 16u);
+        same(rows[0], summary[static_cast<size_t>(first)], QString::number(year));
+        same(rows[1], summary[static_cast<size_t>(first + 1)], QStringLiteral("Monthly average"));
+        same(rows[2], summary[static_cast<size_t>(first + 2)], QStringLiteral("Daily average"));
+        EXPECT_TRUE(rows[3].value(0).isEmpty());
+    }
+    // A year goes on with its months; the ascent is known for one ride of July 2023 only.
+    const RideAscents ascents = {{rides[4].RideRecordNumber, 812.4}};
+    ASSERT_EQ(rides[4].Date, Local(2023, 7, 1, 10));
+    const StatRows year2023 = BuildPeriodStatistics(rides, ascents, 2023, 0);
+    EXPECT_EQ(year2023[10],
+              (StatRow{QStringLiteral("2023/07"), QStringLiteral("1"), QStringLiteral("73.20 km"),
+                       QStringLiteral("3:00:00"), QStringLiteral("24.40 km/h"), QStringLiteral("812 m")}));
+    EXPECT_EQ(year2023[15].value(1), QStringLiteral("1"));
+    EXPECT_EQ(year2023[15].value(5), QString());
+    EXPECT_EQ(year2023[0].value(5), QStringLiteral("812 m"));
+    EXPECT_EQ(year2023[1].value(5), QStringLiteral("68 m"));
+}
+
+TEST_F(PeriodSummaryTest, TheOverviewHasARowForEachYearAndTheirTotal) {
+    RideRecordList rides = NewestFirst({
+        Ride(Local(2024, 1, 1, 0, 0, 0), 30.0, 1, 0, 0),
+        Ride(Local(2023, 12, 31, 23, 59, 59), 20.0, 0, 40, 0),
+        Ride(Local(2023, 6, 1, 9), 25.0, 1, 0, 0),
+        Ride(Local(2021, 5, 1, 9), 12.0, 0, 30, 0),
+    });
+    for (size_t i = 0; i < rides.size(); ++i) {
+        rides[i].RideRecordNumber = static_cast<int32_t>(10 + i);
+    }
+    // Known for the 2024 ride and one of 2023.
+    const RideAscents ascents = {{10, 350.0}, {12, 120.6}};
+    const auto row = [](const char* a, const char* b, const char* c, const char* d, const char* e,
+                        const char* f) { return Row(a, b, c, d, e) << QString::fromUtf8(f); };
+    const StatRows expected = {
+        row("2024", "1", "30.00 km", "1:00:00", "30.00 km/h", "350 m"),
+        row("2023", "2", "45.00 km", "1:40:00", "27.00 km/h", "121 m"),
+        row("2022", "0", "0.00 km", "0:00:00", "0.00 km/h", ""),
+        row("2021", "1", "12.00 km", "0:30:00", "24.00 km/h", ""),
+        row("", "", "", "", "", ""),
+        row("All rides", "4", "87.00 km", "3:10:00", "27.47 km/h", "471 m"),
+    };
+    EXPECT_EQ(BuildYearOverview(rides, ascents), expected);
+    EXPECT_TRUE(BuildYearOverview({}, ascents).empty());
+    EXPECT_EQ(PickableYears(rides, Local(2024, 3, 15)), (std::vector<int>{2024, 2023, 2022, 2021}));
+    EXPECT_EQ(PickableYears({}, Local(2024, 3, 15)), (std::vector<int>{2024}));
+}
+
 }  // namespace

@@ -304,4 +304,38 @@ TEST_F(StatChartTest, AChartThatCannotBeSavedIsReportedAndAnOlderFileKept) {
     EXPECT_EQ(m_dialogs.Asked().size(), asked + 1);
 }
 
+TEST_F(StatChartTest, ManyBarsShareABarAsTallAsTheirTallestUnderTheirDates) {
+    // Seven years of days, one of them far longer than the rest.
+    StatSeries series{SeriesKind{SeriesMeasure::Distance, SeriesPeriod::Day}, {}};
+    StatRows rows;
+    for (int i = 0; i < 2555; ++i) {
+        SeriesPoint point;
+        point.start = Local(2017, 1, 1, 12) + int64_t{i} * 86400;
+        point.rides = 1;
+        point.distance = i == 1234 ? 300.0 : 10.0 + i % 40;
+        series.points.push_back(point);
+        rows.push_back({QString::number(i), FormatNumber(point.distance)});
+    }
+    StatChartView view;
+    view.resize(900, 400);
+    view.ShowSeries(series, StatChartView::Style::Bars, rows, QString(), QString());
+    auto* bars = qobject_cast<QBarSeries*>(view.chart()->series().value(0));
+    ASSERT_NE(bars, nullptr);
+    const QBarSet* set = bars->barSets().value(0);
+    ASSERT_GE(set->count(), 200);
+    ASSERT_LE(set->count(), 400);
+    double tallest = 0;
+    for (int i = 0; i < set->count(); ++i) {
+        tallest = std::max(tallest, set->at(i));
+        EXPECT_GE(set->at(i), 10.0);
+    }
+    EXPECT_EQ(tallest, 300.0);
+    // The marks name the years of the days, not places counted from 1970.
+    const QStringList labels =
+        qobject_cast<QCategoryAxis*>(view.chart()->axes(Qt::Horizontal).value(0))->categoriesLabels();
+    ASSERT_FALSE(labels.isEmpty());
+    EXPECT_EQ(labels.front(), QStringLiteral("2018"));
+    EXPECT_EQ(labels.back(), QStringLiteral("2023"));
+}
+
 }  // namespace

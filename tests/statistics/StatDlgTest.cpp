@@ -47,7 +47,7 @@ TEST_F(StatPageTest, OffersTheChoosersAndStartsWithTheSummary) {
         EXPECT_TRUE(shown->isVisible()) << shown->objectName().toStdString();
     }
     EXPECT_FALSE(Chart()->isVisible());
-    ASSERT_EQ(Contents()->count(), 12);
+    ASSERT_EQ(Contents()->count(), kContentsCount);
     EXPECT_EQ(Contents()->currentIndex(), 0);
     EXPECT_EQ(Contents()->itemText(0), QStringLiteral("Period summary"));
     EXPECT_EQ(Contents()->itemText(11), QStringLiteral("Rides by month"));
@@ -170,7 +170,10 @@ TEST_F(StatPageTest, TheListFillsThePageBelowTheControls) {
     ShowPage();
     for (const QSize size : {QSize(892, 536), QSize(640, 300), QSize(1200, 800)}) {
         m_page->resize(size);
-        const QRect expected(4, 60, size.width() - 8, size.height() - 64);
+        // Below the line of the period and the days, which lies below the row of choosers.
+        const int top = EndPicker()->mapTo(m_page, QPoint(0, EndPicker()->height())).y() + 4;
+        EXPECT_GE(top, 60 + EndPicker()->height());
+        const QRect expected(4, top, size.width() - 8, size.height() - top - 4);
         EXPECT_EQ(List()->geometry(), expected);
         EXPECT_EQ(Chart()->geometry(), expected);
     }
@@ -190,6 +193,48 @@ TEST_F(StatPageTest, FollowsALanguageChange) {
     EXPECT_EQ(Bicycles()->itemText(0), QStringLiteral("Alle Fahrräder"));
     EXPECT_EQ(Headings().value(3), QStringLiteral("Gesamtzeit"));
     EXPECT_EQ(RowTexts(0).value(0), QStringLiteral("Dieser Monat"));
+}
+
+TEST_F(StatPageTest, AChosenYearOrMonthShowsItsPeriodAndTheOverviewEveryYear) {
+    const int road = AddBicycle(QStringLiteral("Road"));
+    AddRide(road, Local(2022, 5, 1, 9), 12.0, 0, 30);
+    AddRide(road, Local(2023, 7, 1, 9), 40.0, 2);
+    AddRide(road, Local(2023, 7, 20, 9), 20.0, 1);
+    RideDetail climb;
+    climb.Ascent = 640.0;
+    ASSERT_EQ(DB_SetRideDetail(2, &climb), store::kOk);
+    ShowPage();
+    auto* year = Find<QComboBox>("StatYear");
+    auto* month = Find<QComboBox>("StatMonth");
+    ASSERT_EQ(year->count(), 4);  // none, 2024, 2023, 2022
+    EXPECT_FALSE(month->isEnabled());
+
+    ChooseListEntry(year, year->findText(QStringLiteral("2023")));
+    ASSERT_EQ(RowCount(), 16);
+    EXPECT_EQ(Headings().value(5), QStringLiteral("Ascent"));
+    EXPECT_EQ(RowTexts(0), (QStringList{QStringLiteral("2023"), QStringLiteral("2"),
+                                        QStringLiteral("60.00 km"), QStringLiteral("3:00:00"),
+                                        QStringLiteral("20.00 km/h"), QStringLiteral("640 m")}));
+    EXPECT_EQ(RowTexts(10).value(2), QStringLiteral("60.00 km"));  // July
+    ChooseListEntry(month, 7);
+    ASSERT_EQ(RowCount(), 5);  // the month, its daily average, an empty row and two days
+    EXPECT_EQ(RowTexts(0).value(0), QStringLiteral("2023/07"));
+
+    // A series covers the days of the period chosen.
+    ChooseListEntry(Contents(), kContentsAscentByMonth);
+    EXPECT_FALSE(StartPicker()->isEnabled());
+    EXPECT_EQ(StartPicker()->date(), QDate(2023, 7, 1));
+    EXPECT_EQ(EndPicker()->date(), QDate(2023, 7, 31));
+    ASSERT_EQ(RowCount(), 1);
+    EXPECT_EQ(RowTexts(0), (QStringList{QStringLiteral("2023/07"), QStringLiteral("640 m")}));
+    ChooseListEntry(year, 0);
+    EXPECT_TRUE(StartPicker()->isEnabled());
+
+    ChooseListEntry(Contents(), kContentsYearByYear);
+    EXPECT_FALSE(year->isEnabled());
+    EXPECT_FALSE(Style()->isEnabled());
+    ASSERT_EQ(RowCount(), 4);  // 2023, 2022, an empty row and all rides
+    EXPECT_EQ(RowTexts(0).value(0), QStringLiteral("2023"));
 }
 
 }  // namespace

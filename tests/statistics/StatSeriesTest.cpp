@@ -313,4 +313,22 @@ TEST_F(StatSeriesTest, DateMarksTakeTheFinestStepThatFits) {
     EXPECT_TRUE(labels(Local(2024, 3, 4), Local(2024, 3, 1), 10).isEmpty());
 }
 
+TEST_F(StatSeriesTest, AscentIsSummedPerPeriodWhereKnown) {
+    RideRecordList rides = {Ride(Local(2024, 3, 4, 9), 30.0), Ride(Local(2024, 3, 4, 15), 20.0),
+                            Ride(Local(2024, 3, 5, 9), 10.0)};
+    for (size_t i = 0; i < rides.size(); ++i) {
+        rides[i].RideRecordNumber = static_cast<int32_t>(i + 1);
+    }
+    const RideAscents ascents = {{1, 300.4}, {2, 150.0}};
+    EXPECT_EQ(SeriesKindOf(kContentsAscentByWeek), (SeriesKind{SeriesMeasure::Ascent, SeriesPeriod::Week}));
+    const StatSeries series =
+        BuildSeries(NewestFirst(rides), SeriesKind{SeriesMeasure::Ascent, SeriesPeriod::Day},
+                    Local(2024, 3, 4), Local(2024, 3, 6), kMonday, Local(2024, 3, 7), &ascents);
+    // A day whose ride has no ascent is unknown, not flat; a day without rides is flat.
+    EXPECT_EQ(FormatSeries(series),
+              (StatRows{Row("2024/03/04(Monday)", "450 m"), Row("2024/03/05(Tuesday)", ""),
+                        Row("2024/03/06(Wednesday)", "0 m")}));
+    EXPECT_DOUBLE_EQ(SeriesValue(series.points[0], SeriesMeasure::Ascent), 450.4);
+}
+
 }  // namespace
