@@ -118,6 +118,26 @@ int DB_GetRideDetails(std::vector<RideDetail>* list) {
         ReadDetailRow, {0});
 }
 
+int DB_GetRideDetailsOf(const char* condition, std::vector<RideDetail>* list) {
+    if (!condition || !*condition) {
+        return DB_GetRideDetails(list);
+    }
+    if (!DB_GetConnection() || !list) {
+        return NoConnection();
+    }
+    if (!HasTable()) {
+        list->clear();
+        return kOk;
+    }
+    // The condition names the rides' columns as the rides' own fetch does.
+    return FetchRecords(FormatSql("select %s from RideDetail d join (select RideRecordNumber, Date from "
+                                  "RideRecord where ( %s )) r on r.RideRecordNumber = d.RideRecordNumber and "
+                                  "r.Date = d.Date order by d.RideRecordNumber",
+                                  kSelectColumns, condition)
+                            .c_str(),
+                        list, ReadDetailRow, {0});
+}
+
 int DB_GetRideDetail(int number, RideDetail* detail, bool* found) {
     if (!DB_GetConnection() || !detail || !found) {
         return NoConnection();
