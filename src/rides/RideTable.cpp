@@ -175,7 +175,7 @@ std::vector<RecordColumn<RideRecord>> RideListColumns(const RideCellWords* words
         RecordColumn<RideRecord> entry;
         entry.info.heading = LanguageKey{"RideDetail", further.key};
         entry.info.width = 70;
-        entry.info.alignment = Qt::AlignRight | Qt::AlignVCenter;
+        entry.info.alignment = Qt::AlignLeft | Qt::AlignVCenter;
         entry.info.sortable = true;
         entry.info.choiceName = further.choiceName;
         entry.info.headingUnit = further.unit;
