@@ -55,7 +55,8 @@ GpsTrack LongTrack() {
         point.hasHeartRate = true;
         point.cadence = static_cast<float>(85.0 + noise(random) * 8.0);
         point.hasCadence = true;
-        point.power = static_cast<float>(std::max(0.0, 200.0 + 80.0 * std::sin(i / 90.0) + noise(random) * 40.0));
+        point.power =
+            static_cast<float>(std::max(0.0, 200.0 + 80.0 * std::sin(i / 90.0) + noise(random) * 40.0));
         point.hasPower = true;
         track.points.push_back(point);
     }
@@ -106,9 +107,10 @@ int main(int argc, char** argv) {
         const double median = benchlog::Median(times);
         const bool ok = median <= kTargetMs;
         met = met && ok;
-        std::printf("profile of %d points, %s: %.1f ms (%d elevation points drawn), %.2fx the %.0f ms budget %s\n",
-                    kPoints, all ? "all five lines" : "elevation and speed", median, drawn, median / kTargetMs,
-                    kTargetMs, ok ? "ok" : "MISSED");
+        std::printf(
+            "profile of %d points, %s: %.1f ms (%d elevation points drawn), %.2fx the %.0f ms budget %s\n",
+            kPoints, all ? "all five lines" : "elevation and speed", median, drawn, median / kTargetMs,
+            kTargetMs, ok ? "ok" : "MISSED");
     }
     return met ? 0 : 1;
 }

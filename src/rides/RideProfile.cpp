@@ -46,7 +46,8 @@ void WorkOutSpeeds(const GpsTrack& track, RideProfile& profile) {
         }
         const double seconds = profile.seconds[i] - profile.seconds[from];
         if (from < i && track.points[from].hasTime && seconds > 0.0) {
-            Put(profile, ProfileQuantity::Speed, i, (profile.metres[i] - profile.metres[from]) / seconds * 3.6);
+            Put(profile, ProfileQuantity::Speed, i,
+                (profile.metres[i] - profile.metres[from]) / seconds * 3.6);
         }
     }
 }

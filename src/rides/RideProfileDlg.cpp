@@ -16,8 +16,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -25,17 +25,17 @@
 namespace {
 
 struct QuantityLook {
-    const char* key;   // RideDetail/<key>
-    const char* name;  // the check box's object name
+    LanguageKey name;
+    const char* objectName;  // of its check box
     QColor colour;
 };
 
 const std::array<QuantityLook, kProfileQuantityCount> kLooks = {{
-    {"ELEV", "elevation", QColor(0x8D, 0x6E, 0x63)},
-    {"SPED", "speed", QColor(0x1E, 0x88, 0xE5)},
-    {"HRTE", "heartRate", QColor(0xE5, 0x39, 0x35)},
-    {"CADC", "cadence", QColor(0x43, 0xA0, 0x47)},
-    {"POWR", "power", QColor(0xFB, 0x8C, 0x00)},
+    {LanguageKey{"RideDetail", "ELEV"}, "elevation", QColor(0x8D, 0x6E, 0x63)},
+    {LanguageKey{"RideDetail", "SPED"}, "speed", QColor(0x1E, 0x88, 0xE5)},
+    {LanguageKey{"RideDetail", "HRTE"}, "heartRate", QColor(0xE5, 0x39, 0x35)},
+    {LanguageKey{"RideDetail", "CADC"}, "cadence", QColor(0x43, 0xA0, 0x47)},
+    {LanguageKey{"RideDetail", "POWR"}, "power", QColor(0xFB, 0x8C, 0x00)},
 }};
 
 const QColor kGridColour(0xE2, 0xE8, 0xEB);
@@ -264,7 +264,7 @@ void RideProfileView::Redraw() {
             ground->replace(QList<QPointF>{QPointF(from, axis->min()), QPointF(to, axis->min())});
         }
         line->replace(QList<QPointF>(points.begin(), points.end()));
-        axis->setTitleText(GetLanguageString("RideDetail", LookOf(quantity).key) + QStringLiteral(" (") +
+        axis->setTitleText(GetLanguageString(LookOf(quantity).name) + QStringLiteral(" (") +
                            UnitOf(quantity) + u')');
         series->setVisible(true);
         const bool labelledAxis = quantity == ProfileQuantity::Elevation || !rightLabelled;
@@ -285,7 +285,8 @@ void RideProfileView::MarkAt(const QPointF& position) {
         Mark(-1);
         return;
     }
-    const double x = m_xAxis->min() + (inChart.x() - area.left()) / area.width() * (m_xAxis->max() - m_xAxis->min());
+    const double x =
+        m_xAxis->min() + (inChart.x() - area.left()) / area.width() * (m_xAxis->max() - m_xAxis->min());
     Mark(NearestProfilePoint(m_x, x));
 }
 
@@ -294,9 +295,8 @@ void RideProfileView::Mark(int point) {
     if (point < 0 || point >= static_cast<int>(m_x.size()) || m_xAxis->max() <= m_xAxis->min()) {
         m_marker->hide();
     } else {
-        const double at =
-            area.left() + (m_x[static_cast<size_t>(point)] - m_xAxis->min()) / (m_xAxis->max() - m_xAxis->min()) *
-                              area.width();
+        const double at = area.left() + (m_x[static_cast<size_t>(point)] - m_xAxis->min()) /
+                                            (m_xAxis->max() - m_xAxis->min()) * area.width();
         m_marker->setLine(at, area.top(), at, area.bottom());
         m_marker->show();
     }
@@ -321,7 +321,7 @@ QString RideProfileView::ReadoutText(int point, const QString& separator) const 
         const double value = m_profile->Values(quantity)[index];
         if (!std::isnan(value)) {
             const int decimals = quantity == ProfileQuantity::Speed ? 1 : 0;
-            parts << GetLanguageString("RideDetail", LookOf(quantity).key) + u' ' +
+            parts << GetLanguageString(LookOf(quantity).name) + u' ' +
                          QString::number(Shown(quantity, value), 'f', decimals) + u' ' + UnitOf(quantity);
         }
     }
@@ -367,15 +367,16 @@ RideProfileDlg::RideProfileDlg(GpsTrack track, const QString& title, QWidget* pa
     choices->addSpacing(16);
     for (int i = 0; i < kProfileQuantityCount; ++i) {
         const auto quantity = static_cast<ProfileQuantity>(i);
-        auto* box = new QCheckBox(GetLanguageString("RideDetail", LookOf(quantity).key), this);
-        box->setObjectName(QString::fromLatin1(LookOf(quantity).name));
+        auto* box = new QCheckBox(GetLanguageString(LookOf(quantity).name), this);
+        box->setObjectName(QString::fromLatin1(LookOf(quantity).objectName));
         QPalette colours = box->palette();
         colours.setColor(QPalette::WindowText, LookOf(quantity).colour.darker(120));
         box->setPalette(colours);
         box->setEnabled(m_profile.Has(quantity));
         m_quantities[static_cast<size_t>(i)] = box;
         choices->addWidget(box);
-        connect(box, &QCheckBox::toggled, this, [this, quantity](bool shown) { m_view->ShowQuantity(quantity, shown); });
+        connect(box, &QCheckBox::toggled, this,
+                [this, quantity](bool shown) { m_view->ShowQuantity(quantity, shown); });
     }
     choices->addStretch(1);
 
@@ -400,7 +401,8 @@ RideProfileDlg::RideProfileDlg(GpsTrack track, const QString& title, QWidget* pa
     body->addWidget(m_view, 1);
     body->addLayout(side);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* close = buttons->addButton(GetLanguageString("Strings", "CLOS"), QDialogButtonBox::RejectRole);
+    QPushButton* close =
+        buttons->addButton(GetLanguageString("Strings", "CLOS"), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("close"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -408,7 +410,8 @@ RideProfileDlg::RideProfileDlg(GpsTrack track, const QString& title, QWidget* pa
     layout->addLayout(body, 1);
     layout->addWidget(buttons);
 
-    connect(m_along, &QComboBox::currentIndexChanged, this, [this](int position) { m_view->SetAlongTime(position == 1); });
+    connect(m_along, &QComboBox::currentIndexChanged, this,
+            [this](int position) { m_view->SetAlongTime(position == 1); });
     connect(m_view, &RideProfileView::PointMarked, this, [this](int point) {
         m_readout->setText(m_view->ReadoutText(point, QStringLiteral("\n")));
         ShowPicture(point);

@@ -45,7 +45,8 @@ int Import(const QStringList& files) {
         ++level;
         DB_UpdateRideRecord(ride.RideRecordNumber, &ride);
     }
-    WritePreference(preference::kRideColumns, QStringLiteral("Ascent,AverageHeartRate,Calories,Effort,Feeling"));
+    WritePreference(preference::kRideColumns,
+                    QStringLiteral("Ascent,AverageHeartRate,Calories,Effort,Feeling"));
     return 0;
 }
 
@@ -73,15 +74,15 @@ int Profile(QApplication& app) {
     RideRecordDlg editor(std::move(setup), nullptr);
     editor.resize(900, 640);
     editor.show();
-    QTimer::singleShot(500, &editor, [&editor] {
-        editor.findChild<QPushButton*>(QStringLiteral("profile"))->click();
-    });
+    QTimer::singleShot(500, &editor,
+                       [&editor] { editor.findChild<QPushButton*>(QStringLiteral("profile"))->click(); });
     QTimer::singleShot(1500, &app, [] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (auto* profile = qobject_cast<RideProfileDlg*>(window)) {
                 RideProfileView* view = profile->View();
-                view->MarkAt(view->mapFromScene(view->chart()->mapToScene(
-                    view->chart()->plotArea().center() + QPointF(view->chart()->plotArea().width() * 0.1, 0))));
+                view->MarkAt(view->mapFromScene(
+                    view->chart()->mapToScene(view->chart()->plotArea().center() +
+                                              QPointF(view->chart()->plotArea().width() * 0.1, 0))));
             }
         }
     });
@@ -97,7 +98,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     SetProgramDirectory(QDir::currentPath());
-    if (LoadLanguageFile(ProgramPath(QStringLiteral("languages/vmq_00.ini"))) != 0 || DB_OpenDatabase() != 0) {
+    if (LoadLanguageFile(ProgramPath(QStringLiteral("languages/vmq_00.ini"))) != 0 ||
+        DB_OpenDatabase() != 0) {
         std::fprintf(stderr, "no language file or log in %s\n", argv[1]);
         return 1;
     }

@@ -28,18 +28,18 @@ TEST(RideProfileTest, ThinningKeepsEveryPeakAndDipAndSkipsUnknownValues) {
     y[600] = std::nan("");
     const std::vector<QPointF> kept = DecimateMinMax(x, y, 0.0, x.back(), 500);
     ASSERT_LE(kept.size(), 1000u);
-    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end(), [](const QPointF& a, const QPointF& b) {
-        return a.x() < b.x();
-    }));
+    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end(),
+                               [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
     const auto has = [&](double px, double py) {
-        return std::any_of(kept.begin(), kept.end(), [&](const QPointF& p) { return p.x() == px && p.y() == py; });
+        return std::any_of(kept.begin(), kept.end(),
+                           [&](const QPointF& p) { return p.x() == px && p.y() == py; });
     };
     EXPECT_TRUE(has(x[54321], 1000.0));
     EXPECT_TRUE(has(x[777], -1000.0));
     EXPECT_TRUE(std::none_of(kept.begin(), kept.end(), [](const QPointF& p) { return std::isnan(p.y()); }));
     // Every column's extremes stay: the thinned line spans what the whole does.
-    const auto [low, high] = std::minmax_element(kept.begin(), kept.end(),
-                                                 [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+    const auto [low, high] = std::minmax_element(
+        kept.begin(), kept.end(), [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
     EXPECT_EQ(low->y(), -1000.0);
     EXPECT_EQ(high->y(), 1000.0);
 }
@@ -47,16 +47,17 @@ TEST(RideProfileTest, ThinningKeepsEveryPeakAndDipAndSkipsUnknownValues) {
 class RideProfileFileTest : public PageTest {};
 
 TEST_F(RideProfileFileTest, ProfileOfADevicesFileWithItsSensorsDrawsAndReadsOut) {
-    QFile file(QStringLiteral(VELOMARQ_TEST_DATA_DIR "/gps-samples/fit/Edge810-Vector-2013-08-16-15-35-10.fit"));
+    QFile file(
+        QStringLiteral(VELOMARQ_TEST_DATA_DIR "/gps-samples/fit/Edge810-Vector-2013-08-16-15-35-10.fit"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const GpsFileContent content = ReadFitTracks(file.readAll());
     ASSERT_EQ(content.error, GpsFileError::None);
     const GpsTrack& track = content.tracks.front();
     const RideProfile profile = BuildRideProfile(track);
     ASSERT_EQ(profile.Size(), track.points.size());
-    for (const ProfileQuantity quantity : {ProfileQuantity::Elevation, ProfileQuantity::Speed,
-                                           ProfileQuantity::HeartRate, ProfileQuantity::Cadence,
-                                           ProfileQuantity::Power}) {
+    for (const ProfileQuantity quantity :
+         {ProfileQuantity::Elevation, ProfileQuantity::Speed, ProfileQuantity::HeartRate,
+          ProfileQuantity::Cadence, ProfileQuantity::Power}) {
         EXPECT_TRUE(profile.Has(quantity)) << static_cast<int>(quantity);
     }
     EXPECT_TRUE(std::is_sorted(profile.metres.begin(), profile.metres.end()));
