@@ -39,11 +39,15 @@ struct RideListTraits {
     static QString StatusText(const std::vector<RideRecord>& rides) {
         return RideStatusText(SumRides(rides));
     }
-    static bool FetchBeside(const char* condition, RideCellWords* words) {
-        return ReadListedRideDetails(condition, words);
+    static bool FetchBeside(const char* condition, RideCellWords* words,
+                            const std::function<bool(int)>& columnShown) {
+        return ReadListedRideDetails(condition, words, AnyRideFigureShown(columnShown));
+    }
+    static bool BesideMissing(const RideCellWords& words, const std::function<bool(int)>& columnShown) {
+        return !words.detailsRead && AnyRideFigureShown(columnShown);
     }
     static QString StatusLineText(const std::vector<RideRecord>& rides, const RideCellWords& words) {
-        return RideStatusLineText(rides, words.details);
+        return RideStatusLineText(SumRides(rides), words.listedAscent);
     }
     static void Export(QWidget* page, const QString& fileName, int format,
                        std::vector<const RideRecord*> rows, const BicycleList& bicycles,

@@ -109,7 +109,8 @@ QString NumberCell(double value, const QString& unitWord) {
 }  // namespace
 
 RideCellWords RideCellWords::Current(const BicycleList& bicycles) {
-    return RideCellWords{RecordCellWords::Current(bicycles), GetDistanceUnitWord(), GetSpeedUnitWord(), {}};
+    return RideCellWords{
+        RecordCellWords::Current(bicycles), GetDistanceUnitWord(), GetSpeedUnitWord(), {}, false, {}};
 }
 
 QString RideCellText(const RideRecord& ride, int column, const RideCellWords& words) {
@@ -223,11 +224,43 @@ const RideDetail* RideDetailIndex::Find(int32_t number) const {
     return found != m_rows.end() && found->RideRecordNumber == number ? &*found : nullptr;
 }
 
-bool ReadListedRideDetails(const char* condition, RideCellWords* words) {
+bool AnyRideFigureShown(const std::function<bool(int)>& columnShown) {
+    for (int column = kRideAscentColumn; column <= kRideElapsedColumn; ++column) {
+        if (columnShown(column)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ReadListedRideDetails(const char* condition, RideCellWords* words, bool withFigures) {
+    words->details.Take({});
+    words->detailsRead = false;
+    words->listedAscent.reset();
+    if (!withFigures) {
+        // A sum is all the status line needs, far quicker than every row.
+        double metres = 0.0;
+        int counted = 0;
+        if (DB_SumRideAscent(condition, &metres, &counted) != store::kOk) {
+            return false;
+        }
+        if (counted > 0) {
+            words->listedAscent = metres;
+        }
+        return true;
+    }
     std::vector<RideDetail> rows;
-    const bool read = DB_GetRideDetailsOf(condition, &rows) == store::kOk;
-    words->details.Take(read ? std::move(rows) : std::vector<RideDetail>{});
-    return read;
+    if (DB_GetRideDetailsOf(condition, &rows) != store::kOk) {
+        return false;
+    }
+    for (const RideDetail& row : rows) {
+        if (row.Ascent) {
+            words->listedAscent = words->listedAscent.value_or(0.0) + *row.Ascent;
+        }
+    }
+    words->details.Take(std::move(rows));
+    words->detailsRead = true;
+    return true;
 }
 
 RideTotals SumRides(const std::vector<RideRecord>& rides) {
@@ -260,20 +293,11 @@ QString RideStatusText(const RideTotals& totals) {
     return text;
 }
 
-QString RideStatusLineText(const std::vector<RideRecord>& rides, const RideDetailIndex& details) {
-    QString text = RideStatusText(SumRides(rides));
-    double ascent = 0.0;
-    bool anyAscent = false;
-    for (const RideRecord& ride : rides) {
-        const RideDetail* detail = details.Find(ride.RideRecordNumber);
-        if (detail && detail->Ascent) {
-            ascent += *detail->Ascent;
-            anyAscent = true;
-        }
-    }
-    if (anyAscent) {
+QString RideStatusLineText(const RideTotals& totals, std::optional<double> ascentMetres) {
+    QString text = RideStatusText(totals);
+    if (ascentMetres) {
         text += SafeFormat(GetLanguageString("RideDetail", "TASC"),
-                           {ClampToInt(std::llround(FromMetres(ascent))), GetHeightUnitWord()});
+                           {ClampToInt(std::llround(FromMetres(*ascentMetres))), GetHeightUnitWord()});
     }
     return text;
 }

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -62,8 +63,11 @@ private:
 struct RideCellWords : RecordCellWords {
     QString distanceUnit;
     QString speedUnit;
-    // The listed rides' further figures, read with them (ReadListedRideDetails).
+    // The listed rides' further figures, read with them (ReadListedRideDetails)
+    // while a column shows them, and the height they climbed.
     RideDetailIndex details;
+    bool detailsRead = false;
+    std::optional<double> listedAscent;  // metres; none when no listed ride has one
 
     // From the language table, the unit in force and the given bicycles.
     static RideCellWords Current(const BicycleList& bicycles);
@@ -84,9 +88,12 @@ std::vector<RecordColumn<RideRecord>> RideTableColumns(const RideCellWords* word
 // figure first.
 std::vector<RecordColumn<RideRecord>> RideListColumns(const RideCellWords* words);
 
-// Reads the further figures of the rides the store condition takes in into
-// the words; false (and none kept) when the store refused.
-bool ReadListedRideDetails(const char* condition, RideCellWords* words);
+// Whether a column that shows a figure kept beside the ride is shown.
+bool AnyRideFigureShown(const std::function<bool(int)>& columnShown);
+// Reads what the rides the store condition takes in keep beside them into
+// the words: their figures when withFigures (a column shows them), else only
+// the height they climbed. False (and nothing kept) when the store refused.
+bool ReadListedRideDetails(const char* condition, RideCellWords* words, bool withFigures);
 
 // Totals of the listed rides for the status line.
 struct RideTotals {
@@ -101,5 +108,5 @@ RideTotals SumRides(const std::vector<RideRecord>& rides);
 // RideDlg/STAT filled with the totals in the unit in force, at most 255 characters.
 QString RideStatusText(const RideTotals& totals);
 // The status line: the same, then the height climbed in the listed rides
-// where any has an ascent.
-QString RideStatusLineText(const std::vector<RideRecord>& rides, const RideDetailIndex& details);
+// when any has an ascent.
+QString RideStatusLineText(const RideTotals& totals, std::optional<double> ascentMetres);

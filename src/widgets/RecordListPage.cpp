@@ -185,6 +185,7 @@ void RecordListPage::ShowColumn(int column, bool shown) {
         return;
     }
     m_table->horizontalHeader()->setSectionHidden(column, !shown);
+    ColumnsChosen();
     m_table->FitColumnWidths();
     QStringList names;
     for (int other = 0; other < m_model->columnCount(); ++other) {

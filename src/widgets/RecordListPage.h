@@ -28,9 +28,12 @@
 //       static std::vector<RecordColumn<Record>> Columns(const Words* words);
 //       static QString StatusText(const std::vector<Record>& records);
 //       // Optional: figures read beside the records of a condition into the
-//       // words (false when the store refused), and a status line that says
-//       // more than the reports' summary.
-//       static bool FetchBeside(const char* condition, Words* words);
+//       // words, as far as the columns shown need them (false when the store
+//       // refused), and a status line that says more than the reports' summary.
+//       static bool FetchBeside(const char* condition, Words* words,
+//                               const std::function<bool(int)>& columnShown);
+//       // Optional: a column just shown needs what FetchBeside left out.
+//       static bool BesideMissing(const Words& words, const std::function<bool(int)>& columnShown);
 //       static QString StatusLineText(const std::vector<Record>& records, const Words& words);
 //       static void Export(QWidget* page, const QString& fileName, int format,
 //                          std::vector<const Record*> rows, const BicycleList& bicycles,
@@ -55,6 +58,7 @@
 #include <QDate>
 #include <QString>
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -176,6 +180,8 @@ protected:
 
     // Reads the records of the filter into the table.
     virtual void ReloadRecords() = 0;
+    // A column the rider may choose was shown or hidden.
+    virtual void ColumnsChosen() {}
     virtual void NewRecord() = 0;
     virtual void ModifyRecord() = 0;
     virtual void DeleteRecord() = 0;
@@ -289,8 +295,8 @@ protected:
                 })));
         }
         // Figures kept beside the records, for the further columns and the line.
-        if constexpr (requires { Traits::FetchBeside(condition.c_str(), &m_words); }) {
-            if (!Traits::FetchBeside(condition.c_str(), &m_words)) {
+        if constexpr (requires { Traits::FetchBeside(condition.c_str(), &m_words, ShownColumns()); }) {
+            if (!Traits::FetchBeside(condition.c_str(), &m_words, ShownColumns())) {
                 ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
             }
         }
@@ -301,6 +307,14 @@ protected:
         }
         m_model->SetRecords(std::move(records));
         ShowStatus(statusText, lineText);
+    }
+
+    void ColumnsChosen() override {
+        if constexpr (requires { Traits::BesideMissing(m_words, ShownColumns()); }) {
+            if (Traits::BesideMissing(m_words, ShownColumns())) {
+                ReloadRecords();
+            }
+        }
     }
 
     void NewRecord() override {
@@ -420,6 +434,10 @@ protected:
     }
 
 private:
+    std::function<bool(int)> ShownColumns() const {
+        return [this](int column) { return ColumnShown(column); };
+    }
+
     // Why a filter left the list empty: an empty log invites its first
     // record, a filter that merely hides them does not. A log that cannot
     // be asked is taken to hold records, so that nothing is offered wrongly.
