@@ -77,6 +77,7 @@ TEST_F(RideDlgTest, FurtherColumnsAreChosenKeptAndSortByTheirFigures) {
     ASSERT_EQ(DB_SetRideDetail(1, &climbed), store::kOk);
     ShowPage();
     EXPECT_FALSE(m_page->ColumnShown(kRideAscentColumn));
+    EXPECT_TRUE(m_status.Text().endsWith(QStringLiteral(", climbed 1500 m")));
 
     const std::unique_ptr<QMenu> menu(m_page->NewColumnMenu(nullptr));
     ASSERT_EQ(menu->actions().size(), kRideFurtherColumnCount);
