@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,16 +37,18 @@ struct ListPageTargets {
 };
 
 // name: the page's name in the figures' labels and the reports' file names;
-// records: what its records are called; fetch: the store function's name.
+// records: what its records are called; fetch: the store function's name;
+// fillBeside: adds what the records keep beside them to the log, before the page opens.
 // Returns the benchmark's exit code: 0 when every target is met, 1 when one
 // is missed, 2 when the benchmark could not run.
 template <typename Page>
 int RunListPageBench(int argc, char** argv, const std::string& name, const char* records, int expectedRows,
                      const char* fetch, const RecordReports<typename Page::Record>& reports,
-                     ListPageTargets targets, benchlog::Runs runs) {
+                     ListPageTargets targets, benchlog::Runs runs,
+                     const std::function<bool()>& fillBeside = {}) {
     using Record = typename Page::Record;
     benchlog::PageBenchProgram program(argc, argv);
-    if (!program.Ready()) {
+    if (!program.Ready() || (fillBeside && !fillBeside())) {
         return 2;
     }
 

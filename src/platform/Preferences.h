@@ -11,6 +11,9 @@ inline constexpr char kMainWindowGeometry[] = "MainWindowGeometry";
 // The range of days each list page shows (widgets/RangePresets.h).
 inline constexpr char kRideRange[] = "RideRange";
 inline constexpr char kMaintenanceRange[] = "MaintenanceRange";
+// The further columns each list page shows, by name, comma-separated.
+inline constexpr char kRideColumns[] = "RideColumns";
+inline constexpr char kMaintenanceColumns[] = "MaintenanceColumns";
 }  // namespace preference
 
 // The stored text; nothing when it was never set or cannot be read.

@@ -72,6 +72,14 @@ uint8_t SlotOf(uint16_t message, uint8_t field) {
                     return kDistance;
                 case 6:
                     return kSpeed;
+                // A record's heart rate, cadence and power share the
+                // session's slots for their means.
+                case 3:
+                    return kAverageHeartRate;
+                case 4:
+                    return kAverageCadence;
+                case 7:
+                    return kAveragePower;
                 case 73:
                     return kEnhancedSpeed;
                 case 78:
@@ -584,6 +592,16 @@ private:
             point.speedMs = *speed;
             point.hasSpeed = true;
         }
+        const auto sensor = [&](uint8_t slot, double most, float* reading, bool* known) {
+            const double value = v[slot];
+            if (std::isfinite(value) && value >= 0.0 && value <= most) {
+                *reading = static_cast<float>(value);
+                *known = true;
+            }
+        };
+        sensor(kAverageHeartRate, 300.0, &point.heartRate, &point.hasHeartRate);
+        sensor(kAverageCadence, 300.0, &point.cadence, &point.hasCadence);
+        sensor(kAveragePower, 5000.0, &point.power, &point.hasPower);
         point.startsSegment = m_timerStopped;
         m_timerStopped = false;
         m_content.points.push_back(point);

@@ -114,6 +114,42 @@ struct LapMean {
     }
 };
 
+// A sensor's reading kept with its point: none for what no sensor reads.
+void TakeSensor(std::optional<double> value, double most, float* reading, bool* known) {
+    if (value && *value >= 0.0 && *value <= most) {
+        *reading = static_cast<float>(*value);
+        *known = true;
+    }
+}
+
+// Heart rate, cadence and power from a point's extensions, as Garmin's
+// TrackPointExtension (gpxtpx:hr, gpxtpx:cad), its TCX ActivityExtension
+// (ns3:Watts, ns3:RunCadence) and the common <power> write them; reading to
+// the element's end.
+void ReadPointExtensions(QXmlStreamReader& xml, GpsPoint& point) {
+    int nesting = 0;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            if (nesting == 0) {
+                return;
+            }
+            --nesting;
+        } else if (token == QXmlStreamReader::StartElement) {
+            const QStringView name = xml.name();
+            if (name == u"hr") {
+                TakeSensor(ParseNumber(ElementText(xml)), 300.0, &point.heartRate, &point.hasHeartRate);
+            } else if (name == u"cad" || name == u"RunCadence") {
+                TakeSensor(ParseNumber(ElementText(xml)), 300.0, &point.cadence, &point.hasCadence);
+            } else if (name == u"Watts" || name == u"power") {
+                TakeSensor(ParseNumber(ElementText(xml)), 5000.0, &point.power, &point.hasPower);
+            } else {
+                ++nesting;
+            }
+        }
+    }
+}
+
 // Drops tracks without a single usable point and says why nothing is left.
 GpsFileContent Finish(QXmlStreamReader& xml, std::vector<GpsTrack> tracks, bool rootSeen) {
     GpsFileContent content;
@@ -157,6 +193,8 @@ std::optional<GpsPoint> ReadGpxPoint(QXmlStreamReader& xml) {
                 point.timeMs = *time;
                 point.hasTime = true;
             }
+        } else if (name == u"extensions") {
+            ReadPointExtensions(xml, point);
         } else {
             xml.skipCurrentElement();
         }
@@ -198,6 +236,12 @@ std::optional<GpsPoint> ReadTcxPoint(QXmlStreamReader& xml) {
                 point.elevation = *elevation;
                 point.hasElevation = true;
             }
+        } else if (name == u"HeartRateBpm") {
+            TakeSensor(ValueChild(xml), 300.0, &point.heartRate, &point.hasHeartRate);
+        } else if (name == u"Cadence") {
+            TakeSensor(ParseNumber(ElementText(xml)), 300.0, &point.cadence, &point.hasCadence);
+        } else if (name == u"Extensions") {
+            ReadPointExtensions(xml, point);
         } else {
             xml.skipCurrentElement();
         }

@@ -19,6 +19,14 @@ struct GpsPoint {
     bool hasElevation = false;
     bool hasTime = false;
     bool hasSpeed = false;
+    // What the sensors read at the point, when known: beats and turns a
+    // minute, watts.
+    bool hasHeartRate = false;
+    bool hasCadence = false;
+    bool hasPower = false;
+    float heartRate = 0.0F;
+    float cadence = 0.0F;
+    float power = 0.0F;
     // The first point after the device stopped recording (a new GPX <trkseg>
     // or TCX <Track>): nothing is known of the way from the point before.
     bool startsSegment = false;

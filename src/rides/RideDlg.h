@@ -34,10 +34,20 @@ struct RideListTraits {
                                           LanguageKey{"EmptyHints", "RIDN"},
                                           LanguageKey{"EmptyHints", "RIDA"}};
     static std::vector<RecordColumn<RideRecord>> Columns(const RideCellWords* words) {
-        return RideTableColumns(words);
+        return RideListColumns(words);
     }
     static QString StatusText(const std::vector<RideRecord>& rides) {
         return RideStatusText(SumRides(rides));
+    }
+    static bool FetchBeside(const char* condition, RideCellWords* words,
+                            const std::function<bool(int)>& columnShown) {
+        return ReadListedRideDetails(condition, words, AnyRideFigureShown(columnShown));
+    }
+    static bool BesideMissing(const RideCellWords& words, const std::function<bool(int)>& columnShown) {
+        return !words.detailsRead && AnyRideFigureShown(columnShown);
+    }
+    static QString StatusLineText(const std::vector<RideRecord>& rides, const RideCellWords& words) {
+        return RideStatusLineText(SumRides(rides), words.listedAscent);
     }
     static void Export(QWidget* page, const QString& fileName, int format,
                        std::vector<const RideRecord*> rows, const BicycleList& bicycles,

@@ -1,17 +1,25 @@
 #include "rides/RideRecordDlg.h"
 
 #include "language/Language.h"
+#include "platform/BusyCursor.h"
 #include "platform/Dialogs.h"
+#include "platform/ModalRun.h"
 #include "platform/NumberField.h"
+#include "rides/RideImport.h"
+#include "rides/RideProfile.h"
+#include "rides/RideProfileDlg.h"
+#include "units/HeightUnit.h"
 #include "units/RideFigures.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace {
 
@@ -87,6 +95,10 @@ void RideRecordDlg::BuildFields() {
     m_recorded->setWordWrap(true);
     m_recorded->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_recorded->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_profile = new QPushButton(GetLanguageString("RideDetail", "PROF"), area);
+    m_profile->setObjectName(QStringLiteral("profile"));
+    m_profile->setEnabled(false);
+    connect(m_profile, &QPushButton::clicked, this, &RideRecordDlg::ShowProfile);
 
     auto label = [area](const QString& text, QWidget* buddy) {
         auto* caption = new QLabel(text, area);
@@ -129,7 +141,7 @@ void RideRecordDlg::BuildFields() {
     grid->addWidget(unit(GetSpeedUnitWord(), "averageSpeedUnit"), 2, 6);
     grid->addWidget(label(GetLanguageStringWithColon("RideDetail", "ASCN"), m_ascent), 3, 0);
     grid->addWidget(m_ascent, 3, 1);
-    grid->addWidget(unit(QStringLiteral("m"), "ascentUnit"), 3, 2);
+    grid->addWidget(unit(GetHeightUnitWord(), "ascentUnit"), 3, 2);
     grid->addWidget(label(GetLanguageStringWithColon("RideDetail", "HRAV"), m_heartRate), 3, 4);
     grid->addWidget(m_heartRate, 3, 5);
     grid->addWidget(unit(GetLanguageString("RideDetail", "BPM"), "heartRateUnit"), 3, 6);
@@ -140,6 +152,7 @@ void RideRecordDlg::BuildFields() {
     grid->addWidget(m_effort, 4, 5, 1, 2);
     grid->addWidget(label(GetLanguageStringWithColon("RideDetail", "FEEL"), m_feeling), 5, 4);
     grid->addWidget(m_feeling, 5, 5, 1, 2);
+    grid->addWidget(m_profile, 5, 1, 1, 2, Qt::AlignLeft);
     grid->addWidget(new QLabel(GetLanguageStringWithColon("RideDetail", "RCRD"), area), 6, 0, Qt::AlignTop);
     grid->addWidget(m_recorded, 6, 1, 1, 7);
     grid->setColumnMinimumWidth(3, 24);
@@ -168,7 +181,9 @@ QString RideRecordDlg::RecordedText() const {
             parts << name + u' ' + QString::number(*value, 'f', 0) + u' ' + unit;
         }
     };
-    add(GetLanguageString("RideDetail", "DSCN"), m_detail.Descent, QStringLiteral("m"));
+    if (m_detail.Descent) {
+        add(GetLanguageString("RideDetail", "DSCN"), FromMetres(*m_detail.Descent), GetHeightUnitWord());
+    }
     add(GetLanguageString("RideDetail", "HRMX"), m_detail.MaxHeartRate,
         GetLanguageString("RideDetail", "BPM"));
     add(GetLanguageString("RideDetail", "CADN"), m_detail.AverageCadence,
@@ -206,10 +221,34 @@ void RideRecordDlg::ShowRecordFields() {
     if (m_detailUnread) {
         m_detail = RideDetail{};
     }
-    ShowField(m_ascent, WholeText(m_detail.Ascent));
+    ShowField(m_ascent, WholeText(m_detail.Ascent ? std::optional<double>(FromMetres(*m_detail.Ascent))
+                                                  : std::nullopt));
     ShowField(m_heartRate, WholeText(m_detail.AverageHeartRate));
     ShowField(m_calories, WholeText(m_detail.Calories));
     m_recorded->setText(RecordedText());
+    const std::optional<QString> source =
+        RideSourceFile(ride.RideRecordNumber, QString::fromStdString(m_detail.SourceFile));
+    m_sourceFile = source.value_or(QString());
+    m_profile->setEnabled(source.has_value());
+}
+
+void RideRecordDlg::ShowProfile() {
+    if (m_sourceFile.isEmpty()) {
+        return;
+    }
+    GpsFileContent content;
+    {
+        const BusyCursor busy;
+        content = ReadGpsFile(m_sourceFile);
+    }
+    if (content.error != GpsFileError::None || content.tracks.empty()) {
+        ShowError(this, GpsFileErrorText(QFileInfo(m_sourceFile).fileName(), content));
+        return;
+    }
+    const size_t track = TrackOfRide(content.tracks, WorkingRecord().Date);
+    GuardedModal profile(
+        new RideProfileDlg(std::move(content.tracks[track]), FormatDate(WorkingRecord().Date), this));
+    profile.Run();
 }
 
 bool RideRecordDlg::TakeFigure(QLineEdit* field, const QString& name, const QString& unit,
@@ -245,12 +284,17 @@ bool RideRecordDlg::TakeRecordFields() {
         return false;
     }
     RideDetail detail = m_detail;
-    if (!TakeFigure(m_ascent, GetLanguageString("RideDetail", "ASCN"), QStringLiteral("m"), &detail.Ascent) ||
+    std::optional<double> ascent = detail.Ascent;
+    if (!TakeFigure(m_ascent, GetLanguageString("RideDetail", "ASCN"), GetHeightUnitWord(), &ascent) ||
         !TakeFigure(m_heartRate, GetLanguageString("RideDetail", "HRAV"),
                     GetLanguageString("RideDetail", "BPM"), &detail.AverageHeartRate) ||
         !TakeFigure(m_calories, GetLanguageString("RideDetail", "CALS"), QStringLiteral("kcal"),
                     &detail.Calories)) {
         return false;
+    }
+    // Typed in the height unit shown; a field left as shown keeps the stored metres.
+    if (FieldChanged(m_ascent)) {
+        detail.Ascent = ascent ? std::optional<double>(ToMetres(*ascent)) : std::nullopt;
     }
     RideRecord taken = WorkingRecord();
     // A level another program wrote outside 1 to 5 stays unless the rider chooses one.

@@ -13,6 +13,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 using RideEditorSetup = RecordEditorSetup<RideRecord>;
 
@@ -36,6 +37,8 @@ private:
     bool TakeFigure(QLineEdit* field, const QString& name, const QString& unit,
                     std::optional<double>* figure);
     QString RecordedText() const;
+    // Reads the ride's GPS file and shows its profile.
+    void ShowProfile();
 
     RideDetail m_detail;
     // The stored figures could not be read: they are left as they are.
@@ -46,6 +49,8 @@ private:
     QLineEdit* m_heartRate = nullptr;
     QLineEdit* m_calories = nullptr;
     QLabel* m_recorded = nullptr;
+    QPushButton* m_profile = nullptr;
+    QString m_sourceFile;  // the ride's GPS file in its memo folder, if it has one
     QLineEdit* m_hours = nullptr;
     QLineEdit* m_minutes = nullptr;
     QLineEdit* m_seconds = nullptr;

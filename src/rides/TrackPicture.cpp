@@ -275,6 +275,18 @@ QImage DrawTrackPicture(const GpsTrack& track, const TrackPictureWords& words) {
     return image;
 }
 
+std::vector<QPointF> TrackPicturePixels(const GpsTrack& track) {
+    const QRectF plot(kMargin, kMargin, kTrackPictureWidth - 2 * kMargin,
+                      kTrackPictureHeight - kMargin - kFooter - 10);
+    const Projected projected = Project(track.points, plot);
+    std::vector<QPointF> pixels;
+    pixels.reserve(projected.metres.size());
+    for (const QPointF& metres : projected.metres) {
+        pixels.push_back(ToPixel(metres, projected, plot));
+    }
+    return pixels;
+}
+
 QByteArray TrackPicturePng(const GpsTrack& track, const TrackPictureWords& words) {
     // Every colour of the picture is one of its inks softened towards the
     // paper by antialiasing: a ramp from paper to each ink covers them all.

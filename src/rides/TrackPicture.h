@@ -7,7 +7,9 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPointF>
 #include <QString>
+#include <vector>
 
 // Small enough to be seen whole below the memo's text in the ride editor as it opens.
 inline constexpr int kTrackPictureWidth = 400;
@@ -27,6 +29,8 @@ struct TrackPictureWords {
 };
 
 QImage DrawTrackPicture(const GpsTrack& track, const TrackPictureWords& words);
+// Where each of the track's points lies in that picture, in pixels.
+std::vector<QPointF> TrackPicturePixels(const GpsTrack& track);
 
 // The picture as PNG bytes, ready for the memo's picture folder: a palette
 // of the few inks it is drawn with keeps the file small and quick to write.

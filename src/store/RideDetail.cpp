@@ -118,6 +118,56 @@ int DB_GetRideDetails(std::vector<RideDetail>* list) {
         ReadDetailRow, {0});
 }
 
+int DB_GetRideDetailsOf(const char* condition, std::vector<RideDetail>* list) {
+    if (!condition || !*condition) {
+        return DB_GetRideDetails(list);
+    }
+    if (!DB_GetConnection() || !list) {
+        return NoConnection();
+    }
+    if (!HasTable()) {
+        list->clear();
+        return kOk;
+    }
+    // The condition names the rides' columns as the rides' own fetch does.
+    return FetchRecords(FormatSql("select %s from RideDetail d join (select RideRecordNumber, Date from "
+                                  "RideRecord where ( %s )) r on r.RideRecordNumber = d.RideRecordNumber and "
+                                  "r.Date = d.Date order by d.RideRecordNumber",
+                                  kSelectColumns, condition)
+                            .c_str(),
+                        list, ReadDetailRow, {0});
+}
+
+int DB_SumRideAscent(const char* condition, double* metres, int* counted) {
+    if (!DB_GetConnection() || !metres || !counted) {
+        return NoConnection();
+    }
+    *metres = 0.0;
+    *counted = 0;
+    if (!HasTable()) {
+        return kOk;
+    }
+    const std::string rides =
+        condition && *condition
+            ? FormatSql("(select RideRecordNumber, Date from RideRecord where ( %s ))", condition)
+            : std::string("RideRecord");
+    Statement statement =
+        Prepare(FormatSql("select total(d.Ascent), count(d.Ascent) from RideDetail d join %s r on "
+                          "r.RideRecordNumber = d.RideRecordNumber and r.Date = d.Date",
+                          rides.c_str()));
+    if (!statement) {
+        SetLastError("%s", kPrepareError);
+        return kFailed;
+    }
+    if (sqlite3_step(statement.get()) != SQLITE_ROW) {
+        SetLastError("%s", kFetchError);
+        return kFailed;
+    }
+    *metres = sqlite3_column_double(statement.get(), 0);
+    *counted = sqlite3_column_int(statement.get(), 1);
+    return kOk;
+}
+
 int DB_GetRideDetail(int number, RideDetail* detail, bool* found) {
     if (!DB_GetConnection() || !detail || !found) {
         return NoConnection();

@@ -335,6 +335,12 @@ inline constexpr std::optional<double> RideDetail::*kRideDetailFigures[] = {
 
 // Every row that belongs to its ride, by ride number.
 int DB_GetRideDetails(std::vector<RideDetail>* list);
+// The rows of the rides a DB_GetRideRecords condition takes in (all for an
+// empty one), by ride number.
+int DB_GetRideDetailsOf(const char* condition, std::vector<RideDetail>* list);
+// The ascent summed over the rides a DB_GetRideRecords condition takes in;
+// *counted is how many of them have one.
+int DB_SumRideAscent(const char* condition, double* metres, int* counted);
 // The ride's row: kOk with *found false when it has none.
 int DB_GetRideDetail(int number, RideDetail* detail, bool* found);
 // Writes the ride's row with the ride's stored date (an empty detail removes

@@ -16,9 +16,11 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QStringList>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -34,11 +36,16 @@ const char* RangePreferenceOf(RecordKind kind) {
     return kind == RecordKind::Ride ? preference::kRideRange : preference::kMaintenanceRange;
 }
 
+const char* ColumnPreferenceOf(RecordKind kind) {
+    return kind == RecordKind::Ride ? preference::kRideColumns : preference::kMaintenanceColumns;
+}
+
 }  // namespace
 
 RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints, RecordKind kind,
                                QWidget* parent)
     : TabPage(statusLine, parent),
+      m_columnPreference(ColumnPreferenceOf(kind)),
       m_rangePreference(RangePreferenceOf(kind)),
       m_buttons(new QHBoxLayout),
       m_new(new ImageButton(this)),
@@ -129,6 +136,17 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     connect(m_end, &QDateEdit::dateChanged, this, &RecordListPage::OnDaysPicked);
     connect(m_table, &RecordTableView::RowActivated, this, [this] { ModifyRecord(); });
     connect(m_table, &RecordTableView::HeadingClicked, this, &RecordListPage::SortByColumn);
+    QHeaderView* header = m_table->horizontalHeader();
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QHeaderView::customContextMenuRequested, this, [this, header](const QPoint& position) {
+        QMenu* menu = NewColumnMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        if (menu->isEmpty()) {
+            delete menu;
+            return;
+        }
+        menu->popup(header->viewport()->mapToGlobal(position));
+    });
 }
 
 RecordListPage::~RecordListPage() = default;
@@ -136,7 +154,80 @@ RecordListPage::~RecordListPage() = default;
 void RecordListPage::ShowModel(RecordTableModelBase* model) {
     m_model = model;
     m_table->SetRecordModel(m_model);
+    // The columns the rider may choose stand hidden before the last of the
+    // others (the memo), which keeps the room that is left.
+    QHeaderView* header = m_table->horizontalHeader();
+    int lastFixed = -1;
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        if (!m_model->Column(column).choiceName) {
+            lastFixed = column;
+        }
+    }
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        if (m_model->Column(column).choiceName) {
+            if (lastFixed >= 0) {
+                header->moveSection(header->visualIndex(column), header->visualIndex(lastFixed));
+            }
+            header->setSectionHidden(column, true);
+        }
+    }
     RefreshCaptions();
+}
+
+bool RecordListPage::ColumnShown(int column) const {
+    return m_model && column >= 0 && column < m_model->columnCount() &&
+           !m_table->horizontalHeader()->isSectionHidden(column);
+}
+
+void RecordListPage::ShowColumn(int column, bool shown) {
+    if (!m_model || column < 0 || column >= m_model->columnCount() || !m_model->Column(column).choiceName ||
+        ColumnShown(column) == shown) {
+        return;
+    }
+    m_table->horizontalHeader()->setSectionHidden(column, !shown);
+    ColumnsChosen();
+    m_table->FitColumnWidths();
+    QStringList names;
+    for (int other = 0; other < m_model->columnCount(); ++other) {
+        if (m_model->Column(other).choiceName && ColumnShown(other)) {
+            names << QString::fromLatin1(m_model->Column(other).choiceName);
+        }
+    }
+    // A choice that cannot be kept still serves this run.
+    WritePreference(m_columnPreference, names.join(u','));
+}
+
+void RecordListPage::ReadColumnChoice() {
+    const std::optional<QString> kept = ReadPreference(m_columnPreference);
+    if (!kept || !m_model) {
+        return;
+    }
+    const QStringList names = kept->split(u',', Qt::SkipEmptyParts);
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        if (const char* name = m_model->Column(column).choiceName) {
+            m_table->horizontalHeader()->setSectionHidden(column, !names.contains(QString::fromLatin1(name)));
+        }
+    }
+}
+
+QMenu* RecordListPage::NewColumnMenu(QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QStringLiteral("columnMenu"));
+    if (!m_model) {
+        return menu;
+    }
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        const char* name = m_model->Column(column).choiceName;
+        if (!name) {
+            continue;
+        }
+        QAction* action = menu->addAction(m_model->HeadingText(column));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        action->setChecked(ColumnShown(column));
+        connect(action, &QAction::toggled, this, [this, column](bool shown) { ShowColumn(column, shown); });
+    }
+    return menu;
 }
 
 void RecordListPage::AddButton(ImageButton* button) {
@@ -221,6 +312,7 @@ void RecordListPage::Reload() {
     if (!m_rangeRead) {
         m_rangeRead = true;
         ReadRange();
+        ReadColumnChoice();
     }
     ReloadBicycles();
     ReloadRecords();
@@ -375,12 +467,13 @@ std::string RecordListPage::FilterCondition() {
     return condition + m_figures->Condition();
 }
 
-void RecordListPage::ShowStatus(const QString& statusText) {
+void RecordListPage::ShowStatus(const QString& statusText, const QString& lineText) {
     m_table->FitColumnWidths();
     m_statusText = statusText;
+    m_lineText = lineText;
     // A bound that is no figure is left out of the filter; the line says why.
     const QString refusal = m_figures->Refusal();
-    QString line = refusal.isEmpty() ? m_statusText : refusal + QStringLiteral("  ") + m_statusText;
+    QString line = refusal.isEmpty() ? m_lineText : refusal + QStringLiteral("  ") + m_lineText;
     if (Searching() && m_hitsOutside > 0) {
         line += QStringLiteral("  ") + SafeFormat(GetLanguageString("Search", "OUTS"), {m_hitsOutside});
     }
@@ -388,7 +481,7 @@ void RecordListPage::ShowStatus(const QString& statusText) {
 }
 
 void RecordListPage::ShowSavedOutside() {
-    StatusLine().SetText(GetLanguageString("Search", "SOUT") + QStringLiteral("  ") + m_statusText);
+    StatusLine().SetText(GetLanguageString("Search", "SOUT") + QStringLiteral("  ") + m_lineText);
 }
 
 void RecordListPage::SortByColumn(int column) {

@@ -27,6 +27,14 @@
 //       static constexpr EmptyHintKeys kHints{...};
 //       static std::vector<RecordColumn<Record>> Columns(const Words* words);
 //       static QString StatusText(const std::vector<Record>& records);
+//       // Optional: figures read beside the records of a condition into the
+//       // words, as far as the columns shown need them (false when the store
+//       // refused), and a status line that says more than the reports' summary.
+//       static bool FetchBeside(const char* condition, Words* words,
+//                               const std::function<bool(int)>& columnShown);
+//       // Optional: a column just shown needs what FetchBeside left out.
+//       static bool BesideMissing(const Words& words, const std::function<bool(int)>& columnShown);
+//       static QString StatusLineText(const std::vector<Record>& records, const Words& words);
 //       static void Export(QWidget* page, const QString& fileName, int format,
 //                          std::vector<const Record*> rows, const BicycleList& bicycles,
 //                          const QString& statusText);
@@ -50,6 +58,7 @@
 #include <QDate>
 #include <QString>
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -64,6 +73,7 @@ class QComboBox;
 class QDateEdit;
 class QHBoxLayout;
 class QLineEdit;
+class QMenu;
 class QTimer;
 
 // What an empty list says: when the log holds no record of the page's kind
@@ -94,6 +104,17 @@ public:
     // serves every column and turns at each click; the first click of the
     // run sorts ascending. A column without a key does nothing.
     void SortByColumn(int column);
+    // Shows or hides a column the rider may choose, and keeps the choice
+    // among the preferences; a column always shown stays.
+    void ShowColumn(int column, bool shown);
+    bool ColumnShown(int column) const;
+    // The heading's context menu: a checkable entry for every column the
+    // rider may choose (the entry's object name is the column's choice name).
+    QMenu* NewColumnMenu(QWidget* parent);
+    // The status line as shown after the last reload; StatusText() is the
+    // summary the reports end with.
+    const QString& StatusLineText() const { return m_lineText; }
+
     // Writes what the table shows, in its order, as a report of the given
     // format (kTextReport, kCsvReport or kHtmlReport) and tells how it went.
     virtual void ExportRecords(const QString& fileName, int format) = 0;
@@ -147,8 +168,9 @@ protected:
     DayRange ShownDays() const;
     // How many of the records listed by a search lie outside the days shown.
     void SetHitsOutside(int count) { m_hitsOutside = count; }
-    // After a reload: the columns fitted to the rows, the summary in the status line.
-    void ShowStatus(const QString& statusText);
+    // After a reload: the columns fitted to the rows, the summary in the
+    // status line. The reports end with statusText; the line may say more.
+    void ShowStatus(const QString& statusText, const QString& lineText);
     // After a save: the record just saved is not listed, which the status line
     // says before the summary, so that it does not seem lost.
     void ShowSavedOutside();
@@ -158,6 +180,8 @@ protected:
 
     // Reads the records of the filter into the table.
     virtual void ReloadRecords() = 0;
+    // A column the rider may choose was shown or hidden.
+    virtual void ColumnsChosen() {}
     virtual void NewRecord() = 0;
     virtual void ModifyRecord() = 0;
     virtual void DeleteRecord() = 0;
@@ -176,10 +200,14 @@ private:
     // Every filter back to what a new page shows: all bicycles, this year, no figure bounds.
     void ClearFilters();
     void OnExport();
+    // The columns chosen for the page, read once when it is first shown.
+    void ReadColumnChoice();
 
     BicycleList m_bicycles;
     RecordTableModelBase* m_model = nullptr;
     QString m_statusText;
+    QString m_lineText;
+    const char* m_columnPreference;
     int m_filterPosition = 0;
     // One direction for every column, kept for the whole run; the first
     // click of the run sorts ascending.
@@ -252,7 +280,8 @@ protected:
         Table()->ArrowHeader()->ClearArrow();
         m_words = Traits::Words::Current(Bicycles());
         std::vector<Record> records;
-        if (Traits::Fetch(FilterCondition().c_str(), &records) != store::kOk) {
+        const std::string condition = FilterCondition();
+        if (Traits::Fetch(condition.c_str(), &records) != store::kOk) {
             SetListState(ListState::Unread);
             ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
             return;
@@ -265,9 +294,27 @@ protected:
                     return r.Date < shown.first || r.Date > shown.last;
                 })));
         }
+        // Figures kept beside the records, for the further columns and the line.
+        if constexpr (requires { Traits::FetchBeside(condition.c_str(), &m_words, ShownColumns()); }) {
+            if (!Traits::FetchBeside(condition.c_str(), &m_words, ShownColumns())) {
+                ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
+            }
+        }
         const QString statusText = Traits::StatusText(records);
+        QString lineText = statusText;
+        if constexpr (requires { Traits::StatusLineText(records, m_words); }) {
+            lineText = Traits::StatusLineText(records, m_words);
+        }
         m_model->SetRecords(std::move(records));
-        ShowStatus(statusText);
+        ShowStatus(statusText, lineText);
+    }
+
+    void ColumnsChosen() override {
+        if constexpr (requires { Traits::BesideMissing(m_words, ShownColumns()); }) {
+            if (Traits::BesideMissing(m_words, ShownColumns())) {
+                ReloadRecords();
+            }
+        }
     }
 
     void NewRecord() override {
@@ -387,6 +434,10 @@ protected:
     }
 
 private:
+    std::function<bool(int)> ShownColumns() const {
+        return [this](int column) { return ColumnShown(column); };
+    }
+
     // Why a filter left the list empty: an empty log invites its first
     // record, a filter that merely hides them does not. A log that cannot
     // be asked is taken to hold records, so that nothing is offered wrongly.

@@ -44,7 +44,12 @@ QVariant RecordTableModelBase::headerData(int section, Qt::Orientation orientati
 }
 
 QString RecordTableModelBase::HeadingText(int column) const {
-    return GetLanguageString(Column(column).heading);
+    const TableColumnInfo& info = Column(column);
+    QString text = GetLanguageString(info.heading);
+    if (info.headingUnit) {
+        text += QStringLiteral(" (") + info.headingUnit() + u')';
+    }
+    return text;
 }
 
 bool RecordTableModelBase::SortRows(int column, bool ascending) {

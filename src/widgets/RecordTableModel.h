@@ -22,6 +22,12 @@ struct TableColumnInfo {
     int width = 100;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     bool sortable = false;
+    // A column the rider shows or hides from the heading's context menu,
+    // known by this name among the preferences; none for a column always shown.
+    const char* choiceName = nullptr;
+    // The unit the heading names in brackets, looked up with it; none for a
+    // column without one.
+    QString (*headingUnit)() = nullptr;
 };
 
 class RecordTableModelBase : public QAbstractTableModel {
@@ -36,7 +42,7 @@ public:
 
     // The text of a cell as shown, row in the current order.
     virtual QString CellText(int row, int column) const = 0;
-    // The heading of a column, looked up now.
+    // The heading of a column, looked up now, with its unit.
     QString HeadingText(int column) const;
     const TableColumnInfo& Column(int column) const { return m_columns[static_cast<size_t>(column)]; }
 

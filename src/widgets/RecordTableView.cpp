@@ -115,8 +115,18 @@ void RecordTableView::FitColumnWidths(int sampleRows) {
     const QFontMetrics cells = fontMetrics();
     const QFontMetrics headings = m_header->fontMetrics();
     const int rows = std::min(m_model->rowCount(), sampleRows);
-    // The last column takes what room is left.
-    for (int column = 0; column + 1 < m_model->columnCount(); ++column) {
+    // The last column shown takes what room is left; hidden ones are not measured.
+    int lastShown = -1;
+    for (int visual = m_header->count() - 1; visual >= 0 && lastShown < 0; --visual) {
+        const int logical = m_header->logicalIndex(visual);
+        if (!m_header->isSectionHidden(logical)) {
+            lastShown = logical;
+        }
+    }
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        if (column == lastShown || m_header->isSectionHidden(column)) {
+            continue;
+        }
         int width = std::max(m_model->Column(column).width,
                              headings.horizontalAdvance(m_model->HeadingText(column)) + kHeadingPadding);
         for (int row = 0; row < rows; ++row) {

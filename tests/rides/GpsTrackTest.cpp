@@ -211,6 +211,31 @@ TEST(TcxReading, CoursesAndPointsWithoutPosition) {
     EXPECT_EQ(content.tracks[0].points[0].timeMs, (kMay1 + 1) * 1000);
 }
 
+TEST(GpsReading, PointsKeepWhatTheSensorsRead) {
+    const QByteArray gpx =
+        "<gpx xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\"><trk><trkseg>"
+        "<trkpt lat=\"1\" lon=\"2\"><extensions><power>212</power><gpxtpx:TrackPointExtension>"
+        "<gpxtpx:hr>141</gpxtpx:hr><gpxtpx:cad>88</gpxtpx:cad></gpxtpx:TrackPointExtension></extensions></"
+        "trkpt>"
+        "<trkpt lat=\"1\" lon=\"2.001\"><extensions><gpxtpx:TrackPointExtension><gpxtpx:hr>-5</gpxtpx:hr>"
+        "</gpxtpx:TrackPointExtension></extensions></trkpt></trkseg></trk></gpx>";
+    const QByteArray tcx =
+        "<TrainingCenterDatabase><Activities><Activity><Lap><Track><Trackpoint><Position>"
+        "<LatitudeDegrees>1</LatitudeDegrees><LongitudeDegrees>2</LongitudeDegrees></Position>"
+        "<HeartRateBpm><Value>141</Value></HeartRateBpm><Cadence>88</Cadence>"
+        "<Extensions><ns3:TPX xmlns:ns3=\"x\"><ns3:Watts>212</ns3:Watts></ns3:TPX></Extensions>"
+        "</Trackpoint></Track></Lap></Activity></Activities></TrainingCenterDatabase>";
+    for (const GpsFileContent& content : {ReadGpxTracks(gpx), ReadTcxTracks(tcx)}) {
+        ASSERT_EQ(content.error, GpsFileError::None);
+        const GpsPoint& point = content.tracks[0].points[0];
+        EXPECT_TRUE(point.hasHeartRate && point.hasCadence && point.hasPower);
+        EXPECT_EQ(point.heartRate, 141.0F);
+        EXPECT_EQ(point.cadence, 88.0F);
+        EXPECT_EQ(point.power, 212.0F);
+    }
+    EXPECT_FALSE(ReadGpxTracks(gpx).tracks[0].points[1].hasHeartRate);  // no sensor reads that
+}
+
 class GpsFileTest : public ProgramDirectoryTest {
 protected:
     QString Write(const QString& name, const QByteArray& bytes) const {

@@ -8,7 +8,9 @@
 #include "support/ListPageTest.h"
 
 #include <QFileInfo>
+#include <QMenu>
 #include <algorithm>
+#include <memory>
 
 #include <ostream>
 
@@ -62,6 +64,40 @@ TEST_F(RideDlgTest, MilesInCellsAndStatus) {
     EXPECT_EQ(Cell(0, 5), QStringLiteral("20.00mph"));
     EXPECT_EQ(m_status.Text(),
               QStringLiteral("1 ride, 10.00 miles in 1:00:00, average 10.00 mph, fastest 20.00 mph"));
+}
+
+TEST_F(RideDlgTest, FurtherColumnsAreChosenKeptAndSortByTheirFigures) {
+    for (int day = 1; day <= 3; ++day) {
+        AddRide(Ride(1, Local(2025, 3, day, 9), 10.0 * day, 1, 0, 0));
+    }
+    RideDetail climbed;
+    climbed.Ascent = 1200.4;
+    ASSERT_EQ(DB_SetRideDetail(2, &climbed), store::kOk);
+    climbed.Ascent = 300.0;
+    ASSERT_EQ(DB_SetRideDetail(1, &climbed), store::kOk);
+    ShowPage();
+    EXPECT_FALSE(m_page->ColumnShown(kRideAscentColumn));
+    EXPECT_TRUE(m_status.Text().endsWith(QStringLiteral(", climbed 1500 m")));
+
+    const std::unique_ptr<QMenu> menu(m_page->NewColumnMenu(nullptr));
+    ASSERT_EQ(menu->actions().size(), kRideFurtherColumnCount);
+    menu->findChild<QAction*>(QStringLiteral("Ascent"))->trigger();
+    EXPECT_TRUE(m_page->ColumnShown(kRideAscentColumn));
+    EXPECT_EQ(Heading(kRideAscentColumn), QStringLiteral("Ascent (m)"));
+    EXPECT_EQ(ColumnTexts(kRideAscentColumn), QStringList({"", "1200", "300"}));
+    ClickHeading(kRideAscentColumn);  // rides without the figure first
+    EXPECT_EQ(ColumnTexts(kRideAscentColumn), QStringList({"", "300", "1200"}));
+    EXPECT_EQ(ColumnTexts(2), QStringList({"30.00km", "10.00km", "20.00km"}));
+
+    // The status line adds the climb; the reports' summary stays as it was.
+    EXPECT_EQ(m_page->StatusText(),
+              QStringLiteral("3 rides, 60.00 km in 3:00:00, average 20.00 km/h, fastest 0.00 km/h"));
+    EXPECT_EQ(m_status.Text(), m_page->StatusText() + QStringLiteral(", climbed 1500 m"));
+
+    m_page.reset();  // a new page shows the choice kept
+    ShowPage();
+    EXPECT_TRUE(m_page->ColumnShown(kRideAscentColumn));
+    EXPECT_FALSE(m_page->ColumnShown(kRideEffortColumn));
 }
 
 TEST_F(RideDlgTest, BicycleFilterIsRememberedBetweenShowings) {

@@ -127,11 +127,14 @@ TEST_F(RideRecordDlgTest, MilesAreStoredAsKilometresAndShownBack) {
     auto [result, ride] = Run(NewRecord(), [&](RideRecordDlg& editor) {
         EXPECT_EQ(Find<QLabel>(editor, "distanceUnit")->text(), QStringLiteral("miles"));
         EXPECT_EQ(Find<QLabel>(editor, "maxSpeedUnit")->text(), QStringLiteral("mph"));
+        EXPECT_EQ(Find<QLabel>(editor, "ascentUnit")->text(), QStringLiteral("ft"));
         ChooseListEntry(Find<QComboBox>(editor, "bicycle"), 0);
         Type(editor, "hours", QStringLiteral("1"));
         Type(editor, "distance", QStringLiteral("10"));
         Type(editor, "maxSpeed", QStringLiteral("20"));
+        Type(editor, "ascent", QStringLiteral("1000"));
         Click(editor, "save");
+        EXPECT_NEAR(editor.Detail().Ascent.value_or(0.0), 304.8, 1e-9);  // stored in metres
     });
     ASSERT_EQ(result, kEditorSaved);
     EXPECT_NEAR(ride.Distance, 16.09, 1e-9);
