@@ -31,10 +31,6 @@ constexpr int64_t kSameRideSeconds = 60;
 constexpr double kSameDistanceShare = 0.015;
 constexpr int kRidesPerCommit = 25;
 
-QString Text(const char* key) {
-    return GetLanguageString("ArchiveImport", key);
-}
-
 bool IsGzip(const QString& name) {
     return name.endsWith(QLatin1String(".gz"), Qt::CaseInsensitive);
 }
@@ -78,9 +74,10 @@ GpsFileContent DecodeEntry(const QByteArray& raw, const QString& name, EntryRead
 
 QString EntryProblemText(const QString& name, EntryRead read, const QString& error) {
     if (read == EntryRead::TooLarge) {
-        return SafeFormat(Text("BOMB"), {name});
+        return SafeFormat(GetLanguageString("ArchiveImport", "BOMB"), {name});
     }
-    return SafeFormat(Text("DAMG"), {name, error.isEmpty() ? Text("UNKN") : error});
+    return SafeFormat(GetLanguageString("ArchiveImport", "DAMG"),
+                      {name, error.isEmpty() ? GetLanguageString("ArchiveImport", "UNKN") : error});
 }
 
 // A file of a folder or a batch, at most limit bytes of it.
@@ -111,11 +108,10 @@ public:
     // deliver gets each result in order; goOn is asked while waiting, and
     // false stops delivering.
     OrderedWork(std::function<void(Result&)> deliver, std::function<bool()> goOn)
-        : m_deliver(std::move(deliver)), m_goOn(std::move(goOn)),
+        : m_deliver(std::move(deliver)),
+          m_goOn(std::move(goOn)),
           m_threads(std::max<size_t>(2, std::thread::hardware_concurrency() + 1)) {}
-    ~OrderedWork() {
-        m_stop = true;
-    }
+    ~OrderedWork() { m_stop = true; }
 
     void Submit(qint64 bytes, std::function<Result(const std::atomic<bool>*)> work) {
         while (!m_queue.empty() && !m_stopped &&
@@ -218,8 +214,9 @@ bool WalkZip(ArchiveWalker& walker, const QString& prefix, const QMap<QString, s
         }
     }
     if (!walker.ErrorText().isEmpty()) {
-        *problems << SafeFormat(Text("DAMG"), {nestedIn.isEmpty() ? QFileInfo(name).fileName() : nestedIn,
-                                               walker.ErrorText()});
+        *problems << SafeFormat(
+            GetLanguageString("ArchiveImport", "DAMG"),
+            {nestedIn.isEmpty() ? QFileInfo(name).fileName() : nestedIn, walker.ErrorText()});
     }
     return true;
 }
@@ -255,7 +252,8 @@ bool WalkEntries(const ImportPlan& plan, const std::vector<size_t>& indices, con
     }
     ArchiveWalker walker;
     if (!walker.Open(plan.source)) {
-        *problems << SafeFormat(Text("NOAR"), {QFileInfo(plan.source).fileName(), walker.ErrorText()});
+        *problems << SafeFormat(GetLanguageString("ArchiveImport", "NOAR"),
+                                {QFileInfo(plan.source).fileName(), walker.ErrorText()});
         return true;
     }
     return WalkZip(walker, plan.prefix, wanted, nested, visit, problems);
@@ -427,7 +425,8 @@ std::optional<ImportPlan> PlanZip(const QString& path, QString* error, const Pla
     plan.source = path;
     ArchiveWalker walker;
     if (!walker.Open(path)) {
-        return Nothing(error, SafeFormat(Text("NOAR"), {QFileInfo(path).fileName(), walker.ErrorText()}));
+        return Nothing(error, SafeFormat(GetLanguageString("ArchiveImport", "NOAR"),
+                                         {QFileInfo(path).fileName(), walker.ErrorText()}));
     }
     QByteArray csv;
     QStringList entries;
@@ -437,7 +436,7 @@ std::optional<ImportPlan> PlanZip(const QString& path, QString* error, const Pla
     while (walker.Next(&name, &declared)) {
         const QString safe = SafeEntryName(name);
         if (safe.isEmpty()) {
-            plan.problems << SafeFormat(Text("ESCP"), {name});
+            plan.problems << SafeFormat(GetLanguageString("ArchiveImport", "ESCP"), {name});
             continue;
         }
         entries << safe;
@@ -454,7 +453,8 @@ std::optional<ImportPlan> PlanZip(const QString& path, QString* error, const Pla
         }
     }
     if (!walker.ErrorText().isEmpty() && entries.isEmpty()) {
-        return Nothing(error, SafeFormat(Text("NOAR"), {QFileInfo(path).fileName(), walker.ErrorText()}));
+        return Nothing(error, SafeFormat(GetLanguageString("ArchiveImport", "NOAR"),
+                                         {QFileInfo(path).fileName(), walker.ErrorText()}));
     }
     if (csvFound) {
         plan.kind = ImportSourceKind::StravaZip;
@@ -468,9 +468,9 @@ std::optional<ImportPlan> PlanZip(const QString& path, QString* error, const Pla
             }
             const QString safe = SafeEntryName(activity.entry);
             if (safe.isEmpty()) {
-                activity.problem = SafeFormat(Text("ESCP"), {activity.entry});
+                activity.problem = SafeFormat(GetLanguageString("ArchiveImport", "ESCP"), {activity.entry});
             } else if (!present.contains(plan.prefix + safe)) {
-                activity.problem = SafeFormat(Text("MISS"), {activity.entry});
+                activity.problem = SafeFormat(GetLanguageString("ArchiveImport", "MISS"), {activity.entry});
             }
             activity.entry = safe.isEmpty() ? activity.entry : safe;
         }
@@ -501,15 +501,16 @@ std::optional<ImportPlan> PlanZip(const QString& path, QString* error, const Pla
                 const EntryRead read = again.Spool(spooled, kMaxNestedArchiveBytes);
                 ArchiveWalker inner;
                 if (read != EntryRead::Done || !inner.Open(spooled)) {
-                    plan.problems << EntryProblemText(safe, read == EntryRead::Done ? EntryRead::Damaged : read,
-                                                      read == EntryRead::Done ? inner.ErrorText() : again.ErrorText());
+                    plan.problems << EntryProblemText(
+                        safe, read == EntryRead::Done ? EntryRead::Damaged : read,
+                        read == EntryRead::Done ? inner.ErrorText() : again.ErrorText());
                     continue;
                 }
                 QString innerName;
                 while (inner.Next(&innerName, &declared)) {
                     const QString innerSafe = SafeEntryName(innerName);
                     if (innerSafe.isEmpty()) {
-                        plan.problems << SafeFormat(Text("ESCP"), {innerName});
+                        plan.problems << SafeFormat(GetLanguageString("ArchiveImport", "ESCP"), {innerName});
                     } else if (IsPlanFile(innerSafe)) {
                         ImportActivity& activity = plan.activities.emplace_back();
                         activity.entry = innerSafe;
@@ -521,7 +522,8 @@ std::optional<ImportPlan> PlanZip(const QString& path, QString* error, const Pla
         }
     }
     if (plan.activities.empty()) {
-        return Nothing(error, SafeFormat(Text("NOTH"), {QFileInfo(path).fileName()}));
+        return Nothing(error,
+                       SafeFormat(GetLanguageString("ArchiveImport", "NOTH"), {QFileInfo(path).fileName()}));
     }
     if (!ReadPlannedFigures(plan, step)) {
         return std::nullopt;
@@ -617,7 +619,7 @@ bool ReadStravaActivities(const QByteArray& bytes, std::vector<ImportActivity>* 
     const int id = FindCsvColumn(header, {QStringLiteral("Activity ID")});
     const int date = FindCsvColumn(header, {QStringLiteral("Activity Date")});
     if (id < 0 || date < 0) {
-        *error = Text("NCSV");
+        *error = GetLanguageString("ArchiveImport", "NCSV");
         return false;
     }
     const int name = FindCsvColumn(header, {QStringLiteral("Activity Name")});
@@ -665,12 +667,12 @@ bool ReadStravaActivities(const QByteArray& bytes, std::vector<ImportActivity>* 
         }
         activity.include = IsRideType(activity.type);
         if (!activity.start) {
-            activity.problem = SafeFormat(Text("NDAT"), {activity.activityId});
+            activity.problem = SafeFormat(GetLanguageString("ArchiveImport", "NDAT"), {activity.activityId});
         }
         activities->push_back(std::move(activity));
     }
     if (activities->empty()) {
-        *error = Text("NCSV");
+        *error = GetLanguageString("ArchiveImport", "NCSV");
         return false;
     }
     return true;
@@ -688,13 +690,14 @@ std::optional<ImportPlan> ReadImportPlan(const QStringList& paths, QString* erro
     error->clear();
     if (paths.size() == 1) {
         const QFileInfo info(paths.front());
-        if (info.isDir() && QFileInfo::exists(QDir(paths.front()).filePath(QLatin1String(kStravaActivities)))) {
+        if (info.isDir() &&
+            QFileInfo::exists(QDir(paths.front()).filePath(QLatin1String(kStravaActivities)))) {
             ImportPlan plan;
             plan.kind = ImportSourceKind::StravaFolder;
             plan.source = paths.front();
             QFile csv(QDir(paths.front()).filePath(QLatin1String(kStravaActivities)));
             if (!csv.open(QIODevice::ReadOnly) || csv.size() > kMaxCsvBytes) {
-                return Nothing(error, Text("NCSV"));
+                return Nothing(error, GetLanguageString("ArchiveImport", "NCSV"));
             }
             if (!ReadStravaActivities(csv.readAll(), &plan.activities, error)) {
                 return std::nullopt;
@@ -705,9 +708,11 @@ std::optional<ImportPlan> ReadImportPlan(const QStringList& paths, QString* erro
                 }
                 const QString safe = SafeEntryName(activity.entry);
                 if (safe.isEmpty()) {
-                    activity.problem = SafeFormat(Text("ESCP"), {activity.entry});
+                    activity.problem =
+                        SafeFormat(GetLanguageString("ArchiveImport", "ESCP"), {activity.entry});
                 } else if (!QFileInfo(QDir(plan.source).filePath(safe)).isFile()) {
-                    activity.problem = SafeFormat(Text("MISS"), {activity.entry});
+                    activity.problem =
+                        SafeFormat(GetLanguageString("ArchiveImport", "MISS"), {activity.entry});
                 } else {
                     activity.entry = safe;
                 }
@@ -730,7 +735,7 @@ std::optional<ImportPlan> ReadImportPlan(const QStringList& paths, QString* erro
         }
     }
     if (plan.activities.empty()) {
-        return Nothing(error, Text("NOFL"));
+        return Nothing(error, GetLanguageString("ArchiveImport", "NOFL"));
     }
     if (!ReadPlannedFigures(plan, step)) {
         return std::nullopt;
@@ -803,9 +808,9 @@ void KnownRides::Add(const QString& activityId, int32_t bicycle, int64_t start, 
 
 void MarkKnown(ImportPlan& plan, const KnownRides& known) {
     for (ImportActivity& activity : plan.activities) {
-        activity.known = activity.start && known.Knows(plan.kind == ImportSourceKind::Files ? QString()
-                                                                                           : activity.activityId,
-                                                       activity.bicycle, *activity.start, activity.distanceKm);
+        activity.known = activity.start &&
+                         known.Knows(plan.kind == ImportSourceKind::Files ? QString() : activity.activityId,
+                                     activity.bicycle, *activity.start, activity.distanceKm);
     }
 }
 
@@ -869,8 +874,8 @@ ImportSummary ImportPlanned(const ImportPlan& plan, const ImportStep& step) {
         const bool committed = store.Commit();
         for (const Pending& ride : pending) {
             if (!committed) {
-                summary.failures << WithReasonInline(SafeFormat(GetLanguageString("RideImport", "STFL"), {ride.name}),
-                                                     store.LastFailure());
+                summary.failures << WithReasonInline(
+                    SafeFormat(GetLanguageString("RideImport", "STFL"), {ride.name}), store.LastFailure());
                 continue;
             }
             ++summary.imported;
@@ -881,7 +886,7 @@ ImportSummary ImportPlanned(const ImportPlan& plan, const ImportStep& step) {
     };
     const auto add = [&](const ImportedRide& ride, const QString& name, const QString& id) {
         if (known.Knows(id, ride.ride.BicycleNumber, ride.ride.Date, ride.ride.Distance)) {
-            summary.duplicates << SafeFormat(Text("KNWN"), {name});
+            summary.duplicates << SafeFormat(GetLanguageString("ArchiveImport", "KNWN"), {name});
             return;
         }
         if (!store.Add(ride)) {
@@ -896,9 +901,9 @@ ImportSummary ImportPlanned(const ImportPlan& plan, const ImportStep& step) {
         }
     };
     const auto label = [](const ImportActivity& activity) {
-        return activity.name.trimmed().isEmpty() ? FileName(activity.entry.isEmpty() ? activity.activityId
-                                                                                      : activity.entry)
-                                                 : activity.name.trimmed();
+        return activity.name.trimmed().isEmpty()
+                   ? FileName(activity.entry.isEmpty() ? activity.activityId : activity.entry)
+                   : activity.name.trimmed();
     };
 
     for (size_t index : manual) {
@@ -926,8 +931,9 @@ ImportSummary ImportPlanned(const ImportPlan& plan, const ImportStep& step) {
                 } else {
                     const bool onlyTrack = entry.file.tracks.size() == 1;
                     for (const PreparedTrack& track : entry.file.tracks) {
-                        const QString id =
-                            plan.kind == ImportSourceKind::Files || !onlyTrack ? QString() : activity.activityId;
+                        const QString id = plan.kind == ImportSourceKind::Files || !onlyTrack
+                                               ? QString()
+                                               : activity.activityId;
                         add(MakeActivityRide(activity, plan, track, entry.raw, onlyTrack), current, id);
                     }
                     if (entry.file.content.readToDamage) {
@@ -946,18 +952,19 @@ ImportSummary ImportPlanned(const ImportPlan& plan, const ImportStep& step) {
                 }
                 const QString name = plan.activities[index].entry;
                 const qint64 weight = bytes.raw.size() * (IsGzip(name) ? 8 : 1);
-                work.Submit(weight, [index, name, words, bytes = std::move(bytes)](const std::atomic<bool>* stop) {
-                    PreparedEntry entry;
-                    entry.index = index;
-                    entry.read = bytes.read;
-                    entry.error = bytes.error;
-                    entry.raw = bytes.raw;
-                    if (bytes.read == EntryRead::Done) {
-                        GpsFileContent content = DecodeEntry(bytes.raw, name, &entry.read);
-                        entry.file = PrepareGpsContent(std::move(content), words, stop);
-                    }
-                    return entry;
-                });
+                work.Submit(weight,
+                            [index, name, words, bytes = std::move(bytes)](const std::atomic<bool>* stop) {
+                                PreparedEntry entry;
+                                entry.index = index;
+                                entry.read = bytes.read;
+                                entry.error = bytes.error;
+                                entry.raw = bytes.raw;
+                                if (bytes.read == EntryRead::Done) {
+                                    GpsFileContent content = DecodeEntry(bytes.raw, name, &entry.read);
+                                    entry.file = PrepareGpsContent(std::move(content), words, stop);
+                                }
+                                return entry;
+                            });
                 return !summary.cancelled && !work.Stopped();
             },
             &summary.failures);

@@ -38,7 +38,7 @@ struct ImportActivity {
     // Where its file is: the path of a plain file, the name within the
     // folder or archive; empty for an activity without a file.
     QString entry;
-    QString nested;  // the zip within the archive that holds entry, if any
+    QString nested;                // the zip within the archive that holds entry, if any
     std::optional<int64_t> start;  // seconds since 1970 UTC
     double distanceKm = 0.0;
     int64_t movingSeconds = 0;
@@ -60,7 +60,9 @@ struct ImportPlan {
     std::vector<ImportActivity> activities;
     QStringList problems;  // what could not be read while planning
 
-    bool FromCsv() const { return kind == ImportSourceKind::StravaFolder || kind == ImportSourceKind::StravaZip; }
+    bool FromCsv() const {
+        return kind == ImportSourceKind::StravaFolder || kind == ImportSourceKind::StravaZip;
+    }
 };
 
 // Rides of every kind: road, gravel, mountain, e-bike, virtual, hand cycle.

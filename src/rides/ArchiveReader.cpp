@@ -1,9 +1,9 @@
 #include "rides/ArchiveReader.h"
 
-#include <QFile>
-#include <QStringList>
 #include <archive.h>
 #include <archive_entry.h>
+#include <QFile>
+#include <QStringList>
 
 namespace {
 
@@ -45,7 +45,8 @@ ArchiveWalker::~ArchiveWalker() {
 bool ArchiveWalker::Open(const QString& path) {
     m_archive = archive_read_new();
     archive_read_support_format_zip(m_archive);
-    if (archive_read_open_filename(m_archive, QFile::encodeName(path).constData(), kBlockBytes) != ARCHIVE_OK) {
+    if (archive_read_open_filename(m_archive, QFile::encodeName(path).constData(), kBlockBytes) !=
+        ARCHIVE_OK) {
         m_error = ArchiveError(m_archive);
         archive_read_free(m_archive);
         m_archive = nullptr;

@@ -10,11 +10,11 @@
 #include "rides/ArchiveReader.h"
 #include "support/PageTest.h"
 
+#include <archive.h>
+#include <archive_entry.h>
 #include <QDir>
 #include <QFile>
 #include <QTimeZone>
-#include <archive.h>
-#include <archive_entry.h>
 
 namespace {
 
@@ -78,12 +78,31 @@ const QByteArray kHeader =
 QByteArray CsvLine(const QString& id, const QString& date, const QString& name, const QString& type,
                    const QString& description, double km, const QString& gear, const QString& file,
                    int moving = 3500) {
-    const auto quoted = [](QString text) -> QString { return u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"'; };
-    return QStringList{id, quoted(date), quoted(name), type, quoted(description), QStringLiteral("3600"),
-                       QString::number(km, 'f', 2), QString(), QString(), QStringLiteral("false"), QString(),
-                       quoted(gear), file, QString(), QString(), QStringLiteral("3600"), QString::number(moving),
-                       QString::number(km * 1000.0, 'f', 1), QStringLiteral("12.5"), QString(),
-                       QStringLiteral("321"), QString()}
+    const auto quoted = [](QString text) -> QString {
+        return u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"';
+    };
+    return QStringList{id,
+                       quoted(date),
+                       quoted(name),
+                       type,
+                       quoted(description),
+                       QStringLiteral("3600"),
+                       QString::number(km, 'f', 2),
+                       QString(),
+                       QString(),
+                       QStringLiteral("false"),
+                       QString(),
+                       quoted(gear),
+                       file,
+                       QString(),
+                       QString(),
+                       QStringLiteral("3600"),
+                       QString::number(moving),
+                       QString::number(km * 1000.0, 'f', 1),
+                       QStringLiteral("12.5"),
+                       QString(),
+                       QStringLiteral("321"),
+                       QString()}
                .join(u',')
                .toUtf8() +
            '\n';
@@ -102,16 +121,17 @@ protected:
         QByteArray csv = kHeader;
         csv += CsvLine("101", "May 1, 2024, 8:00:00 AM", "Morning <b>Ride</b>", "Ride",
                        "Headwind & rain\n<script>x</script>", 25.0, "Trek 520", "activities/101.gpx.gz");
-        csv += CsvLine("102", "May 2, 2024, 8:00:00 AM", "Gravel loop", "Gravel Ride", "", 25.2, "Gravel King",
-                       "activities/102.gpx");
+        csv += CsvLine("102", "May 2, 2024, 8:00:00 AM", "Gravel loop", "Gravel Ride", "", 25.2,
+                       "Gravel King", "activities/102.gpx");
         csv += CsvLine("103", "May 3, 2024, 8:00:00 AM", "Run", "Run", "", 10.0, "", "activities/103.gpx");
-        csv += CsvLine("104", "May 4, 2024, 6:30:00 PM", "Commute by hand", "Ride", "typed in", 12.5, "Trek 520",
-                       "", 1800);
+        csv += CsvLine("104", "May 4, 2024, 6:30:00 PM", "Commute by hand", "Ride", "typed in", 12.5,
+                       "Trek 520", "", 1800);
         csv += moreCsv;
-        std::vector<ZipEntry> entries{{QStringLiteral("activities.csv"), csv},
-                                   {QStringLiteral("activities/101.gpx.gz"), m_gzipped},
-                                   {QStringLiteral("activities/102.gpx"), HourNorthGpx(kMay1 + 86400)},
-                                   {QStringLiteral("activities/103.gpx"), HourNorthGpx(kMay1 + 2 * 86400)}};
+        std::vector<ZipEntry> entries{
+            {QStringLiteral("activities.csv"), csv},
+            {QStringLiteral("activities/101.gpx.gz"), m_gzipped},
+            {QStringLiteral("activities/102.gpx"), HourNorthGpx(kMay1 + 86400)},
+            {QStringLiteral("activities/103.gpx"), HourNorthGpx(kMay1 + 2 * 86400)}};
         entries.insert(entries.end(), more.begin(), more.end());
         const QString path = Path(QStringLiteral("export_1.zip"));
         EXPECT_TRUE(WriteZip(path, entries));
@@ -247,13 +267,15 @@ TEST_F(ArchiveImportTest, SecondRunImportsOnlyWhatIsMissing) {
 }
 
 TEST_F(ArchiveImportTest, DamagedEscapingAndExpandingEntriesAreRefusedAndTheRestComesIn) {
-    const QByteArray more = CsvLine("105", "May 5, 2024, 8:00:00 AM", "Broken", "Ride", "", 20.0, "", "activities/105.fit.gz") +
-                            CsvLine("106", "May 6, 2024, 8:00:00 AM", "Escape", "Ride", "", 20.0, "", "../escape.gpx") +
-                            CsvLine("107", "May 7, 2024, 8:00:00 AM", "Bomb", "Ride", "", 20.0, "", "activities/107.fit.gz");
-    const QString zip = StravaZip({{QStringLiteral("activities/105.fit.gz"), QByteArray("\x1f\x8b\x08 not gzip at all", 20)},
-                                   {QStringLiteral("../escape.gpx"), HourNorthGpx(kMay1 + 6 * 86400)},
-                                   {QStringLiteral("activities/107.fit.gz"), Gzip(QByteArray(70 * 1024 * 1024, '\0'))}},
-                                  more);
+    const QByteArray more =
+        CsvLine("105", "May 5, 2024, 8:00:00 AM", "Broken", "Ride", "", 20.0, "", "activities/105.fit.gz") +
+        CsvLine("106", "May 6, 2024, 8:00:00 AM", "Escape", "Ride", "", 20.0, "", "../escape.gpx") +
+        CsvLine("107", "May 7, 2024, 8:00:00 AM", "Bomb", "Ride", "", 20.0, "", "activities/107.fit.gz");
+    const QString zip =
+        StravaZip({{QStringLiteral("activities/105.fit.gz"), QByteArray("\x1f\x8b\x08 not gzip at all", 20)},
+                   {QStringLiteral("../escape.gpx"), HourNorthGpx(kMay1 + 6 * 86400)},
+                   {QStringLiteral("activities/107.fit.gz"), Gzip(QByteArray(70 * 1024 * 1024, '\0'))}},
+                  more);
     ImportPlan plan = Plan({zip});
     ASSERT_EQ(plan.activities.size(), 7u);
     EXPECT_FALSE(plan.problems.filter(QStringLiteral("../escape.gpx")).isEmpty());
@@ -273,15 +295,18 @@ TEST_F(ArchiveImportTest, CancelKeepsWhatCameInBefore) {
     std::vector<ZipEntry> entries{{QStringLiteral("activities.csv"), kHeader}};
     for (int i = 0; i < 40; ++i) {
         const QString file = QStringLiteral("activities/%1.gpx.gz").arg(200 + i);
-        entries[0].bytes += CsvLine(QString::number(200 + i), QDateTime::fromSecsSinceEpoch(kMay1 + i * 86400, QTimeZone::utc())
-                                                                  .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                                    QStringLiteral("Ride %1").arg(i), QStringLiteral("Ride"), {}, 25.0, {}, file);
+        entries[0].bytes +=
+            CsvLine(QString::number(200 + i),
+                    QDateTime::fromSecsSinceEpoch(kMay1 + i * 86400, QTimeZone::utc())
+                        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                    QStringLiteral("Ride %1").arg(i), QStringLiteral("Ride"), {}, 25.0, {}, file);
         entries.push_back({file, Gzip(HourNorthGpx(kMay1 + i * 86400))});
     }
     ASSERT_TRUE(WriteZip(Path(QStringLiteral("many.zip")), entries));
     ImportPlan plan = Plan({Path(QStringLiteral("many.zip"))});
     Assign(plan);
-    const ImportSummary summary = ImportPlanned(plan, [](int done, int, const QString&) { return done < 20; });
+    const ImportSummary summary =
+        ImportPlanned(plan, [](int done, int, const QString&) { return done < 20; });
     EXPECT_TRUE(summary.cancelled);
     EXPECT_GE(summary.imported, 20);
     EXPECT_LT(summary.imported, 40);
@@ -313,7 +338,9 @@ TEST_F(ArchiveImportTest, GarminExportsZipsWithinAZipAreRead) {
     EXPECT_EQ(summary.imported, 1);
     EXPECT_EQ(summary.failures.size(), 1);
     ASSERT_EQ(Rides().size(), 1u);
-    EXPECT_FALSE(MemoFolderFile(Rides()[0].RideRecordNumber, QStringLiteral("source/rider@example.org_1001.gpx")).isEmpty());
+    EXPECT_FALSE(
+        MemoFolderFile(Rides()[0].RideRecordNumber, QStringLiteral("source/rider@example.org_1001.gpx"))
+            .isEmpty());
 }
 
 }  // namespace
