@@ -683,11 +683,19 @@ bool IsImportablePath(const QString& path) {
     if (info.isDir()) {
         return true;
     }
-    return path.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive) || IsPlanFile(path);
+    return path.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive) || IsPlanFile(path) ||
+           info.fileName().compare(QLatin1String(kStravaActivities), Qt::CaseInsensitive) == 0;
 }
 
-std::optional<ImportPlan> ReadImportPlan(const QStringList& paths, QString* error, const PlanStep& step) {
+std::optional<ImportPlan> ReadImportPlan(const QStringList& chosen, QString* error, const PlanStep& step) {
     error->clear();
+    QStringList paths = chosen;
+    // A Strava list chosen in a file chooser stands for its folder.
+    if (paths.size() == 1 &&
+        QFileInfo(paths.front()).fileName().compare(QLatin1String(kStravaActivities), Qt::CaseInsensitive) ==
+            0) {
+        paths = QStringList{QFileInfo(paths.front()).absolutePath()};
+    }
     if (paths.size() == 1) {
         const QFileInfo info(paths.front());
         if (info.isDir() &&
@@ -828,7 +836,53 @@ std::optional<int32_t> AddNamedBicycle(const QString& name) {
     return number;
 }
 
+namespace {
+
+// Plain files go as they always went, a batch a bicycle: each file's tracks
+// checked against the log, files without a ride counted, the damaged named.
+ImportSummary ImportPlannedFiles(const ImportPlan& plan, const ImportStep& step) {
+    std::map<int32_t, QStringList> groups;
+    int count = 0;
+    for (const ImportActivity& activity : plan.activities) {
+        if (activity.include) {
+            groups[activity.bicycle] << activity.entry;
+            ++count;
+        }
+    }
+    ImportSummary summary;
+    int before = 0;
+    for (const auto& [bicycle, paths] : groups) {
+        const ImportSummary part = ImportRideFiles(paths, bicycle, [&](int done, int, const QString& path) {
+            return !step || step(before + done, count, path);
+        });
+        before += static_cast<int>(paths.size());
+        summary.imported += part.imported;
+        summary.cancelled = summary.cancelled || part.cancelled;
+        summary.storeUnreadable = summary.storeUnreadable || part.storeUnreadable;
+        summary.duplicates << part.duplicates;
+        summary.failures << part.failures;
+        summary.notes << part.notes;
+        summary.skippedTracks += part.skippedTracks;
+        summary.skippedFiles += part.skippedFiles;
+        for (const std::optional<int64_t>& date : {part.earliest, part.latest}) {
+            if (date) {
+                summary.earliest = std::min(summary.earliest.value_or(*date), *date);
+                summary.latest = std::max(summary.latest.value_or(*date), *date);
+            }
+        }
+        if (part.cancelled || part.storeUnreadable) {
+            break;
+        }
+    }
+    return summary;
+}
+
+}  // namespace
+
 ImportSummary ImportPlanned(const ImportPlan& plan, const ImportStep& step) {
+    if (plan.kind == ImportSourceKind::Files) {
+        return ImportPlannedFiles(plan, step);
+    }
     ImportSummary summary;
     KnownRides known;
     if (!known.Load()) {

@@ -75,7 +75,8 @@ bool ReadStravaActivities(const QByteArray& csv, std::vector<ImportActivity>* ac
 // Called with how far planning has come; false stops it.
 using PlanStep = std::function<bool(int done, int count)>;
 
-// What the chosen paths hold: one zip or folder holding activities.csv, a
+// What the chosen paths hold: one zip or folder holding activities.csv (or
+// that activities.csv itself), a
 // zip of GPS files, or GPS files (folders contribute those lying directly
 // in them). Files that must be read for their figures are read here, their
 // routes not drawn. Nothing when nothing importable is there (error says why)
@@ -112,6 +113,7 @@ void MarkKnown(ImportPlan& plan, const KnownRides& known);
 // Adds a bicycle of that name; its number, or nothing when the store refused.
 std::optional<int32_t> AddNamedBicycle(const QString& name);
 
-// Imports the activities included, neither known nor failed in the plan.
-// step counts activities. What is stored before a cancel stays.
+// Imports the activities included, neither known nor failed in the plan;
+// plain files as ImportRideFiles does, each with its bicycle. step counts
+// activities. What is stored before a cancel stays.
 ImportSummary ImportPlanned(const ImportPlan& plan, const ImportStep& step = {});

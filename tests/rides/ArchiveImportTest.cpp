@@ -8,13 +8,20 @@
 #include "GpsTestFiles.h"
 #include "rides/ArchiveImport.h"
 #include "rides/ArchiveReader.h"
-#include "support/PageTest.h"
+#include "rides/ImportPreviewDlg.h"
+#include "rides/RideDlg.h"
+#include "support/ListPageTest.h"
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <QCheckBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
+#include <QTableView>
 #include <QTimeZone>
+#include <QUrl>
 
 namespace {
 
@@ -108,10 +115,10 @@ QByteArray CsvLine(const QString& id, const QString& date, const QString& name, 
            '\n';
 }
 
-class ArchiveImportTest : public PageTest {
+class ArchiveImportTest : public ListPageTest<RideDlg> {
 protected:
     void SetUp() override {
-        PageTest::SetUp();
+        ListPageTest::SetUp();
         m_trek = AddBicycle(QStringLiteral("Trek 520"));
     }
 
@@ -341,6 +348,56 @@ TEST_F(ArchiveImportTest, GarminExportsZipsWithinAZipAreRead) {
     EXPECT_FALSE(
         MemoFolderFile(Rides()[0].RideRecordNumber, QStringLiteral("source/rider@example.org_1001.gpx"))
             .isEmpty());
+}
+
+// The page: an archive dropped on it is previewed, gear names mapped to the
+// log's bicycles or new ones, a type added, and only then imported.
+TEST_F(ArchiveImportTest, ADroppedArchiveIsPreviewedBeforeItIsImported) {
+    const QString zip = StravaZip();
+    ShowPage();
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(zip)});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_page.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    m_drivers.Then<ImportPreviewDlg>([&](ImportPreviewDlg& preview) {
+        EXPECT_EQ(Find<QTableView>(preview, "activities")->model()->rowCount(), 4);
+        EXPECT_EQ(
+            preview.CountText(),
+            QStringLiteral("3 of 4 activities will be imported; 0 already in the log, 0 cannot be read."));
+        // Gear names in order: Gravel King is new, Trek 520 is the log's.
+        EXPECT_EQ(Find<QComboBox>(preview, "gear0")->currentText(), QStringLiteral("New bicycle"));
+        EXPECT_EQ(Find(preview, "gear0Name")->text(), QStringLiteral("Gravel King"));
+        EXPECT_EQ(Find<QComboBox>(preview, "gear1")->currentText(), QStringLiteral("Trek 520"));
+        Type(preview, "gear0Name", QStringLiteral("Gravel <King>"));
+        QCheckBox* run = Find<QCheckBox>(preview, "type2");
+        EXPECT_EQ(run->text(), QStringLiteral("Run (1)"));
+        run->click();
+        // The run has no gear: it goes to the bicycle for rides without.
+        ChooseListEntry(Find<QComboBox>(preview, "bicycle"), 0);
+        EXPECT_EQ(
+            preview.CountText(),
+            QStringLiteral("4 of 4 activities will be imported; 0 already in the log, 0 cannot be read."));
+        Click(preview, "ok");
+    });
+    m_dialogs.AnswerMessage(kButtonOk, QStringLiteral("4 ride(s) imported."));
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_page.get(), &drop);
+    ASSERT_EQ(Bicycles().size(), 2u);
+    EXPECT_EQ(FromTextBlock(Bicycles()[1].BicycleName), QStringLiteral("Gravel <King>"));
+    EXPECT_EQ(Rides().size(), 4u);
+
+    // Again: everything is known, nothing comes in twice.
+    m_drivers.Then<ImportPreviewDlg>([&](ImportPreviewDlg& preview) {
+        EXPECT_EQ(
+            preview.CountText(),
+            QStringLiteral("0 of 4 activities will be imported; 4 already in the log, 0 cannot be read."));
+        Click(preview, "ok");
+    });
+    m_dialogs.AnswerMessage(kButtonOk, QStringLiteral("No ride was imported."));
+    QApplication::sendEvent(m_page.get(), &enter);
+    QApplication::sendEvent(m_page.get(), &drop);
+    EXPECT_EQ(Rides().size(), 4u);
 }
 
 }  // namespace
