@@ -124,7 +124,8 @@ public:
             case kType:
                 return activity.type;
             case kDistance:
-                return activity.distanceKm > 0.0 ? FormatNumber(FromKilometres(activity.distanceKm)) : QString();
+                return activity.distanceKm > 0.0 ? FormatNumber(FromKilometres(activity.distanceKm))
+                                                 : QString();
             case kTime: {
                 const int64_t seconds = activity.movingSeconds;
                 return seconds > 0 ? FormatRidingTime(static_cast<int>(seconds / 3600),
@@ -164,7 +165,9 @@ public:
         return true;
     }
 
-    static bool Importable(const ImportActivity& activity) { return !activity.known && activity.problem.isEmpty(); }
+    static bool Importable(const ImportActivity& activity) {
+        return !activity.known && activity.problem.isEmpty();
+    }
 
 private:
     ImportPlan& m_plan;
@@ -176,7 +179,8 @@ namespace {
 // The bicycle column's chooser: every bicycle of the log and those being added.
 class BicycleDelegate : public QStyledItemDelegate {
 public:
-    BicycleDelegate(const ImportPreviewModel& model, QObject* parent) : QStyledItemDelegate(parent), m_model(model) {}
+    BicycleDelegate(const ImportPreviewModel& model, QObject* parent)
+        : QStyledItemDelegate(parent), m_model(model) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* chooser = new QComboBox(parent);
@@ -206,10 +210,15 @@ constexpr int32_t kNewFallback = -1000;
 
 }  // namespace
 
-ImportPreviewDlg::ImportPreviewDlg(ImportPlan plan, const BicycleList& bicycles, std::optional<int32_t> fallback,
-                                   const KnownRides& known, QWidget* parent)
-    : QDialog(parent), m_plan(std::move(plan)), m_bicycles(bicycles), m_known(known),
-      m_model(new ImportPreviewModel(m_plan, this)), m_table(new QTableView(this)), m_count(new QLabel(this)) {
+ImportPreviewDlg::ImportPreviewDlg(ImportPlan plan, const BicycleList& bicycles,
+                                   std::optional<int32_t> fallback, const KnownRides& known, QWidget* parent)
+    : QDialog(parent),
+      m_plan(std::move(plan)),
+      m_bicycles(bicycles),
+      m_known(known),
+      m_model(new ImportPreviewModel(m_plan, this)),
+      m_table(new QTableView(this)),
+      m_count(new QLabel(this)) {
     setObjectName(QStringLiteral("ImportPreviewDlg"));
     setWindowTitle(GetLanguageString("ArchiveImport", "PTTL"));
     auto* layout = new QVBoxLayout(this);
@@ -217,10 +226,9 @@ ImportPreviewDlg::ImportPreviewDlg(ImportPlan plan, const BicycleList& bicycles,
     auto* source = new QLabel(this);
     source->setTextFormat(Qt::PlainText);
     source->setObjectName(QStringLiteral("source"));
-    source->setText(m_plan.source.isEmpty()
-                        ? SafeFormat(GetLanguageString("ArchiveImport", "PFIL"),
-                                     {static_cast<int>(m_plan.activities.size())})
-                        : QFileInfo(m_plan.source).fileName());
+    source->setText(m_plan.source.isEmpty() ? SafeFormat(GetLanguageString("ArchiveImport", "PFIL"),
+                                                         {static_cast<int>(m_plan.activities.size())})
+                                            : QFileInfo(m_plan.source).fileName());
     QFont bold = source->font();
     bold.setBold(true);
     source->setFont(bold);
@@ -315,7 +323,8 @@ ImportPreviewDlg::ImportPreviewDlg(ImportPlan plan, const BicycleList& bicycles,
     }
 
     auto* ok = new QPushButton(GetLanguageString("ArchiveImport", "IMPB"), this);
-    auto* cancel = new QPushButton(GetLanguageStringWithAccelerator("Strings", "CANC", QStringLiteral("C")), this);
+    auto* cancel =
+        new QPushButton(GetLanguageStringWithAccelerator("Strings", "CANC", QStringLiteral("C")), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setDefault(true);
     cancel->setObjectName(QStringLiteral("cancel"));
@@ -357,10 +366,12 @@ BicycleChooser ImportPreviewDlg::AddChooser(const QString& objectName, const QSt
         chooser.bicycle->setCurrentIndex(-1);
     }
     const auto update = [this, chooser] {
-        chooser.newName->setEnabled(chooser.bicycle->currentIndex() >= 0 && chooser.bicycle->currentData().toInt() == 0);
+        chooser.newName->setEnabled(chooser.bicycle->currentIndex() >= 0 &&
+                                    chooser.bicycle->currentData().toInt() == 0);
         ApplyChoices();
     };
-    chooser.newName->setEnabled(chooser.bicycle->currentIndex() >= 0 && chooser.bicycle->currentData().toInt() == 0);
+    chooser.newName->setEnabled(chooser.bicycle->currentIndex() >= 0 &&
+                                chooser.bicycle->currentData().toInt() == 0);
     connect(chooser.bicycle, &QComboBox::currentIndexChanged, this, update);
     connect(chooser.newName, &QLineEdit::textChanged, this, [this] { ApplyChoices(); });
     return chooser;
@@ -390,7 +401,8 @@ void ImportPreviewDlg::ApplyChoices() {
     };
     QMap<QString, int32_t> byGear;
     for (size_t i = 0; i < m_gearChoosers.size(); ++i) {
-        byGear.insert(m_gears[static_cast<qsizetype>(i)], numberOf(m_gearChoosers[i], -1 - static_cast<int32_t>(i)));
+        byGear.insert(m_gears[static_cast<qsizetype>(i)],
+                      numberOf(m_gearChoosers[i], -1 - static_cast<int32_t>(i)));
     }
     const int32_t fallback = numberOf(m_fallback, kNewFallback);
     for (ImportActivity& activity : m_plan.activities) {

@@ -48,7 +48,8 @@ public:
                     std::vector<std::pair<int32_t, QString>>* newBicycles);
 
 private:
-    BicycleChooser AddChooser(const QString& objectName, const QString& newName, std::optional<int32_t> chosen);
+    BicycleChooser AddChooser(const QString& objectName, const QString& newName,
+                              std::optional<int32_t> chosen);
     // Bicycle numbers from the choosers into the plan, known ones marked anew.
     void ApplyChoices();
     void UpdateCount();
