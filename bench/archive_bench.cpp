@@ -17,17 +17,18 @@
 #include "units/TextBlock.h"
 #include "units/Units.h"
 
+#include <archive.h>
+#include <archive_entry.h>
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimeZone>
-#include <archive.h>
-#include <archive_entry.h>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -49,19 +50,21 @@ Fix Position(int activity, int second) {
     const double heading = (activity % 360) * M_PI / 180.0 + std::sin(second / 300.0) * 0.6;
     const double metres = 7.0 * second;
     return {52.4 + std::cos(heading) * metres / 111000.0 + (activity % 17) * 0.01,
-            13.3 + std::sin(heading) * metres / 68000.0 + (activity % 13) * 0.01, 40.0 + 30.0 * std::sin(second / 600.0)};
+            13.3 + std::sin(heading) * metres / 68000.0 + (activity % 13) * 0.01,
+            40.0 + 30.0 * std::sin(second / 600.0)};
 }
 
 QByteArray GpxActivity(int activity, int64_t start) {
     QByteArray gpx;
     gpx.reserve(kSeconds * 130);
-    gpx += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"bench\" "
-           "xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><name>Ride</name><trkseg>\n";
+    gpx +=
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"bench\" "
+        "xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><name>Ride</name><trkseg>\n";
     for (int s = 0; s < kSeconds; ++s) {
         const Fix fix = Position(activity, s);
         gpx += "<trkpt lat=\"" + QByteArray::number(fix.latitude, 'f', 7) + "\" lon=\"" +
-               QByteArray::number(fix.longitude, 'f', 7) + "\"><ele>" + QByteArray::number(fix.elevation, 'f', 1) +
-               "</ele><time>" +
+               QByteArray::number(fix.longitude, 'f', 7) + "\"><ele>" +
+               QByteArray::number(fix.elevation, 'f', 1) + "</ele><time>" +
                QDateTime::fromSecsSinceEpoch(start + s, QTimeZone::utc()).toString(Qt::ISODate).toLatin1() +
                "</time></trkpt>\n";
     }
@@ -93,8 +96,11 @@ QByteArray FitActivity(int activity, int64_t start) {
         const Fix fix = Position(activity, s);
         data += '\0';
         Put(data, static_cast<uint32_t>(start + s - kFitEpoch), 4);
-        Put(data, static_cast<uint32_t>(static_cast<int32_t>(std::lround(fix.latitude / 180.0 * 2147483648.0))), 4);
-        Put(data, static_cast<uint32_t>(static_cast<int32_t>(std::lround(fix.longitude / 180.0 * 2147483648.0))), 4);
+        Put(data,
+            static_cast<uint32_t>(static_cast<int32_t>(std::lround(fix.latitude / 180.0 * 2147483648.0))), 4);
+        Put(data,
+            static_cast<uint32_t>(static_cast<int32_t>(std::lround(fix.longitude / 180.0 * 2147483648.0))),
+            4);
         Put(data, static_cast<uint16_t>(std::lround((fix.elevation + 500.0) * 5.0)), 2);
         Put(data, static_cast<uint32_t>(std::lround(7.0 * s * 100.0)), 4);
     }
@@ -106,7 +112,8 @@ QByteArray FitActivity(int activity, int64_t start) {
     file += ".FIT";
     Put(file, FitCrc(reinterpret_cast<const uint8_t*>(file.constData()), 12, 0), 2);
     file += data;
-    Put(file, FitCrc(reinterpret_cast<const uint8_t*>(file.constData()), static_cast<size_t>(file.size()), 0), 2);
+    Put(file, FitCrc(reinterpret_cast<const uint8_t*>(file.constData()), static_cast<size_t>(file.size()), 0),
+        2);
     return file;
 }
 
@@ -135,8 +142,9 @@ bool AddEntry(archive* zip, const QByteArray& name, const QByteArray& bytes) {
     archive_entry_set_size(header, bytes.size());
     archive_entry_set_filetype(header, AE_IFREG);
     archive_entry_set_perm(header, 0644);
-    const bool ok = archive_write_header(zip, header) == ARCHIVE_OK &&
-                    archive_write_data(zip, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size();
+    const bool ok =
+        archive_write_header(zip, header) == ARCHIVE_OK &&
+        archive_write_data(zip, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size();
     archive_entry_free(header);
     return ok;
 }
@@ -152,19 +160,21 @@ bool MakeExport(const QString& path, int activities) {
     QByteArray csv =
         "Activity ID,Activity Date,Activity Name,Activity Type,Activity Description,Elapsed Time,Distance,"
         "Max Heart Rate,Relative Effort,Commute,Activity Private Note,Activity Gear,Filename,Athlete Weight,"
-        "Bike Weight,Elapsed Time,Moving Time,Distance,Max Speed,Average Speed,Elevation Gain,Elevation Loss\n";
+        "Bike Weight,Elapsed Time,Moving Time,Distance,Max Speed,Average Speed,Elevation Gain,Elevation "
+        "Loss\n";
     bool ok = true;
     for (int i = 0; i < activities && ok; ++i) {
         const int64_t start = kFirstStart + int64_t{i} * 86400 / 2;
         const bool fit = i % 2 == 0;
-        const QByteArray name = "activities/" + QByteArray::number(4000000000LL + i) + (fit ? ".fit.gz" : ".gpx.gz");
+        const QByteArray name =
+            "activities/" + QByteArray::number(4000000000LL + i) + (fit ? ".fit.gz" : ".gpx.gz");
         const QByteArray date = QLocale::c()
                                     .toString(QDateTime::fromSecsSinceEpoch(start, QTimeZone::utc()),
                                               QStringLiteral("MMM d, yyyy, h:mm:ss AP"))
                                     .toLatin1();
         csv += QByteArray::number(4000000000LL + i) + ",\"" + date + "\",\"Ride " + QByteArray::number(i) +
-               "\",Ride,\"Along the river\",3600,25.20,,,false,,\"" + (i % 3 == 0 ? "Gravel" : "Road") + "\"," + name +
-               ",,,3600,3600,25200.0,8.1,7.0,120,120\n";
+               "\",Ride,\"Along the river\",3600,25.20,,,false,,\"" + (i % 3 == 0 ? "Gravel" : "Road") +
+               "\"," + name + ",,,3600,3600,25200.0,8.1,7.0,120,120\n";
         ok = AddEntry(zip, name, Gzip(fit ? FitActivity(i, start) : GpxActivity(i, start)));
     }
     ok = ok && AddEntry(zip, "activities.csv", csv);
@@ -230,13 +240,20 @@ int main(int argc, char** argv) {
         activity.bicycle = bicycles[activity.gear];
     }
     started = std::chrono::steady_clock::now();
+    const std::clock_t cpu = std::clock();
     const ImportSummary summary = ImportPlanned(*plan);
     const double import = Since(started);
+    const double importCpu = static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC;
     const double peak = PeakMegabytes();
     std::printf("preview: %.2f s (%.2f of the target)\n", preview, preview / kPreviewTarget);
-    std::printf("import:  %.2f s for %d rides (%.2f of the target)\n", import, summary.imported,
-                import / kImportTarget);
+    std::printf("import:  %.2f s for %d rides (%.2f of the target; %.1f s of processor time)\n", import,
+                summary.imported, import / kImportTarget, importCpu);
     std::printf("peak memory: %.0f MB (%.2f of the target)\n", peak, peak / kMemoryTargetMb);
+    // Other work on the machine slows the import, which keeps both cores busy.
+    QFile load(QStringLiteral("/proc/loadavg"));
+    if (load.open(QIODevice::ReadOnly)) {
+        std::printf("load average meanwhile: %s\n", load.readAll().split(' ').front().constData());
+    }
     if (summary.imported != activities) {
         std::fprintf(stderr, "%d of %d imported; first failure: %s\n", summary.imported, activities,
                      summary.failures.isEmpty() ? "-" : qPrintable(summary.failures.front()));

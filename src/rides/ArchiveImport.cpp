@@ -30,6 +30,7 @@ constexpr qint64 kMaxCsvBytes = qint64{128} * 1024 * 1024;
 constexpr int64_t kSameRideSeconds = 60;
 constexpr double kSameDistanceShare = 0.015;
 constexpr int kRidesPerCommit = 25;
+constexpr int kMaxRidesPerCommit = 250;
 
 bool IsGzip(const QString& name) {
     return name.endsWith(QLatin1String(".gz"), Qt::CaseInsensitive);
@@ -919,6 +920,7 @@ ImportSummary ImportPlanned(const ImportPlan& plan, const ImportStep& step) {
     };
 
     ImportedRideStore store;
+    Clock::time_point committed = Clock::now();
     struct Pending {
         QString name;
         int64_t start;
@@ -950,8 +952,12 @@ ImportSummary ImportPlanned(const ImportPlan& plan, const ImportStep& step) {
         }
         known.Add(id, ride.ride.BicycleNumber, ride.ride.Date, ride.ride.Distance);
         pending.push_back({name, ride.ride.Date});
-        if (store.Pending() >= kRidesPerCommit) {
+        // A commit waits for the disk, which on a busy machine takes long:
+        // at most about one a second, however quickly the rides come.
+        if (store.Pending() >= kMaxRidesPerCommit ||
+            (store.Pending() >= kRidesPerCommit && Clock::now() - committed >= std::chrono::seconds(1))) {
             commit();
+            committed = Clock::now();
         }
     };
     const auto label = [](const ImportActivity& activity) {
