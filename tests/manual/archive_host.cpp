@@ -13,6 +13,8 @@
 #include "units/Units.h"
 #include "widgets/LinkLabel.h"
 
+#include <archive.h>
+#include <archive_entry.h>
 #include <QApplication>
 #include <QDateEdit>
 #include <QDir>
@@ -20,8 +22,6 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <QVBoxLayout>
-#include <archive.h>
-#include <archive_entry.h>
 
 namespace {
 
@@ -86,7 +86,8 @@ QString MakeExport(const QString& path) {
     QByteArray csv =
         "Activity ID,Activity Date,Activity Name,Activity Type,Activity Description,Elapsed Time,Distance,"
         "Max Heart Rate,Relative Effort,Commute,Activity Private Note,Activity Gear,Filename,Athlete Weight,"
-        "Bike Weight,Elapsed Time,Moving Time,Distance,Max Speed,Average Speed,Elevation Gain,Elevation Loss\n";
+        "Bike Weight,Elapsed Time,Moving Time,Distance,Max Speed,Average Speed,Elevation Gain,Elevation "
+        "Loss\n";
     int64_t start = 1717225200;  // 2024-06-01 07:00 UTC
     int id = 11482301;
     for (const Activity& activity : activities) {
@@ -94,7 +95,8 @@ QString MakeExport(const QString& path) {
         const QByteArray file =
             activity.withFile ? "activities/" + QByteArray::number(id) + ".gpx.gz" : QByteArray();
         if (activity.withFile) {
-            Add(zip, file, Gzip(gpstest::GpxFile({gpstest::RideNorth(52.5, 13.4, start, seconds, activity.speed)})));
+            Add(zip, file,
+                Gzip(gpstest::GpxFile({gpstest::RideNorth(52.5, 13.4, start, seconds, activity.speed)})));
         }
         const double metres = activity.speed * seconds;
         csv += QByteArray::number(id) + ",\"" +
@@ -103,8 +105,8 @@ QString MakeExport(const QString& path) {
                              QStringLiteral("MMM d, yyyy, h:mm:ss AP"))
                    .toLatin1() +
                "\",\"" + activity.name + "\"," + activity.type + ",\"" + activity.description + "\"," +
-               QByteArray::number(seconds) + "," + QByteArray::number(metres / 1000.0, 'f', 2) + ",,,false,,\"" +
-               activity.gear + "\"," + file + ",,," + QByteArray::number(seconds) + "," +
+               QByteArray::number(seconds) + "," + QByteArray::number(metres / 1000.0, 'f', 2) +
+               ",,,false,,\"" + activity.gear + "\"," + file + ",,," + QByteArray::number(seconds) + "," +
                QByteArray::number(seconds) + "," + QByteArray::number(metres, 'f', 1) + "," +
                QByteArray::number(activity.speed * 1.4, 'f', 1) + ",,85,85\n";
         start += 86400 + 3600 * (id % 5);
@@ -134,7 +136,8 @@ int main(int argc, char** argv) {
         DB_InsertBicycle(&bicycle);
     }
     QString error;
-    std::optional<ImportPlan> plan = ReadImportPlan({MakeExport(directory.filePath("export_48213.zip"))}, &error);
+    std::optional<ImportPlan> plan =
+        ReadImportPlan({MakeExport(directory.filePath("export_48213.zip"))}, &error);
     if (!plan) {
         qWarning("%s", qPrintable(error));
         return 1;
