@@ -979,6 +979,9 @@ ImportSummary ImportPlanned(const ImportPlan& plan, const ImportStep& step) {
         const TrackPictureWords words = TrackPictureWords::Current();
         OrderedWork<PreparedEntry> work(
             [&](PreparedEntry& entry) {
+                if (summary.cancelled) {
+                    return;  // files read ahead of a cancel are not stored
+                }
                 const ImportActivity& activity = plan.activities[entry.index];
                 current = label(activity);
                 const QString fileName = FileName(activity.entry);
