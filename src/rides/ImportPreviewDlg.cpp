@@ -22,6 +22,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -436,11 +437,22 @@ void ImportPreviewDlg::UpdateCount() {
 }
 
 void ImportPreviewDlg::OnImport() {
+    // Only the new bicycles that rides will go to are made.
+    std::vector<std::pair<int32_t, QString>> used;
     for (const auto& [number, name] : m_newBicycles) {
+        const bool needed = std::any_of(m_plan.activities.begin(), m_plan.activities.end(),
+                                        [number = number](const ImportActivity& activity) {
+                                            return activity.include && !activity.known &&
+                                                   activity.problem.isEmpty() && activity.bicycle == number;
+                                        });
+        if (!needed) {
+            continue;
+        }
         if (name.isEmpty()) {
             ShowError(this, GetLanguageString("ArchiveImport", "NONB"));
             return;
         }
+        used.emplace_back(number, name);
     }
     for (const ImportActivity& activity : m_plan.activities) {
         if (activity.include && !activity.known && activity.problem.isEmpty() && activity.bicycle == 0) {
@@ -449,6 +461,7 @@ void ImportPreviewDlg::OnImport() {
             return;
         }
     }
+    m_newBicycles = std::move(used);
     accept();
 }
 

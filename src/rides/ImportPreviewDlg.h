@@ -36,7 +36,8 @@ public:
     ~ImportPreviewDlg() override;
 
     const ImportPlan& Plan() const { return m_plan; }
-    // Number (negative) and name of each bicycle to add.
+    // Number (negative) and name of each bicycle to add; once accepted, only
+    // those that rides go to.
     const std::vector<std::pair<int32_t, QString>>& NewBicycles() const { return m_newBicycles; }
     // What the count line says now.
     QString CountText() const;
