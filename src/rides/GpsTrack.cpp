@@ -564,6 +564,19 @@ GpsFileContent ReadGpsFile(const QString& path) {
         failed.error = GpsFileError::CannotOpen;
         return failed;
     }
+    return ReadGpsBytes(bytes, type);
+}
+
+GpsFileContent ReadGpsBytes(const QByteArray& bytes, GpsFileType type) {
+    GpsFileContent failed;
+    if (type == GpsFileType::Unknown) {
+        failed.error = GpsFileError::UnknownType;
+        return failed;
+    }
+    if (bytes.size() > (type == GpsFileType::Fit ? kMaxFitFileBytes : kMaxGpsFileBytes)) {
+        failed.error = GpsFileError::TooLarge;
+        return failed;
+    }
     switch (type) {
         case GpsFileType::Gpx:
             return ReadGpxTracks(bytes);

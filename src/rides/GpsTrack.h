@@ -113,3 +113,6 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes);
 
 // Reads a file of any of the three kinds.
 GpsFileContent ReadGpsFile(const QString& path);
+// The same for a file's bytes read from elsewhere (an archive's entry), its
+// type known by its name; the size limits of a file apply.
+GpsFileContent ReadGpsBytes(const QByteArray& bytes, GpsFileType type);

@@ -4,9 +4,10 @@
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
 #include "platform/ModalRun.h"
+#include "rides/ArchiveImport.h"
 #include "rides/GpsTrack.h"
+#include "rides/ImportPreviewDlg.h"
 #include "rides/RideImport.h"
-#include "rides/RideImportDlg.h"
 #include "rides/RideReport.h"
 #include "rides/SpreadsheetImportDlg.h"
 #include "units/SafeFormat.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
@@ -29,8 +31,9 @@
 
 namespace {
 
-// The local files of a drag that the import can read: .gpx, .tcx and .fit,
-// and those lying directly in a dropped folder (a device's activity folder).
+// The local files of a drag that the import can read: GPS files, zip
+// archives and folders (a device's activity folder, an unpacked export),
+// and a spreadsheet log.
 QStringList DroppedGpsFiles(const QMimeData* data) {
     QStringList paths;
     if (!data || !data->hasUrls()) {
@@ -38,20 +41,7 @@ QStringList DroppedGpsFiles(const QMimeData* data) {
     }
     for (const QUrl& url : data->urls()) {
         const QString path = url.toLocalFile();
-        if (path.isEmpty()) {
-            continue;
-        }
-        if (QFileInfo(path).isDir()) {
-            const QDir folder(path);
-            const QStringList names =
-                folder.entryList({QStringLiteral("*.gpx"), QStringLiteral("*.tcx"), QStringLiteral("*.fit")},
-                                 QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
-            for (const QString& name : names) {
-                paths << folder.filePath(name);
-            }
-            continue;
-        }
-        if (GpsFileTypeOf(path) != GpsFileType::Unknown) {
+        if (!path.isEmpty() && (IsImportablePath(path) || IsSpreadsheetFile(path))) {
             paths << path;
         }
     }
@@ -120,12 +110,8 @@ void RideDlg::dropEvent(QDropEvent* event) {
 }
 
 void RideDlg::OnImport() {
-    if (Bicycles().empty()) {
-        ShowError(this, GetLanguageString("ErrorStrings", "NTCB"));
-        return;
-    }
     const QString filter = GetLanguageString("RideImport", "FLTR") +
-                           QStringLiteral(" (*.gpx *.tcx *.fit);;") +
+                           QStringLiteral(" (*.gpx *.tcx *.fit *.gz *.zip activities.csv);;") +
                            GetLanguageString("SpreadsheetCsv", "FILT") + QStringLiteral(" (*.csv);;") +
                            GetLanguageString("ImportExportDlg", "ALLM");
     const QStringList paths =
@@ -135,13 +121,6 @@ void RideDlg::OnImport() {
         return;
     }
     m_importFolder = QFileInfo(paths.front()).absolutePath();
-    // A spreadsheet log goes through its own column-mapping step.
-    if (paths.size() == 1 && IsSpreadsheetFile(paths.front())) {
-        ShowImportedDays(
-            ImportSpreadsheetFile(this, paths.front(), Bicycles(), FilteredBicycleNumber().value_or(0)));
-        ReloadRecords();
-        return;
-    }
     ImportFiles(paths);
 }
 
@@ -149,29 +128,30 @@ void RideDlg::ImportFiles(const QStringList& paths) {
     if (paths.isEmpty() || m_importing) {
         return;
     }
-    if (Bicycles().empty()) {
-        ShowError(this, GetLanguageString("ErrorStrings", "NTCB"));
-        return;
-    }
-    int32_t bicycle = 0;
-    if (const std::optional<int> filtered = FilteredBicycleNumber()) {
-        bicycle = *filtered;
-    } else if (!RideImportDlg::Ask(this, Bicycles(), static_cast<int>(paths.size()), &bicycle)) {
+    // A spreadsheet log goes through its own column-mapping step.
+    if (paths.size() == 1 && IsSpreadsheetFile(paths.front())) {
+        ShowImportedDays(
+            ImportSpreadsheetFile(this, paths.front(), Bicycles(), FilteredBicycleNumber().value_or(0)));
+        ReloadRecords();
         return;
     }
     QPointer<RideDlg> alive(this);
     m_importing = true;
-    const ImportSummary summary = RunImport(paths, bicycle);
+    const std::optional<ImportSummary> done = PreviewAndImport(paths);
     if (!alive) {
         return;
     }
     m_importing = false;
+    if (!done) {
+        return;  // the rider stopped before anything was stored
+    }
+    const ImportSummary& summary = *done;
     if (summary.storeUnreadable) {
         ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
         return;
     }
     ShowImportedDays(summary);
-    ReloadRecords();
+    Reload();
     // An import that brought rides in is no error, even when some files failed.
     const QString text = ImportSummaryText(summary);
     if (summary.failures.isEmpty()) {
@@ -183,7 +163,84 @@ void RideDlg::ImportFiles(const QStringList& paths) {
     }
 }
 
-ImportSummary RideDlg::RunImport(const QStringList& paths, int32_t bicycle) {
+std::optional<ImportSummary> RideDlg::PreviewAndImport(const QStringList& paths) {
+    QPointer<RideDlg> alive(this);
+    // Reading what is there: quick for a Strava export (its list only), a
+    // while for files whose figures must be read.
+    QString error;
+    std::optional<ImportPlan> plan;
+    {
+        // Shown only when reading takes a while, as for thousands of files.
+        std::optional<GuardedModal<QProgressDialog>> progress;
+        QElapsedTimer reading;
+        reading.start();
+        plan = ReadImportPlan(paths, &error, [&](int done, int count) {
+            if (!progress) {
+                if (reading.elapsed() < 400) {
+                    QCoreApplication::processEvents();
+                    return true;
+                }
+                progress.emplace(new QProgressDialog(this));
+                (*progress)->setObjectName(QStringLiteral("planProgress"));
+                (*progress)->setWindowTitle(GetLanguageString("RideImport", "TITL"));
+                (*progress)->setCancelButtonText(GetLanguageString("Strings", "CANC"));
+                (*progress)->setWindowModality(Qt::WindowModal);
+                (*progress)->setMinimumDuration(0);
+                (*progress)->setAutoReset(false);
+                (*progress)->setAutoClose(false);
+                (*progress)->show();
+            }
+            GuardedModal<QProgressDialog>& shown = *progress;
+            if (!shown.Alive() || shown->wasCanceled()) {
+                return false;
+            }
+            shown->setRange(0, count);
+            shown->setLabelText(SafeFormat(GetLanguageString("ArchiveImport", "PRDG"), {done, count}));
+            shown->setValue(done);
+            ShowModalProgress(*shown);
+            return shown.Alive() && !shown->wasCanceled();
+        });
+        if (progress && progress->Alive()) {
+            (*progress)->close();
+        }
+    }
+    if (!alive || !plan) {
+        if (alive && !error.isEmpty()) {
+            ShowError(this, error);
+        }
+        return std::nullopt;
+    }
+    KnownRides known;
+    if (!known.Load()) {
+        ImportSummary unreadable;
+        unreadable.storeUnreadable = true;
+        return unreadable;
+    }
+    std::vector<std::pair<int32_t, QString>> newBicycles;
+    const BicycleList bicycles = Bicycles();
+    const std::optional<int> filtered = FilteredBicycleNumber();
+    if (!ImportPreviewDlg::Ask(this, &*plan, bicycles,
+                               filtered ? std::optional<int32_t>(*filtered) : std::nullopt, known,
+                               &newBicycles) ||
+        !alive) {
+        return std::nullopt;
+    }
+    for (const auto& [placeholder, name] : newBicycles) {
+        const std::optional<int32_t> number = AddNamedBicycle(name);
+        if (!number) {
+            ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
+            return std::nullopt;
+        }
+        for (ImportActivity& activity : plan->activities) {
+            if (activity.bicycle == placeholder) {
+                activity.bicycle = *number;
+            }
+        }
+    }
+    return RunImport([&](const ImportStep& step) { return ImportPlanned(*plan, step); });
+}
+
+ImportSummary RideDlg::RunImport(const std::function<ImportSummary(const ImportStep&)>& run) {
     // An import shows how far it has come and can be stopped, a single large
     // file as well as a batch; the rides stored until then stay.
     GuardedModal progress(new QProgressDialog(this));
@@ -199,28 +256,27 @@ ImportSummary RideDlg::RunImport(const QStringList& paths, int32_t bicycle) {
     auto* label = new QLabel(&*progress);
     label->setTextFormat(Qt::PlainText);
     progress->setLabel(label);
-    progress->setRange(0, static_cast<int>(paths.size()));
     progress->show();
     int shown = -1;
-    const ImportSummary summary =
-        ImportRideFiles(paths, bicycle, [&](int done, int count, const QString& path) {
-            if (!progress.Alive() || progress->wasCanceled()) {
-                return false;
-            }
-            if (done == shown) {
-                // Still the same file: only the Cancel button and the window's repaint need a turn.
-                QCoreApplication::processEvents();
-                return progress.Alive() && !progress->wasCanceled();
-            }
-            shown = done;
-            progress->setLabelText(SafeFormat(GetLanguageString("RideImport", "PROG"),
-                                              {QFileInfo(path).fileName(), done + 1, count}));
-            progress->setValue(done);
-            if (progress.Alive()) {
-                ShowModalProgress(*progress);
-            }
+    const ImportSummary summary = run([&](int done, int count, const QString& path) {
+        if (!progress.Alive() || progress->wasCanceled()) {
+            return false;
+        }
+        if (done == shown) {
+            // Still the same file: only the Cancel button and the window's repaint need a turn.
+            QCoreApplication::processEvents();
             return progress.Alive() && !progress->wasCanceled();
-        });
+        }
+        shown = done;
+        progress->setRange(0, count);
+        progress->setLabelText(SafeFormat(GetLanguageString("RideImport", "PROG"),
+                                          {QFileInfo(path).fileName(), std::min(done + 1, count), count}));
+        progress->setValue(done);
+        if (progress.Alive()) {
+            ShowModalProgress(*progress);
+        }
+        return progress.Alive() && !progress->wasCanceled();
+    });
     if (progress.Alive()) {
         progress->close();
     }

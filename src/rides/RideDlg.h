@@ -12,6 +12,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 #include <vector>
 
 class ImageButton;
@@ -63,8 +65,9 @@ public:
 
     const RecordTableModel<RideRecord>& Rides() const { return Model(); }
 
-    // Makes rides of the files for the bicycle of the filter, asking for one
-    // when the filter lists all bicycles; what the Import button and a drop do.
+    // Makes rides of GPS files, a zip archive or a folder holding another
+    // program's export, after a preview of what will come in (where the
+    // bicycles are chosen); what the Import button and a drop do.
     void ImportFiles(const QStringList& paths);
 
 protected:
@@ -76,7 +79,9 @@ protected:
 
 private:
     void OnImport();
-    ImportSummary RunImport(const QStringList& paths, int32_t bicycle);
+    std::optional<ImportSummary> PreviewAndImport(const QStringList& paths);
+    ImportSummary RunImport(
+        const std::function<ImportSummary(const std::function<bool(int, int, const QString&)>&)>& run);
     void ShowImportedDays(const ImportSummary& summary);
 
     ImageButton* m_import;

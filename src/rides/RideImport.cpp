@@ -90,9 +90,15 @@ bool HasDistanceOrTime(const GpsRideFigures& figures) {
 
 PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words,
                             const std::atomic<bool>* stop) {
-    PreparedFile prepared;
-    prepared.content = ReadGpsFile(path);
+    PreparedFile prepared = PrepareGpsContent(ReadGpsFile(path), words, stop);
     prepared.fileDate = QFileInfo(path).lastModified().toSecsSinceEpoch();
+    return prepared;
+}
+
+PreparedFile PrepareGpsContent(GpsFileContent content, const TrackPictureWords& words,
+                               const std::atomic<bool>* stop) {
+    PreparedFile prepared;
+    prepared.content = std::move(content);
     for (GpsTrack& track : prepared.content.tracks) {
         if (stop && stop->load(std::memory_order_relaxed)) {
             break;
@@ -121,14 +127,34 @@ PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words,
 
 QString ImportedMemoMarkup(const QString& trackName, const GpsRideFigures& figures, const QString& fileName,
                            bool withPicture) {
+    return ActivityMemoMarkup({}, {}, trackName, figures, fileName, withPicture);
+}
+
+QString ActivityMemoMarkup(const QString& title, const QString& description, const QString& trackName,
+                           const GpsRideFigures& figures, const QString& fileName, bool withPicture) {
     QString markup = QStringLiteral(
         "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
         "charset=utf-16\"></head><body>\n");
-    markup += QStringLiteral("<p><b>") + fileName.toHtmlEscaped() + QStringLiteral("</b>");
-    if (!trackName.isEmpty() && trackName != QFileInfo(fileName).completeBaseName()) {
-        markup += QStringLiteral(" (") + trackName.toHtmlEscaped() + u')';
+    const auto paragraph = [](const QString& text) {
+        QString lines = text.trimmed().toHtmlEscaped();
+        lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        lines.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+        return lines;
+    };
+    if (!title.trimmed().isEmpty()) {
+        markup += QStringLiteral("<p><b>") + paragraph(title) + QStringLiteral("</b></p>\n");
     }
-    markup += QStringLiteral("<br>");
+    if (!description.trimmed().isEmpty()) {
+        markup += QStringLiteral("<p>") + paragraph(description) + QStringLiteral("</p>\n");
+    }
+    markup += QStringLiteral("<p>");
+    if (!fileName.isEmpty()) {
+        markup += QStringLiteral("<b>") + fileName.toHtmlEscaped() + QStringLiteral("</b>");
+        if (!trackName.isEmpty() && trackName != QFileInfo(fileName).completeBaseName()) {
+            markup += QStringLiteral(" (") + trackName.toHtmlEscaped() + u')';
+        }
+        markup += QStringLiteral("<br>");
+    }
     QStringList lines;
     if (const std::optional<int64_t> start = TrackStart(figures)) {
         lines << GetLanguageStringWithColon("RideImport", "STRT") + u' ' + LocalTimeText(*start);
@@ -245,7 +271,14 @@ bool ImportedRideStore::Add(const ImportedRide& ride, int32_t* storedNumber) {
         !WriteNewFile(MemoDocumentPath(staging), ride.document)) {
         return FailedInFiles(staging);
     }
-    if (!ride.sourcePath.isEmpty() && !CopySourceFile(ride.sourcePath, MemoSourceFolderPath(staging))) {
+    if (!ride.sourceBytes.isEmpty()) {
+        const QString folder = MemoSourceFolderPath(staging);
+        if (!QDir().mkpath(folder) ||
+            !WriteNewFile(QDir(folder).filePath(QFileInfo(ride.sourcePath).fileName()), ride.sourceBytes)) {
+            return FailedInFiles(staging);
+        }
+    } else if (!ride.sourcePath.isEmpty() &&
+               !CopySourceFile(ride.sourcePath, MemoSourceFolderPath(staging))) {
         return FailedInFiles(staging);
     }
     // Whatever a removed ride left under the number belongs to no ride.

@@ -55,6 +55,9 @@ struct PreparedFile {
 // Stops between two tracks, leaving the rest out, once stop is set.
 PreparedFile PrepareGpsFile(const QString& path, const TrackPictureWords& words,
                             const std::atomic<bool>* stop = nullptr);
+// The same for a file's content read from elsewhere (an archive's entry).
+PreparedFile PrepareGpsContent(GpsFileContent content, const TrackPictureWords& words,
+                               const std::atomic<bool>* stop = nullptr);
 
 struct ImportedRide {
     RideRecord ride;      // everything but the number, which the store gives
@@ -62,6 +65,9 @@ struct ImportedRide {
     QByteArray document;  // data.htm
     QByteArray picture;   // data.files/track.png; none when empty
     QString sourcePath;   // the file the ride came from, kept in the memo folder's source folder
+    // The kept file's bytes when it came from an archive; sourcePath then
+    // only names it.
+    QByteArray sourceBytes;
 };
 
 // The further figures of a prepared track from the file named fileName: the
@@ -78,6 +84,11 @@ ImportedRide MakeImportedRide(const PreparedTrack& track, const QString& path, i
 // the same text the memo editor takes from the document when it is saved.
 QString ImportedMemoMarkup(const QString& trackName, const GpsRideFigures& figures, const QString& fileName,
                            bool withPicture = true);
+// The same headed by the activity's name and description as another
+// program kept them: plain text, shown as written, never taken as markup. An
+// empty fileName leaves out the file's line (an activity without a file).
+QString ActivityMemoMarkup(const QString& title, const QString& description, const QString& trackName,
+                           const GpsRideFigures& figures, const QString& fileName, bool withPicture);
 QString MemoPlainText(const QString& markup);
 
 // Stores imported rides with their memo folders so that a ride never stands

@@ -348,7 +348,10 @@ void SpreadsheetImportDlg::OnImport() {
 }
 
 bool IsSpreadsheetFile(const QString& path) {
-    return QFileInfo(path).suffix().compare(u"csv", Qt::CaseInsensitive) == 0;
+    // A Strava export's list of activities belongs to the archive import.
+    const QFileInfo file(path);
+    return file.suffix().compare(u"csv", Qt::CaseInsensitive) == 0 &&
+           file.fileName().compare(u"activities.csv", Qt::CaseInsensitive) != 0;
 }
 
 ImportSummary ImportSpreadsheetFile(QWidget* parent, const QString& path, const BicycleList& bicycles,

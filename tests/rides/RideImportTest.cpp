@@ -9,9 +9,9 @@
 #include "memo/MemoDocument.h"
 #include "memo/MemoEditor.h"
 #include "rides/GpsTrack.h"
+#include "rides/ImportPreviewDlg.h"
 #include "rides/RideDlg.h"
 #include "rides/RideImport.h"
-#include "rides/RideImportDlg.h"
 #include "rides/RideRecordDlg.h"
 #include "support/ListPageTest.h"
 #include "units/SafeFormat.h"
@@ -81,8 +81,13 @@ protected:
     // import is answered and, when given, must read message.
     void Import(const QStringList& files, std::optional<QString> message = std::nullopt) {
         m_dialogs.AnswerOpenFiles(files);
+        AcceptPreview();
         m_dialogs.AnswerMessage(kButtonOk, std::move(message));
         Click(*m_page, "import");
+    }
+    // The preview of what comes in, taken as it is offered.
+    void AcceptPreview() {
+        m_drivers.Then<ImportPreviewDlg>([](ImportPreviewDlg& preview) { Click(preview, "ok"); });
     }
 
     QStringList RideFolders() const {
@@ -110,8 +115,10 @@ TEST_F(RideImportTest, ImportMakesOneRidePerFileForTheFilteredBicycle) {
 
     ASSERT_EQ(m_dialogs.Asked().size(), 2u);
     EXPECT_EQ(m_dialogs.Asked()[0].text, QStringLiteral("Import rides"));
-    EXPECT_EQ(m_dialogs.Asked()[0].filter,
-              QStringLiteral("GPS files (*.gpx *.tcx *.fit);;Spreadsheets (CSV) (*.csv);;All files (*)"));
+    EXPECT_EQ(
+        m_dialogs.Asked()[0].filter,
+        QStringLiteral("GPS files (*.gpx *.tcx *.fit *.gz *.zip activities.csv);;Spreadsheets (CSV) (*.csv);;"
+                       "All files (*)"));
     EXPECT_EQ(m_dialogs.Asked()[1].icon, MessageIcon::Information);
 
     const RideRecordList rides = StoredRides();
@@ -153,8 +160,9 @@ TEST_F(RideImportTest, AllBicyclesAsksWhichBicycleAndCancelImportsNothing) {
     const QString gpx = HourNorth(QStringLiteral("north.gpx"));
     ShowPage(0);
     m_dialogs.AnswerOpenFiles({gpx});
-    m_drivers.Then<RideImportDlg>([&](RideImportDlg& question) {
-        EXPECT_EQ(Find<QComboBox>(question, "bicycle")->count(), 2);
+    m_drivers.Then<ImportPreviewDlg>([&](ImportPreviewDlg& question) {
+        // The log's two bicycles and a new one.
+        EXPECT_EQ(Find<QComboBox>(question, "bicycle")->count(), 3);
         Click(question, "cancel");
     });
     Click(*m_page, "import");
@@ -163,7 +171,7 @@ TEST_F(RideImportTest, AllBicyclesAsksWhichBicycleAndCancelImportsNothing) {
 
     m_dialogs.AnswerOpenFiles({gpx});
     m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "SELB"));
-    m_drivers.Then<RideImportDlg>([&](RideImportDlg& question) {
+    m_drivers.Then<ImportPreviewDlg>([&](ImportPreviewDlg& question) {
         // OK without a bicycle asks for one.
         Click(question, "ok");
         ASSERT_TRUE(question.isVisible());
@@ -470,6 +478,7 @@ TEST_F(RideImportTest, DroppedGpsFilesAreImported) {
     QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_page.get(), &enter);
     EXPECT_TRUE(enter.isAccepted());
+    AcceptPreview();
     m_dialogs.AnswerMessage(kButtonOk, QStringLiteral("1 ride(s) imported."));
     QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_page.get(), &drop);
@@ -491,6 +500,7 @@ TEST_F(RideImportTest, ADroppedFolderImportsTheGpsFilesInIt) {
     QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_page.get(), &enter);
     EXPECT_TRUE(enter.isAccepted());
+    AcceptPreview();
     m_dialogs.AnswerMessage(kButtonOk, QStringLiteral("2 ride(s) imported."));
     QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_page.get(), &drop);
@@ -553,13 +563,27 @@ TEST_F(RideImportTest, ARefusedCommitTakesBackTheWholeGroup) {
     EXPECT_EQ(RideFolders(), QStringList({"1", "2"}));
 }
 
-TEST_F(RideImportTest, ImportNeedsABicycle) {
+TEST_F(RideImportTest, AnEmptyLogImportsOntoANewBicycleTheRiderNames) {
     Exec("delete from Bicycle");
     const QString gpx = HourNorth(QStringLiteral("north.gpx"));
     ShowPage(0);
-    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ErrorStrings", "NTCB"));
+    m_dialogs.AnswerOpenFiles({gpx});
+    m_dialogs.AnswerMessage(kButtonOk, GetLanguageString("ArchiveImport", "NONB"));
+    m_drivers.Then<ImportPreviewDlg>([&](ImportPreviewDlg& preview) {
+        EXPECT_EQ(Find<QComboBox>(preview, "bicycle")->currentText(), QStringLiteral("New bicycle"));
+        Click(preview, "ok");  // a new bicycle needs its name
+        Type(preview, "bicycleName", QStringLiteral("Brompton"));
+        EXPECT_EQ(preview.CountText(),
+                  QStringLiteral("1 of 1 activities will be imported; 0 already in the log, "
+                                 "0 cannot be read."));
+        Click(preview, "ok");
+    });
+    m_dialogs.AnswerMessage(kButtonOk, QStringLiteral("1 ride(s) imported."));
     Click(*m_page, "import");
-    EXPECT_TRUE(StoredRides().empty());
+    ASSERT_EQ(Bicycles().size(), 1u);
+    EXPECT_EQ(FromTextBlock(Bicycles()[0].BicycleName), QStringLiteral("Brompton"));
+    ASSERT_EQ(StoredRides().size(), 1u);
+    EXPECT_EQ(StoredRides()[0].BicycleNumber, Bicycles()[0].BicycleNumber);
 }
 
 // Every sample file from a real device imported: each ride keeps the file's
