@@ -3,6 +3,7 @@
 // bicycle with its totals, the sums over all bicycles in the status line,
 // and New, Modify (also a double-click on a card), Delete and Export.
 
+#include "bicycles/PartsServiceDlg.h"
 #include "widgets/TabPage.h"
 
 #include <QString>
@@ -27,6 +28,12 @@ public:
     // The summary line of the last reload, as the status line shows it and
     // the reports repeat it.
     const QString& StatusText() const { return m_statusText; }
+
+    // How the parts and service window makes maintenance entries; the main
+    // window lends the maintenance page's editor.
+    void SetMaintenanceEditor(MaintenanceEntryEditor editor) { m_editEntry = std::move(editor); }
+    // Opens the parts and service window of the selected bicycle.
+    void OpenPartsService();
 
     QListView* List() const { return m_list; }
     const BicycleListModel& Bicycles() const { return *m_model; }
@@ -55,6 +62,8 @@ private:
     ImageButton* m_modify;
     ImageButton* m_delete;
     ImageButton* m_export;
+    ImageButton* m_service;
+    MaintenanceEntryEditor m_editEntry;
     QListView* m_list;
     EmptyListHint* m_hint;
     QPushButton* m_hintNew;

@@ -69,14 +69,15 @@ struct ByPart {
 };
 
 // The stretches of a part: a range of the list, which is ordered by part.
-std::pair<std::vector<PartStretch>::const_iterator, std::vector<PartStretch>::const_iterator>
-StretchRange(const ServiceData& data, int partNumber) {
+std::pair<std::vector<PartStretch>::const_iterator, std::vector<PartStretch>::const_iterator> StretchRange(
+    const ServiceData& data, int partNumber) {
     return std::equal_range(data.stretches.begin(), data.stretches.end(), partNumber, ByPart{});
 }
 
 const Part* FindPart(const ServiceData& data, int partNumber) {
-    const auto found = std::lower_bound(data.parts.begin(), data.parts.end(), partNumber,
-                                        [](const Part& part, int number) { return part.PartNumber < number; });
+    const auto found =
+        std::lower_bound(data.parts.begin(), data.parts.end(), partNumber,
+                         [](const Part& part, int number) { return part.PartNumber < number; });
     return found != data.parts.end() && found->PartNumber == partNumber ? &*found : nullptr;
 }
 
@@ -168,7 +169,8 @@ TaskStatus WorkOutTask(const ServiceData& data, const ServiceTask& task, int64_t
     } measures[] = {
         {Measure::Distance, task.IntervalDistance, used.distance},
         {Measure::Hours, task.IntervalHours, static_cast<double>(used.seconds) / 3600.0},
-        {Measure::Days, static_cast<double>(task.IntervalDays), static_cast<double>(DaysBetween(countedFrom, today))},
+        {Measure::Days, static_cast<double>(task.IntervalDays),
+         static_cast<double>(DaysBetween(countedFrom, today))},
     };
     for (const auto& m : measures) {
         if (!(m.interval > 0.0)) {

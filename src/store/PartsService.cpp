@@ -12,7 +12,8 @@ using namespace store::detail;
 namespace {
 
 bool HasTable(const char* name) {
-    Statement statement = Prepare(FormatSql("select 1 from sqlite_master where type = 'table' and name = '%s'", name));
+    Statement statement =
+        Prepare(FormatSql("select 1 from sqlite_master where type = 'table' and name = '%s'", name));
     return statement && sqlite3_step(statement.get()) == SQLITE_ROW;
 }
 
@@ -22,7 +23,8 @@ bool HasServiceTables() {
 
 std::string ColumnText(sqlite3_stmt* statement, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement, column))) : std::string();
+    return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement, column)))
+                : std::string();
 }
 
 // Text or a figure no part can have, written by another program, reads as 0.
@@ -102,18 +104,17 @@ int ReadAll(const std::string& sql, std::vector<Row>* list, Read read) {
     if (!HasServiceTables()) {
         return kOk;
     }
-    return FetchRecords(
-        sql, list,
-        [&read](sqlite3_stmt* statement, Row* row) {
-            try {
-                read(statement, row);
-            } catch (const std::bad_alloc&) {
-                SetLastError("%s", kOutOfMemoryError);
-                return kFailed;
-            }
-            return kOk;
-        },
-        {});
+    return FetchRecords(sql, list,
+                        [&read](sqlite3_stmt* statement, Row* row) {
+                            try {
+                                read(statement, row);
+                            } catch (const std::bad_alloc&) {
+                                SetLastError("%s", kOutOfMemoryError);
+                                return kFailed;
+                            }
+                            return kOk;
+                        },
+                        {});
 }
 
 // Begins the transaction every write here runs in; false with the reason set.
@@ -140,19 +141,20 @@ int InsertPartRow(Part* part) {
     if (!Finite({part->PriorDistance, part->CarriedDistance, part->Cost})) {
         return kFailed;
     }
-    const int result = Run(
-        "insert into Part(Name, Kind, PriorDistance, PriorSeconds, CarriedDistance, CarriedSeconds, Cost, Note) "
-        "values (?, ?, ?, ?, ?, ?, ?, ?)",
-        [part](Binds& b) {
-            b.Text(part->Name)
-                .Int(part->Kind)
-                .Double(part->PriorDistance)
-                .Int(part->PriorSeconds)
-                .Double(part->CarriedDistance)
-                .Int(part->CarriedSeconds)
-                .Double(part->Cost)
-                .Text(part->Note);
-        });
+    const int result =
+        Run("insert into Part(Name, Kind, PriorDistance, PriorSeconds, CarriedDistance, CarriedSeconds, "
+            "Cost, Note) "
+            "values (?, ?, ?, ?, ?, ?, ?, ?)",
+            [part](Binds& b) {
+                b.Text(part->Name)
+                    .Int(part->Kind)
+                    .Double(part->PriorDistance)
+                    .Int(part->PriorSeconds)
+                    .Double(part->CarriedDistance)
+                    .Int(part->CarriedSeconds)
+                    .Double(part->Cost)
+                    .Text(part->Note);
+            });
     if (result == kOk) {
         part->PartNumber = static_cast<int32_t>(sqlite3_last_insert_rowid(Connection()));
     }
@@ -182,7 +184,8 @@ int DeleteParts(const std::string& partQuery) {
         }
         int step = SQLITE_ROW;
         while ((step = sqlite3_step(statement.get())) == SQLITE_ROW) {
-            numbers += (numbers.empty() ? "" : ",") + std::to_string(sqlite3_column_int64(statement.get(), 0));
+            numbers +=
+                (numbers.empty() ? "" : ",") + std::to_string(sqlite3_column_int64(statement.get(), 0));
         }
         if (step != SQLITE_DONE) {
             SetLastError("%s", kFetchError);
@@ -192,12 +195,13 @@ int DeleteParts(const std::string& partQuery) {
     if (numbers.empty()) {
         return kOk;
     }
-    int result = Exec(FormatSql("delete from ServiceLink where PartNumber in (%s) or TaskNumber in (select "
-                                "TaskNumber from ServiceTask where PartNumber in (%s))",
-                                numbers.c_str(), numbers.c_str()));
-    for (const char* format : {"delete from ServiceTask where PartNumber in (%s)",
-                               "delete from PartStretch where PartNumber in (%s)",
-                               "delete from Part where PartNumber in (%s)"}) {
+    int result =
+        Exec(FormatSql("delete from ServiceLink where PartNumber in (%s) or TaskNumber in (select "
+                       "TaskNumber from ServiceTask where PartNumber in (%s))",
+                       numbers.c_str(), numbers.c_str()));
+    for (const char* format :
+         {"delete from ServiceTask where PartNumber in (%s)",
+          "delete from PartStretch where PartNumber in (%s)", "delete from Part where PartNumber in (%s)"}) {
         if (result == kOk) {
             result = Exec(FormatSql(format, numbers.c_str()));
         }
@@ -208,63 +212,67 @@ int DeleteParts(const std::string& partQuery) {
 }  // namespace
 
 int DB_GetParts(std::vector<Part>* list) {
-    return ReadAll("select PartNumber, Name, Kind, PriorDistance, PriorSeconds, CarriedDistance, CarriedSeconds, "
-                   "Cost, Note from Part order by PartNumber",
-                   list, [](sqlite3_stmt* s, Part* part) {
-                       part->PartNumber = sqlite3_column_int(s, 0);
-                       part->Name = ColumnText(s, 1);
-                       part->Kind = sqlite3_column_int(s, 2);
-                       part->PriorDistance = ColumnFigure(s, 3);
-                       part->PriorSeconds = sqlite3_column_int64(s, 4);
-                       part->CarriedDistance = ColumnFigure(s, 5);
-                       part->CarriedSeconds = sqlite3_column_int64(s, 6);
-                       part->Cost = ColumnFigure(s, 7);
-                       part->Note = ColumnText(s, 8);
-                   });
+    return ReadAll(
+        "select PartNumber, Name, Kind, PriorDistance, PriorSeconds, CarriedDistance, CarriedSeconds, "
+        "Cost, Note from Part order by PartNumber",
+        list, [](sqlite3_stmt* s, Part* part) {
+            part->PartNumber = sqlite3_column_int(s, 0);
+            part->Name = ColumnText(s, 1);
+            part->Kind = sqlite3_column_int(s, 2);
+            part->PriorDistance = ColumnFigure(s, 3);
+            part->PriorSeconds = sqlite3_column_int64(s, 4);
+            part->CarriedDistance = ColumnFigure(s, 5);
+            part->CarriedSeconds = sqlite3_column_int64(s, 6);
+            part->Cost = ColumnFigure(s, 7);
+            part->Note = ColumnText(s, 8);
+        });
 }
 
 int DB_GetPartStretches(std::vector<PartStretch>* list) {
-    return ReadAll("select StretchNumber, PartNumber, BicycleNumber, Fitted, Removed from PartStretch "
-                   "order by PartNumber, Fitted, StretchNumber",
-                   list, [](sqlite3_stmt* s, PartStretch* stretch) {
-                       stretch->StretchNumber = sqlite3_column_int(s, 0);
-                       stretch->PartNumber = sqlite3_column_int(s, 1);
-                       stretch->BicycleNumber = sqlite3_column_int(s, 2);
-                       stretch->Fitted = sqlite3_column_int(s, 3);
-                       if (sqlite3_column_type(s, 4) != SQLITE_NULL) {
-                           stretch->Removed = sqlite3_column_int(s, 4);
-                       }
-                   });
+    return ReadAll(
+        "select StretchNumber, PartNumber, BicycleNumber, Fitted, Removed from PartStretch "
+        "order by PartNumber, Fitted, StretchNumber",
+        list, [](sqlite3_stmt* s, PartStretch* stretch) {
+            stretch->StretchNumber = sqlite3_column_int(s, 0);
+            stretch->PartNumber = sqlite3_column_int(s, 1);
+            stretch->BicycleNumber = sqlite3_column_int(s, 2);
+            stretch->Fitted = sqlite3_column_int(s, 3);
+            if (sqlite3_column_type(s, 4) != SQLITE_NULL) {
+                stretch->Removed = sqlite3_column_int(s, 4);
+            }
+        });
 }
 
 int DB_GetServiceTasks(std::vector<ServiceTask>* list) {
-    return ReadAll("select TaskNumber, BicycleNumber, PartNumber, Name, Kind, IntervalDistance, IntervalHours, "
-                   "IntervalDays, LastDone, DueSoonShare from ServiceTask order by TaskNumber",
-                   list, [](sqlite3_stmt* s, ServiceTask* task) {
-                       task->TaskNumber = sqlite3_column_int(s, 0);
-                       task->BicycleNumber = sqlite3_column_int(s, 1);
-                       task->PartNumber = sqlite3_column_int(s, 2);
-                       task->Name = ColumnText(s, 3);
-                       task->Kind = sqlite3_column_int(s, 4) == 1 ? TaskKind::At : TaskKind::Every;
-                       task->IntervalDistance = ColumnFigure(s, 5);
-                       task->IntervalHours = ColumnFigure(s, 6);
-                       task->IntervalDays = sqlite3_column_int(s, 7);
-                       task->LastDone = sqlite3_column_int(s, 8);
-                       const double share = ColumnFigure(s, 9);
-                       task->DueSoonShare = share > 0.0 && share <= 1.0 ? share : 0.8;
-                   });
+    return ReadAll(
+        "select TaskNumber, BicycleNumber, PartNumber, Name, Kind, IntervalDistance, IntervalHours, "
+        "IntervalDays, LastDone, DueSoonShare from ServiceTask order by TaskNumber",
+        list, [](sqlite3_stmt* s, ServiceTask* task) {
+            task->TaskNumber = sqlite3_column_int(s, 0);
+            task->BicycleNumber = sqlite3_column_int(s, 1);
+            task->PartNumber = sqlite3_column_int(s, 2);
+            task->Name = ColumnText(s, 3);
+            task->Kind = sqlite3_column_int(s, 4) == 1 ? TaskKind::At : TaskKind::Every;
+            task->IntervalDistance = ColumnFigure(s, 5);
+            task->IntervalHours = ColumnFigure(s, 6);
+            task->IntervalDays = sqlite3_column_int(s, 7);
+            task->LastDone = sqlite3_column_int(s, 8);
+            const double share = ColumnFigure(s, 9);
+            task->DueSoonShare = share > 0.0 && share <= 1.0 ? share : 0.8;
+        });
 }
 
 int DB_GetServiceLinks(std::vector<ServiceLink>* list) {
-    return ReadAll("select l.MaintenanceRecordNumber, l.Date, l.TaskNumber, l.PartNumber from ServiceLink l "
-                   "join MaintenanceRecord m on m.MaintenanceRecordNumber = l.MaintenanceRecordNumber and "
-                   "m.Date = l.Date order by l.MaintenanceRecordNumber",
-                   list, [](sqlite3_stmt* s, ServiceLink* link) {
-                       link->MaintenanceRecordNumber = sqlite3_column_int(s, 0);
-                       link->Date = sqlite3_column_int(s, 1);
-                       link->TaskNumber = sqlite3_column_int(s, 2);
-                       link->PartNumber = sqlite3_column_int(s, 3);
-                   });
+    return ReadAll(
+        "select l.MaintenanceRecordNumber, l.Date, l.TaskNumber, l.PartNumber from ServiceLink l "
+        "join MaintenanceRecord m on m.MaintenanceRecordNumber = l.MaintenanceRecordNumber and "
+        "m.Date = l.Date order by l.MaintenanceRecordNumber",
+        list, [](sqlite3_stmt* s, ServiceLink* link) {
+            link->MaintenanceRecordNumber = sqlite3_column_int(s, 0);
+            link->Date = sqlite3_column_int(s, 1);
+            link->TaskNumber = sqlite3_column_int(s, 2);
+            link->PartNumber = sqlite3_column_int(s, 3);
+        });
 }
 
 int DB_GetRideDays(std::vector<RideDay>* list) {
@@ -274,7 +282,8 @@ int DB_GetRideDays(std::vector<RideDay>* list) {
     // Walks the index on (BicycleNumber, Date, Distance, Hours, ...) in its
     // own order: no sort, no visit of the rides' rows.
     return FetchRecords(
-        "select BicycleNumber, Date, sum(Distance), sum(Hours * 3600 + Minutes * 60 + Seconds) from RideRecord "
+        "select BicycleNumber, Date, sum(Distance), sum(Hours * 3600 + Minutes * 60 + Seconds) from "
+        "RideRecord "
         "group by BicycleNumber, Date order by BicycleNumber, Date",
         list,
         [](sqlite3_stmt* s, RideDay* day) {
@@ -310,20 +319,21 @@ int DB_UpdatePart(const Part* part) {
     if (!Begun(transaction) || !Finite({part->PriorDistance, part->CarriedDistance, part->Cost})) {
         return kFailed;
     }
-    return Finish(Run("update Part set Name = ?, Kind = ?, PriorDistance = ?, PriorSeconds = ?, CarriedDistance = ?, "
-               "CarriedSeconds = ?, Cost = ?, Note = ? where PartNumber = ?",
-               [part](Binds& b) {
-                   b.Text(part->Name)
-                       .Int(part->Kind)
-                       .Double(part->PriorDistance)
-                       .Int(part->PriorSeconds)
-                       .Double(part->CarriedDistance)
-                       .Int(part->CarriedSeconds)
-                       .Double(part->Cost)
-                       .Text(part->Note)
-                       .Int(part->PartNumber);
-               }),
-                  transaction);
+    return Finish(
+        Run("update Part set Name = ?, Kind = ?, PriorDistance = ?, PriorSeconds = ?, CarriedDistance = ?, "
+            "CarriedSeconds = ?, Cost = ?, Note = ? where PartNumber = ?",
+            [part](Binds& b) {
+                b.Text(part->Name)
+                    .Int(part->Kind)
+                    .Double(part->PriorDistance)
+                    .Int(part->PriorSeconds)
+                    .Double(part->CarriedDistance)
+                    .Int(part->CarriedSeconds)
+                    .Double(part->Cost)
+                    .Text(part->Note)
+                    .Int(part->PartNumber);
+            }),
+        transaction);
 }
 
 int DB_DeletePart(int partNumber) {
@@ -379,8 +389,8 @@ int DB_ReplacePart(int oldPartNumber, Part* newPart, int32_t day, const Maintena
         result = Fit(newPart->PartNumber, bicycleNumber, day);
     }
     if (result == kOk) {
-        result = Exec(FormatSql("update ServiceTask set PartNumber = %d where PartNumber = %d", newPart->PartNumber,
-                                oldPartNumber));
+        result = Exec(FormatSql("update ServiceTask set PartNumber = %d where PartNumber = %d",
+                                newPart->PartNumber, oldPartNumber));
     }
     if (result == kOk && entry) {
         result = DB_InsertLinkedMaintenanceRecord(entry, 0, newPart->PartNumber);
@@ -396,19 +406,20 @@ int DB_InsertServiceTask(ServiceTask* task) {
     if (!Begun(transaction) || !Finite({task->IntervalDistance, task->IntervalHours, task->DueSoonShare})) {
         return kFailed;
     }
-    int result = Run("insert into ServiceTask(BicycleNumber, PartNumber, Name, Kind, IntervalDistance, "
-                     "IntervalHours, IntervalDays, LastDone, DueSoonShare) values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                     [task](Binds& b) {
-                         b.Int(task->BicycleNumber)
-                             .Int(task->PartNumber)
-                             .Text(task->Name)
-                             .Int(static_cast<int32_t>(task->Kind))
-                             .Double(task->IntervalDistance)
-                             .Double(task->IntervalHours)
-                             .Int(task->IntervalDays)
-                             .Int(task->LastDone)
-                             .Double(task->DueSoonShare);
-                     });
+    int result =
+        Run("insert into ServiceTask(BicycleNumber, PartNumber, Name, Kind, IntervalDistance, "
+            "IntervalHours, IntervalDays, LastDone, DueSoonShare) values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+            [task](Binds& b) {
+                b.Int(task->BicycleNumber)
+                    .Int(task->PartNumber)
+                    .Text(task->Name)
+                    .Int(static_cast<int32_t>(task->Kind))
+                    .Double(task->IntervalDistance)
+                    .Double(task->IntervalHours)
+                    .Int(task->IntervalDays)
+                    .Int(task->LastDone)
+                    .Double(task->DueSoonShare);
+            });
     if (result == kOk) {
         task->TaskNumber = static_cast<int32_t>(sqlite3_last_insert_rowid(Connection()));
     }
@@ -423,22 +434,23 @@ int DB_UpdateServiceTask(const ServiceTask* task) {
     if (!Begun(transaction) || !Finite({task->IntervalDistance, task->IntervalHours, task->DueSoonShare})) {
         return kFailed;
     }
-    return Finish(Run("update ServiceTask set BicycleNumber = ?, PartNumber = ?, Name = ?, Kind = ?, "
-                      "IntervalDistance = ?, IntervalHours = ?, IntervalDays = ?, LastDone = ?, DueSoonShare = ? "
-                      "where TaskNumber = ?",
-                      [task](Binds& b) {
-                          b.Int(task->BicycleNumber)
-                              .Int(task->PartNumber)
-                              .Text(task->Name)
-                              .Int(static_cast<int32_t>(task->Kind))
-                              .Double(task->IntervalDistance)
-                              .Double(task->IntervalHours)
-                              .Int(task->IntervalDays)
-                              .Int(task->LastDone)
-                              .Double(task->DueSoonShare)
-                              .Int(task->TaskNumber);
-                      }),
-                  transaction);
+    return Finish(
+        Run("update ServiceTask set BicycleNumber = ?, PartNumber = ?, Name = ?, Kind = ?, "
+            "IntervalDistance = ?, IntervalHours = ?, IntervalDays = ?, LastDone = ?, DueSoonShare = ? "
+            "where TaskNumber = ?",
+            [task](Binds& b) {
+                b.Int(task->BicycleNumber)
+                    .Int(task->PartNumber)
+                    .Text(task->Name)
+                    .Int(static_cast<int32_t>(task->Kind))
+                    .Double(task->IntervalDistance)
+                    .Double(task->IntervalHours)
+                    .Int(task->IntervalDays)
+                    .Int(task->LastDone)
+                    .Double(task->DueSoonShare)
+                    .Int(task->TaskNumber);
+            }),
+        transaction);
 }
 
 int DB_DeleteServiceTask(int taskNumber) {
@@ -467,9 +479,10 @@ int DB_InsertLinkedMaintenanceRecord(const MaintenanceRecord* entry, int taskNum
     int result = DB_InsertMaintenanceRecord(entry);
     if (result == kOk) {
         const int64_t number = sqlite3_last_insert_rowid(Connection());
-        result = Run("insert or replace into ServiceLink(MaintenanceRecordNumber, Date, TaskNumber, PartNumber) "
-                     "values (?, ?, ?, ?)",
-                     [&](Binds& b) { b.Int(number).Int(entry->Date).Int(taskNumber).Int(partNumber); });
+        result =
+            Run("insert or replace into ServiceLink(MaintenanceRecordNumber, Date, TaskNumber, PartNumber) "
+                "values (?, ?, ?, ?)",
+                [&](Binds& b) { b.Int(number).Int(entry->Date).Int(taskNumber).Int(partNumber); });
     }
     return Finish(result, transaction);
 }
@@ -488,9 +501,10 @@ int MoveServiceLinkDate(int number, int32_t date) {
         return kOk;
     }
     // Only a link that belonged to the entry as it was follows it.
-    return Exec(FormatSql("update ServiceLink set Date = %d where MaintenanceRecordNumber = %d and Date = (select "
-                          "Date from MaintenanceRecord where MaintenanceRecordNumber = %d)",
-                          date, number, number));
+    return Exec(
+        FormatSql("update ServiceLink set Date = %d where MaintenanceRecordNumber = %d and Date = (select "
+                  "Date from MaintenanceRecord where MaintenanceRecordNumber = %d)",
+                  date, number, number));
 }
 
 int RemoveBicycleService(int bicycleNumber) {
@@ -499,9 +513,10 @@ int RemoveBicycleService(int bicycleNumber) {
     }
     const int n = bicycleNumber;
     // The rides a stretch on this bicycle counted, as fixed usage of its part.
-    const char* rides = "from PartStretch s join RideRecord r on r.BicycleNumber = s.BicycleNumber and r.Date >= "
-                        "s.Fitted and (s.Removed is null or r.Date < s.Removed) where s.PartNumber = "
-                        "Part.PartNumber and s.BicycleNumber = %d";
+    const char* rides =
+        "from PartStretch s join RideRecord r on r.BicycleNumber = s.BicycleNumber and r.Date >= "
+        "s.Fitted and (s.Removed is null or r.Date < s.Removed) where s.PartNumber = "
+        "Part.PartNumber and s.BicycleNumber = %d";
     int result = Exec(FormatSql(
         (std::string("update Part set CarriedDistance = coalesce(CarriedDistance, 0) + coalesce((select "
                      "sum(r.Distance) ") +
@@ -517,7 +532,8 @@ int RemoveBicycleService(int bicycleNumber) {
     }
     for (const char* format :
          {"delete from PartStretch where BicycleNumber = %d",
-          "delete from ServiceLink where TaskNumber in (select TaskNumber from ServiceTask where BicycleNumber = "
+          "delete from ServiceLink where TaskNumber in (select TaskNumber from ServiceTask where "
+          "BicycleNumber = "
           "%d)",
           "delete from ServiceTask where BicycleNumber = %d",
           "delete from ServiceLink where MaintenanceRecordNumber in (select MaintenanceRecordNumber from "
@@ -531,8 +547,9 @@ int RemoveBicycleService(int bicycleNumber) {
 
 void RemoveStaleServiceLinks() {
     if (HasTable("ServiceLink")) {
-        (void)Exec("delete from ServiceLink where not exists (select 1 from MaintenanceRecord m where "
-                   "m.MaintenanceRecordNumber = ServiceLink.MaintenanceRecordNumber and m.Date = ServiceLink.Date)");
+        (void)Exec(
+            "delete from ServiceLink where not exists (select 1 from MaintenanceRecord m where "
+            "m.MaintenanceRecordNumber = ServiceLink.MaintenanceRecordNumber and m.Date = ServiceLink.Date)");
     }
     ClearLastError();
 }
