@@ -80,22 +80,21 @@ int main() {
     AddPartsAndTasks();
     const int64_t today = benchlog::kLogEnd;
     volatile double sink = 0;
-    const bool met = benchlog::Compare(
-        "parts usage and task states",
-        {.run =
-             [&] {
-                 ServiceData data;
-                 Check(LoadServiceData(&data));
-                 double sum = 0;
-                 for (const Part& part : data.parts) {
-                     sum += PartUsage(data, part).distance;
-                 }
-                 for (const ServiceTask& task : data.tasks) {
-                     sum += WorkOutTask(data, task, today).share;
-                 }
-                 sink = sink + sum;
-             }},
-        {.run = [&] { sink = sink + GroupedPass(); }}, 1.5, {7, 0.3});
+    const bool met = benchlog::Compare("parts usage and task states",
+                                       {.run =
+                                            [&] {
+                                                ServiceData data;
+                                                Check(LoadServiceData(&data));
+                                                double sum = 0;
+                                                for (const Part& part : data.parts) {
+                                                    sum += PartUsage(data, part).distance;
+                                                }
+                                                for (const ServiceTask& task : data.tasks) {
+                                                    sum += WorkOutTask(data, task, today).share;
+                                                }
+                                                sink = sink + sum;
+                                            }},
+                                       {.run = [&] { sink = sink + GroupedPass(); }}, 1.5, {7, 0.3});
     std::printf("targets %s\n", met ? "met" : "missed");
     return met ? 0 : 1;
 }

@@ -12,10 +12,12 @@
 #include <QTimer>
 
 MaintenanceEntryEditor MaintenanceEntryEditorForService() {
-    return [](QWidget* parent, const MaintenanceRecord& entry, std::function<bool(const MaintenanceRecord&)> store) {
+    return [](QWidget* parent, const MaintenanceRecord& entry,
+              std::function<bool(const MaintenanceRecord&)> store) {
         int number = 0;
         BicycleList bicycles;
-        if (DB_GetMaxMaintenanceRecordNumber(&number) != store::kOk || DB_GetBicycleList(&bicycles) != store::kOk) {
+        if (DB_GetMaxMaintenanceRecordNumber(&number) != store::kOk ||
+            DB_GetBicycleList(&bicycles) != store::kOk) {
             // Without the number the memo would have no folder of its own.
             ShowStoreFailure(parent, GetLanguageString("ErrorStrings", "GFDB"));
             return false;

@@ -49,7 +49,6 @@ constexpr LanguageKey kKindNames[] = {
 constexpr int kPartKindCount = static_cast<int>(std::size(kKindNames));
 static_assert(kPartKindCount == kPartKinds);
 
-
 constexpr LanguageKey kStarterTasks[] = {
     {"PartsService", "S01"}, {"PartsService", "S02"}, {"PartsService", "S03"}, {"PartsService", "S04"},
     {"PartsService", "S05"}, {"PartsService", "S06"}, {"PartsService", "S07"}, {"PartsService", "S08"},
@@ -87,10 +86,14 @@ QDateEdit* DateField(int64_t day, QWidget* parent) {
 
 QColor StateColour(TaskState state) {
     switch (state) {
-        case TaskState::Ok: return QColor(0x2e, 0x8b, 0x57);
-        case TaskState::DueSoon: return QColor(0xd9, 0x8c, 0x00);
-        case TaskState::Due: return QColor(0xd0, 0x40, 0x20);
-        case TaskState::Overdue: return QColor(0xb0, 0x10, 0x10);
+        case TaskState::Ok:
+            return QColor(0x2e, 0x8b, 0x57);
+        case TaskState::DueSoon:
+            return QColor(0xd9, 0x8c, 0x00);
+        case TaskState::Due:
+            return QColor(0xd0, 0x40, 0x20);
+        case TaskState::Overdue:
+            return QColor(0xb0, 0x10, 0x10);
     }
     return {};
 }
@@ -104,6 +107,8 @@ public:
         layout->addLayout(m_form);
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
         buttons->setObjectName(QStringLiteral("buttons"));
+        buttons->button(QDialogButtonBox::Ok)->setText(GetLanguageString("Strings", "OKAY"));
+        buttons->button(QDialogButtonBox::Cancel)->setText(GetLanguageString("Strings", "CANC"));
         connect(buttons, &QDialogButtonBox::accepted, this, &FormDlg::Check);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
         layout->addWidget(buttons);
@@ -152,7 +157,9 @@ bool EditPart(QWidget* parent, const QString& title, Part* part, int32_t* day) {
     if (date) {
         form->addRow(GetLanguageStringWithColon("PartsService", "FITD"), date);
     }
-    form->addRow(Text(LanguageKey{"PartsService", "PRID"}) + QStringLiteral(" (") + GetDistanceUnitWord() + QStringLiteral("):"), distance);
+    form->addRow(Text(LanguageKey{"PartsService", "PRID"}) + QStringLiteral(" (") + GetDistanceUnitWord() +
+                     QStringLiteral("):"),
+                 distance);
     form->addRow(GetLanguageStringWithColon("PartsService", "PRIT"), hours);
     form->addRow(GetLanguageStringWithColon("PartsService", "COST"), cost);
     form->addRow(GetLanguageStringWithColon("PartsService", "NOTE"), note);
@@ -162,7 +169,9 @@ bool EditPart(QWidget* parent, const QString& title, Part* part, int32_t* day) {
             name->setText(kind->currentText());
         }
     });
-    dialog->validate = [name] { return name->text().trimmed().isEmpty() ? Text(LanguageKey{"PartsService", "NAMQ"}) : QString(); };
+    dialog->validate = [name] {
+        return name->text().trimmed().isEmpty() ? Text(LanguageKey{"PartsService", "NAMQ"}) : QString();
+    };
     dialog->resize(380, dialog->sizeHint().height());
     if (dialog.Run(QDialog::Rejected) != QDialog::Accepted) {
         return false;
@@ -219,17 +228,24 @@ QString IntervalText(const ServiceTask& task) {
                        QLatin1Char(' ') + Text(LanguageKey{"PartsService", "HOUR"});
     }
     if (task.IntervalDays > 0) {
-        figures << QString::number(task.IntervalDays) + QLatin1Char(' ') + Text(LanguageKey{"PartsService", "DAYU"});
+        figures << QString::number(task.IntervalDays) + QLatin1Char(' ') +
+                       Text(LanguageKey{"PartsService", "DAYU"});
     }
-    const QString format = (task.Kind == TaskKind::At ? Text(LanguageKey{"PartsService", "ATWD"}) : Text(LanguageKey{"PartsService", "EVWD"})); return SafeFormat(format, {figures.join(QStringLiteral(", "))});
+    const QString format = (task.Kind == TaskKind::At ? Text(LanguageKey{"PartsService", "ATWD"})
+                                                      : Text(LanguageKey{"PartsService", "EVWD"}));
+    return SafeFormat(format, {figures.join(QStringLiteral(", "))});
 }
 
 QString StateText(TaskState state) {
     switch (state) {
-        case TaskState::Ok: return Text(LanguageKey{"PartsService", "SOK"});
-        case TaskState::DueSoon: return Text(LanguageKey{"PartsService", "SSOO"});
-        case TaskState::Due: return Text(LanguageKey{"PartsService", "SDUE"});
-        case TaskState::Overdue: return Text(LanguageKey{"PartsService", "SOVR"});
+        case TaskState::Ok:
+            return Text(LanguageKey{"PartsService", "SOK"});
+        case TaskState::DueSoon:
+            return Text(LanguageKey{"PartsService", "SSOO"});
+        case TaskState::Due:
+            return Text(LanguageKey{"PartsService", "SDUE"});
+        case TaskState::Overdue:
+            return Text(LanguageKey{"PartsService", "SOVR"});
     }
     return {};
 }
@@ -241,11 +257,19 @@ QString LeftText(const TaskStatus& status) {
     const double left = std::abs(status.left);
     QString amount;
     switch (status.measure) {
-        case Measure::Distance: amount = DistanceText(left); break;
-        case Measure::Hours: amount = Figure(left, 1) + QLatin1Char(' ') + Text(LanguageKey{"PartsService", "HOUR"}); break;
-        case Measure::Days: amount = Figure(left, 0) + QLatin1Char(' ') + Text(LanguageKey{"PartsService", "DAYU"}); break;
+        case Measure::Distance:
+            amount = DistanceText(left);
+            break;
+        case Measure::Hours:
+            amount = Figure(left, 1) + QLatin1Char(' ') + Text(LanguageKey{"PartsService", "HOUR"});
+            break;
+        case Measure::Days:
+            amount = Figure(left, 0) + QLatin1Char(' ') + Text(LanguageKey{"PartsService", "DAYU"});
+            break;
     }
-    const QString format = (status.left >= 0 ? Text(LanguageKey{"PartsService", "LEFT"}) : Text(LanguageKey{"PartsService", "OVER"})); return SafeFormat(format, {amount});
+    const QString format = (status.left >= 0 ? Text(LanguageKey{"PartsService", "LEFT"})
+                                             : Text(LanguageKey{"PartsService", "OVER"}));
+    return SafeFormat(format, {amount});
 }
 
 std::vector<StarterTask> StarterTasks() {
@@ -280,43 +304,60 @@ PartsServiceDlg::PartsServiceDlg(int bicycleNumber, const QString& bicycleName, 
     setObjectName(QStringLiteral("PartsServiceDlg"));
     setWindowTitle(Text(LanguageKey{"PartsService", "TITL"}) + QStringLiteral(" - ") + bicycleName);
     auto* layout = new QVBoxLayout(this);
-    const auto addButtons = [this, layout](std::initializer_list<std::pair<LanguageKey, void (PartsServiceDlg::*)()>> list) {
-        auto* row = new QHBoxLayout;
-        for (const auto& [key, slot] : list) {
-            auto* button = new QPushButton(Text(key), this);
-            button->setObjectName(QString::fromLatin1(key.key));
-            button->setAutoDefault(false);
-            connect(button, &QPushButton::clicked, this, slot);
-            row->addWidget(button);
-        }
-        row->addStretch();
-        layout->addLayout(row);
-    };
-    auto* partsTitle = new QLabel(QStringLiteral("<b>%1</b>").arg(Text(LanguageKey{"PartsService", "PART"}).toHtmlEscaped()), this);
+    const auto addButtons =
+        [this, layout](std::initializer_list<std::pair<LanguageKey, void (PartsServiceDlg::*)()>> list) {
+            auto* row = new QHBoxLayout;
+            for (const auto& [key, slot] : list) {
+                auto* button = new QPushButton(Text(key), this);
+                button->setObjectName(QString::fromLatin1(key.key));
+                button->setAutoDefault(false);
+                connect(button, &QPushButton::clicked, this, slot);
+                row->addWidget(button);
+            }
+            row->addStretch();
+            layout->addLayout(row);
+        };
+    auto* heading = new QLabel(bicycleName, this);
+    QFont headingFont = heading->font();
+    headingFont.setBold(true);
+    headingFont.setPointSizeF(headingFont.pointSizeF() * 1.4);
+    heading->setFont(headingFont);
+    layout->addWidget(heading);
+    auto* partsTitle = new QLabel(
+        QStringLiteral("<b>%1</b>").arg(Text(LanguageKey{"PartsService", "PART"}).toHtmlEscaped()), this);
     layout->addWidget(partsTitle);
     m_parts->setObjectName(QStringLiteral("parts"));
     m_parts->setRootIsDecorated(false);
-    m_parts->setHeaderLabels({Text(LanguageKey{"PartsService", "PNAM"}), Text(LanguageKey{"PartsService", "KIND"}), Text(LanguageKey{"PartsService", "FITD"}), Text(LanguageKey{"PartsService", "DIST"}), Text(LanguageKey{"PartsService", "TIME"}), Text(LanguageKey{"PartsService", "DAYS"}),
-                              Text(LanguageKey{"PartsService", "COST"})});
+    m_parts->setHeaderLabels(
+        {Text(LanguageKey{"PartsService", "PNAM"}), Text(LanguageKey{"PartsService", "KIND"}),
+         Text(LanguageKey{"PartsService", "FITD"}), Text(LanguageKey{"PartsService", "DIST"}),
+         Text(LanguageKey{"PartsService", "TIME"}), Text(LanguageKey{"PartsService", "DAYS"}),
+         Text(LanguageKey{"PartsService", "COST"})});
     layout->addWidget(m_parts, 1);
     addButtons({{LanguageKey{"PartsService", "ADDP"}, &PartsServiceDlg::OnAddPart},
                 {LanguageKey{"PartsService", "EDTP"}, &PartsServiceDlg::OnEditPart},
                 {LanguageKey{"PartsService", "REPP"}, &PartsServiceDlg::OnReplacePart},
                 {LanguageKey{"PartsService", "MOVP"}, &PartsServiceDlg::OnMovePart},
                 {LanguageKey{"PartsService", "DELP"}, &PartsServiceDlg::OnDeletePart}});
-    auto* tasksTitle = new QLabel(QStringLiteral("<b>%1</b>").arg(Text(LanguageKey{"PartsService", "TASK"}).toHtmlEscaped()), this);
+    auto* tasksTitle = new QLabel(
+        QStringLiteral("<b>%1</b>").arg(Text(LanguageKey{"PartsService", "TASK"}).toHtmlEscaped()), this);
     layout->addWidget(tasksTitle);
     m_tasks->setObjectName(QStringLiteral("tasks"));
     m_tasks->setRootIsDecorated(false);
-    m_tasks->setHeaderLabels({Text(LanguageKey{"PartsService", "TNAM"}), Text(LanguageKey{"PartsService", "IVAL"}), Text(LanguageKey{"PartsService", "LAST"}), Text(LanguageKey{"PartsService", "PROG"}), Text(LanguageKey{"PartsService", "STAT"})});
+    m_tasks->setHeaderLabels(
+        {Text(LanguageKey{"PartsService", "TNAM"}), Text(LanguageKey{"PartsService", "IVAL"}),
+         Text(LanguageKey{"PartsService", "LAST"}), Text(LanguageKey{"PartsService", "PROG"}),
+         Text(LanguageKey{"PartsService", "STAT"})});
     layout->addWidget(m_tasks, 1);
     addButtons({{LanguageKey{"PartsService", "ADDT"}, &PartsServiceDlg::OnAddTask},
                 {LanguageKey{"PartsService", "DONE"}, &PartsServiceDlg::OnDone},
                 {LanguageKey{"PartsService", "EDTT"}, &PartsServiceDlg::OnEditTask},
                 {LanguageKey{"PartsService", "DELT"}, &PartsServiceDlg::OnDeleteTask}});
     auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    close->button(QDialogButtonBox::Close)->setText(GetLanguageString("Strings", "CLOS"));
     auto* report = close->addButton(GetLanguageString("PartsService", "REPT"), QDialogButtonBox::ActionRole);
     report->setObjectName(QStringLiteral("report"));
+    report->setAutoDefault(false);
     connect(report, &QPushButton::clicked, this, &PartsServiceDlg::OnReport);
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(close);
@@ -344,9 +385,9 @@ void PartsServiceDlg::Reload() {
             fitted += QStringLiteral(" - ") + FormatDate(*last.Removed);
         }
         const int days = DaysBetween(stretches.front().Fitted, last.Removed ? *last.Removed : today);
-        auto* item = new QTreeWidgetItem(m_parts, {Utf8(part->Name), PartKindName(part->Kind), fitted,
-                                                   DistanceText(usage.distance), HoursText(usage.seconds),
-                                                   QString::number(days), FormatMoney(part->Cost)});
+        auto* item = new QTreeWidgetItem(
+            m_parts, {Utf8(part->Name), PartKindName(part->Kind), fitted, DistanceText(usage.distance),
+                      HoursText(usage.seconds), QString::number(days), FormatMoney(part->Cost)});
         item->setData(0, Qt::UserRole, part->PartNumber);
         item->setToolTip(0, Utf8(part->Note));
         if (last.Removed) {
@@ -364,18 +405,19 @@ void PartsServiceDlg::Reload() {
         }
         const TaskStatus status = WorkOutTask(m_data, task, today);
         const QString last = task.Kind == TaskKind::At ? QString() : FormatDate(status.lastDone);
-        auto* item = new QTreeWidgetItem(m_tasks, {Utf8(task.Name), IntervalText(task), last, QString(),
-                                                   StateText(status.state) + QStringLiteral(" - ") +
-                                                       LeftText(status)});
+        auto* item = new QTreeWidgetItem(
+            m_tasks, {Utf8(task.Name), IntervalText(task), last, QString(),
+                      StateText(status.state) + QStringLiteral(" - ") + LeftText(status)});
         item->setData(0, Qt::UserRole, task.TaskNumber);
         item->setForeground(4, StateColour(status.state));
         auto* bar = new QProgressBar(m_tasks);
         bar->setRange(0, 100);
         bar->setValue(static_cast<int>(std::clamp(status.share, 0.0, 1.0) * 100.0));
         bar->setFormat(QStringLiteral("%1 %").arg(std::lround(status.share * 100.0)));
-        bar->setStyleSheet(QStringLiteral("QProgressBar{border:1px solid #aaa;border-radius:3px;text-align:center;"
-                                          "max-height:14px}QProgressBar::chunk{background:%1}")
-                               .arg(StateColour(status.state).name()));
+        bar->setStyleSheet(
+            QStringLiteral("QProgressBar{border:1px solid #aaa;border-radius:3px;text-align:center;"
+                           "max-height:14px}QProgressBar::chunk{background:%1}")
+                .arg(StateColour(status.state).name()));
         m_tasks->setItemWidget(item, 3, bar);
     }
     for (QTreeWidget* list : {m_parts, m_tasks}) {
@@ -424,7 +466,8 @@ void PartsServiceDlg::OnEditPart() {
             continue;
         }
         Part part = stored;
-        if (EditPart(this, Text(LanguageKey{"PartsService", "EDTP"}), &part, nullptr) && DB_UpdatePart(&part) != store::kOk) {
+        if (EditPart(this, Text(LanguageKey{"PartsService", "EDTP"}), &part, nullptr) &&
+            DB_UpdatePart(&part) != store::kOk) {
             ShowStoreFailure(this, GetLanguageString("ErrorStrings", "STDB"));
         }
         Reload();
@@ -474,13 +517,14 @@ void PartsServiceDlg::OnReplacePart() {
     if (!EditPart(this, Text(LanguageKey{"PartsService", "REPP"}), &replacement, nullptr) || !m_editEntry) {
         return;
     }
-    const MaintenanceRecord entry =
-        EntryFor(m_bicycleNumber, SafeFormat(Text(LanguageKey{"PartsService", "REPM"}), {Utf8(replacement.Name)}));
+    const MaintenanceRecord entry = EntryFor(
+        m_bicycleNumber, SafeFormat(Text(LanguageKey{"PartsService", "REPM"}), {Utf8(replacement.Name)}));
     // The entry's date is the day of the swap; the editor may move it to the past.
     m_editEntry(this, entry, [number, replacement](const MaintenanceRecord& edited) {
         const LocalDateTime local = ToLocalDateTime(edited.Date);
         Part part = replacement;
-        return DB_ReplacePart(number, &part, static_cast<int32_t>(LocalDayStart(local.year, local.month, local.day)),
+        return DB_ReplacePart(number, &part,
+                              static_cast<int32_t>(LocalDayStart(local.year, local.month, local.day)),
                               &edited) == store::kOk;
     });
     Reload();
@@ -498,7 +542,9 @@ void PartsServiceDlg::OnDeletePart() {
 }
 
 bool PartsServiceDlg::EditTask(ServiceTask* task) {
-    GuardedModal dialog(new FormDlg(task->TaskNumber ? Text(LanguageKey{"PartsService", "EDTT"}) : Text(LanguageKey{"PartsService", "ADDT"}), this));
+    GuardedModal dialog(new FormDlg(task->TaskNumber ? Text(LanguageKey{"PartsService", "EDTT"})
+                                                     : Text(LanguageKey{"PartsService", "ADDT"}),
+                                    this));
     auto* starter = new QComboBox(&*dialog);
     starter->setObjectName(QStringLiteral("starter"));
     starter->addItem(Text(LanguageKey{"PartsService", "CUST"}));
@@ -542,7 +588,9 @@ bool PartsServiceDlg::EditTask(ServiceTask* task) {
     form->addRow(GetLanguageStringWithColon("PartsService", "TNAM"), name);
     form->addRow(GetLanguageStringWithColon("PartsService", "KIND"), kind);
     form->addRow(GetLanguageStringWithColon("PartsService", "TPRT"), part);
-    form->addRow(Text(LanguageKey{"PartsService", "DIST"}) + QStringLiteral(" (") + GetDistanceUnitWord() + QStringLiteral("):"), distance);
+    form->addRow(Text(LanguageKey{"PartsService", "DIST"}) + QStringLiteral(" (") + GetDistanceUnitWord() +
+                     QStringLiteral("):"),
+                 distance);
     form->addRow(GetLanguageStringWithColon("PartsService", "IVHO"), hours);
     form->addRow(GetLanguageStringWithColon("PartsService", "IVDA"), days);
     form->addRow(GetLanguageStringWithColon("PartsService", "LAST"), last);
@@ -622,9 +670,10 @@ void PartsServiceDlg::OnDone() {
     const int taskNumber = selected->TaskNumber;
     // The saved entry links back and so resets the task; its date (today, or
     // a past day the rider picks in the editor) is the day counted from.
-    m_editEntry(this, EntryFor(m_bicycleNumber, Utf8(selected->Name)), [taskNumber](const MaintenanceRecord& entry) {
-        return DB_InsertLinkedMaintenanceRecord(&entry, taskNumber, 0) == store::kOk;
-    });
+    m_editEntry(this, EntryFor(m_bicycleNumber, Utf8(selected->Name)),
+                [taskNumber](const MaintenanceRecord& entry) {
+                    return DB_InsertLinkedMaintenanceRecord(&entry, taskNumber, 0) == store::kOk;
+                });
     Reload();
 }
 
@@ -639,9 +688,12 @@ DueListDlg::DueListDlg(const ServiceData& data, const BicycleList& bicycles, QWi
     auto* layout = new QVBoxLayout(this);
     m_list->setObjectName(QStringLiteral("dueList"));
     m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels({Text(LanguageKey{"PartsService", "BIKE"}), Text(LanguageKey{"PartsService", "TNAM"}), Text(LanguageKey{"PartsService", "IVAL"}), Text(LanguageKey{"PartsService", "STAT"})});
+    m_list->setHeaderLabels(
+        {Text(LanguageKey{"PartsService", "BIKE"}), Text(LanguageKey{"PartsService", "TNAM"}),
+         Text(LanguageKey{"PartsService", "IVAL"}), Text(LanguageKey{"PartsService", "STAT"})});
     layout->addWidget(m_list);
     auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    close->button(QDialogButtonBox::Close)->setText(GetLanguageString("Strings", "CLOS"));
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(close);
     const int64_t today = Today();
@@ -652,15 +704,17 @@ DueListDlg::DueListDlg(const ServiceData& data, const BicycleList& bicycles, QWi
             due.emplace_back(status, &task);
         }
     }
-    std::stable_sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.first.share > b.first.share; });
+    std::stable_sort(due.begin(), due.end(),
+                     [](const auto& a, const auto& b) { return a.first.share > b.first.share; });
     for (const auto& [status, task] : due) {
         const BicycleAttribute* bicycle = nullptr;
         QString bicycleName;
         if (DB_FindBicycle(task->BicycleNumber, &bicycles, &bicycle) == store::kOk) {
             bicycleName = FromTextBlock(bicycle->BicycleName);
         }
-        auto* item = new QTreeWidgetItem(m_list, {bicycleName, Utf8(task->Name), IntervalText(*task),
-                                                  StateText(status.state) + QStringLiteral(" - ") + LeftText(status)});
+        auto* item =
+            new QTreeWidgetItem(m_list, {bicycleName, Utf8(task->Name), IntervalText(*task),
+                                         StateText(status.state) + QStringLiteral(" - ") + LeftText(status)});
         item->setForeground(3, StateColour(status.state));
     }
     for (int c = 0; c < m_list->columnCount(); ++c) {

@@ -43,8 +43,8 @@ std::vector<ServiceReportRow> ServiceReportRows(const ServiceData& data, const B
             }
             rows.push_back({name,
                             false,
-                            {QString::fromStdString(part->Name), PartKindName(part->Kind),
-                             fitted, FormatNumberWithUnit(FromKilometres(usage.distance), GetDistanceUnitWord()),
+                            {QString::fromStdString(part->Name), PartKindName(part->Kind), fitted,
+                             FormatNumberWithUnit(FromKilometres(usage.distance), GetDistanceUnitWord()),
                              FormatRidingTime(static_cast<int>(usage.seconds / 3600),
                                               static_cast<int>(usage.seconds / 60 % 60),
                                               static_cast<int>(usage.seconds % 60)),
@@ -78,7 +78,8 @@ ReportText ServiceTextReport(const std::vector<ServiceReportRow>& rows, const QS
             }
             bicycle = row.bicycle;
             task = row.task;
-            report.Line(QString(QStringLiteral("  ") + (task ? TaskHeadings() : PartHeadings()).join(QLatin1Char('\t'))));
+            report.Line(QString(QStringLiteral("  ") +
+                                (task ? TaskHeadings() : PartHeadings()).join(QLatin1Char('\t'))));
         }
         report.Line(QString(QStringLiteral("  ") + row.cells.join(QLatin1Char('\t'))));
     }
@@ -158,12 +159,18 @@ void ExportServiceReport(QWidget* parent) {
     const QString summary = ServiceLine(CountTasks(data, 0, today));
     ReportResult result = ReportResult::FileFailed;
     switch (format) {
-        case kTextReport: result = WriteReport(fileName, ServiceTextReport(rows, summary)); break;
-        case kCsvReport: result = WriteReport(fileName, ServiceCsvReport(rows, summary)); break;
-        case kHtmlReport:
-            result = WriteHtmlReport(fileName, ServiceHtmlReport(rows, summary, GetFileNamePart(fileName)), {});
+        case kTextReport:
+            result = WriteReport(fileName, ServiceTextReport(rows, summary));
             break;
-        default: return;
+        case kCsvReport:
+            result = WriteReport(fileName, ServiceCsvReport(rows, summary));
+            break;
+        case kHtmlReport:
+            result =
+                WriteHtmlReport(fileName, ServiceHtmlReport(rows, summary, GetFileNamePart(fileName)), {});
+            break;
+        default:
+            return;
     }
     ShowReportResult(parent, result, fileName);
 }
