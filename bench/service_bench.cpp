@@ -95,6 +95,15 @@ int main() {
                                                 sink = sink + sum;
                                             }},
                                        {.run = [&] { sink = sink + GroupedPass(); }}, 1.5, {7, 0.3});
+    // Where the time goes: reading the rides into their sums, against the same floor.
+    benchlog::Compare("  of which the rides' sums",
+                      {.run =
+                           [&] {
+                               RideUsage usage;
+                               Check(DB_ReadRideDays([&usage](const RideDay& day) { usage.Add(day); }));
+                               usage.Finish();
+                           }},
+                      {.run = [&] { sink = sink + GroupedPass(); }}, 1.5, {7, 0.3});
     std::printf("targets %s\n", met ? "met" : "missed");
     return met ? 0 : 1;
 }

@@ -3,20 +3,32 @@
 #include <algorithm>
 #include <cmath>
 
-RideUsage::RideUsage(const std::vector<RideDay>& days) {
-    Sums* sums = nullptr;
-    int32_t bicycle = 0;
-    for (const RideDay& day : days) {
-        if (!sums || day.BicycleNumber != bicycle) {
-            bicycle = day.BicycleNumber;
-            sums = &m_bicycles[bicycle];
-            sums->distance.push_back(0.0);
-            sums->seconds.push_back(0);
-        }
-        sums->dates.push_back(day.Date);
-        sums->distance.push_back(sums->distance.back() + day.Distance);
-        sums->seconds.push_back(sums->seconds.back() + day.Seconds);
+void RideUsage::Add(const RideDay& day) {
+    if (!m_last || day.BicycleNumber != m_lastBicycle) {
+        m_lastBicycle = day.BicycleNumber;
+        m_last = &m_bicycles[m_lastBicycle];
     }
+    m_last->rides.push_back(day);
+}
+
+void RideUsage::Finish() {
+    for (auto& [bicycle, sums] : m_bicycles) {
+        std::vector<RideDay>& rides = sums.rides;
+        const auto byDate = [](const RideDay& a, const RideDay& b) { return a.Date < b.Date; };
+        if (!std::is_sorted(rides.begin(), rides.end(), byDate)) {
+            std::stable_sort(rides.begin(), rides.end(), byDate);
+        }
+        sums.dates.resize(rides.size());
+        sums.distance.assign(rides.size() + 1, 0.0);
+        sums.seconds.assign(rides.size() + 1, 0);
+        for (size_t i = 0; i < rides.size(); ++i) {
+            sums.dates[i] = rides[i].Date;
+            sums.distance[i + 1] = sums.distance[i] + rides[i].Distance;
+            sums.seconds[i + 1] = sums.seconds[i] + rides[i].Seconds;
+        }
+        std::vector<RideDay>().swap(rides);
+    }
+    m_last = nullptr;
 }
 
 Usage RideUsage::Between(int bicycleNumber, int64_t from, std::optional<int64_t> to) const {
@@ -33,7 +45,6 @@ Usage RideUsage::Between(int bicycleNumber, int64_t from, std::optional<int64_t>
 }
 
 int LoadServiceData(ServiceData* data) {
-    std::vector<RideDay> days;
     int result = DB_GetParts(&data->parts);
     if (result == store::kOk) {
         result = DB_GetPartStretches(&data->stretches);
@@ -44,13 +55,14 @@ int LoadServiceData(ServiceData* data) {
     if (result == store::kOk) {
         result = DB_GetServiceLinks(&data->links);
     }
+    data->rides = RideUsage();
     if (result == store::kOk) {
-        result = DB_GetRideDays(&days);
+        result = DB_ReadRideDays([&data](const RideDay& day) { data->rides.Add(day); });
+        data->rides.Finish();
     }
     if (result != store::kOk) {
         return result;
     }
-    data->rides = RideUsage(days);
     data->newestDone.clear();
     for (const ServiceLink& link : data->links) {
         if (link.TaskNumber > 0) {

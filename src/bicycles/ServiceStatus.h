@@ -21,18 +21,37 @@ struct Usage {
 class RideUsage {
 public:
     RideUsage() = default;
-    // days ordered by bicycle, then date, as DB_GetRideDays gives them.
-    explicit RideUsage(const std::vector<RideDay>& days);
+    // A copy finds its own bicycles again on the next Add.
+    RideUsage(const RideUsage& other) : m_bicycles(other.m_bicycles) {}
+    RideUsage(RideUsage&& other) noexcept : m_bicycles(std::move(other.m_bicycles)) {}
+    RideUsage& operator=(const RideUsage& other) {
+        m_bicycles = other.m_bicycles;
+        m_last = nullptr;
+        return *this;
+    }
+    RideUsage& operator=(RideUsage&& other) noexcept {
+        m_bicycles = std::move(other.m_bicycles);
+        m_last = nullptr;
+        other.m_last = nullptr;
+        return *this;
+    }
+    // Rides come in any order (quickest by bicycle, then date); Finish makes
+    // the sums once they are all there.
+    void Add(const RideDay& day);
+    void Finish();
     // The rides of the bicycle dated on or after from and before to (none: no end).
     Usage Between(int bicycleNumber, int64_t from, std::optional<int64_t> to) const;
 
 private:
     struct Sums {
+        std::vector<RideDay> rides;  // as added, until Finish
         std::vector<int32_t> dates;
         std::vector<double> distance;  // distance[i]: sum of the rides before dates[i]; one more than dates
         std::vector<int64_t> seconds;
     };
     std::unordered_map<int32_t, Sums> m_bicycles;
+    Sums* m_last = nullptr;  // the bicycle the last Add went to
+    int32_t m_lastBicycle = 0;
 };
 
 enum class TaskState { Ok, DueSoon, Due, Overdue };

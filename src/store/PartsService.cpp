@@ -5,6 +5,7 @@
 #include "store/StoreInternal.h"
 
 #include <cmath>
+#include <functional>
 
 using namespace store;
 using namespace store::detail;
@@ -275,25 +276,61 @@ int DB_GetServiceLinks(std::vector<ServiceLink>* list) {
         });
 }
 
-int DB_GetRideDays(std::vector<RideDay>* list) {
-    if (!DB_GetConnection() || !list) {
+namespace {
+
+// The step of the connection's own aggregate that hands each ride over: one
+// pass of SQLite's aggregate loop over the index, like a grouped sum, without
+// a result row per ride. Registered on the connection only; the file holds
+// nothing of it.
+void HandOver(sqlite3_context* context, int, sqlite3_value** values) {
+    const auto* each = static_cast<const std::function<void(const RideDay&)>*>(sqlite3_user_data(context));
+    const double distance = sqlite3_value_double(values[2]);
+    try {
+        (*each)({sqlite3_value_int(values[0]), sqlite3_value_int(values[1]),
+                 std::isfinite(distance) ? distance : 0.0, sqlite3_value_int64(values[3])});
+    } catch (const std::bad_alloc&) {
+        // No exception may pass through SQLite; the query ends with the failure.
+        sqlite3_result_error_nomem(context);
+    }
+}
+
+void HandOverEnd(sqlite3_context* context) {
+    sqlite3_result_null(context);
+}
+
+}  // namespace
+
+int DB_ReadRideDays(const std::function<void(const RideDay&)>& each) {
+    sqlite3* connection = DB_GetConnection();
+    if (!connection || !each) {
         return NoConnection();
     }
-    // Walks the index on (BicycleNumber, Date, Distance, Hours, ...) in its
-    // own order: no sort, no visit of the rides' rows.
-    return FetchRecords(
-        "select BicycleNumber, Date, sum(Distance), sum(Hours * 3600 + Minutes * 60 + Seconds) from "
-        "RideRecord "
-        "group by BicycleNumber, Date order by BicycleNumber, Date",
-        list,
-        [](sqlite3_stmt* s, RideDay* day) {
-            day->BicycleNumber = sqlite3_column_int(s, 0);
-            day->Date = sqlite3_column_int(s, 1);
-            day->Distance = ColumnFigure(s, 2);
-            day->Seconds = sqlite3_column_int64(s, 3);
-            return kOk;
-        },
-        {});
+    if (sqlite3_create_function_v2(connection, "velomarq_ride_days", 4, SQLITE_UTF8,
+                                   const_cast<std::function<void(const RideDay&)>*>(&each), nullptr, HandOver,
+                                   HandOverEnd, nullptr) != SQLITE_OK) {
+        SetLastError("%s", kPrepareError);
+        return kFailed;
+    }
+    // The index on (BicycleNumber, Date, Distance, Hours, ...) holds every
+    // column: the rides' rows are never visited, and they come by bicycle
+    // and date.
+    int result = kOk;
+    {
+        Statement statement = Prepare(
+            "select velomarq_ride_days(BicycleNumber, Date, Distance, Hours * 3600 + "
+            "Minutes * 60 + Seconds) from RideRecord");
+        if (!statement) {
+            SetLastError("%s", kPrepareError);
+            result = kFailed;
+        } else if (sqlite3_step(statement.get()) != SQLITE_ROW) {
+            SetLastError("%s", kFetchError);
+            result = kFailed;
+        }
+    }
+    // The function points at each, which is gone once this returns.
+    sqlite3_create_function_v2(connection, "velomarq_ride_days", 4, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                               nullptr, nullptr);
+    return result;
 }
 
 int DB_InsertPart(Part* part, int bicycleNumber, int32_t day) {

@@ -15,6 +15,7 @@
 #include "store/store.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,7 +74,7 @@ struct ServiceLink {
     int32_t PartNumber = 0;
 };
 
-// The rides of one bicycle on one date, summed: what usage is worked out from.
+// One ride's figures that usage is worked out from.
 struct RideDay {
     int32_t BicycleNumber = 0;
     int32_t Date = 0;
@@ -87,8 +88,8 @@ int DB_GetPartStretches(std::vector<PartStretch>* list);
 int DB_GetServiceTasks(std::vector<ServiceTask>* list);
 // Only the links whose entry is there with the same date.
 int DB_GetServiceLinks(std::vector<ServiceLink>* list);
-// The rides grouped by bicycle and date, ordered by bicycle, then date.
-int DB_GetRideDays(std::vector<RideDay>* list);
+// Hands each ride to each, as a rule ordered by bicycle, then date.
+int DB_ReadRideDays(const std::function<void(const RideDay&)>& each);
 
 // Adds the part fitted to the bicycle on day; sets part->PartNumber.
 int DB_InsertPart(Part* part, int bicycleNumber, int32_t day);
