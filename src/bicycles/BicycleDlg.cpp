@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QShowEvent>
+#include <QTimer>
 
 namespace {
 // The list fills the page below the row of buttons.
@@ -139,18 +140,9 @@ void BicycleDlg::Reload() {
     m_model->SetBicycles(std::move(bicycles));
     m_list->setUpdatesEnabled(true);
     UpdateHint();
-    // What is due on each bicycle; a log whose service tables cannot be read
-    // shows its cards without the line.
-    ServiceData service;
-    QHash<int, QString> serviceLines;
-    if (LoadServiceData(&service) == store::kOk) {
-        const int64_t today = Today();
-        for (const BicycleAttribute& bicycle : m_model->Bicycles()) {
-            serviceLines.insert(bicycle.BicycleNumber,
-                                ServiceLine(CountTasks(service, bicycle.BicycleNumber, today)));
-        }
-    }
-    m_model->SetServiceLines(std::move(serviceLines));
+    // What is due on each bicycle is read from all the rides: it follows
+    // once the cards are painted, so that they come as quickly as ever.
+    QTimer::singleShot(0, this, &BicycleDlg::UpdateServiceLines);
     m_statusText = BicycleStatusText(SumBicycles(m_model->Bicycles()));
     StatusLine().SetText(m_statusText);
     if (selectedRow >= 0) {
@@ -217,6 +209,20 @@ void BicycleDlg::OnDelete() {
     }
     Reload();
     SelectRow(std::min(row, m_model->rowCount() - 1));
+}
+
+void BicycleDlg::UpdateServiceLines() {
+    // A log whose service tables cannot be read shows its cards without the line.
+    ServiceData service;
+    QHash<int, QString> serviceLines;
+    if (LoadServiceData(&service) == store::kOk) {
+        const int64_t today = Today();
+        for (const BicycleAttribute& bicycle : m_model->Bicycles()) {
+            serviceLines.insert(bicycle.BicycleNumber,
+                                ServiceLine(CountTasks(service, bicycle.BicycleNumber, today)));
+        }
+    }
+    m_model->SetServiceLines(std::move(serviceLines));
 }
 
 void BicycleDlg::OpenPartsService() {

@@ -50,6 +50,8 @@ private:
     void OnModify();
     void OnDelete();
     void OnExport();
+    // The cards' service lines, from what is due now.
+    void UpdateServiceLines();
     int SelectedRow() const;
     void SelectRow(int row);
     // Invites the first bicycle while there is none; a list that could not

@@ -686,6 +686,8 @@ DueListDlg::DueListDlg(const ServiceData& data, const BicycleList& bicycles, QWi
     setObjectName(QStringLiteral("DueListDlg"));
     setWindowTitle(Text(LanguageKey{"PartsService", "DUEL"}));
     auto* layout = new QVBoxLayout(this);
+    auto* heading = new QLabel(QStringLiteral("<b>%1</b>").arg(windowTitle().toHtmlEscaped()), this);
+    layout->addWidget(heading);
     m_list->setObjectName(QStringLiteral("dueList"));
     m_list->setRootIsDecorated(false);
     m_list->setHeaderLabels(
