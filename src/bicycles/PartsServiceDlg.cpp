@@ -667,6 +667,16 @@ void PartsServiceDlg::OnDone() {
     if (!selected || !m_editEntry) {
         return;
     }
+    if (selected->Kind == TaskKind::At && selected->PartNumber > 0) {
+        // A part's life is over: the work done is its replacement.
+        for (int row = 0; row < m_parts->topLevelItemCount(); ++row) {
+            if (m_parts->topLevelItem(row)->data(0, Qt::UserRole).toInt() == selected->PartNumber) {
+                m_parts->setCurrentItem(m_parts->topLevelItem(row));
+                OnReplacePart();
+                return;
+            }
+        }
+    }
     const int taskNumber = selected->TaskNumber;
     // The saved entry links back and so resets the task; its date (today, or
     // a past day the rider picks in the editor) is the day counted from.
