@@ -128,7 +128,9 @@ bool MainDlg::Initialise() {
         QStringLiteral("%1 %2").arg(QString::fromLatin1(kProductName), QString::fromLatin1(kProductVersion)));
     LayOut();
     RestoreWindowState();
-    WatchForDueService(this, m_statusLine);
+    if (auto* bicycles = qobject_cast<BicycleDlg*>(m_pages[kBicycles])) {
+        WatchForDueService(this, bicycles, m_statusLine);
+    }
     m_initialised = true;
     return true;
 }

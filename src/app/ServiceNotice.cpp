@@ -1,5 +1,6 @@
 #include "app/ServiceNotice.h"
 
+#include "bicycles/BicycleDlg.h"
 #include "language/Language.h"
 #include "maintenance/MaintenanceRecordDlg.h"
 #include "platform/Failure.h"
@@ -7,9 +8,7 @@
 #include "units/SafeFormat.h"
 #include "widgets/LinkLabel.h"
 
-#include <QEvent>
 #include <QPointer>
-#include <QTimer>
 
 MaintenanceEntryEditor MaintenanceEntryEditorForService() {
     return [](QWidget* parent, const MaintenanceRecord& entry,
@@ -40,62 +39,31 @@ MaintenanceEntryEditor MaintenanceEntryEditorForService() {
     };
 }
 
-namespace {
-
-// Waits for the window's first paint, then lets the event loop paint it
-// before the rides are read.
-class FirstPaintWatch : public QObject {
-public:
-    FirstPaintWatch(QWidget* window, LinkLabel* statusLine)
-        : QObject(window), m_window(window), m_statusLine(statusLine) {
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_window && event->type() == QEvent::Paint && !m_started) {
-            m_started = true;
-            m_window->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] { Announce(); });
-        }
-        return false;
-    }
-
-private:
-    void Announce() {
-        ServiceData data;
-        if (LoadServiceData(&data) != store::kOk) {
-            return;
-        }
-        const ServiceCounts counts = CountTasks(data, 0, Today());
-        if (counts.due == 0) {
-            return;
-        }
-        const QString notice = SafeFormat(GetLanguageString("PartsService", "DUEN"), {ServiceLine(counts)});
-        m_statusLine->SetText(notice);
-        connect(m_statusLine, &LinkLabel::Clicked, this, [this, notice] {
-            // Only while the status line still says so: a page may have put its own text there since.
-            if (m_statusLine->Text() != notice) {
+void WatchForDueService(QWidget* window, BicycleDlg* page, LinkLabel* statusLine) {
+    QPointer<LinkLabel> label(statusLine);
+    QObject::connect(
+        page, &BicycleDlg::ServiceCounted, statusLine,
+        [window, label](ServiceCounts counts) {
+            if (!label || counts.due == 0) {
                 return;
             }
-            ServiceData shown;
-            BicycleList bicycles;
-            if (LoadServiceData(&shown) != store::kOk || DB_GetBicycleList(&bicycles) != store::kOk) {
-                ShowStoreFailure(m_window, GetLanguageString("ErrorStrings", "GFDB"));
-                return;
-            }
-            GuardedModal list(new DueListDlg(shown, bicycles, m_window));
-            list.Run(QDialog::Rejected);
-        });
-    }
-
-    QWidget* m_window;
-    QPointer<LinkLabel> m_statusLine;
-    bool m_started = false;
-};
-
-}  // namespace
-
-void WatchForDueService(QWidget* window, LinkLabel* statusLine) {
-    new FirstPaintWatch(window, statusLine);
+            const QString notice =
+                SafeFormat(GetLanguageString("PartsService", "DUEN"), {ServiceLine(counts)});
+            label->SetText(notice);
+            QObject::connect(label, &LinkLabel::Clicked, label, [window, label, notice] {
+                // Only while the status line still says so: a page may have put its own text there since.
+                if (label->Text() != notice) {
+                    return;
+                }
+                ServiceData shown;
+                BicycleList bicycles;
+                if (LoadServiceData(&shown) != store::kOk || DB_GetBicycleList(&bicycles) != store::kOk) {
+                    ShowStoreFailure(window, GetLanguageString("ErrorStrings", "GFDB"));
+                    return;
+                }
+                GuardedModal list(new DueListDlg(shown, bicycles, window));
+                list.Run(QDialog::Rejected);
+            });
+        },
+        Qt::SingleShotConnection);
 }

@@ -71,6 +71,7 @@ BicycleDlg::BicycleDlg(LinkLabel& statusLine, QWidget* parent)
     connect(m_hintNew, &QPushButton::clicked, this, &BicycleDlg::OnNew);
     connect(m_list, &QListView::doubleClicked, this, &BicycleDlg::OnModify);
     m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
 
     RefreshCaptions();
 }
@@ -82,6 +83,12 @@ bool BicycleDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_list && event->type() == QEvent::KeyPress && IsOpenKey(static_cast<QKeyEvent*>(event))) {
         OnModify();
         return true;
+    }
+    // What is due is read from all the rides: it follows once the cards are
+    // painted, so that they come as quickly as ever.
+    if (watched == m_list->viewport() && event->type() == QEvent::Paint && m_serviceLinesDue) {
+        m_serviceLinesDue = false;
+        QTimer::singleShot(0, this, &BicycleDlg::UpdateServiceLines);
     }
     return TabPage::eventFilter(watched, event);
 }
@@ -140,9 +147,8 @@ void BicycleDlg::Reload() {
     m_model->SetBicycles(std::move(bicycles));
     m_list->setUpdatesEnabled(true);
     UpdateHint();
-    // What is due on each bicycle is read from all the rides: it follows
-    // once the cards are painted, so that they come as quickly as ever.
-    QTimer::singleShot(0, this, &BicycleDlg::UpdateServiceLines);
+    m_serviceLinesDue = true;
+    m_list->viewport()->update();
     m_statusText = BicycleStatusText(SumBicycles(m_model->Bicycles()));
     StatusLine().SetText(m_statusText);
     if (selectedRow >= 0) {
@@ -223,6 +229,7 @@ void BicycleDlg::UpdateServiceLines() {
         }
     }
     m_model->SetServiceLines(std::move(serviceLines));
+    Q_EMIT ServiceCounted(CountTasks(service, 0, Today()));
 }
 
 void BicycleDlg::OpenPartsService() {

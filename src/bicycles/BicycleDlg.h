@@ -40,6 +40,10 @@ public:
     // Shown over the card list while the log holds no bicycle.
     const EmptyListHint& Hint() const { return *m_hint; }
 
+Q_SIGNALS:
+    // After each reload, once the cards are painted: what is due on every bicycle.
+    void ServiceCounted(ServiceCounts counts);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -70,4 +74,5 @@ private:
     EmptyListHint* m_hint;
     QPushButton* m_hintNew;
     bool m_read = false;
+    bool m_serviceLinesDue = false;
 };
