@@ -1,6 +1,7 @@
 #include "app/MainDlg.h"
 
 #include "app/HelpDlg.h"
+#include "app/ServiceNotice.h"
 #include "app/TabControl.h"
 #include "bicycles/BicycleDlg.h"
 #include "language/Language.h"
@@ -127,6 +128,9 @@ bool MainDlg::Initialise() {
         QStringLiteral("%1 %2").arg(QString::fromLatin1(kProductName), QString::fromLatin1(kProductVersion)));
     LayOut();
     RestoreWindowState();
+    if (auto* bicycles = qobject_cast<BicycleDlg*>(m_pages[kBicycles])) {
+        WatchForDueService(this, bicycles, m_statusLine);
+    }
     m_initialised = true;
     return true;
 }
@@ -259,6 +263,7 @@ void MainDlg::CreatePages() {
     // Created in this order; the tab order is the page table's, independent of it.
     TabControl* tabs = m_tabs.get();
     auto* bicycles = new BicycleDlg(*m_statusLine, tabs);
+    bicycles->SetMaintenanceEditor(MaintenanceEntryEditorForService());
     auto* rides = new RideDlg(*m_statusLine, tabs);
     auto* maintenance = new MaintenanceDlg(*m_statusLine, tabs);
     auto* options = new OptionsDlg(*m_statusLine, tabs);

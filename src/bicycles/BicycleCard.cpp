@@ -175,7 +175,8 @@ std::vector<QPoint> CardTextOffsets(const std::vector<CardText>& texts, const QF
 }
 
 void PaintBicycleCard(QPainter& painter, const QRect& rect, bool selected, const BicycleAttribute* record,
-                      const QImage& picture, const QPalette& palette, const QFont& baseFont) {
+                      const QImage& picture, const QPalette& palette, const QFont& baseFont,
+                      const QString& serviceLine) {
     painter.save();
     const int l = rect.left();
     const int t = rect.top();
@@ -247,6 +248,16 @@ void PaintBicycleCard(QPainter& painter, const QRect& rect, bool selected, const
         // The offsets name the top-left corner; text is drawn on its baseline.
         painter.drawText(QPoint(at.x(), at.y() + metrics.ascent()), text);
     }
+    if (!serviceLine.isEmpty()) {
+        // Beside the maintenance cost, in the colour of a warning.
+        const QString line = GetLanguageString("PartsService", "SERV") + QLatin1Char(' ') + serviceLine;
+        QFont bold = fonts.text;
+        bold.setBold(true);
+        painter.setFont(bold);
+        painter.setPen(selected ? palette.color(QPalette::HighlightedText) : QColor(0xb0, 0x30, 0x10));
+        const QRect area(rect.left() + kSecondLabelX, rect.top() + 83, rect.width() - kSecondLabelX - 12, 22);
+        painter.drawText(area, Qt::AlignRight | Qt::AlignVCenter, line);
+    }
     painter.restore();
 }
 
@@ -258,7 +269,7 @@ void BicycleCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     const auto* record = index.data(BicycleListModel::RecordRole).value<const BicycleAttribute*>();
     const QImage picture = index.data(BicycleListModel::PictureRole).value<QImage>();
     PaintBicycleCard(*painter, option.rect, option.state.testFlag(QStyle::State_Selected), record, picture,
-                     option.palette, option.font);
+                     option.palette, option.font, index.data(BicycleListModel::ServiceRole).toString());
 }
 
 QSize BicycleCardDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {

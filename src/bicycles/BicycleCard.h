@@ -46,9 +46,11 @@ std::vector<CardText> CardTexts(const BicycleAttribute& record);
 std::vector<QPoint> CardTextOffsets(const std::vector<CardText>& texts, const QFontMetrics& textMetrics);
 
 // Paints one card over rect. record may be null (only the background is
-// drawn); picture is the record's decoded picture, null for none.
+// drawn); picture is the record's decoded picture, null for none;
+// serviceLine what is due on it ("2 due, 1 soon"), drawn at the bottom right.
 void PaintBicycleCard(QPainter& painter, const QRect& rect, bool selected, const BicycleAttribute* record,
-                      const QImage& picture, const QPalette& palette, const QFont& baseFont);
+                      const QImage& picture, const QPalette& palette, const QFont& baseFont,
+                      const QString& serviceLine = QString());
 
 // Draws each row of a BicycleListModel as a card, 110 pixels high.
 class BicycleCardDelegate : public QStyledItemDelegate {

@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
 #include "platform/ModalRun.h"
+#include "units/TextBlock.h"
 #include "widgets/EmptyListHint.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
@@ -18,6 +19,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QShowEvent>
+#include <QTimer>
 
 namespace {
 // The list fills the page below the row of buttons.
@@ -33,6 +35,7 @@ BicycleDlg::BicycleDlg(LinkLabel& statusLine, QWidget* parent)
       m_modify(new ImageButton(this)),
       m_delete(new ImageButton(this)),
       m_export(new ImageButton(this)),
+      m_service(new ImageButton(this)),
       m_list(new QListView(this)),
       m_hint(new EmptyListHint(m_list)),
       m_hintNew(m_hint->AddAction("hintNew")) {
@@ -41,8 +44,9 @@ BicycleDlg::BicycleDlg(LinkLabel& statusLine, QWidget* parent)
     m_modify->setObjectName(QStringLiteral("modify"));
     m_delete->setObjectName(QStringLiteral("delete"));
     m_export->setObjectName(QStringLiteral("export"));
+    m_service->setObjectName(QStringLiteral("partsService"));
     int x = kMargin;
-    for (ImageButton* button : {m_new, m_modify, m_delete, m_export}) {
+    for (ImageButton* button : {m_new, m_modify, m_delete, m_export, m_service}) {
         button->setGeometry(QRect(QPoint(x, (kListTop - kButtonSize.height()) / 2), kButtonSize));
         x += kButtonSize.width() + kMargin;
     }
@@ -63,9 +67,11 @@ BicycleDlg::BicycleDlg(LinkLabel& statusLine, QWidget* parent)
     connect(m_modify, &QPushButton::clicked, this, &BicycleDlg::OnModify);
     connect(m_delete, &QPushButton::clicked, this, &BicycleDlg::OnDelete);
     connect(m_export, &QPushButton::clicked, this, &BicycleDlg::OnExport);
+    connect(m_service, &QPushButton::clicked, this, &BicycleDlg::OpenPartsService);
     connect(m_hintNew, &QPushButton::clicked, this, &BicycleDlg::OnNew);
     connect(m_list, &QListView::doubleClicked, this, &BicycleDlg::OnModify);
     m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
 
     RefreshCaptions();
 }
@@ -78,6 +84,12 @@ bool BicycleDlg::eventFilter(QObject* watched, QEvent* event) {
         OnModify();
         return true;
     }
+    // What is due is read from all the rides: it follows once the cards are
+    // painted, so that they come as quickly as ever.
+    if (watched == m_list->viewport() && event->type() == QEvent::Paint && m_serviceLinesDue) {
+        m_serviceLinesDue = false;
+        QTimer::singleShot(0, this, &BicycleDlg::UpdateServiceLines);
+    }
     return TabPage::eventFilter(watched, event);
 }
 
@@ -86,6 +98,11 @@ void BicycleDlg::RefreshCaptions() {
     m_modify->setText(GetLanguageStringWithAccelerator("Strings", "MODF", QStringLiteral("M")));
     m_delete->setText(GetLanguageStringWithAccelerator("Strings", "DELE", QStringLiteral("D")));
     m_export->setText(GetLanguageStringWithAccelerator("Strings", "EXPT", QStringLiteral("E")));
+    m_service->setText(GetLanguageString("PartsService", "TITL"));
+    // As wide as its caption needs in the language shown.
+    m_service->resize(
+        std::max(kButtonSize.width(), m_service->fontMetrics().horizontalAdvance(m_service->text()) + 28),
+        kButtonSize.height());
     // The cards' labels follow at once; the status line at the next reload.
     m_list->viewport()->update();
     UpdateHint();
@@ -130,6 +147,8 @@ void BicycleDlg::Reload() {
     m_model->SetBicycles(std::move(bicycles));
     m_list->setUpdatesEnabled(true);
     UpdateHint();
+    m_serviceLinesDue = true;
+    m_list->viewport()->update();
     m_statusText = BicycleStatusText(SumBicycles(m_model->Bicycles()));
     StatusLine().SetText(m_statusText);
     if (selectedRow >= 0) {
@@ -196,6 +215,38 @@ void BicycleDlg::OnDelete() {
     }
     Reload();
     SelectRow(std::min(row, m_model->rowCount() - 1));
+}
+
+void BicycleDlg::UpdateServiceLines() {
+    // A log whose service tables cannot be read shows its cards without the line.
+    ServiceData service;
+    QHash<int, QString> serviceLines;
+    if (LoadServiceData(&service) == store::kOk) {
+        const int64_t today = Today();
+        for (const BicycleAttribute& bicycle : m_model->Bicycles()) {
+            serviceLines.insert(bicycle.BicycleNumber,
+                                ServiceLine(CountTasks(service, bicycle.BicycleNumber, today)));
+        }
+    }
+    m_model->SetServiceLines(std::move(serviceLines));
+    Q_EMIT ServiceCounted(CountTasks(service, 0, Today()));
+}
+
+void BicycleDlg::OpenPartsService() {
+    const int row = SelectedRow() >= 0 ? SelectedRow() : (m_model->rowCount() > 0 ? 0 : -1);
+    if (row < 0) {
+        return;
+    }
+    const BicycleAttribute* selected = m_model->Record(row);
+    BicycleList bicycles;
+    if (DB_GetBicycleList(&bicycles) != store::kOk) {
+        ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
+        return;
+    }
+    GuardedModal window(new PartsServiceDlg(selected->BicycleNumber, FromTextBlock(selected->BicycleName),
+                                            std::move(bicycles), m_editEntry, this));
+    window.Run(QDialog::Rejected);
+    Reload();
 }
 
 void BicycleDlg::OnExport() {

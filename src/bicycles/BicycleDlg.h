@@ -3,6 +3,7 @@
 // bicycle with its totals, the sums over all bicycles in the status line,
 // and New, Modify (also a double-click on a card), Delete and Export.
 
+#include "bicycles/PartsServiceDlg.h"
 #include "widgets/TabPage.h"
 
 #include <QString>
@@ -28,10 +29,20 @@ public:
     // the reports repeat it.
     const QString& StatusText() const { return m_statusText; }
 
+    // How the parts and service window makes maintenance entries; the main
+    // window lends the maintenance page's editor.
+    void SetMaintenanceEditor(MaintenanceEntryEditor editor) { m_editEntry = std::move(editor); }
+    // Opens the parts and service window of the selected bicycle.
+    void OpenPartsService();
+
     QListView* List() const { return m_list; }
     const BicycleListModel& Bicycles() const { return *m_model; }
     // Shown over the card list while the log holds no bicycle.
     const EmptyListHint& Hint() const { return *m_hint; }
+
+Q_SIGNALS:
+    // After each reload, once the cards are painted: what is due on every bicycle.
+    void ServiceCounted(ServiceCounts counts);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -43,6 +54,8 @@ private:
     void OnModify();
     void OnDelete();
     void OnExport();
+    // The cards' service lines, from what is due now.
+    void UpdateServiceLines();
     int SelectedRow() const;
     void SelectRow(int row);
     // Invites the first bicycle while there is none; a list that could not
@@ -55,8 +68,11 @@ private:
     ImageButton* m_modify;
     ImageButton* m_delete;
     ImageButton* m_export;
+    ImageButton* m_service;
+    MaintenanceEntryEditor m_editEntry;
     QListView* m_list;
     EmptyListHint* m_hint;
     QPushButton* m_hintNew;
     bool m_read = false;
+    bool m_serviceLinesDue = false;
 };

@@ -14,6 +14,13 @@ void BicycleListModel::SetBicycles(BicycleList bicycles) {
     endResetModel();
 }
 
+void BicycleListModel::SetServiceLines(QHash<int, QString> lines) {
+    m_serviceLines = std::move(lines);
+    if (!m_bicycles.empty()) {
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {ServiceRole});
+    }
+}
+
 void BicycleListModel::Clear() {
     SetBicycles({});
 }
@@ -56,6 +63,8 @@ QVariant BicycleListModel::data(const QModelIndex& index, int role) const {
                 m_decoded[row] = true;
             }
             return m_pictures[row];
+        case ServiceRole:
+            return m_serviceLines.value(record->BicycleNumber);
         default:
             return {};
     }

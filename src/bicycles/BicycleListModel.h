@@ -6,6 +6,7 @@
 #include "store/store.h"
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QImage>
 #include <vector>
 
@@ -15,12 +16,15 @@ public:
     enum Role {
         RecordRole = Qt::UserRole + 1,  // const BicycleAttribute*, valid until the next reset
         PictureRole,                    // QImage, null when the picture cannot be shown
+        ServiceRole,                    // QString: the card's service line, empty when nothing is due
     };
 
     explicit BicycleListModel(QObject* parent = nullptr);
 
     // Takes the list over; the rows show it from now on.
     void SetBicycles(BicycleList bicycles);
+    // The service line of each bicycle by number; a bicycle not named has none.
+    void SetServiceLines(QHash<int, QString> lines);
     // Releases the list; no row refers to a record any more.
     void Clear();
 
@@ -36,6 +40,7 @@ private:
     BicycleList m_bicycles;
     mutable std::vector<QImage> m_pictures;
     mutable std::vector<bool> m_decoded;
+    QHash<int, QString> m_serviceLines;
 };
 
 Q_DECLARE_METATYPE(const BicycleAttribute*)

@@ -165,6 +165,7 @@ int DB_DeleteBicycle(int number) {
                              FormatSql("RideRecordNumber in (select RideRecordNumber from RideRecord where "
                                        "BicycleNumber=%d)",
                                        number)) == kOk;
+    deleted = deleted && RemoveBicycleService(number) == kOk;
     for (const char* format :
          {"delete from Bicycle where BicycleNumber=%d", "delete from RideRecord where BicycleNumber=%d",
           "delete from MaintenanceRecord where BicycleNumber=%d"}) {

@@ -152,6 +152,7 @@ int DB_OpenDatabase() {
     }
     EnsureNewerTables();
     RemoveStaleRideDetails();
+    RemoveStaleServiceLinks();
     // A backup tool or a second program may hold the file for a moment; wait
     // for it rather than failing on the first locked statement.
     sqlite3_busy_timeout(connection, kBusyTimeoutMs);

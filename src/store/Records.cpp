@@ -308,9 +308,24 @@ int DB_InsertMaintenanceRecord(const MaintenanceRecord* record) {
     if (!DB_GetConnection() || !record) {
         return NoConnection();
     }
-    return Followed(WriteRecord("insert into MaintenanceRecord values( :p1, :p2, :p3, :p4, :p5 )",
-                                kPrepareError, record, DB_MaintenanceRecordToStmt, false),
-                    SearchKind::Maintenance, 0);
+    // The new entry may take the number of one removed behind the store's
+    // back: that entry's link to a task is not the new one's.
+    store::Transaction transaction;
+    if (!transaction.IsOpen()) {
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    const int inserted = WriteRecord("insert into MaintenanceRecord values( :p1, :p2, :p3, :p4, :p5 )",
+                                     kPrepareError, record, DB_MaintenanceRecordToStmt, false);
+    if (inserted != kOk) {
+        return inserted;
+    }
+    if (RemoveServiceLinks(static_cast<int>(sqlite3_last_insert_rowid(DB_GetConnection()))) != kOk ||
+        !transaction.Commit()) {
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    return Followed(kOk, SearchKind::Maintenance, 0);
 }
 
 int DB_UpdateMaintenanceRecord(int number, MaintenanceRecord* record) {
@@ -318,17 +333,50 @@ int DB_UpdateMaintenanceRecord(int number, MaintenanceRecord* record) {
         return NoConnection();
     }
     record->MaintenanceRecordNumber = number;
-    return Followed(
+    // A link to a task follows the entry to its new date, in the same transaction.
+    store::Transaction transaction;
+    if (!transaction.IsOpen()) {
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    if (MoveServiceLinkDate(number, record->Date) != kOk) {
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    const int updated =
         WriteRecord(FormatSql("update MaintenanceRecord set \t\tDate=:p1,\t\tBicycleNumber=:p2,\t\tCost=:p3,"
                               "\t\tMemo=:p4 \t\twhere MaintenanceRecordNumber=%d",
                               number),
-                    kUpdatePrepareError, record, DB_MaintenanceRecordToStmt, true),
-        SearchKind::Maintenance, number);
+                    kUpdatePrepareError, record, DB_MaintenanceRecordToStmt, true);
+    if (updated != kOk) {
+        return updated;
+    }
+    if (!transaction.Commit()) {
+        return kFailed;
+    }
+    return Followed(kOk, SearchKind::Maintenance, number);
 }
 
 int DB_DeleteMaintenanceRecord(int number) {
-    return Followed(DeleteRecord("delete from MaintenanceRecord where MaintenanceRecordNumber=%d", number),
-                    SearchKind::Maintenance, number);
+    if (!DB_GetConnection()) {
+        return DeleteRecord("delete from MaintenanceRecord where MaintenanceRecordNumber=%d", number);
+    }
+    // The entry and its link to a task go together or not at all.
+    store::Transaction transaction;
+    if (!transaction.IsOpen()) {
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    const int deleted =
+        DeleteRecord("delete from MaintenanceRecord where MaintenanceRecordNumber=%d", number);
+    if (deleted != kOk) {
+        return deleted;
+    }
+    if (RemoveServiceLinks(number) != kOk) {
+        SetLastError("%s", kExecuteError);
+        return kFailed;
+    }
+    return Followed(transaction.Commit() ? kOk : kFailed, SearchKind::Maintenance, number);
 }
 
 int DB_GetMaxMaintenanceRecordNumber(int* number) {

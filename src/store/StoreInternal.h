@@ -62,6 +62,19 @@ int MoveRideDetailDate(int number, int32_t date);
 // Removes rows whose ride is gone or has another date. Optional, like
 // EnsureNewerTables.
 void RemoveStaleRideDetails();
+// The parts and service side of a maintenance entry: removes the links of
+// the entry numbered number (its delete, or a new entry taking a number that
+// came back), carries its link to date (its edit). kOk also when the table is
+// not there; run them inside the entry's own transaction.
+int RemoveServiceLinks(int number);
+int MoveServiceLinkDate(int number, int32_t date);
+// What deleting a bicycle does to parts and tasks: the stretches other parts
+// spent on it become their carried usage; the parts fitted to it now and its
+// tasks go with it. Inside the bicycle's delete transaction, before its rides go.
+int RemoveBicycleService(int bicycleNumber);
+// Removes links whose entry is gone or has another date. Optional, like
+// EnsureNewerTables.
+void RemoveStaleServiceLinks();
 // kNoConnection, for a call without a connection or a required argument. It
 // sets no last-error text, as ever; but no earlier failure's reason may be
 // taken for this one's.

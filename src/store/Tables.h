@@ -64,6 +64,33 @@ inline constexpr TableDefinition kTables[] = {
      "MaxPower,"
      "Calories,AverageTemperature,ElapsedSeconds,SourceFile,ActivityId",
      "RideRecordNumber", false},
+    // Parts that wear, their stretches on bicycles, service tasks, and the
+    // maintenance entries made for them.
+    {"Part",
+     "create table Part(\t\tPartNumber INTEGER PRIMARY KEY,\t\tName TEXT,\t\tKind INTEGER,"
+     "\t\tPriorDistance REAL,\t\tPriorSeconds INTEGER,\t\tCarriedDistance REAL,\t\tCarriedSeconds INTEGER,"
+     "\t\tCost REAL,\t\tNote TEXT\t\t)",
+     "ERROR: Can not create table: Part.",
+     "PartNumber,Name,Kind,PriorDistance,PriorSeconds,CarriedDistance,CarriedSeconds,Cost,Note", nullptr,
+     false},
+    {"PartStretch",
+     "create table PartStretch(\t\tStretchNumber INTEGER PRIMARY KEY,\t\tPartNumber INTEGER,"
+     "\t\tBicycleNumber INTEGER,\t\tFitted INTEGER,\t\tRemoved INTEGER\t\t)",
+     "ERROR: Can not create table: PartStretch.", "StretchNumber,PartNumber,BicycleNumber,Fitted,Removed",
+     nullptr, false},
+    {"ServiceTask",
+     "create table ServiceTask(\t\tTaskNumber INTEGER PRIMARY KEY,\t\tBicycleNumber INTEGER,"
+     "\t\tPartNumber INTEGER,\t\tName TEXT,\t\tKind INTEGER,\t\tIntervalDistance REAL,"
+     "\t\tIntervalHours REAL,\t\tIntervalDays INTEGER,\t\tLastDone INTEGER,\t\tDueSoonShare REAL\t\t)",
+     "ERROR: Can not create table: ServiceTask.",
+     "TaskNumber,BicycleNumber,PartNumber,Name,Kind,IntervalDistance,IntervalHours,IntervalDays,LastDone,"
+     "DueSoonShare",
+     nullptr, false},
+    {"ServiceLink",
+     "create table ServiceLink(\t\tMaintenanceRecordNumber INTEGER PRIMARY KEY,\t\tDate INTEGER,"
+     "\t\tTaskNumber INTEGER,\t\tPartNumber INTEGER\t\t)",
+     "ERROR: Can not create table: ServiceLink.", "MaintenanceRecordNumber,Date,TaskNumber,PartNumber",
+     "MaintenanceRecordNumber", false},
 };
 
 namespace detail {

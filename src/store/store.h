@@ -369,3 +369,6 @@ int DB_GetTotalDistance(int bicycleNumber, double* distance);
 int DB_GetTotalTime(int bicycleNumber, int32_t* hours, int32_t* minutes, int32_t* seconds);
 int DB_GetMaxSpeed(int bicycleNumber, double* speed);
 int DB_GetTotalMaintenanceCost(int bicycleNumber, double* cost);
+
+// Parts that wear and service tasks: see PartsService.h.
+#include "store/PartsService.h"

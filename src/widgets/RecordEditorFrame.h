@@ -47,6 +47,9 @@ struct RecordEditorSetup {
     bool hasNext = false;
     int newRecordNumber = 0;  // new records: the number the store will give it
     Record record;            // existing records: a copy of the list's record
+    // New records: record's date, bicycle and memo are shown to start from
+    // (work done for a service task); its other fields stay empty.
+    bool prefilled = false;
 };
 
 enum EditorResult : int { kEditorSaved = 0, kEditorCancelled = 1, kEditorPrevious = 2, kEditorNext = 3 };
@@ -181,7 +184,7 @@ public:
 protected:
     RecordEditor(RecordEditorSetup<Record> setup, QWidget* parent)
         : RecordEditorFrame(RecordKindOf<Record>::value, setup.newRecord, parent), m_setup(std::move(setup)) {
-        if (!m_setup.newRecord) {
+        if (!m_setup.newRecord || m_setup.prefilled) {
             m_record = m_setup.record;
         }
     }
@@ -196,6 +199,8 @@ protected:
         if (!IsNewRecord()) {
             ShowDateAndBicycle(m_record.Date, m_record.BicycleNumber);
             ShowRecordFields();
+        } else if (m_setup.prefilled) {
+            ShowDateAndBicycle(m_record.Date, m_record.BicycleNumber);
         }
         RememberOpeningState();
         BicycleField()->setFocus();

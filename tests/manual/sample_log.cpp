@@ -7,6 +7,7 @@
 #include "memo/MemoDocument.h"
 #include "store/store.h"
 #include "units/Clock.h"
+#include "units/DayRange.h"
 #include "units/RecordFolders.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
@@ -106,6 +107,52 @@ void AddMaintenance(int count) {
     }
 }
 
+// Parts and service tasks on the first two bicycles, some of them due.
+void AddService() {
+    const LocalDateTime now = ToLocalDateTime(CurrentTime());
+    const auto daysAgo = [&now](int days) {
+        return static_cast<int32_t>(LocalDayStart(now.year, now.month, now.day) - int64_t{days} * 86400);
+    };
+    const auto part = [](const char* name, int kind, int bicycle, int32_t fitted, double priorKm,
+                         double cost) {
+        Part record;
+        record.Name = name;
+        record.Kind = kind;
+        record.PriorDistance = priorKm;
+        record.Cost = cost;
+        DB_InsertPart(&record, bicycle, fitted);
+        return record.PartNumber;
+    };
+    const auto task = [](int bicycle, int partNumber, const char* name, TaskKind kind, double km,
+                         double hours, int days, int32_t lastDone) {
+        ServiceTask record;
+        record.BicycleNumber = bicycle;
+        record.PartNumber = partNumber;
+        record.Name = name;
+        record.Kind = kind;
+        record.IntervalDistance = km;
+        record.IntervalHours = hours;
+        record.IntervalDays = days;
+        record.LastDone = lastDone;
+        DB_InsertServiceTask(&record);
+    };
+    const int chain = part("KMC X11 chain", 0, 1, daysAgo(400), 0.0, 34.90);
+    part("Shimano 11-32 cassette", 1, 1, daysAgo(400), 0.0, 59.00);
+    const int pads = part("Brake pads front", 5, 1, daysAgo(200), 1500.0, 18.50);
+    part("Marathon 37-622 front", 3, 1, daysAgo(300), 0.0, 35.90);
+    const int wheels = part("DT Swiss wheelset", 6, 2, daysAgo(380), 0.0, 420.00);
+    DB_MovePart(wheels, 1, daysAgo(250));
+    DB_MovePart(wheels, 2, daysAgo(120));
+    part("Continental GP5000 rear", 4, 2, daysAgo(90), 0.0, 54.00);
+    task(1, chain, "Lube chain", TaskKind::Every, 300.0, 0, 0, daysAgo(60));
+    task(1, chain, "Check chain wear", TaskKind::Every, 1000.0, 0, 0, daysAgo(150));
+    task(1, pads, "Replace brake pads", TaskKind::At, 2000.0, 0, 0, daysAgo(200));
+    task(1, 0, "Full service", TaskKind::Every, 0, 0, 365, daysAgo(320));
+    task(2, 0, "Check tyre pressure", TaskKind::Every, 0, 0, 7, daysAgo(3));
+    task(2, 0, "Bleed brakes", TaskKind::Every, 0, 0, 365, daysAgo(100));
+    task(2, 0, "Full service", TaskKind::Every, 0, 50.0, 365, daysAgo(200));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -136,6 +183,7 @@ int main(int argc, char** argv) {
     }
     AddRides(rideCount);
     AddMaintenance(entryCount);
+    AddService();
     DB_ExecSql(DB_GetConnection(), "commit");
     DB_CloseDatabase();
     std::printf("%d bicycles, %d rides and %d maintenance entries in %s\n", kBicycles, rideCount, entryCount,

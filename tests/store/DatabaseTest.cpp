@@ -26,6 +26,17 @@ const char* const kSchema[] = {
     "Descent REAL,\t\tAverageHeartRate REAL,\t\tMaxHeartRate REAL,\t\tAverageCadence REAL,\t\t"
     "AveragePower REAL,\t\tMaxPower REAL,\t\tCalories REAL,\t\tAverageTemperature REAL,\t\t"
     "ElapsedSeconds REAL,\t\tSourceFile TEXT,\t\tActivityId TEXT\t\t)",
+    "create table Part(\t\tPartNumber INTEGER PRIMARY KEY,\t\tName TEXT,\t\tKind INTEGER,\t\tPriorDistance "
+    "REAL,"
+    "\t\tPriorSeconds INTEGER,\t\tCarriedDistance REAL,\t\tCarriedSeconds INTEGER,\t\tCost REAL,\t\tNote "
+    "TEXT\t\t)",
+    "create table PartStretch(\t\tStretchNumber INTEGER PRIMARY KEY,\t\tPartNumber INTEGER,\t\tBicycleNumber "
+    "INTEGER,\t\tFitted INTEGER,\t\tRemoved INTEGER\t\t)",
+    "create table ServiceTask(\t\tTaskNumber INTEGER PRIMARY KEY,\t\tBicycleNumber INTEGER,\t\tPartNumber "
+    "INTEGER,\t\tName TEXT,\t\tKind INTEGER,\t\tIntervalDistance REAL,\t\tIntervalHours REAL,\t\t"
+    "IntervalDays INTEGER,\t\tLastDone INTEGER,\t\tDueSoonShare REAL\t\t)",
+    "create table ServiceLink(\t\tMaintenanceRecordNumber INTEGER PRIMARY KEY,\t\tDate INTEGER,\t\t"
+    "TaskNumber INTEGER,\t\tPartNumber INTEGER\t\t)",
 };
 
 // SQLite keeps a create statement's text as written, except that it writes the
