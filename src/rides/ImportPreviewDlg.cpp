@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -475,4 +476,20 @@ bool ImportPreviewDlg::Ask(QWidget* parent, ImportPlan* plan, const BicycleList&
         *newBicycles = dialog->NewBicycles();
     }
     return accepted;
+}
+
+QProgressDialog* NewImportProgress(QWidget* parent, const QString& title) {
+    auto* progress = new QProgressDialog(parent);
+    progress->setObjectName(QStringLiteral("importProgress"));
+    progress->setWindowTitle(title);
+    progress->setCancelButtonText(GetLanguageString("Strings", "CANC"));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(0);
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    progress->setMinimumWidth(420);
+    auto* label = new QLabel(progress);
+    label->setTextFormat(Qt::PlainText);
+    progress->setLabel(label);
+    return progress;
 }

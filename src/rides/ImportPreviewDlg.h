@@ -13,6 +13,7 @@
 #include <vector>
 
 class QCheckBox;
+class QProgressDialog;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -68,3 +69,8 @@ private:
     QTableView* m_table;
     QLabel* m_count;
 };
+
+// The window an import shows while it runs: modal to its page, at once,
+// with Cancel, staying open until the import is done; its label is plain
+// text whatever a file's name looks like.
+QProgressDialog* NewImportProgress(QWidget* parent, const QString& title);

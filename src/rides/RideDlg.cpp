@@ -243,19 +243,7 @@ std::optional<ImportSummary> RideDlg::PreviewAndImport(const QStringList& paths)
 ImportSummary RideDlg::RunImport(const std::function<ImportSummary(const ImportStep&)>& run) {
     // An import shows how far it has come and can be stopped, a single large
     // file as well as a batch; the rides stored until then stay.
-    GuardedModal progress(new QProgressDialog(this));
-    progress->setObjectName(QStringLiteral("importProgress"));
-    progress->setWindowTitle(GetLanguageString("RideImport", "TITL"));
-    progress->setCancelButtonText(GetLanguageString("Strings", "CANC"));
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setMinimumDuration(0);
-    progress->setAutoReset(false);
-    progress->setAutoClose(false);
-    progress->setMinimumWidth(420);
-    // The label names the file being read: plain text, whatever its name looks like.
-    auto* label = new QLabel(&*progress);
-    label->setTextFormat(Qt::PlainText);
-    progress->setLabel(label);
+    GuardedModal progress(NewImportProgress(this, GetLanguageString("RideImport", "TITL")));
     progress->show();
     int shown = -1;
     const ImportSummary summary = run([&](int done, int count, const QString& path) {

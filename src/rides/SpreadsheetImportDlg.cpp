@@ -1,9 +1,12 @@
 #include "rides/SpreadsheetImportDlg.h"
 
+#include "rides/ImportPreviewDlg.h"
+
 #include "language/Language.h"
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
 #include "platform/ModalRun.h"
+#include "rides/ImportPreviewDlg.h"
 #include "units/SafeFormat.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
@@ -379,15 +382,7 @@ ImportSummary ImportSpreadsheetFile(QWidget* parent, const QString& path, const 
     const std::vector<SheetBicycle> names = dialog->ChosenBicycles();
     const int32_t defaultBicycle = dialog->DefaultBicycle();
 
-    GuardedModal progress(new QProgressDialog(parent));
-    progress->setObjectName(QStringLiteral("importProgress"));
-    progress->setWindowTitle(GetLanguageString("SpreadsheetCsv", "TITL"));
-    progress->setCancelButtonText(GetLanguageString("Strings", "CANC"));
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setMinimumDuration(0);
-    progress->setAutoReset(false);
-    progress->setAutoClose(false);
-    progress->setMinimumWidth(420);
+    GuardedModal progress(NewImportProgress(parent, GetLanguageString("SpreadsheetCsv", "TITL")));
     progress->setRange(0, static_cast<int>(rows.size()));
     progress->show();
     const ImportSummary summary =
