@@ -22,7 +22,6 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMimeData>
 #include <QPointer>
 #include <QProgressDialog>
