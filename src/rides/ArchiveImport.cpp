@@ -323,6 +323,16 @@ bool IsPlanFile(const QString& name) {
     return EntryType(name) != GpsFileType::Unknown;
 }
 
+// Whether the file an unpacked export names lies inside the export's
+// folder once links are followed: a link planted there to a file elsewhere
+// is never read. A name that is not there at all counts as inside: it is
+// reported as missing.
+bool StaysInFolder(const QString& folder, const QString& entry) {
+    const QString target = QFileInfo(QDir(folder).filePath(entry)).canonicalFilePath();
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    return target.isEmpty() || target.startsWith(root + u'/');
+}
+
 QStringList GpsFilesIn(const QString& folder) {
     QStringList paths;
     const QDir dir(folder);
@@ -716,7 +726,7 @@ std::optional<ImportPlan> ReadImportPlan(const QStringList& chosen, QString* err
                     continue;
                 }
                 const QString safe = SafeEntryName(activity.entry);
-                if (safe.isEmpty()) {
+                if (safe.isEmpty() || !StaysInFolder(plan.source, safe)) {
                     activity.problem =
                         SafeFormat(GetLanguageString("ArchiveImport", "ESCP"), {activity.entry});
                 } else if (!QFileInfo(QDir(plan.source).filePath(safe)).isFile()) {

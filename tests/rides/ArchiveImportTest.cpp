@@ -298,6 +298,20 @@ TEST_F(ArchiveImportTest, DamagedEscapingAndExpandingEntriesAreRefusedAndTheRest
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("escape.gpx"))));
 }
 
+TEST_F(ArchiveImportTest, ALinkPlantedInAnUnpackedExportIsNotFollowed) {
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("export/activities"))));
+    ASSERT_TRUE(WriteBytes(Path(QStringLiteral("elsewhere.gpx")), HourNorthGpx(kMay1)));
+    ASSERT_TRUE(
+        QFile::link(Path(QStringLiteral("elsewhere.gpx")), Path(QStringLiteral("export/activities/9.gpx"))));
+    ASSERT_TRUE(WriteBytes(Path(QStringLiteral("export/activities.csv")),
+                           kHeader + CsvLine("9", "May 1, 2024, 8:00:00 AM", "Linked", "Ride", "", 25.0, "",
+                                             "activities/9.gpx")));
+    const ImportPlan plan = Plan({Path(QStringLiteral("export"))});
+    ASSERT_EQ(plan.activities.size(), 1u);
+    EXPECT_TRUE(plan.activities[0].problem.contains(QStringLiteral("activities/9.gpx")))
+        << plan.activities[0].problem.toStdString();
+}
+
 TEST_F(ArchiveImportTest, CancelKeepsWhatCameInBefore) {
     std::vector<ZipEntry> entries{{QStringLiteral("activities.csv"), kHeader}};
     for (int i = 0; i < 40; ++i) {
