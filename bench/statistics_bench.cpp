@@ -124,8 +124,9 @@ StatRows StraightforwardSummary(const RideRecordList& rides, int64_t now) {
         return {label, text("%d", sum.rides), distance(sum.km), time(sum.seconds),
                 speed(sum.km, sum.seconds)};
     };
-    auto average = [&](const QString& label, const Sum& sum, int64_t n, bool wholeRides) -> StatRow {
-        const double rides = wholeRides ? double(sum.rides / n) : double(sum.rides) / n;
+    // Every average is a real quotient, the rides too.
+    auto average = [&](const QString& label, const Sum& sum, int64_t n) -> StatRow {
+        const double rides = double(sum.rides) / n;
         return {label, text("%.2f", rides), distance(sum.km / n), time(sum.seconds / n),
                 speed(sum.km / n, sum.seconds / n)};
     };
@@ -134,22 +135,22 @@ StatRows StraightforwardSummary(const RideRecordList& rides, int64_t now) {
     const QString monthly = GetLanguageString("StatDlg", "MTAV");
     return {
         totals(GetLanguageString("StatDlg", "THMT"), sums[0]),
-        average(daily, sums[0], thisMonth.daysInMonth(), true),
+        average(daily, sums[0], thisMonth.daysInMonth()),
         empty,
         totals(GetLanguageString("StatDlg", "LTMT"), sums[1]),
-        average(daily, sums[1], lastMonth.daysInMonth(), true),
+        average(daily, sums[1], lastMonth.daysInMonth()),
         empty,
         totals(GetLanguageString("StatDlg", "THYR"), sums[2]),
-        average(monthly, sums[2], 12, true),
-        average(daily, sums[2], QDate(today.year, 1, 1).daysInYear(), false),
+        average(monthly, sums[2], 12),
+        average(daily, sums[2], QDate(today.year, 1, 1).daysInYear()),
         empty,
         totals(GetLanguageString("StatDlg", "LTYR"), sums[3]),
-        average(monthly, sums[3], 12, true),
-        average(daily, sums[3], QDate(today.year - 1, 1, 1).daysInYear(), false),
+        average(monthly, sums[3], 12),
+        average(daily, sums[3], QDate(today.year - 1, 1, 1).daysInYear()),
         empty,
         totals(GetLanguageString("StatDlg", "ALLR"), sums[4]),
-        average(monthly, sums[4], allMonths, true),
-        average(daily, sums[4], allDays, true),
+        average(monthly, sums[4], allMonths),
+        average(daily, sums[4], allDays),
     };
 }
 

@@ -284,6 +284,7 @@ void MainDlg::SetTabCaptions() {
     for (const TabCaption& tab : kTabCaptions) {
         m_tabs->SetCaption(tab.tab, GetLanguageString(tab.caption));
     }
+    LayOut();  // the captions' width decides where the home page's link fits
 }
 
 void MainDlg::RefreshLanguage() {
@@ -336,7 +337,13 @@ void MainDlg::LayOut() {
     const int b = client.top() + client.height();
     m_tabs->setGeometry(QRect(QPoint(l + 4, t + 80), QPoint(r - 4 - 1, b - 18 - 1)));
     m_statusLine->setGeometry(QRect(QPoint(l + 5, b - 16), QPoint(r - 1, b - 1)));
-    m_homePage->setGeometry(QRect(QPoint(r - 180, t + 85), QPoint(r - 1, t + 100 - 1)));
+    // The home page's link sits right of the tab captions; in a window too
+    // narrow for both (a small window, long captions) it gives way to them.
+    const int captions = m_tabs->Count();
+    const int captionsEnd = captions > 0 ? m_tabs->x() + m_tabs->Bar()->tabRect(captions - 1).right() : l;
+    const int linkLeft = std::max(r - 180, captionsEnd + 8);
+    m_homePage->setGeometry(QRect(QPoint(linkLeft, t + 85), QPoint(r - 1, t + 100 - 1)));
+    m_homePage->setVisible(r - linkLeft >= m_homePage->sizeHint().width());
     m_homePage->raise();
 
     m_bannerLeft->move(l, t + (kBannerHeight - m_bannerLeft->height()) / 2);

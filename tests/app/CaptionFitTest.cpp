@@ -472,6 +472,15 @@ TEST_F(CaptionFitTest, EveryLanguageStartsWithEveryCaptionWhole) {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         CheckWindow(window, true);
+        // At the smallest size the home page's link gives way to the captions.
+        window.resize(window.minimumSize());
+        QCoreApplication::processEvents();
+        const auto* link = window.findChild<QWidget*>(QStringLiteral("HomePageLink"));
+        const QTabBar* bar = window.Tabs().Bar();
+        const int captionsEnd = bar->mapTo(&window, bar->tabRect(bar->count() - 1).topRight()).x();
+        ASSERT_NE(link, nullptr);
+        EXPECT_TRUE(link->isHidden() || link->geometry().left() > captionsEnd)
+            << LanguageName(language).toStdString();
     }
     ExpectEverythingFits();
     // Nothing was asked but the import's file chooser, once per language.
