@@ -24,6 +24,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -54,6 +55,10 @@ public:
         }
     }
     std::function<void()> onEdited;
+    // Rows whose bicycle the rider chose in the row itself: a later change of
+    // their gear's bicycle leaves them as they are.
+    bool ChosenByHand(size_t row) const { return m_chosenByHand.contains(row); }
+    void ForgetHandChoice(size_t row) { m_chosenByHand.erase(row); }
 
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(m_plan.activities.size());
@@ -157,6 +162,7 @@ public:
             activity.include = value.toInt() == Qt::Checked;
         } else if (role == Qt::EditRole && index.column() == kBicycle) {
             activity.bicycle = value.toInt();
+            m_chosenByHand.insert(static_cast<size_t>(index.row()));
         } else {
             return false;
         }
@@ -174,6 +180,7 @@ public:
 private:
     ImportPlan& m_plan;
     QMap<int32_t, QString> m_names;
+    std::set<size_t> m_chosenByHand;
 };
 
 namespace {
@@ -407,7 +414,13 @@ void ImportPreviewDlg::ApplyChoices() {
                       numberOf(m_gearChoosers[i], -1 - static_cast<int32_t>(i)));
     }
     const int32_t fallback = numberOf(m_fallback, kNewFallback);
-    for (ImportActivity& activity : m_plan.activities) {
+    for (size_t row = 0; row < m_plan.activities.size(); ++row) {
+        ImportActivity& activity = m_plan.activities[row];
+        // A bicycle chosen in the row stays while it is still offered.
+        if (m_model->ChosenByHand(row) && names.contains(activity.bicycle)) {
+            continue;
+        }
+        m_model->ForgetHandChoice(row);
         activity.bicycle = byGear.value(activity.gear, fallback);
     }
     MarkKnown(m_plan, m_known);

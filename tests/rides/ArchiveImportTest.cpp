@@ -382,6 +382,13 @@ TEST_F(ArchiveImportTest, ADroppedArchiveIsPreviewedBeforeItIsImported) {
         EXPECT_EQ(Find<QComboBox>(preview, "gear0")->currentText(), QStringLiteral("New bicycle"));
         EXPECT_EQ(Find(preview, "gear0Name")->text(), QStringLiteral("Gravel King"));
         EXPECT_EQ(Find<QComboBox>(preview, "gear1")->currentText(), QStringLiteral("Trek 520"));
+        // A bicycle chosen in a row stays when its gear's bicycle is changed afterwards.
+        QAbstractItemModel* rows = Find<QTableView>(preview, "activities")->model();
+        const QModelIndex gravelLoop = rows->index(1, 5);
+        rows->setData(gravelLoop, m_trek, Qt::EditRole);
+        Type(preview, "gear0Name", QStringLiteral("Gravel King!"));
+        EXPECT_EQ(gravelLoop.data().toString(), QStringLiteral("Trek 520"));
+        rows->setData(gravelLoop, -1, Qt::EditRole);  // back to the gear's new bicycle
         Type(preview, "gear0Name", QStringLiteral("Gravel <King>"));
         QCheckBox* run = Find<QCheckBox>(preview, "type2");
         EXPECT_EQ(run->text(), QStringLiteral("Run (1)"));
