@@ -75,10 +75,12 @@ std::optional<double> ValueChild(QXmlStreamReader& xml) {
     return value;
 }
 
-// The lap's power from its extensions (Garmin's <LX>: <AvgWatts>,
-// <MaxWatts>), reading to the element's end.
-void ReadLapExtensions(QXmlStreamReader& xml, std::optional<double>& average,
-                       std::optional<double>& maximum) {
+// Walks the elements inside the one the reader stands on, at any depth, to
+// its end tag: each start tag goes to take, which reads the element it
+// wants (and is left on its end tag) and returns false for the others,
+// whose children are walked in turn.
+template <typename Take>
+void ReadNestedElements(QXmlStreamReader& xml, Take take) {
     int nesting = 0;
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
@@ -87,15 +89,24 @@ void ReadLapExtensions(QXmlStreamReader& xml, std::optional<double>& average,
                 return;
             }
             --nesting;
-        } else if (token == QXmlStreamReader::StartElement) {
-            const bool isAverage = xml.name() == u"AvgWatts";
-            if (isAverage || xml.name() == u"MaxWatts") {
-                (isAverage ? average : maximum) = ParseNumber(ElementText(xml));
-            } else {
-                ++nesting;
-            }
+        } else if (token == QXmlStreamReader::StartElement && !take(xml.name())) {
+            ++nesting;
         }
     }
+}
+
+// The lap's power from its extensions (Garmin's <LX>: <AvgWatts>,
+// <MaxWatts>), reading to the element's end.
+void ReadLapExtensions(QXmlStreamReader& xml, std::optional<double>& average,
+                       std::optional<double>& maximum) {
+    ReadNestedElements(xml, [&](QStringView name) {
+        const bool isAverage = name == u"AvgWatts";
+        if (!isAverage && name != u"MaxWatts") {
+            return false;
+        }
+        (isAverage ? average : maximum) = ParseNumber(ElementText(xml));
+        return true;
+    });
 }
 
 // A mean over laps, each counting with its time.
@@ -127,27 +138,18 @@ void TakeSensor(std::optional<double> value, double most, float* reading, bool* 
 // (ns3:Watts, ns3:RunCadence) and the common <power> write them; reading to
 // the element's end.
 void ReadPointExtensions(QXmlStreamReader& xml, GpsPoint& point) {
-    int nesting = 0;
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
-            if (nesting == 0) {
-                return;
-            }
-            --nesting;
-        } else if (token == QXmlStreamReader::StartElement) {
-            const QStringView name = xml.name();
-            if (name == u"hr") {
-                TakeSensor(ParseNumber(ElementText(xml)), 300.0, &point.heartRate, &point.hasHeartRate);
-            } else if (name == u"cad" || name == u"RunCadence") {
-                TakeSensor(ParseNumber(ElementText(xml)), 300.0, &point.cadence, &point.hasCadence);
-            } else if (name == u"Watts" || name == u"power") {
-                TakeSensor(ParseNumber(ElementText(xml)), 5000.0, &point.power, &point.hasPower);
-            } else {
-                ++nesting;
-            }
+    ReadNestedElements(xml, [&](QStringView name) {
+        if (name == u"hr") {
+            TakeSensor(ParseNumber(ElementText(xml)), 300.0, &point.heartRate, &point.hasHeartRate);
+        } else if (name == u"cad" || name == u"RunCadence") {
+            TakeSensor(ParseNumber(ElementText(xml)), 300.0, &point.cadence, &point.hasCadence);
+        } else if (name == u"Watts" || name == u"power") {
+            TakeSensor(ParseNumber(ElementText(xml)), 5000.0, &point.power, &point.hasPower);
+        } else {
+            return false;
         }
-    }
+        return true;
+    });
 }
 
 // Drops tracks without a single usable point and says why nothing is left.
