@@ -65,6 +65,10 @@ struct GpsTrack {
     std::vector<GpsPoint> points;
     DeviceTotals device;
     DeviceMeasures measured;
+    // What the device says the activity was, in FIT's numbers (a TCX
+    // activity's Sport mapped to them); nothing when the file does not say.
+    std::optional<int> sport;
+    std::optional<int> subSport;
 };
 
 enum class GpsFileError {
