@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
   libsqlite3-dev sqlite3
-  libarchive-dev
+  libarchive-dev libexpat1-dev
   libgtest-dev
   imagemagick
   gpsbabel

@@ -1,23 +1,32 @@
 #include "rides/GpsTrack.h"
 
 #include "rides/FitFile.h"
+#include "rides/XmlPullReader.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QXmlStreamReader>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 
 namespace {
 
-bool ReadDigits(QStringView text, qsizetype position, int count, int* value) {
+// A character of a time's text, read as UTF-16 or as UTF-8 bytes.
+char16_t Unit(QChar c) {
+    return c.unicode();
+}
+char16_t Unit(char c) {
+    return static_cast<unsigned char>(c);
+}
+
+template <typename View>
+bool ReadDigits(View text, qsizetype position, int count, int* value) {
     if (position + count > text.size()) {
         return false;
     }
     int result = 0;
     for (qsizetype i = position; i < position + count; ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = Unit(text[i]);
         if (c < u'0' || c > u'9') {
             return false;
         }
@@ -43,9 +52,10 @@ int DaysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
-std::optional<double> ParseNumber(QStringView text) {
+std::optional<double> ParseNumber(std::string_view text) {
     bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
+    const double value =
+        QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(value)) {
         return std::nullopt;
     }
@@ -56,20 +66,15 @@ bool IsPosition(double latitude, double longitude) {
     return latitude >= -90.0 && latitude <= 90.0 && longitude >= -180.0 && longitude <= 180.0;
 }
 
-// The text of a simple element; reading stops at its end tag.
-QString ElementText(QXmlStreamReader& xml) {
-    return xml.readElementText(QXmlStreamReader::SkipChildElements);
-}
-
 // The number in the element's <Value> child (TCX heart rates), reading to
 // the element's end.
-std::optional<double> ValueChild(QXmlStreamReader& xml) {
+std::optional<double> ValueChild(XmlPullReader& xml) {
     std::optional<double> value;
-    while (xml.readNextStartElement()) {
-        if (xml.name() == u"Value") {
-            value = ParseNumber(ElementText(xml));
+    while (xml.ReadNextStartElement()) {
+        if (xml.Name() == "Value") {
+            value = ParseNumber(xml.ElementText());
         } else {
-            xml.skipCurrentElement();
+            xml.SkipCurrentElement();
         }
     }
     return value;
@@ -80,16 +85,16 @@ std::optional<double> ValueChild(QXmlStreamReader& xml) {
 // wants (and is left on its end tag) and returns false for the others,
 // whose children are walked in turn.
 template <typename Take>
-void ReadNestedElements(QXmlStreamReader& xml, Take take) {
+void ReadNestedElements(XmlPullReader& xml, Take take) {
     int nesting = 0;
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
+    while (!xml.AtEnd()) {
+        const XmlPullReader::Token token = xml.ReadNext();
+        if (token == XmlPullReader::Token::EndElement) {
             if (nesting == 0) {
                 return;
             }
             --nesting;
-        } else if (token == QXmlStreamReader::StartElement && !take(xml.name())) {
+        } else if (token == XmlPullReader::Token::StartElement && !take(xml.Name())) {
             ++nesting;
         }
     }
@@ -97,14 +102,13 @@ void ReadNestedElements(QXmlStreamReader& xml, Take take) {
 
 // The lap's power from its extensions (Garmin's <LX>: <AvgWatts>,
 // <MaxWatts>), reading to the element's end.
-void ReadLapExtensions(QXmlStreamReader& xml, std::optional<double>& average,
-                       std::optional<double>& maximum) {
-    ReadNestedElements(xml, [&](QStringView name) {
-        const bool isAverage = name == u"AvgWatts";
-        if (!isAverage && name != u"MaxWatts") {
+void ReadLapExtensions(XmlPullReader& xml, std::optional<double>& average, std::optional<double>& maximum) {
+    ReadNestedElements(xml, [&](std::string_view name) {
+        const bool isAverage = name == "AvgWatts";
+        if (!isAverage && name != "MaxWatts") {
             return false;
         }
-        (isAverage ? average : maximum) = ParseNumber(ElementText(xml));
+        (isAverage ? average : maximum) = ParseNumber(xml.ElementText());
         return true;
     });
 }
@@ -137,14 +141,14 @@ void TakeSensor(std::optional<double> value, double most, float* reading, bool* 
 // TrackPointExtension (gpxtpx:hr, gpxtpx:cad), its TCX ActivityExtension
 // (ns3:Watts, ns3:RunCadence) and the common <power> write them; reading to
 // the element's end.
-void ReadPointExtensions(QXmlStreamReader& xml, GpsPoint& point) {
-    ReadNestedElements(xml, [&](QStringView name) {
-        if (name == u"hr") {
-            TakeSensor(ParseNumber(ElementText(xml)), 300.0, &point.heartRate, &point.hasHeartRate);
-        } else if (name == u"cad" || name == u"RunCadence") {
-            TakeSensor(ParseNumber(ElementText(xml)), 300.0, &point.cadence, &point.hasCadence);
-        } else if (name == u"Watts" || name == u"power") {
-            TakeSensor(ParseNumber(ElementText(xml)), 5000.0, &point.power, &point.hasPower);
+void ReadPointExtensions(XmlPullReader& xml, GpsPoint& point) {
+    ReadNestedElements(xml, [&](std::string_view name) {
+        if (name == "hr") {
+            TakeSensor(ParseNumber(xml.ElementText()), 300.0, &point.heartRate, &point.hasHeartRate);
+        } else if (name == "cad" || name == "RunCadence") {
+            TakeSensor(ParseNumber(xml.ElementText()), 300.0, &point.cadence, &point.hasCadence);
+        } else if (name == "Watts" || name == "power") {
+            TakeSensor(ParseNumber(xml.ElementText()), 5000.0, &point.power, &point.hasPower);
         } else {
             return false;
         }
@@ -153,11 +157,11 @@ void ReadPointExtensions(QXmlStreamReader& xml, GpsPoint& point) {
 }
 
 // Drops tracks without a single usable point and says why nothing is left.
-GpsFileContent Finish(QXmlStreamReader& xml, std::vector<GpsTrack> tracks, bool rootSeen) {
+GpsFileContent Finish(XmlPullReader& xml, std::vector<GpsTrack> tracks, bool rootSeen) {
     GpsFileContent content;
-    if (xml.hasError()) {
+    if (xml.HasError()) {
         content.error = GpsFileError::Malformed;
-        content.errorLine = static_cast<int>(xml.lineNumber());
+        content.errorLine = static_cast<int>(xml.ErrorLine());
         return content;
     }
     if (!rootSeen) {
@@ -178,27 +182,26 @@ GpsFileContent Finish(QXmlStreamReader& xml, std::vector<GpsTrack> tracks, bool 
 
 // <trkpt lat=".." lon=".."><ele>..</ele><time>..</time>...</trkpt>; the
 // reader stands on the start tag and is left on the end tag.
-std::optional<GpsPoint> ReadGpxPoint(QXmlStreamReader& xml) {
-    const QXmlStreamAttributes attributes = xml.attributes();
-    const std::optional<double> latitude = ParseNumber(attributes.value(QLatin1String("lat")));
-    const std::optional<double> longitude = ParseNumber(attributes.value(QLatin1String("lon")));
+std::optional<GpsPoint> ReadGpxPoint(XmlPullReader& xml) {
+    const std::optional<double> latitude = ParseNumber(xml.Attribute("lat").value_or(std::string_view()));
+    const std::optional<double> longitude = ParseNumber(xml.Attribute("lon").value_or(std::string_view()));
     GpsPoint point;
-    while (xml.readNextStartElement()) {
-        const QStringView name = xml.name();
-        if (name == u"ele") {
-            if (const std::optional<double> elevation = ParseNumber(ElementText(xml))) {
+    while (xml.ReadNextStartElement()) {
+        const std::string_view name = xml.Name();
+        if (name == "ele") {
+            if (const std::optional<double> elevation = ParseNumber(xml.ElementText())) {
                 point.elevation = *elevation;
                 point.hasElevation = true;
             }
-        } else if (name == u"time") {
-            if (const std::optional<int64_t> time = ParseGpsTime(ElementText(xml))) {
+        } else if (name == "time") {
+            if (const std::optional<int64_t> time = ParseGpsTime(xml.ElementText())) {
                 point.timeMs = *time;
                 point.hasTime = true;
             }
-        } else if (name == u"extensions") {
+        } else if (name == "extensions") {
             ReadPointExtensions(xml, point);
         } else {
-            xml.skipCurrentElement();
+            xml.SkipCurrentElement();
         }
     }
     if (!latitude || !longitude || !IsPosition(*latitude, *longitude)) {
@@ -212,40 +215,40 @@ std::optional<GpsPoint> ReadGpxPoint(QXmlStreamReader& xml) {
 // <Trackpoint><Time/><Position><LatitudeDegrees/><LongitudeDegrees/></Position>
 // <AltitudeMeters/>...</Trackpoint>. Points without a position (the device
 // lost its fix, or rode indoors) carry nothing a track can use.
-std::optional<GpsPoint> ReadTcxPoint(QXmlStreamReader& xml) {
+std::optional<GpsPoint> ReadTcxPoint(XmlPullReader& xml) {
     GpsPoint point;
     std::optional<double> latitude;
     std::optional<double> longitude;
-    while (xml.readNextStartElement()) {
-        const QStringView name = xml.name();
-        if (name == u"Time") {
-            if (const std::optional<int64_t> time = ParseGpsTime(ElementText(xml))) {
+    while (xml.ReadNextStartElement()) {
+        const std::string_view name = xml.Name();
+        if (name == "Time") {
+            if (const std::optional<int64_t> time = ParseGpsTime(xml.ElementText())) {
                 point.timeMs = *time;
                 point.hasTime = true;
             }
-        } else if (name == u"Position") {
-            while (xml.readNextStartElement()) {
-                if (xml.name() == u"LatitudeDegrees") {
-                    latitude = ParseNumber(ElementText(xml));
-                } else if (xml.name() == u"LongitudeDegrees") {
-                    longitude = ParseNumber(ElementText(xml));
+        } else if (name == "Position") {
+            while (xml.ReadNextStartElement()) {
+                if (xml.Name() == "LatitudeDegrees") {
+                    latitude = ParseNumber(xml.ElementText());
+                } else if (xml.Name() == "LongitudeDegrees") {
+                    longitude = ParseNumber(xml.ElementText());
                 } else {
-                    xml.skipCurrentElement();
+                    xml.SkipCurrentElement();
                 }
             }
-        } else if (name == u"AltitudeMeters") {
-            if (const std::optional<double> elevation = ParseNumber(ElementText(xml))) {
+        } else if (name == "AltitudeMeters") {
+            if (const std::optional<double> elevation = ParseNumber(xml.ElementText())) {
                 point.elevation = *elevation;
                 point.hasElevation = true;
             }
-        } else if (name == u"HeartRateBpm") {
+        } else if (name == "HeartRateBpm") {
             TakeSensor(ValueChild(xml), 300.0, &point.heartRate, &point.hasHeartRate);
-        } else if (name == u"Cadence") {
-            TakeSensor(ParseNumber(ElementText(xml)), 300.0, &point.cadence, &point.hasCadence);
-        } else if (name == u"Extensions") {
+        } else if (name == "Cadence") {
+            TakeSensor(ParseNumber(xml.ElementText()), 300.0, &point.cadence, &point.hasCadence);
+        } else if (name == "Extensions") {
             ReadPointExtensions(xml, point);
         } else {
-            xml.skipCurrentElement();
+            xml.SkipCurrentElement();
         }
     }
     if (!latitude || !longitude || !IsPosition(*latitude, *longitude)) {
@@ -260,19 +263,22 @@ std::optional<GpsPoint> ReadTcxPoint(QXmlStreamReader& xml) {
 
 GpsFileType GpsFileTypeOf(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"gpx") {
+    if (suffix == "gpx") {
         return GpsFileType::Gpx;
     }
-    if (suffix == u"tcx") {
+    if (suffix == "tcx") {
         return GpsFileType::Tcx;
     }
-    if (suffix == u"fit") {
+    if (suffix == "fit") {
         return GpsFileType::Fit;
     }
     return GpsFileType::Unknown;
 }
 
-std::optional<int64_t> ParseGpsTime(QStringView text) {
+namespace {
+
+template <typename View>
+std::optional<int64_t> ParseTimeOf(View text) {
     text = text.trimmed();
     int year = 0;
     int month = 0;
@@ -298,8 +304,8 @@ std::optional<int64_t> ParseGpsTime(QStringView text) {
         ++position;
         int scale = 100;
         const qsizetype first = position;
-        while (position < text.size() && text[position].isDigit()) {
-            milliseconds += scale * (text[position].unicode() - u'0');
+        while (position < text.size() && Unit(text[position]) >= u'0' && Unit(text[position]) <= u'9') {
+            milliseconds += scale * (Unit(text[position]) - u'0');
             scale /= 10;
             ++position;
         }
@@ -309,7 +315,7 @@ std::optional<int64_t> ParseGpsTime(QStringView text) {
     }
     int offsetMinutes = 0;
     if (position < text.size()) {
-        const QChar zone = text[position];
+        const char16_t zone = Unit(text[position]);
         if ((zone == u'Z' || zone == u'z') && position + 1 == text.size()) {
             ++position;
         } else if (zone == u'+' || zone == u'-') {
@@ -347,47 +353,57 @@ std::optional<int64_t> ParseGpsTime(QStringView text) {
     return ms;
 }
 
+}  // namespace
+
+std::optional<int64_t> ParseGpsTime(QStringView text) {
+    return ParseTimeOf(text);
+}
+
+std::optional<int64_t> ParseGpsTime(std::string_view text) {
+    return ParseTimeOf(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+}
+
 GpsFileContent ReadGpxTracks(const QByteArray& bytes) {
-    QXmlStreamReader xml(bytes);
+    XmlPullReader xml(bytes);
     std::vector<GpsTrack> tracks;
     bool rootSeen = false;
     // Depth of the element the reader stands in, and of the open <trk>.
     int depth = 0;
     int trackDepth = -1;
     bool segmentStarts = false;
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
+    while (!xml.AtEnd()) {
+        const XmlPullReader::Token token = xml.ReadNext();
+        if (token == XmlPullReader::Token::EndElement) {
             if (depth == trackDepth) {
                 trackDepth = -1;
             }
             --depth;
             continue;
         }
-        if (token != QXmlStreamReader::StartElement) {
+        if (token != XmlPullReader::Token::StartElement) {
             continue;
         }
         ++depth;
-        const QStringView name = xml.name();
+        const std::string_view name = xml.Name();
         if (!rootSeen) {
-            if (name != u"gpx") {
+            if (name != "gpx") {
                 break;
             }
             rootSeen = true;
-        } else if (name == u"trk") {
+        } else if (name == "trk") {
             tracks.emplace_back();
             trackDepth = depth;
             segmentStarts = true;
         } else if (trackDepth < 0) {
             // Waypoints, routes and metadata are not rides.
-            xml.skipCurrentElement();
+            xml.SkipCurrentElement();
             --depth;
-        } else if (name == u"name" && depth == trackDepth + 1) {
-            tracks.back().name = ElementText(xml).trimmed();
+        } else if (name == "name" && depth == trackDepth + 1) {
+            tracks.back().name = QString::fromUtf8(xml.ElementText()).trimmed();
             --depth;
-        } else if (name == u"trkseg") {
+        } else if (name == "trkseg") {
             segmentStarts = true;
-        } else if (name == u"trkpt") {
+        } else if (name == "trkpt") {
             if (std::optional<GpsPoint> point = ReadGpxPoint(xml)) {
                 point->startsSegment = segmentStarts;
                 segmentStarts = false;
@@ -395,7 +411,7 @@ GpsFileContent ReadGpxTracks(const QByteArray& bytes) {
             }
             --depth;
         } else {
-            xml.skipCurrentElement();
+            xml.SkipCurrentElement();
             --depth;
         }
     }
@@ -403,7 +419,7 @@ GpsFileContent ReadGpxTracks(const QByteArray& bytes) {
 }
 
 GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
-    QXmlStreamReader xml(bytes);
+    XmlPullReader xml(bytes);
     std::vector<GpsTrack> tracks;
     bool rootSeen = false;
     int depth = 0;
@@ -442,9 +458,9 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
         }
         trackDepth = -1;
     };
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
+    while (!xml.AtEnd()) {
+        const XmlPullReader::Token token = xml.ReadNext();
+        if (token == XmlPullReader::Token::EndElement) {
             if (depth == lapDepth) {
                 lapDepth = -1;
             }
@@ -454,18 +470,27 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
             --depth;
             continue;
         }
-        if (token != QXmlStreamReader::StartElement) {
+        if (token != XmlPullReader::Token::StartElement) {
             continue;
         }
         ++depth;
-        const QStringView name = xml.name();
+        const std::string_view name = xml.Name();
         if (!rootSeen) {
-            if (name != u"TrainingCenterDatabase") {
+            if (name != "TrainingCenterDatabase") {
                 break;
             }
             rootSeen = true;
-        } else if (name == u"Activity" || name == u"Course") {
+        } else if (name == "Activity" || name == "Course") {
             tracks.emplace_back();
+            // FIT's numbers for TCX's three sports: generic, running, cycling.
+            const std::string_view sport = xml.Attribute("Sport").value_or(std::string_view());
+            if (sport == "Biking") {
+                tracks.back().sport = kFitSportCycling;
+            } else if (sport == "Running") {
+                tracks.back().sport = 1;
+            } else if (sport == "Other") {
+                tracks.back().sport = 0;
+            }
             trackDepth = depth;
             laps = DeviceTotals();
             lapMeasures = DeviceMeasures();
@@ -474,26 +499,26 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
             power = {};
             segmentStarts = true;
         } else if (trackDepth < 0) {
-            if (name != u"Activities" && name != u"Courses") {
-                xml.skipCurrentElement();
+            if (name != "Activities" && name != "Courses") {
+                xml.SkipCurrentElement();
                 --depth;
             }
-        } else if (name == u"Name" && depth == trackDepth + 1) {
-            tracks.back().name = ElementText(xml).trimmed();
+        } else if (name == "Name" && depth == trackDepth + 1) {
+            tracks.back().name = QString::fromUtf8(xml.ElementText()).trimmed();
             --depth;
-        } else if (name == u"Lap") {
+        } else if (name == "Lap") {
             lapDepth = depth;
             lapSeconds = 0.0;
             if (!laps.startMs) {
-                laps.startMs = ParseGpsTime(xml.attributes().value(QLatin1String("StartTime")));
+                laps.startMs = ParseGpsTime(xml.Attribute("StartTime").value_or(std::string_view()));
             }
         } else if (depth == lapDepth + 1 &&
-                   (name == u"DistanceMeters" || name == u"TotalTimeSeconds" || name == u"MaximumSpeed")) {
+                   (name == "DistanceMeters" || name == "TotalTimeSeconds" || name == "MaximumSpeed")) {
             // The lap's own totals; track points carry running distances of the same name.
             // The name is read before the text, which moves the reader on.
-            const bool distance = name == u"DistanceMeters";
-            const bool timer = name == u"TotalTimeSeconds";
-            if (const std::optional<double> value = ParseNumber(ElementText(xml)); value && *value >= 0.0) {
+            const bool distance = name == "DistanceMeters";
+            const bool timer = name == "TotalTimeSeconds";
+            if (const std::optional<double> value = ParseNumber(xml.ElementText()); value && *value >= 0.0) {
                 if (distance) {
                     laps.distanceMetres = laps.distanceMetres.value_or(0.0) + *value;
                 } else if (timer) {
@@ -504,31 +529,31 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
                 }
             }
             --depth;
-        } else if (depth == lapDepth + 1 && name == u"Calories") {
-            if (const std::optional<double> value = ParseNumber(ElementText(xml));
+        } else if (depth == lapDepth + 1 && name == "Calories") {
+            if (const std::optional<double> value = ParseNumber(xml.ElementText());
                 value && std::isfinite(*value) && *value > 0.0) {
                 lapMeasures.calories = lapMeasures.calories.value_or(0.0) + *value;
             }
             --depth;
-        } else if (depth == lapDepth + 1 && name == u"AverageHeartRateBpm") {
+        } else if (depth == lapDepth + 1 && name == "AverageHeartRateBpm") {
             heartRate.Add(ValueChild(xml), lapSeconds);
             --depth;
-        } else if (depth == lapDepth + 1 && name == u"MaximumHeartRateBpm") {
+        } else if (depth == lapDepth + 1 && name == "MaximumHeartRateBpm") {
             keepLargest(lapMeasures.maxHeartRate, ValueChild(xml));
             --depth;
-        } else if (depth == lapDepth + 1 && name == u"Cadence") {
-            cadence.Add(ParseNumber(ElementText(xml)), lapSeconds);
+        } else if (depth == lapDepth + 1 && name == "Cadence") {
+            cadence.Add(ParseNumber(xml.ElementText()), lapSeconds);
             --depth;
-        } else if (depth == lapDepth + 1 && name == u"Extensions") {
+        } else if (depth == lapDepth + 1 && name == "Extensions") {
             std::optional<double> average;
             std::optional<double> maximum;
             ReadLapExtensions(xml, average, maximum);
             power.Add(average, lapSeconds);
             keepLargest(lapMeasures.maxPower, maximum);
             --depth;
-        } else if (name == u"Track") {
+        } else if (name == "Track") {
             segmentStarts = true;
-        } else if (name == u"Trackpoint") {
+        } else if (name == "Trackpoint") {
             if (std::optional<GpsPoint> point = ReadTcxPoint(xml)) {
                 point->startsSegment = segmentStarts;
                 segmentStarts = false;
@@ -536,7 +561,7 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
             }
             --depth;
         } else {
-            xml.skipCurrentElement();
+            xml.SkipCurrentElement();
             --depth;
         }
     }

@@ -8,6 +8,7 @@
 #include <QStringView>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 struct GpsPoint {
@@ -111,6 +112,8 @@ GpsFileType GpsFileTypeOf(const QString& path);
 // zone at all (taken as UTC, which both formats prescribe). Milliseconds since
 // 1970, or nothing when the text is not such a time or is kGpsNoTimeMs.
 std::optional<int64_t> ParseGpsTime(QStringView text);
+// The same written in UTF-8.
+std::optional<int64_t> ParseGpsTime(std::string_view text);
 
 GpsFileContent ReadGpxTracks(const QByteArray& bytes);
 GpsFileContent ReadTcxTracks(const QByteArray& bytes);

@@ -126,6 +126,24 @@ TEST(GpsReading, DamagedOrForeignFilesSayWhatIsWrong) {
     EXPECT_EQ(ReadTcxTracks(whole).error, GpsFileError::NotGps);
 }
 
+TEST(GpxReading, OlderEncodingsAreReadAndEntityBombsRefused) {
+    const QByteArray latin =
+        "<?xml version=\"1.0\" encoding=\"windows-1252\"?><gpx><trk><name>Caf\xe9 \x80</name><trkseg>"
+        "<trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>";
+    const GpsFileContent content = ReadGpxTracks(latin);
+    ASSERT_EQ(content.error, GpsFileError::None);
+    EXPECT_EQ(content.tracks.front().name, QStringLiteral("Caf\u00e9 \u20ac"));
+
+    // Ten levels of ten: a billion copies of "lol" if it were followed.
+    QByteArray bomb = "<?xml version=\"1.0\"?><!DOCTYPE gpx [<!ENTITY l0 \"lol\">";
+    for (int level = 1; level <= 9; ++level) {
+        bomb += "<!ENTITY l" + QByteArray::number(level) + " \"" +
+                QByteArray("&l" + QByteArray::number(level - 1) + ";").repeated(10) + "\">";
+    }
+    bomb += "]><gpx><trk><name>&l9;</name><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>";
+    EXPECT_EQ(ReadGpxTracks(bomb).error, GpsFileError::Malformed);
+}
+
 TEST(TcxReading, TheLapsTellTheDistance) {
     const Segment lap1 = RideNorth(47.0, 8.0, kMay1, 60, 7.0, 400.0);
     const Segment lap2 = RideNorth(47.01, 8.0, kMay1 + 61, 60, 7.0, 410.0);
