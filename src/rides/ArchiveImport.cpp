@@ -344,13 +344,56 @@ QStringList GpsFilesIn(const QString& folder) {
     return paths;
 }
 
-// The figures of a file read for the plan: its first start and the sums of its tracks.
+// The figures of a file read for the plan: its first start and the sums of
+// its tracks, and the sport the first track that names one names.
 struct ReadFigures {
     GpsFileContent content;
     EntryRead read = EntryRead::Done;
     QString error;
     std::vector<GpsRideFigures> figures;
+    std::optional<int> sport;
+    std::optional<int> subSport;
 };
+
+constexpr int kFitSportGeneric = 0;
+
+// A FIT sport, with its sub-sport for the kinds of riding, in the rider's language.
+QString SportName(int sport, std::optional<int> subSport) {
+    static const std::map<int, LanguageKey> kRiding = {
+        {5, {"ArchiveImport", "KIND"}},  {6, {"ArchiveImport", "KIND"}},  {7, {"ArchiveImport", "KROA"}},
+        {8, {"ArchiveImport", "KMTB"}},  {9, {"ArchiveImport", "KDHL"}},  {10, {"ArchiveImport", "KREC"}},
+        {11, {"ArchiveImport", "KCRS"}}, {12, {"ArchiveImport", "KHND"}}, {13, {"ArchiveImport", "KTRK"}},
+        {28, {"ArchiveImport", "KEBK"}}, {29, {"ArchiveImport", "KBMX"}}, {46, {"ArchiveImport", "KGRV"}},
+        {47, {"ArchiveImport", "KEMT"}}, {48, {"ArchiveImport", "KCOM"}}, {49, {"ArchiveImport", "KMIX"}},
+        {58, {"ArchiveImport", "KVIR"}}};
+    static const std::map<int, LanguageKey> kOthers = {
+        {1, {"ArchiveImport", "KRUN"}},  {4, {"ArchiveImport", "KFIT"}},  {5, {"ArchiveImport", "KSWM"}},
+        {10, {"ArchiveImport", "KFIT"}}, {11, {"ArchiveImport", "KWLK"}}, {12, {"ArchiveImport", "KXCS"}},
+        {13, {"ArchiveImport", "KALP"}}, {15, {"ArchiveImport", "KROW"}}, {17, {"ArchiveImport", "KHIK"}}};
+    if (sport == kFitSportEBiking) {
+        return subSport == 8 || subSport == 47 ? GetLanguageString("ArchiveImport", "KEMT")
+                                               : GetLanguageString("ArchiveImport", "KEBK");
+    }
+    if (sport == kFitSportCycling) {
+        const auto kind = kRiding.find(subSport.value_or(-1));
+        return kind != kRiding.end() ? GetLanguageString(kind->second)
+                                     : GetLanguageString("ArchiveImport", "KCYC");
+    }
+    const auto other = kOthers.find(sport);
+    return other != kOthers.end() ? GetLanguageString(other->second)
+                                  : GetLanguageString("ArchiveImport", "KOTH");
+}
+
+// What a file read for the plan says the activity was, for an activity whose
+// type is not known otherwise; a generic sport says nothing.
+void TakeSport(ImportActivity& activity, const ReadFigures& read) {
+    if (!activity.type.isEmpty() || !read.sport || *read.sport == kFitSportGeneric) {
+        return;
+    }
+    activity.type = SportName(*read.sport, read.subSport);
+    activity.ride = IsFitCyclingSport(*read.sport);
+    activity.include = activity.ride;
+}
 
 ReadFigures WorkOutEntry(const EntryBytes& bytes, const QString& name) {
     ReadFigures result;
@@ -361,6 +404,10 @@ ReadFigures WorkOutEntry(const EntryBytes& bytes, const QString& name) {
     }
     result.content = DecodeEntry(bytes.raw, name, &result.read);
     for (GpsTrack& track : result.content.tracks) {
+        if (!result.sport && track.sport) {
+            result.sport = track.sport;
+            result.subSport = track.subSport;
+        }
         const GpsRideFigures figures = WorkOutRideFigures(track);
         if (HasDistanceOrTime(figures)) {
             result.figures.push_back(figures);
@@ -371,6 +418,7 @@ ReadFigures WorkOutEntry(const EntryBytes& bytes, const QString& name) {
 }
 
 void TakeFigures(ImportActivity& activity, const ReadFigures& read) {
+    TakeSport(activity, read);
     if (read.read != EntryRead::Done) {
         activity.problem = EntryProblemText(FileName(activity.entry), read.read, read.error);
         return;
@@ -396,18 +444,18 @@ void TakeFigures(ImportActivity& activity, const ReadFigures& read) {
     }
 }
 
-// Reads every planned file for its figures, several at once.
-bool ReadPlannedFigures(ImportPlan& plan, const PlanStep& step) {
-    std::vector<size_t> indices(plan.activities.size());
-    for (size_t i = 0; i < indices.size(); ++i) {
-        indices[i] = i;
-    }
+using TakeRead = void (*)(ImportActivity&, const ReadFigures&);
+
+// Reads the files of the activities at indices, several at once, and takes
+// what each says with take.
+bool ReadPlannedFiles(ImportPlan& plan, const std::vector<size_t>& indices, TakeRead take,
+                      const PlanStep& step) {
     int done = 0;
     const int count = static_cast<int>(indices.size());
     std::vector<size_t> order;
     OrderedWork<std::pair<size_t, ReadFigures>> work(
         [&](std::pair<size_t, ReadFigures>& result) {
-            TakeFigures(plan.activities[result.first], result.second);
+            take(plan.activities[result.first], result.second);
             ++done;
         },
         [&] { return !step || step(done, count); });
@@ -422,6 +470,28 @@ bool ReadPlannedFigures(ImportPlan& plan, const PlanStep& step) {
         },
         &plan.problems);
     return work.Finish() && walked;
+}
+
+// Reads every planned file for its figures.
+bool ReadPlannedFigures(ImportPlan& plan, const PlanStep& step) {
+    std::vector<size_t> indices(plan.activities.size());
+    for (size_t i = 0; i < indices.size(); ++i) {
+        indices[i] = i;
+    }
+    return ReadPlannedFiles(plan, indices, &TakeFigures, step);
+}
+
+// Reads the files of a Strava list's activities without a type, for the
+// sport they name; the list's figures stay.
+bool ReadUntypedSports(ImportPlan& plan, const PlanStep& step) {
+    std::vector<size_t> indices;
+    for (size_t i = 0; i < plan.activities.size(); ++i) {
+        const ImportActivity& activity = plan.activities[i];
+        if (activity.type.isEmpty() && !activity.entry.isEmpty() && activity.problem.isEmpty()) {
+            indices.push_back(i);
+        }
+    }
+    return indices.empty() || ReadPlannedFiles(plan, indices, &TakeSport, step);
 }
 
 std::optional<ImportPlan> Nothing(QString* error, const QString& text) {
@@ -484,6 +554,9 @@ std::optional<ImportPlan> PlanZip(const QString& path, QString* error, const Pla
                 activity.problem = SafeFormat(GetLanguageString("ArchiveImport", "MISS"), {activity.entry});
             }
             activity.entry = safe.isEmpty() ? activity.entry : safe;
+        }
+        if (!ReadUntypedSports(plan, step)) {
+            return std::nullopt;
         }
         return plan;
     }
@@ -676,7 +749,8 @@ bool ReadStravaActivities(const QByteArray& bytes, std::vector<ImportActivity>* 
         if (!cell(row, climb).trimmed().isEmpty()) {
             activity.climbMetres = CsvNumber(cell(row, climb));
         }
-        activity.include = IsRideType(activity.type);
+        activity.ride = activity.type.isEmpty() || IsRideType(activity.type);
+        activity.include = activity.ride;
         if (!activity.start) {
             activity.problem = SafeFormat(GetLanguageString("ArchiveImport", "NDAT"), {activity.activityId});
         }
@@ -735,6 +809,9 @@ std::optional<ImportPlan> ReadImportPlan(const QStringList& chosen, QString* err
                 } else {
                     activity.entry = safe;
                 }
+            }
+            if (!ReadUntypedSports(plan, step)) {
+                return std::nullopt;
             }
             return plan;
         }

@@ -33,7 +33,12 @@ struct ImportActivity {
     QString activityId;  // the other program's own; for files within a zip, the entry's name
     QString name;
     QString description;
-    QString type;  // as the other program names it ("Ride", "Gravel Ride", "Run"); empty for files
+    // As the other program names it ("Ride", "Gravel Ride", "Run"), or the
+    // sport a file names, in the rider's language; empty when unknown.
+    QString type;
+    // A ride of some kind by its type or its file's sport; what is not known
+    // counts as one. Only rides are included at first.
+    bool ride = true;
     QString gear;  // the bicycle's name there
     // Where its file is: the path of a plain file, the name within the
     // folder or archive; empty for an activity without a file.

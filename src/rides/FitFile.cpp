@@ -35,6 +35,7 @@ enum Slot : uint8_t {
     kEnhancedSpeed,
     kStartTime,
     kSport,
+    kSubSport,
     kElapsed,
     kTimer,
     kMaxSpeed,
@@ -93,6 +94,8 @@ uint8_t SlotOf(uint16_t message, uint8_t field) {
                     return kStartTime;
                 case 5:
                     return kSport;
+                case 6:
+                    return kSubSport;
                 case 7:
                     return kElapsed;
                 case 8:
@@ -140,6 +143,8 @@ uint8_t SlotOf(uint16_t message, uint8_t field) {
                     return kAscent;
                 case 25:
                     return kSport;
+                case 26:
+                    return kSubSport;
                 case 111:
                     return kEnhancedMaxSpeed;
                 default:
@@ -155,7 +160,14 @@ uint8_t SlotOf(uint16_t message, uint8_t field) {
                     return kNoSlot;
             }
         case kMessageSport:
-            return field == 0 ? kSport : kNoSlot;
+            switch (field) {
+                case 0:
+                    return kSport;
+                case 1:
+                    return kSubSport;
+                default:
+                    return kNoSlot;
+            }
         case kMessageActivity:
             switch (field) {
                 case 0:
@@ -330,6 +342,7 @@ FitSummary SummaryOf(const Values& v) {
     summary.startMs = TimeOf(v[kStartTime]);
     summary.endMs = TimeOf(v[kTimestamp]);
     summary.sport = IntegerOf(v[kSport]);
+    summary.subSport = IntegerOf(v[kSubSport]);
     summary.elapsedSeconds = Scaled(v[kElapsed], 1000.0);
     summary.timerSeconds = Scaled(v[kTimer], 1000.0);
     summary.distanceMetres = Scaled(v[kDistance], 100.0);
@@ -537,7 +550,8 @@ private:
             case kMessageSession: {
                 FitSummary session = SummaryOf(v);
                 if (!session.sport && !m_content.sports.empty()) {
-                    session.sport = m_content.sports.back();
+                    session.sport = m_content.sports.back().sport;
+                    session.subSport = m_content.sports.back().subSport;
                 }
                 m_content.sessions.push_back(session);
                 break;
@@ -547,7 +561,7 @@ private:
                 break;
             case kMessageSport:
                 if (const std::optional<int> sport = IntegerOf(v[kSport])) {
-                    m_content.sports.push_back(*sport);
+                    m_content.sports.push_back({*sport, IntegerOf(v[kSubSport])});
                 }
                 break;
             case kMessageActivity:
@@ -616,7 +630,7 @@ private:
 };
 
 bool IsCycling(const FitSummary& session) {
-    return session.sport == kFitSportCycling || session.sport == kFitSportEBiking;
+    return session.sport && IsFitCyclingSport(*session.sport);
 }
 
 std::optional<double> FiniteNonNegative(std::optional<double> value) {
@@ -678,6 +692,22 @@ DeviceTotals TotalsOfLaps(const std::vector<FitSummary>& laps) {
 
 bool HasTotals(const DeviceTotals& totals) {
     return totals.distanceMetres || totals.timerSeconds;
+}
+
+GpsTrack TrackOf(std::vector<GpsPoint> points, const DeviceTotals& device, const DeviceMeasures& measured,
+                 std::optional<int> sport, std::optional<int> subSport) {
+    GpsTrack track;
+    track.points = std::move(points);
+    track.device = device;
+    track.measured = measured;
+    track.sport = sport;
+    track.subSport = subSport;
+    return track;
+}
+
+GpsTrack TrackOf(std::vector<GpsPoint> points, const FitSummary& session) {
+    return TrackOf(std::move(points), TotalsOf(session), MeasuresOf(session), session.sport,
+                   session.subSport);
 }
 
 // Each point goes to the session whose time span holds it (the latest to
@@ -745,8 +775,7 @@ GpsFileContent ReadFitTracks(const QByteArray& bytes) {
         }
     };
     if (fit.sessions.size() == 1) {
-        keep({QString(), std::move(fit.points), TotalsOf(fit.sessions.front()),
-              MeasuresOf(fit.sessions.front())});
+        keep(TrackOf(std::move(fit.points), fit.sessions.front()));
     } else if (fit.sessions.size() > 1) {
         std::vector<std::pair<int64_t, int64_t>> spans;
         for (const FitSummary& session : fit.sessions) {
@@ -768,8 +797,7 @@ GpsFileContent ReadFitTracks(const QByteArray& bytes) {
         std::vector<std::vector<GpsPoint>> points = PointsOfSessions(std::move(fit.points), spans);
         for (size_t i = 0; i < fit.sessions.size(); ++i) {
             if (IsCycling(fit.sessions[i])) {
-                keep({QString(), std::move(points[i]), TotalsOf(fit.sessions[i]),
-                      MeasuresOf(fit.sessions[i])});
+                keep(TrackOf(std::move(points[i]), fit.sessions[i]));
             }
         }
     } else {
@@ -795,7 +823,19 @@ GpsFileContent ReadFitTracks(const QByteArray& bytes) {
         } else {
             device = DeviceTotals{device.startMs, recordMetres, {}, {}, {}};
         }
-        keep({QString(), std::move(fit.points), device, {}});
+        // The sport the device announced, else the first lap's.
+        std::optional<int> sport;
+        std::optional<int> subSport;
+        if (!fit.sports.empty()) {
+            sport = fit.sports.back().sport;
+            subSport = fit.sports.back().subSport;
+        } else if (const auto lap = std::find_if(fit.laps.begin(), fit.laps.end(),
+                                                 [](const FitSummary& one) { return one.sport.has_value(); });
+                   lap != fit.laps.end()) {
+            sport = lap->sport;
+            subSport = lap->subSport;
+        }
+        keep(TrackOf(std::move(fit.points), device, {}, sport, subSport));
     }
     if (content.tracks.empty()) {
         content.error = GpsFileError::NoTrack;

@@ -22,11 +22,17 @@ inline constexpr qint64 kMaxFitFileBytes = kMaxGpsFileBytes / 4;
 inline constexpr int kFitSportCycling = 2;
 inline constexpr int kFitSportEBiking = 21;
 
+// Riding of every kind: cycling and e-biking, whatever their sub-sport.
+inline bool IsFitCyclingSport(int sport) {
+    return sport == kFitSportCycling || sport == kFitSportEBiking;
+}
+
 // A session or a lap: the device's own totals for a stretch of the activity.
 struct FitSummary {
     std::optional<int64_t> startMs;
     std::optional<int64_t> endMs;  // the message's timestamp, written when the stretch ended
     std::optional<int> sport;
+    std::optional<int> subSport;  // the kind of the sport (road, mountain, indoor…)
     std::optional<double> elapsedSeconds;
     std::optional<double> timerSeconds;
     std::optional<double> distanceMetres;
@@ -40,6 +46,11 @@ struct FitSummary {
     std::optional<double> maxPower;
     std::optional<double> calories;
     std::optional<double> averageTemperature;
+};
+
+struct FitSport {
+    int sport = 0;
+    std::optional<int> subSport;
 };
 
 struct FitActivity {
@@ -58,7 +69,7 @@ struct FitContent {
     std::optional<int64_t> lastRecordMs;  // the latest time of any record
     std::vector<FitSummary> sessions;
     std::vector<FitSummary> laps;
-    std::vector<int> sports;  // the sport messages, in file order
+    std::vector<FitSport> sports;  // the sport messages, in file order
     std::optional<FitActivity> activity;
 };
 
@@ -70,6 +81,8 @@ uint16_t FitCrc(const uint8_t* data, size_t size, uint16_t crc = 0);
 
 // The rides in a FIT file. Each session is one track with the session's
 // totals and the records of its time; of several sessions (a multisport
-// activity) only the cycling ones are kept. A file without sessions (cut
-// short before the device wrote them) is one track of all its records.
+// activity) only the cycling ones are kept; a single one is kept whatever its
+// sport, which the track names for the import to choose by. A file without
+// sessions (cut short before the device wrote them) is one track of all its
+// records, with the sport its sport message or first lap gives.
 GpsFileContent ReadFitTracks(const QByteArray& bytes);

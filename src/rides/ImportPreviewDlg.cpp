@@ -20,6 +20,7 @@
 #include <QMap>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSet>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -273,9 +274,13 @@ ImportPreviewDlg::ImportPreviewDlg(ImportPlan plan, const BicycleList& bicycles,
     choices->addWidget(bicycleBox, 3);
 
     QMap<QString, int> typeCounts;
+    QSet<QString> rideTypes;
     for (const ImportActivity& activity : m_plan.activities) {
         if (!activity.type.isEmpty()) {
             ++typeCounts[activity.type];
+            if (activity.ride) {
+                rideTypes.insert(activity.type);
+            }
         }
     }
     if (!typeCounts.isEmpty()) {
@@ -285,7 +290,7 @@ ImportPreviewDlg::ImportPreviewDlg(ImportPlan plan, const BicycleList& bicycles,
         for (auto type = typeCounts.begin(); type != typeCounts.end(); ++type, ++i) {
             auto* box = new QCheckBox(QStringLiteral("%1 (%2)").arg(type.key()).arg(type.value()), typeBox);
             box->setObjectName(QStringLiteral("type%1").arg(i));
-            box->setChecked(IsRideType(type.key()));
+            box->setChecked(rideTypes.contains(type.key()));
             typeLayout->addWidget(box);
             m_types.emplace_back(type.key(), box);
             connect(box, &QCheckBox::toggled, this, [this, name = type.key()](bool on) {

@@ -5,6 +5,7 @@
 // Garmin Connect export's zips within a zip. Archives are made here with
 // libarchive's writer in the layout the exports have.
 
+#include "FitTestFiles.h"
 #include "GpsTestFiles.h"
 #include "rides/ArchiveImport.h"
 #include "rides/ArchiveReader.h"
@@ -142,6 +143,20 @@ protected:
         entries.insert(entries.end(), more.begin(), more.end());
         const QString path = Path(QStringLiteral("export_1.zip"));
         EXPECT_TRUE(WriteZip(path, entries));
+        return path;
+    }
+
+    // A Garmin Connect export: the files in a zip within the zip, beside its summaries.
+    QString GarminZip(const std::vector<ZipEntry>& files) {
+        const QString nested = Path(QStringLiteral("part1.zip"));
+        EXPECT_TRUE(WriteZip(nested, files));
+        QFile part(nested);
+        EXPECT_TRUE(part.open(QIODevice::ReadOnly));
+        const QString path = Path(QStringLiteral("garmin.zip"));
+        EXPECT_TRUE(WriteZip(
+            path, {{QStringLiteral("DI_CONNECT/DI-Connect-Fitness/summary.json"), QByteArray("[]")},
+                   {QStringLiteral("DI_CONNECT/DI-Connect-Uploaded-Files/UploadedFiles_0-_Part1.zip"),
+                    part.readAll()}}));
         return path;
     }
 
@@ -338,16 +353,9 @@ TEST_F(ArchiveImportTest, CancelKeepsWhatCameInBefore) {
 }
 
 TEST_F(ArchiveImportTest, GarminExportsZipsWithinAZipAreRead) {
-    const QString nested = Path(QStringLiteral("part1.zip"));
-    ASSERT_TRUE(WriteZip(nested, {{QStringLiteral("rider@example.org_1001.gpx"), HourNorthGpx(kMay1)},
-                                  {QStringLiteral("rider@example.org_1002.tcx"), QByteArray("<oops")}}));
-    QFile part(nested);
-    ASSERT_TRUE(part.open(QIODevice::ReadOnly));
-    ASSERT_TRUE(WriteZip(Path(QStringLiteral("garmin.zip")),
-                         {{QStringLiteral("DI_CONNECT/DI-Connect-Fitness/summary.json"), QByteArray("[]")},
-                          {QStringLiteral("DI_CONNECT/DI-Connect-Uploaded-Files/UploadedFiles_0-_Part1.zip"),
-                           part.readAll()}}));
-    ImportPlan plan = Plan({Path(QStringLiteral("garmin.zip"))});
+    ImportPlan plan =
+        Plan({GarminZip({{QStringLiteral("rider@example.org_1001.gpx"), HourNorthGpx(kMay1)},
+                         {QStringLiteral("rider@example.org_1002.tcx"), QByteArray("<oops")}})});
     ASSERT_EQ(plan.kind, ImportSourceKind::OtherZip);
     ASSERT_EQ(plan.activities.size(), 2u);
     EXPECT_EQ(plan.activities[0].start, kMay1);
@@ -361,6 +369,32 @@ TEST_F(ArchiveImportTest, GarminExportsZipsWithinAZipAreRead) {
     EXPECT_FALSE(
         MemoFolderFile(Rides()[0].RideRecordNumber, QStringLiteral("source/rider@example.org_1001.gpx"))
             .isEmpty());
+}
+
+// Without a list of activities, the sport each file names picks what comes in:
+// rides of every kind at first, others on request.
+TEST_F(ArchiveImportTest, TheSportAFileNamesChoosesWhatIsImported) {
+    const ImportPlan plan =
+        Plan({GarminZip({{QStringLiteral("rider@example.org_1003.fit"),
+                          fittest::Ride(fittest::FitTime(kMay1), 60, kFitSportCycling, false, 7)},
+                         {QStringLiteral("rider@example.org_1004.fit"),
+                          fittest::Ride(fittest::FitTime(kMay1 + 86400), 60, 1)}})});
+    ASSERT_EQ(plan.activities.size(), 2u);
+    EXPECT_EQ(plan.activities[0].type, QStringLiteral("Road cycling"));
+    EXPECT_TRUE(plan.activities[0].include);
+    EXPECT_EQ(plan.activities[1].type, QStringLiteral("Running"));
+    EXPECT_FALSE(plan.activities[1].include);
+    const BicycleList bicycles = Bicycles();
+    KnownRides known;
+    ASSERT_TRUE(known.Load());
+    ImportPreviewDlg preview(plan, bicycles, m_trek, known, nullptr);
+    EXPECT_TRUE(Find<QCheckBox>(preview, "type0")->isChecked());
+    QCheckBox* run = Find<QCheckBox>(preview, "type1");
+    EXPECT_EQ(run->text(), QStringLiteral("Running (1)"));
+    EXPECT_FALSE(run->isChecked());
+    run->click();
+    EXPECT_EQ(preview.CountText(),
+              QStringLiteral("2 of 2 activities will be imported; 0 already in the log, 0 cannot be read."));
 }
 
 // The page: an archive dropped on it is previewed, gear names mapped to the

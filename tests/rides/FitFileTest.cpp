@@ -3,6 +3,7 @@
 // values, chained files, multisport sessions, and damage of every kind;
 // then real files mutated at random, which must never crash or hang it.
 
+#include "FitTestFiles.h"
 #include "rides/FitFile.h"
 
 #include <gtest/gtest.h>
@@ -13,131 +14,20 @@
 
 namespace {
 
-constexpr uint32_t kFitMay1 = 1714550400 - 631065600;  // 2024-05-01 08:00:00 UTC in FIT seconds
+using namespace fittest;
+
+constexpr uint32_t kFitMay1 = FitTime(1714550400);  // 2024-05-01 08:00:00 UTC
 constexpr int64_t kMay1Ms = int64_t{1714550400} * 1000;
-
-struct Field {
-    uint8_t number;
-    uint8_t size;
-    uint8_t baseType;
-};
-
-constexpr Field kTime{253, 4, 0x86};
-constexpr Field kLat{0, 4, 0x85};
-constexpr Field kLon{1, 4, 0x85};
-
-int32_t Semicircles(double degrees) {
-    return static_cast<int32_t>(std::lround(degrees / 180.0 * 2147483648.0));
-}
-
-// Writes FIT messages as a device would; File() puts header and CRC around them.
-class FitWriter {
-public:
-    void Define(int local, uint16_t message, std::vector<Field> fields, bool bigEndian = false,
-                std::vector<uint8_t> developerSizes = {}) {
-        m_data += static_cast<char>(0x40 | (developerSizes.empty() ? 0 : 0x20) | local);
-        m_data += '\0';
-        m_data += static_cast<char>(bigEndian ? 1 : 0);
-        Put(message, 2, bigEndian);
-        m_data += static_cast<char>(fields.size());
-        for (const Field& field : fields) {
-            m_data += static_cast<char>(field.number);
-            m_data += static_cast<char>(field.size);
-            m_data += static_cast<char>(field.baseType);
-        }
-        if (!developerSizes.empty()) {
-            m_data += static_cast<char>(developerSizes.size());
-            for (uint8_t size : developerSizes) {
-                m_data += QByteArray("\x01", 1) + static_cast<char>(size) + '\0';
-            }
-        }
-        m_locals[local] = {fields, bigEndian, developerSizes};
-    }
-    // Values in the order of the definition; developer fields get filler.
-    void Data(int local, const std::vector<int64_t>& values, int compressedSeconds = -1) {
-        m_data += static_cast<char>(compressedSeconds >= 0 ? 0x80 | (local << 5) | compressedSeconds : local);
-        const Local& definition = m_locals[local];
-        for (size_t i = 0; i < values.size(); ++i) {
-            Put(static_cast<uint64_t>(values[i]), definition.fields[i].size, definition.bigEndian);
-        }
-        for (uint8_t size : definition.developerSizes) {
-            m_data += QByteArray(size, '\x5A');
-        }
-    }
-    QByteArray File() const {
-        QByteArray file(14, '\0');
-        file[0] = 14;
-        file[1] = 0x20;
-        file[2] = static_cast<char>(0x08);
-        file[3] = static_cast<char>(0x08);
-        const auto size = static_cast<uint32_t>(m_data.size());
-        for (int i = 0; i < 4; ++i) {
-            file[4 + i] = static_cast<char>(size >> (8 * i));
-        }
-        file.replace(8, 4, ".FIT");
-        const uint16_t headerCrc = FitCrc(reinterpret_cast<const uint8_t*>(file.constData()), 12);
-        file[12] = static_cast<char>(headerCrc & 0xFF);
-        file[13] = static_cast<char>(headerCrc >> 8);
-        file += m_data;
-        const uint16_t crc = FitCrc(reinterpret_cast<const uint8_t*>(file.constData()), file.size());
-        file += static_cast<char>(crc & 0xFF);
-        file += static_cast<char>(crc >> 8);
-        return file;
-    }
-
-private:
-    struct Local {
-        std::vector<Field> fields;
-        bool bigEndian = false;
-        std::vector<uint8_t> developerSizes;
-    };
-    void Put(uint64_t value, int size, bool bigEndian) {
-        for (int i = 0; i < size; ++i) {
-            const int shift = 8 * (bigEndian ? size - 1 - i : i);
-            m_data += static_cast<char>(shift < 64 ? (value >> shift) & 0xFF : 0);
-        }
-    }
-    QByteArray m_data;
-    Local m_locals[16];
-};
-
-// A short ride: records a second apart heading north, then its session.
-QByteArray Ride(uint32_t start, int seconds, int sport = 2, bool bigEndian = false) {
-    FitWriter fit;
-    fit.Define(0, 20, {kTime, kLat, kLon, {2, 2, 0x84}, {6, 2, 0x84}}, bigEndian, {3});
-    for (int i = 0; i < seconds; ++i) {
-        fit.Data(0, {start + i, Semicircles(47.0 + i * 1e-4), Semicircles(8.0), (420 + 500) * 5, 5500});
-    }
-    fit.Define(1, 18,
-               {kTime,
-                {2, 4, 0x86},
-                {5, 1, 0x00},
-                {7, 4, 0x86},
-                {8, 4, 0x86},
-                {9, 4, 0x86},
-                {15, 2, 0x84},
-                {22, 2, 0x84},
-                {23, 2, 0x84},
-                {11, 2, 0x84},
-                {16, 1, 0x02},
-                {17, 1, 0x02},
-                {18, 1, 0x02},
-                {20, 2, 0x84},
-                {21, 2, 0x84},
-                {57, 1, 0x01}},
-               bigEndian);
-    fit.Data(1, {start + seconds, start, sport, seconds * 1000, (seconds - 1) * 1000, seconds * 550, 9000, 12,
-                 15, 31, 142, 171, 88, 215, 640, 0xFF});
-    return fit.File();
-}
 
 TEST(FitFile, ReadsRecordsAndTheSessionsTotalsInBothByteOrders) {
     for (const bool bigEndian : {false, true}) {
-        const GpsFileContent content = ReadFitTracks(Ride(kFitMay1, 30, 1, bigEndian));
+        const GpsFileContent content = ReadFitTracks(Ride(kFitMay1, 30, 1, bigEndian, 3));
         ASSERT_EQ(content.error, GpsFileError::None);
         EXPECT_FALSE(content.readToDamage);
         ASSERT_EQ(content.tracks.size(), 1u);  // a single session, whatever its sport
         const GpsTrack& track = content.tracks.front();
+        EXPECT_EQ(track.sport, 1);  // a trail run
+        EXPECT_EQ(track.subSport, 3);
         ASSERT_EQ(track.points.size(), 30u);
         const GpsPoint& point = track.points[10];
         EXPECT_NEAR(point.latitude, 47.001, 1e-7);
@@ -201,6 +91,8 @@ TEST(FitFile, ChainedMultisportFilesKeepTheirCyclingSessions) {
     EXPECT_EQ(content.tracks[0].points.size(), 40u);
     EXPECT_EQ(content.tracks[0].points.front().timeMs, kMay1Ms + 100000);
     EXPECT_TRUE(content.tracks[1].points.empty());  // an indoor e-bike ride keeps its totals
+    EXPECT_EQ(content.tracks[1].sport, kFitSportEBiking);
+    EXPECT_FALSE(content.tracks[1].subSport);
     EXPECT_EQ(content.tracks[1].device.distanceMetres, 5000.0);
     EXPECT_EQ(content.tracks[1].device.timerSeconds, 600.0);
 
