@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -52,11 +53,22 @@ int DaysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
+// A decimal number as XML Schema writes it, blanks around it allowed.
 std::optional<double> ParseNumber(std::string_view text) {
-    bool ok = false;
-    const double value =
-        QByteArrayView(text.data(), static_cast<qsizetype>(text.size())).trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-') {
+        text.remove_prefix(1);
+    }
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const std::from_chars_result read = std::from_chars(text.data(), end, value);
+    if (read.ec != std::errc() || read.ptr != end || !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;

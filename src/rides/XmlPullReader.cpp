@@ -48,6 +48,8 @@ XmlPullReader::XmlPullReader(QByteArrayView document)
         m_failed = true;
         return;
     }
+    m_events.reserve(4096);
+    m_pool.reserve(kPieceBytes * 2);
     XML_SetUserData(m_parser, this);
     XML_SetElementHandler(m_parser, &XmlPullReader::OnStart, &XmlPullReader::OnEnd);
     XML_SetCharacterDataHandler(m_parser, &XmlPullReader::OnText);
