@@ -161,6 +161,14 @@ double HeldSpeedKmh(const std::vector<GpsPoint>& points, const std::vector<bool>
     return top;
 }
 
+// The haversine formula, given the product of the two latitudes' cosines.
+double HaversineMetres(const GpsPoint& a, const GpsPoint& b, double cosLatitudes) {
+    const double sinLat = std::sin((b.latitude - a.latitude) * kRadiansPerDegree / 2.0);
+    const double sinLon = std::sin((b.longitude - a.longitude) * kRadiansPerDegree / 2.0);
+    const double h = sinLat * sinLat + cosLatitudes * sinLon * sinLon;
+    return 2.0 * kEarthRadiusMetres * std::asin(std::min(1.0, std::sqrt(h)));
+}
+
 PointFigures FromPoints(const std::vector<GpsPoint>& points) {
     PointFigures figures;
     for (const GpsPoint& point : points) {
@@ -172,6 +180,15 @@ PointFigures FromPoints(const std::vector<GpsPoint>& points) {
         }
     }
     const int64_t gapMs = GapMs(points);
+    // Each point's latitude's cosine, worked out once for the three ways
+    // measured to it.
+    std::vector<double> cosLatitude(points.size());
+    for (size_t i = 0; i < points.size(); ++i) {
+        cosLatitude[i] = std::cos(points[i].latitude * kRadiansPerDegree);
+    }
+    const auto metresBetween = [&](size_t a, size_t b) {
+        return HaversineMetres(points[a], points[b], cosLatitude[a] * cosLatitude[b]);
+    };
     // Metres along the way from the first point, for the windows' lengths.
     std::vector<double> along(points.size(), 0.0);
     // Where time-based figures must start afresh: a gap, a new segment, a point without time.
@@ -189,7 +206,7 @@ PointFigures FromPoints(const std::vector<GpsPoint>& points) {
             windowCount = 0;
             continue;
         }
-        const double metres = GreatCircleMetres(from, to);
+        const double metres = metresBetween(j - 1, j);
         if (!std::isfinite(metres)) {
             moveFrom = topFrom = j;
             windowCount = 0;
@@ -216,8 +233,7 @@ PointFigures FromPoints(const std::vector<GpsPoint>& points) {
             ++moveFrom;
         }
         if (Kmh(metres, ms) > kStandingStillKmh &&
-            Kmh(GreatCircleMetres(points[moveFrom], to), to.timeMs - points[moveFrom].timeMs) >
-                kStandingStillKmh) {
+            Kmh(metresBetween(moveFrom, j), to.timeMs - points[moveFrom].timeMs) > kStandingStillKmh) {
             figures.movingMs += ms;
         }
 
@@ -231,7 +247,7 @@ PointFigures FromPoints(const std::vector<GpsPoint>& points) {
         }
         const int64_t span = to.timeMs - points[topFrom].timeMs;
         if (span >= kTopSpeedWindowMs && along[j] - along[topFrom] >= kTopSpeedWindowMetres) {
-            windows[windowCount++ % 3] = Kmh(GreatCircleMetres(points[topFrom], to), span);
+            windows[windowCount++ % 3] = Kmh(metresBetween(topFrom, j), span);
             if (windowCount >= 3) {
                 figures.topKmh = std::max(figures.topKmh, std::min({windows[0], windows[1], windows[2]}));
             }
@@ -244,12 +260,8 @@ PointFigures FromPoints(const std::vector<GpsPoint>& points) {
 }  // namespace
 
 double GreatCircleMetres(const GpsPoint& a, const GpsPoint& b) {
-    const double lat1 = a.latitude * kRadiansPerDegree;
-    const double lat2 = b.latitude * kRadiansPerDegree;
-    const double sinLat = std::sin((lat2 - lat1) / 2.0);
-    const double sinLon = std::sin((b.longitude - a.longitude) * kRadiansPerDegree / 2.0);
-    const double h = sinLat * sinLat + std::cos(lat1) * std::cos(lat2) * sinLon * sinLon;
-    return 2.0 * kEarthRadiusMetres * std::asin(std::min(1.0, std::sqrt(h)));
+    return HaversineMetres(
+        a, b, std::cos(a.latitude * kRadiansPerDegree) * std::cos(b.latitude * kRadiansPerDegree));
 }
 
 GpsRideFigures WorkOutRideFigures(const GpsTrack& track) {
