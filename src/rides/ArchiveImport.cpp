@@ -5,6 +5,7 @@
 #include "platform/Log.h"
 #include "rides/ArchiveReader.h"
 #include "rides/FitFile.h"
+#include "rides/OrderedWork.h"
 #include "units/CsvReader.h"
 #include "units/SafeFormat.h"
 #include "units/TextBlock.h"
@@ -19,10 +20,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <deque>
-#include <future>
 #include <map>
-#include <thread>
 
 namespace {
 
@@ -97,72 +95,6 @@ EntryBytes ReadDiskFile(const QString& path) {
     entry.raw = file.readAll();
     return entry;
 }
-
-// ---- Work done on other threads, delivered in order ------------------------
-
-// Files are read on this thread in the order they lie (an archive can only be
-// read so) and worked out on others, as many at once as there are cores and
-// no more bytes than the import allows; results come back in order.
-template <typename Result>
-class OrderedWork {
-public:
-    // deliver gets each result in order; goOn is asked while waiting, and
-    // false stops delivering.
-    OrderedWork(std::function<void(Result&)> deliver, std::function<bool()> goOn)
-        : m_deliver(std::move(deliver)),
-          m_goOn(std::move(goOn)),
-          m_threads(std::max<size_t>(2, std::thread::hardware_concurrency() + 1)) {}
-    ~OrderedWork() { m_stop = true; }
-
-    void Submit(qint64 bytes, std::function<Result(const std::atomic<bool>*)> work) {
-        while (!m_queue.empty() && !m_stopped &&
-               (m_queue.size() >= m_threads || m_bytes + bytes > kImportBytesInFlight)) {
-            DeliverFront();
-        }
-        if (m_stopped) {
-            return;
-        }
-        m_queue.push_back({std::async(std::launch::async, std::move(work), &m_stop), bytes});
-        m_bytes += bytes;
-    }
-    // False when stopped.
-    bool Finish() {
-        while (!m_queue.empty() && !m_stopped) {
-            DeliverFront();
-        }
-        m_stop = true;
-        return !m_stopped;
-    }
-    bool Stopped() const { return m_stopped; }
-
-private:
-    void DeliverFront() {
-        auto& front = m_queue.front();
-        while (front.result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
-            if (m_goOn && !m_goOn()) {
-                m_stopped = true;
-                m_stop = true;
-                return;
-            }
-        }
-        Result result = front.result.get();
-        m_bytes -= front.bytes;
-        m_queue.pop_front();
-        m_deliver(result);
-    }
-
-    struct Pending {
-        std::future<Result> result;
-        qint64 bytes = 0;
-    };
-    std::function<void(Result&)> m_deliver;
-    std::function<bool()> m_goOn;
-    size_t m_threads;
-    std::atomic<bool> m_stop{false};
-    bool m_stopped = false;
-    std::deque<Pending> m_queue;
-    qint64 m_bytes = 0;
-};
 
 // ---- Finding the files of a plan's activities -------------------------------
 
@@ -458,7 +390,7 @@ bool ReadPlannedFiles(ImportPlan& plan, const std::vector<size_t>& indices, Take
             take(plan.activities[result.first], result.second);
             ++done;
         },
-        [&] { return !step || step(done, count); });
+        [&] { return !step || step(done, count); }, kImportBytesInFlight);
     const bool walked = WalkEntries(
         plan, indices,
         [&](size_t index, EntryBytes& bytes) {
@@ -1093,7 +1025,7 @@ ImportSummary ImportPlanned(const ImportPlan& plan, const ImportStep& step) {
                 ++done;
                 goOn(true);
             },
-            [&] { return goOn(false); });
+            [&] { return goOn(false); }, kImportBytesInFlight);
         WalkEntries(
             plan, withFile,
             [&](size_t index, EntryBytes& bytes) {

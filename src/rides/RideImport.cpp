@@ -5,6 +5,7 @@
 #include "platform/Failure.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
+#include "rides/OrderedWork.h"
 #include "store/LogFiles.h"
 #include "units/DayRange.h"
 #include "units/RecordFolders.h"
@@ -21,11 +22,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <deque>
 #include <filesystem>
-#include <future>
 #include <limits>
-#include <thread>
 
 namespace {
 
@@ -465,72 +463,34 @@ ImportSummary ImportRideFiles(const QStringList& paths, int32_t bicycle, const I
     }
     // Reading, working out and drawing a file takes far longer than storing
     // its rides, and needs nothing but the file: the next files are prepared
-    // on other threads while this one stores the rides in order. How many
-    // are read at once is bounded by their size, so that a batch of large
-    // files never holds them all in memory; the threads by the cores.
+    // on other threads while this one stores the rides in order.
     const TrackPictureWords words = TrackPictureWords::Current();
-    const size_t threads = std::max<size_t>(2, std::thread::hardware_concurrency() + 1);
-    std::atomic<bool> stop{false};  // outlives the files in flight, which look at it
-    struct InFlight {
-        std::future<PreparedFile> file;
-        qint64 bytes = 0;
-    };
-    std::deque<InFlight> preparing;
-    qint64 bytesInFlight = 0;
-    qsizetype launched = 0;
-    auto prepareAhead = [&] {
-        while (launched < paths.size() && preparing.size() < threads) {
-            const qint64 bytes = std::max<qint64>(0, QFileInfo(paths[launched]).size());
-            if (!preparing.empty() && bytesInFlight + bytes > kImportBytesInFlight) {
-                break;
-            }
-            preparing.push_back(
-                {std::async(std::launch::async, PrepareGpsFile, paths[launched], words, &stop), bytes});
-            bytesInFlight += bytes;
-            ++launched;
-        }
-    };
     // The rider sees the import move and can stop it, also within a file
     // that takes long: asked again every few hundredths of a second.
     using Clock = std::chrono::steady_clock;
     constexpr auto kStepEvery = std::chrono::milliseconds(50);
     Clock::time_point asked = Clock::now();
-    auto goOn = [&](qsizetype i, bool always) {
-        if (!step || (!always && Clock::now() - asked < kStepEvery)) {
-            return true;
+    qsizetype i = 0;  // the file whose rides are stored next
+    auto goOn = [&](bool always) {
+        if (summary.cancelled || !step || (!always && Clock::now() - asked < kStepEvery)) {
+            return !summary.cancelled;
         }
         asked = Clock::now();
-        return step(static_cast<int>(i), static_cast<int>(paths.size()), paths[i]);
+        summary.cancelled = !step(static_cast<int>(i), static_cast<int>(paths.size()), paths[i]);
+        return !summary.cancelled;
     };
 
     ImportedRideStore store;
     std::vector<PendingRide> pending;
-    for (qsizetype i = 0; i < paths.size() && !summary.cancelled; ++i) {
-        if (!goOn(i, true)) {
-            summary.cancelled = true;
-            break;
-        }
-        prepareAhead();
-        while (preparing.front().file.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
-            if (!goOn(i, false)) {
-                summary.cancelled = true;
-                break;
-            }
-        }
-        if (summary.cancelled) {
-            break;
-        }
-        const PreparedFile file = preparing.front().file.get();
-        bytesInFlight -= preparing.front().bytes;
-        preparing.pop_front();
+    const auto storeFile = [&](const PreparedFile& file) {
         const QString fileName = QFileInfo(paths[i]).fileName();
         if (file.content.error == GpsFileError::NoTrack) {
             ++summary.skippedFiles;
-            continue;
+            return;
         }
         if (file.content.error != GpsFileError::None) {
             summary.failures << GpsFileErrorText(fileName, file.content);
-            continue;
+            return;
         }
         if (file.tracks.empty() && !file.anyPositions) {
             ++summary.skippedFiles;
@@ -538,8 +498,7 @@ ImportSummary ImportRideFiles(const QStringList& paths, int32_t bicycle, const I
             summary.skippedTracks += file.skippedTracks;
         }
         for (const PreparedTrack& track : file.tracks) {
-            if (!goOn(i, false)) {
-                summary.cancelled = true;
+            if (!goOn(false)) {
                 break;
             }
             const std::optional<int64_t> trackStart = TrackStart(track.figures);
@@ -559,10 +518,27 @@ ImportSummary ImportRideFiles(const QStringList& paths, int32_t bicycle, const I
                 CommitGroup(store, pending, known, summary);
             }
         }
+    };
+    {
+        OrderedWork<PreparedFile> work(
+            [&](PreparedFile& file) {
+                if (goOn(true)) {
+                    storeFile(file);
+                }
+                ++i;
+            },
+            [&] { return goOn(false); }, kImportBytesInFlight);
+        for (const QString& path : paths) {
+            if (!goOn(false) || work.Stopped()) {
+                break;
+            }
+            work.Submit(
+                std::max<qint64>(0, QFileInfo(path).size()),
+                [path, words](const std::atomic<bool>* stop) { return PrepareGpsFile(path, words, stop); });
+        }
+        work.Finish();
+        // Files still being read after a cancel stop at their next track.
     }
-    // Files still being read after a cancel stop at their next track; their
-    // futures wait for them as they go.
-    stop = true;
     CommitGroup(store, pending, known, summary);
     qCInfo(lcImport).noquote() << "Import of" << paths.size() << "file(s) for bicycle" << bicycle << ":"
                                << summary.imported << "ride(s) stored," << summary.duplicates.size()
