@@ -2,6 +2,7 @@
 // imported, for looking at them by hand:
 //   /work/shared/tools/shot.sh preview.png 4 -- build/archive_host
 //   /work/shared/tools/shot.sh rides.png 6 -- build/archive_host rides
+//   /work/shared/tools/shot.sh files.png 4 -- build/archive_host FOLDER-OR-ARCHIVE
 #include "language/Language.h"
 #include "rides/ArchiveImport.h"
 #include "rides/GpsTestFiles.h"
@@ -19,6 +20,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <QVBoxLayout>
@@ -136,8 +138,10 @@ int main(int argc, char** argv) {
         DB_InsertBicycle(&bicycle);
     }
     QString error;
-    std::optional<ImportPlan> plan =
-        ReadImportPlan({MakeExport(directory.filePath("export_48213.zip"))}, &error);
+    // Any other argument: the export, folder or file to preview instead.
+    const QString source = argc > 1 && !rides ? QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath()
+                                              : MakeExport(directory.filePath("export_48213.zip"));
+    std::optional<ImportPlan> plan = ReadImportPlan({source}, &error);
     if (!plan) {
         qWarning("%s", qPrintable(error));
         return 1;
