@@ -17,11 +17,10 @@
 #include "rides/ArchiveReader.h"
 #include "rides/FitFile.h"
 #include "store/store.h"
+#include "support/ArchiveWriting.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
@@ -121,46 +120,9 @@ QByteArray FitActivity(int activity, int64_t start) {
     return file;
 }
 
-QByteArray Gzip(const QByteArray& bytes) {
-    QByteArray out(bytes.size() + 65536, '\0');
-    size_t used = 0;
-    archive* gz = archive_write_new();
-    archive_write_add_filter_gzip(gz);
-    archive_write_set_format_raw(gz);
-    archive_write_open_memory(gz, out.data(), static_cast<size_t>(out.size()), &used);
-    archive_entry* header = archive_entry_new();
-    archive_entry_set_pathname(header, "data");
-    archive_entry_set_filetype(header, AE_IFREG);
-    archive_write_header(gz, header);
-    archive_write_data(gz, bytes.constData(), static_cast<size_t>(bytes.size()));
-    archive_entry_free(header);
-    archive_write_close(gz);
-    archive_write_free(gz);
-    out.truncate(static_cast<qsizetype>(used));
-    return out;
-}
-
-bool AddEntry(archive* zip, const QByteArray& name, const QByteArray& bytes) {
-    archive_entry* header = archive_entry_new();
-    archive_entry_set_pathname(header, name.constData());
-    archive_entry_set_size(header, bytes.size());
-    archive_entry_set_filetype(header, AE_IFREG);
-    archive_entry_set_perm(header, 0644);
-    const bool ok =
-        archive_write_header(zip, header) == ARCHIVE_OK &&
-        archive_write_data(zip, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size();
-    archive_entry_free(header);
-    return ok;
-}
-
 // The export as Strava lays it out; entries already gzipped are stored as they are.
 bool MakeExport(const QString& path, int activities) {
-    archive* zip = archive_write_new();
-    archive_write_set_format_zip(zip);
-    archive_write_set_options(zip, "zip:compression=store");
-    if (archive_write_open_filename(zip, QFile::encodeName(path).constData()) != ARCHIVE_OK) {
-        return false;
-    }
+    ZipWriter zip(path, true);
     QByteArray csv =
         "Activity ID,Activity Date,Activity Name,Activity Type,Activity Description,Elapsed Time,Distance,"
         "Max Heart Rate,Relative Effort,Commute,Activity Private Note,Activity Gear,Filename,Athlete Weight,"
@@ -179,12 +141,9 @@ bool MakeExport(const QString& path, int activities) {
         csv += QByteArray::number(4000000000LL + i) + ",\"" + date + "\",\"Ride " + QByteArray::number(i) +
                "\",Ride,\"Along the river\",3600,25.20,,,false,,\"" + (i % 3 == 0 ? "Gravel" : "Road") +
                "\"," + name + ",,,3600,3600,25200.0,8.1,7.0,120,120\n";
-        ok = AddEntry(zip, name, Gzip(fit ? FitActivity(i, start) : GpxActivity(i, start)));
+        ok = zip.Add(QString::fromLatin1(name), Gzip(fit ? FitActivity(i, start) : GpxActivity(i, start)));
     }
-    ok = ok && AddEntry(zip, "activities.csv", csv);
-    ok = archive_write_close(zip) == ARCHIVE_OK && ok;
-    archive_write_free(zip);
-    return ok;
+    return ok && zip.Add(QStringLiteral("activities.csv"), csv) && zip.Close();
 }
 
 // The same activities as a Garmin Connect export holds them: the files in a
@@ -194,9 +153,8 @@ bool MakeNestedExport(const QString& from, const QString& path, const QString& s
     if (!walker.Open(from)) {
         return false;
     }
-    archive* inner = archive_write_new();
-    archive_write_set_format_zip(inner);
-    bool ok = archive_write_open_filename(inner, QFile::encodeName(spool).constData()) == ARCHIVE_OK;
+    ZipWriter inner(spool);
+    bool ok = true;
     QString name;
     qint64 size = 0;
     QByteArray bytes;
@@ -206,22 +164,18 @@ bool MakeNestedExport(const QString& from, const QString& path, const QString& s
         if (name.endsWith(QLatin1String(".fit.gz")) &&
             walker.Read(&bytes, qint64{1} << 30) == EntryRead::Done &&
             Gunzip(bytes, &fit, qint64{1} << 30) == EntryRead::Done) {
-            ok = AddEntry(inner, "rider@example.org_" + name.mid(11).chopped(3).toUtf8(), fit);
+            ok = inner.Add(QStringLiteral("rider@example.org_") + name.mid(11).chopped(3), fit);
         }
     }
-    ok = archive_write_close(inner) == ARCHIVE_OK && ok;
-    archive_write_free(inner);
+    ok = inner.Close() && ok;
     QFile part(spool);
     if (!ok || !part.open(QIODevice::ReadOnly)) {
         return false;
     }
-    archive* outer = archive_write_new();
-    archive_write_set_format_zip(outer);
-    archive_write_set_options(outer, "zip:compression=store");
-    ok = archive_write_open_filename(outer, QFile::encodeName(path).constData()) == ARCHIVE_OK &&
-         AddEntry(outer, "DI_CONNECT/DI-Connect-Uploaded-Files/UploadedFiles_0-_Part1.zip", part.readAll());
-    ok = archive_write_close(outer) == ARCHIVE_OK && ok;
-    archive_write_free(outer);
+    ZipWriter outer(path, true);
+    ok = outer.Add(QStringLiteral("DI_CONNECT/DI-Connect-Uploaded-Files/UploadedFiles_0-_Part1.zip"),
+                   part.readAll()) &&
+         outer.Close();
     QFile::remove(spool);
     return ok;
 }

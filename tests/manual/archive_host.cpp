@@ -9,13 +9,12 @@
 #include "rides/ImportPreviewDlg.h"
 #include "rides/RideDlg.h"
 #include "store/store.h"
+#include "support/ArchiveWriting.h"
 #include "support/ProgramDirectory.h"
 #include "units/TextBlock.h"
 #include "units/Units.h"
 #include "widgets/LinkLabel.h"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <QApplication>
 #include <QDateEdit>
 #include <QDir>
@@ -26,36 +25,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QByteArray Gzip(const QByteArray& bytes) {
-    QByteArray out(bytes.size() + 65536, '\0');
-    size_t used = 0;
-    archive* gz = archive_write_new();
-    archive_write_add_filter_gzip(gz);
-    archive_write_set_format_raw(gz);
-    archive_write_open_memory(gz, out.data(), static_cast<size_t>(out.size()), &used);
-    archive_entry* header = archive_entry_new();
-    archive_entry_set_pathname(header, "data");
-    archive_entry_set_filetype(header, AE_IFREG);
-    archive_write_header(gz, header);
-    archive_write_data(gz, bytes.constData(), static_cast<size_t>(bytes.size()));
-    archive_entry_free(header);
-    archive_write_close(gz);
-    archive_write_free(gz);
-    out.truncate(static_cast<qsizetype>(used));
-    return out;
-}
-
-void Add(archive* zip, const QByteArray& name, const QByteArray& bytes) {
-    archive_entry* header = archive_entry_new();
-    archive_entry_set_pathname(header, name.constData());
-    archive_entry_set_size(header, bytes.size());
-    archive_entry_set_filetype(header, AE_IFREG);
-    archive_entry_set_perm(header, 0644);
-    archive_write_header(zip, header);
-    archive_write_data(zip, bytes.constData(), static_cast<size_t>(bytes.size()));
-    archive_entry_free(header);
-}
 
 struct Activity {
     const char* name;
@@ -82,9 +51,7 @@ QString MakeExport(const QString& path) {
         {"Hill repeats", "Ride", "Trek 520", "", 75, 6.8, true},
         {"Recovery ride", "Ride", "Trek 520", "", 50, 6.0, true},
     };
-    archive* zip = archive_write_new();
-    archive_write_set_format_zip(zip);
-    archive_write_open_filename(zip, QFile::encodeName(path).constData());
+    ZipWriter zip(path);
     QByteArray csv =
         "Activity ID,Activity Date,Activity Name,Activity Type,Activity Description,Elapsed Time,Distance,"
         "Max Heart Rate,Relative Effort,Commute,Activity Private Note,Activity Gear,Filename,Athlete Weight,"
@@ -97,8 +64,8 @@ QString MakeExport(const QString& path) {
         const QByteArray file =
             activity.withFile ? "activities/" + QByteArray::number(id) + ".gpx.gz" : QByteArray();
         if (activity.withFile) {
-            Add(zip, file,
-                Gzip(gpstest::GpxFile({gpstest::RideNorth(52.5, 13.4, start, seconds, activity.speed)})));
+            zip.Add(QString::fromLatin1(file),
+                    Gzip(gpstest::GpxFile({gpstest::RideNorth(52.5, 13.4, start, seconds, activity.speed)})));
         }
         const double metres = activity.speed * seconds;
         csv += QByteArray::number(id) + ",\"" +
@@ -114,9 +81,7 @@ QString MakeExport(const QString& path) {
         start += 86400 + 3600 * (id % 5);
         ++id;
     }
-    Add(zip, "activities.csv", csv);
-    archive_write_close(zip);
-    archive_write_free(zip);
+    zip.Add(QStringLiteral("activities.csv"), csv);
     return path;
 }
 

@@ -11,10 +11,9 @@
 #include "rides/ArchiveReader.h"
 #include "rides/ImportPreviewDlg.h"
 #include "rides/RideDlg.h"
+#include "support/ArchiveWriting.h"
 #include "support/ListPageTest.h"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
@@ -36,41 +35,11 @@ struct ZipEntry {
 };
 
 bool WriteZip(const QString& path, const std::vector<ZipEntry>& entries) {
-    archive* zip = archive_write_new();
-    archive_write_set_format_zip(zip);
-    bool ok = archive_write_open_filename(zip, QFile::encodeName(path).constData()) == ARCHIVE_OK;
+    ZipWriter zip(path);
     for (const ZipEntry& entry : entries) {
-        archive_entry* header = archive_entry_new();
-        archive_entry_set_pathname(header, entry.name.toUtf8().constData());
-        archive_entry_set_size(header, entry.bytes.size());
-        archive_entry_set_filetype(header, AE_IFREG);
-        archive_entry_set_perm(header, 0644);
-        ok = ok && archive_write_header(zip, header) == ARCHIVE_OK &&
-             archive_write_data(zip, entry.bytes.constData(), entry.bytes.size()) == entry.bytes.size();
-        archive_entry_free(header);
+        zip.Add(entry.name, entry.bytes);
     }
-    ok = archive_write_close(zip) == ARCHIVE_OK && ok;
-    archive_write_free(zip);
-    return ok;
-}
-
-QByteArray Gzip(const QByteArray& bytes) {
-    QByteArray out(bytes.size() / 4 + 65536, '\0');
-    size_t used = 0;
-    archive* gz = archive_write_new();
-    archive_write_add_filter_gzip(gz);
-    archive_write_set_format_raw(gz);
-    archive_write_open_memory(gz, out.data(), out.size(), &used);
-    archive_entry* header = archive_entry_new();
-    archive_entry_set_pathname(header, "data");
-    archive_entry_set_filetype(header, AE_IFREG);
-    archive_write_header(gz, header);
-    archive_write_data(gz, bytes.constData(), bytes.size());
-    archive_entry_free(header);
-    archive_write_close(gz);
-    archive_write_free(gz);
-    out.truncate(static_cast<qsizetype>(used));
-    return out;
+    return zip.Close();
 }
 
 QByteArray HourNorthGpx(int64_t start) {
