@@ -168,6 +168,15 @@ void ReadPointExtensions(XmlPullReader& xml, GpsPoint& point) {
     });
 }
 
+// A point read into its track, the first of a segment when one just began.
+void KeepPoint(std::optional<GpsPoint> point, bool* segmentStarts, GpsTrack* track) {
+    if (point) {
+        point->startsSegment = *segmentStarts;
+        *segmentStarts = false;
+        track->points.push_back(*point);
+    }
+}
+
 // Drops tracks without a single usable point and says why nothing is left.
 GpsFileContent Finish(XmlPullReader& xml, std::vector<GpsTrack> tracks, bool rootSeen) {
     GpsFileContent content;
@@ -416,11 +425,7 @@ GpsFileContent ReadGpxTracks(const QByteArray& bytes) {
         } else if (name == "trkseg") {
             segmentStarts = true;
         } else if (name == "trkpt") {
-            if (std::optional<GpsPoint> point = ReadGpxPoint(xml)) {
-                point->startsSegment = segmentStarts;
-                segmentStarts = false;
-                tracks.back().points.push_back(*point);
-            }
+            KeepPoint(ReadGpxPoint(xml), &segmentStarts, &tracks.back());
             --depth;
         } else {
             xml.SkipCurrentElement();
@@ -566,11 +571,7 @@ GpsFileContent ReadTcxTracks(const QByteArray& bytes) {
         } else if (name == "Track") {
             segmentStarts = true;
         } else if (name == "Trackpoint") {
-            if (std::optional<GpsPoint> point = ReadTcxPoint(xml)) {
-                point->startsSegment = segmentStarts;
-                segmentStarts = false;
-                tracks.back().points.push_back(*point);
-            }
+            KeepPoint(ReadTcxPoint(xml), &segmentStarts, &tracks.back());
             --depth;
         } else {
             xml.SkipCurrentElement();
