@@ -11,10 +11,15 @@ namespace {
 // buffer of about this size until they are read.
 constexpr qsizetype kPieceBytes = 64 * 1024;
 
+}  // namespace
+
 // Expat reads UTF-8, UTF-16, ISO-8859-1 and US-ASCII itself; any other
 // encoding of one byte a character (windows-1252 and its kin, which some
-// programs still write) is decoded by Qt, a byte at a time.
-int OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
+// programs still write) is decoded by Qt, a byte at a time. A document in
+// an encoding of several bytes a character (Shift_JIS, GBK) is decoded
+// whole by Qt and read again.
+int XmlPullReader::OnUnknownEncoding(void* self, const char* name, void* encoding) {
+    auto* info = static_cast<XML_Encoding*>(encoding);
     QStringDecoder decoder(name);
     if (!decoder.isValid()) {
         return XML_STATUS_ERROR;
@@ -26,6 +31,7 @@ int OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
         if (decoded.size() != 1 || decoded.front().isSurrogate()) {
             // A byte that begins a longer sequence: not an encoding of one byte.
             if (decoded.isEmpty()) {
+                static_cast<XmlPullReader*>(self)->m_decodeWhole = name;
                 return XML_STATUS_ERROR;
             }
             info->map[byte] = -1;
@@ -40,20 +46,48 @@ int OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
     return XML_STATUS_OK;
 }
 
-}  // namespace
+XmlPullReader::XmlPullReader(QByteArrayView document) : m_document(document) {
+    m_events.reserve(4096);
+    m_pool.reserve(kPieceBytes * 2);
+    Start(nullptr);
+}
 
-XmlPullReader::XmlPullReader(QByteArrayView document)
-    : m_parser(XML_ParserCreate(nullptr)), m_document(document) {
+void XmlPullReader::Start(const char* encoding) {
+    if (m_parser != nullptr) {
+        XML_ParserFree(m_parser);
+    }
+    m_parser = XML_ParserCreate(encoding);
     if (m_parser == nullptr) {
         m_failed = true;
         return;
     }
-    m_events.reserve(4096);
-    m_pool.reserve(kPieceBytes * 2);
     XML_SetUserData(m_parser, this);
     XML_SetElementHandler(m_parser, &XmlPullReader::OnStart, &XmlPullReader::OnEnd);
     XML_SetCharacterDataHandler(m_parser, &XmlPullReader::OnText);
-    XML_SetUnknownEncodingHandler(m_parser, OnUnknownEncoding, nullptr);
+    XML_SetUnknownEncodingHandler(
+        m_parser,
+        [](void* self, const XML_Char* name, XML_Encoding* info) {
+            return OnUnknownEncoding(self, name, info);
+        },
+        this);
+}
+
+bool XmlPullReader::DecodeWhole() {
+    QStringDecoder decoder(m_decodeWhole.constData());
+    const QString text = decoder.decode(m_document);
+    if (decoder.hasError()) {
+        return false;
+    }
+    m_decoded = text.toUtf8();
+    m_document = m_decoded;
+    m_fed = 0;
+    m_failed = false;
+    m_events.clear();
+    m_attributes.clear();
+    m_pool.clear();
+    // The encoding given here overrides the one the document declares.
+    Start("UTF-8");
+    return !m_failed;
 }
 
 XmlPullReader::~XmlPullReader() {
@@ -130,6 +164,10 @@ bool XmlPullReader::Refill() {
         if (status != XML_STATUS_OK) {
             m_failed = true;
             m_errorLine = static_cast<int>(XML_GetCurrentLineNumber(m_parser));
+            // The declaration comes first: nothing was read before it.
+            if (!m_decodeWhole.isEmpty() && m_decoded.isNull() && DecodeWhole()) {
+                continue;
+            }
         }
     }
     // An empty document is no document.

@@ -6,6 +6,7 @@
 // encoding. Expat loads no
 // external entity and bounds the growth of internal ones.
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <optional>
 #include <string>
@@ -57,6 +58,8 @@ private:
         size_t attributes = 0;
     };
 
+    void Start(const char* encoding);
+    bool DecodeWhole();
     bool Refill();
     std::string_view View(Span span) const { return {m_pool.data() + span.offset, span.size}; }
     Span Keep(const char* text, size_t size);
@@ -65,9 +68,12 @@ private:
     static void OnStart(void* self, const char* name, const char** attributes);
     static void OnEnd(void* self, const char* name);
     static void OnText(void* self, const char* text, int size);
+    static int OnUnknownEncoding(void* self, const char* name, void* info);  // an XML_Encoding
 
-    XML_ParserStruct* m_parser;
+    XML_ParserStruct* m_parser = nullptr;
     QByteArrayView m_document;
+    QByteArray m_decodeWhole;  // the encoding expat cannot read piece by piece
+    QByteArray m_decoded;      // the document in UTF-8, then
     qsizetype m_fed = 0;
     bool m_failed = false;  // expat stopped; the events before it are still read
     int m_errorLine = 0;

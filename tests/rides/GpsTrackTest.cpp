@@ -133,6 +133,13 @@ TEST(GpxReading, OlderEncodingsAreReadAndEntityBombsRefused) {
     const GpsFileContent content = ReadGpxTracks(latin);
     ASSERT_EQ(content.error, GpsFileError::None);
     EXPECT_EQ(content.tracks.front().name, QStringLiteral("Caf\u00e9 \u20ac"));
+    const QByteArray japanese =
+        "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><gpx><trk><name>\x92\xa9\x82\xcc\x83\x89\x83"
+        "C\x83"
+        "h</name><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg></trk></gpx>";
+    const GpsFileContent shiftJis = ReadGpxTracks(japanese);
+    ASSERT_EQ(shiftJis.error, GpsFileError::None);
+    EXPECT_EQ(shiftJis.tracks.front().name, QStringLiteral("\u671d\u306e\u30e9\u30a4\u30c9"));
 
     // Ten levels of ten: a billion copies of "lol" if it were followed.
     QByteArray bomb = "<?xml version=\"1.0\"?><!DOCTYPE gpx [<!ENTITY l0 \"lol\">";
