@@ -33,6 +33,8 @@ constexpr Component kComponents[] = {
     {LanguageKey{"HelpDlg", "USQL"}, "https://www.sqlite.org/"},
     {LanguageKey{"HelpDlg", "UIMG"}, "https://imagemagick.org/"},
     {LanguageKey{"HelpDlg", "UQTC"}, "https://www.qt.io/"},
+    {LanguageKey{"HelpDlg", "UARC"}, "https://www.libarchive.org/"},
+    {LanguageKey{"HelpDlg", "UEXP"}, "https://libexpat.github.io/"},
 };
 
 }  // namespace

@@ -68,7 +68,13 @@ TEST_F(HelpDlgTest, ShowsTheProductTheComponentsAndAClearStatusLine) {
                              "https://imagemagick.org/\n"
                              "\n"
                              "This software uses Qt as component.\n"
-                             "https://www.qt.io/\n"));
+                             "https://www.qt.io/\n"
+                             "\n"
+                             "This software uses libarchive as component.\n"
+                             "https://www.libarchive.org/\n"
+                             "\n"
+                             "This software uses Expat as component.\n"
+                             "https://libexpat.github.io/\n"));
     auto* icon = m_page->findChild<LinkLabel*>(QStringLiteral("HelpIcon"));
     ASSERT_NE(icon, nullptr);
     EXPECT_NE(icon->PictureNumber(), 0);
