@@ -102,7 +102,8 @@ private:
 
 // A short ride: records a second apart heading north, then its session.
 // subSport 0xFF: none.
-inline QByteArray Ride(uint32_t start, int seconds, int sport = 2, bool bigEndian = false, int subSport = 0xFF) {
+inline QByteArray Ride(uint32_t start, int seconds, int sport = 2, bool bigEndian = false,
+                       int subSport = 0xFF) {
     FitWriter fit;
     fit.Define(0, 20, {kTime, kLat, kLon, {2, 2, 0x84}, {6, 2, 0x84}}, bigEndian, {3});
     for (int i = 0; i < seconds; ++i) {
@@ -127,8 +128,8 @@ inline QByteArray Ride(uint32_t start, int seconds, int sport = 2, bool bigEndia
                 {21, 2, 0x84},
                 {57, 1, 0x01}},
                bigEndian);
-    fit.Data(1, {start + seconds, start, sport, subSport, seconds * 1000, (seconds - 1) * 1000, seconds * 550, 9000, 12,
-                 15, 31, 142, 171, 88, 215, 640, 0xFF});
+    fit.Data(1, {start + seconds, start, sport, subSport, seconds * 1000, (seconds - 1) * 1000, seconds * 550,
+                 9000, 12, 15, 31, 142, 171, 88, 215, 640, 0xFF});
     return fit.File();
 }
 
