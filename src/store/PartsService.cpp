@@ -467,6 +467,14 @@ StretchDatesFault CheckStretchDates(const std::vector<PartStretch>& stored,
     if (edited.empty()) {
         return StretchDatesFault::None;
     }
+    std::vector<int32_t> numbers;
+    for (const PartStretch& stretch : edited) {
+        numbers.push_back(stretch.StretchNumber);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    if (std::adjacent_find(numbers.begin(), numbers.end()) != numbers.end()) {
+        return StretchDatesFault::Changed;
+    }
     for (const PartStretch& stretch : edited) {
         const auto same = std::find_if(stored.begin(), stored.end(), [&stretch](const PartStretch& s) {
             return s.StretchNumber == stretch.StretchNumber;
@@ -482,11 +490,8 @@ StretchDatesFault CheckStretchDates(const std::vector<PartStretch>& stored,
     }
     // Each stretch from its fitting day up to its removal day (or for good);
     // one fitted and taken off the same day holds no day.
+    // A deleted bicycle's stretch comes once for each of its ride dates.
     std::vector<std::pair<int64_t, int64_t>> spans;
-    for (const PartStretch& stretch : edited) {
-        spans.emplace_back(stretch.Fitted,
-                           stretch.Removed ? *stretch.Removed : std::numeric_limits<int64_t>::max());
-    }
     for (const FrozenRide& ride : frozen) {
         if (ride.PartNumber == edited.front().PartNumber) {
             spans.emplace_back(ride.Fitted, ride.Removed);
@@ -494,6 +499,11 @@ StretchDatesFault CheckStretchDates(const std::vector<PartStretch>& stored,
     }
     std::sort(spans.begin(), spans.end());
     spans.erase(std::unique(spans.begin(), spans.end()), spans.end());
+    for (const PartStretch& stretch : edited) {
+        spans.emplace_back(stretch.Fitted,
+                           stretch.Removed ? *stretch.Removed : std::numeric_limits<int64_t>::max());
+    }
+    std::sort(spans.begin(), spans.end());
     int64_t end = std::numeric_limits<int64_t>::min();
     for (const auto& [from, to] : spans) {
         if (from < to) {

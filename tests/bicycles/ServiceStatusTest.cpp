@@ -223,6 +223,12 @@ TEST_F(ServiceTest, SinceLastDoneStillCountsWhatAPartRodeOnABicycleDeletedSince)
     // A last-done day moved afterwards splits those rides anew.
     task.LastDone = On(1, 5);
     EXPECT_DOUBLE_EQ(WorkOutTask(Load(), task, On(4, 1)).left, 79.0);
+    // Its stretch left can not reach back into its days on the deleted bicycle.
+    std::vector<PartStretch> stretches = Load().stretches;
+    stretches.at(0).Fitted = On(2, 1);
+    StretchDatesFault fault = StretchDatesFault::None;
+    EXPECT_NE(DB_SetStretchDates(chain.PartNumber, stretches, &fault), 0);
+    EXPECT_EQ(fault, StretchDatesFault::Overlap);
 }
 
 TEST_F(ServiceTest, NewFittingAndRemovalDaysAreCheckedAndMoveTheUsage) {
