@@ -6,6 +6,7 @@
 #include "bicycles/BicycleListModel.h"
 #include "bicycles/BicycleReports.h"
 #include "bicycles/BicycleSummary.h"
+#include "bicycles/ServiceReport.h"
 #include "language/Language.h"
 #include "platform/Dialogs.h"
 #include "platform/Failure.h"
@@ -252,7 +253,16 @@ void BicycleDlg::OpenPartsService() {
 void BicycleDlg::OnExport() {
     QString fileName;
     int format = kTextReport;
-    if (!ImportExportDlg::Ask(this, true, true, &fileName, &format)) {
+    int report = 0;
+    if (!ImportExportDlg::AskReport(
+            this, GetLanguageStringWithColon("PartsService", "RPLB"),
+            {GetLanguageString("PartsService", "RPBI"), GetLanguageString("PartsService", "TITL")}, &fileName,
+            &format, &report)) {
+        return;
+    }
+    if (report == 1) {
+        // Every bicycle's parts and tasks, as the parts and service window writes them.
+        WriteServiceReport(this, fileName, format);
         return;
     }
     // The reports list what the page shows: the bicycles of its last reload.

@@ -336,6 +336,7 @@ PartsServiceDlg::PartsServiceDlg(int bicycleNumber, const QString& bicycleName, 
     layout->addWidget(m_parts, 1);
     addButtons({{LanguageKey{"PartsService", "ADDP"}, &PartsServiceDlg::OnAddPart},
                 {LanguageKey{"PartsService", "EDTP"}, &PartsServiceDlg::OnEditPart},
+                {LanguageKey{"PartsService", "EDDT"}, &PartsServiceDlg::OnEditDates},
                 {LanguageKey{"PartsService", "REPP"}, &PartsServiceDlg::OnReplacePart},
                 {LanguageKey{"PartsService", "MOVP"}, &PartsServiceDlg::OnMovePart},
                 {LanguageKey{"PartsService", "DELP"}, &PartsServiceDlg::OnDeletePart}});
@@ -498,6 +499,88 @@ void PartsServiceDlg::OnMovePart() {
     }
     if (DB_MovePart(number, target->currentData().toInt(), DayOf(date->date())) != store::kOk) {
         ShowStoreFailure(this, GetLanguageString("ErrorStrings", "STDB"));
+    }
+    Reload();
+}
+
+namespace {
+
+QString StretchDatesProblem(StretchDatesFault fault) {
+    switch (fault) {
+        case StretchDatesFault::None:
+            break;
+        case StretchDatesFault::RemovedBeforeFitted:
+            return Text(LanguageKey{"PartsService", "SDRB"});
+        case StretchDatesFault::Overlap:
+            return Text(LanguageKey{"PartsService", "SDOV"});
+        case StretchDatesFault::Changed:
+            return Text(LanguageKey{"PartsService", "SDCH"});
+    }
+    return {};
+}
+
+}  // namespace
+
+void PartsServiceDlg::OnEditDates() {
+    const int number = SelectedPart();
+    const std::vector<PartStretch> stored = StretchesOf(m_data, number);
+    if (number == 0 || stored.empty()) {
+        return;
+    }
+    GuardedModal dialog(new FormDlg(Text(LanguageKey{"PartsService", "DTTL"}), this));
+    auto* hint = new QLabel(Text(LanguageKey{"PartsService", "DTHI"}), &*dialog);
+    hint->setWordWrap(true);
+    dialog->Form()->addRow(hint);
+    // One row a stretch: its bicycle, then its fitting and removal day.
+    std::vector<std::pair<QDateEdit*, QDateEdit*>> fields;
+    for (const PartStretch& stretch : stored) {
+        QString bicycleName = QStringLiteral("?");
+        for (const BicycleAttribute& bicycle : m_bicycles) {
+            if (bicycle.BicycleNumber == stretch.BicycleNumber) {
+                bicycleName = FromTextBlock(bicycle.BicycleName);
+            }
+        }
+        auto* row = new QHBoxLayout;
+        QDateEdit* fitted = DateField(stretch.Fitted, &*dialog);
+        fitted->setObjectName(QStringLiteral("fitted%1").arg(fields.size()));
+        row->addWidget(fitted);
+        row->addWidget(new QLabel(QStringLiteral("\u2013"), &*dialog));
+        QDateEdit* removed = nullptr;
+        if (stretch.Removed) {
+            removed = DateField(*stretch.Removed, &*dialog);
+            removed->setObjectName(QStringLiteral("removed%1").arg(fields.size()));
+            row->addWidget(removed);
+        } else {
+            row->addWidget(new QLabel(Text(LanguageKey{"PartsService", "STIL"}), &*dialog));
+        }
+        row->addStretch();
+        dialog->Form()->addRow(bicycleName + QLatin1Char(':'), row);
+        fields.emplace_back(fitted, removed);
+    }
+    const auto edited = [&stored, &fields] {
+        std::vector<PartStretch> stretches = stored;
+        for (size_t i = 0; i < stretches.size(); ++i) {
+            stretches[i].Fitted = DayOf(fields[i].first->date());
+            if (fields[i].second) {
+                stretches[i].Removed = DayOf(fields[i].second->date());
+            }
+        }
+        return stretches;
+    };
+    dialog->validate = [&] {
+        return StretchDatesProblem(CheckStretchDates(stored, edited(), m_data.frozen));
+    };
+    dialog->resize(440, dialog->sizeHint().height());
+    if (dialog.Run(QDialog::Rejected) != QDialog::Accepted) {
+        return;
+    }
+    StretchDatesFault fault = StretchDatesFault::None;
+    if (DB_SetStretchDates(number, edited(), &fault) != store::kOk) {
+        if (fault != StretchDatesFault::None) {
+            ShowError(this, StretchDatesProblem(fault));
+        } else {
+            ShowStoreFailure(this, GetLanguageString("ErrorStrings", "STDB"));
+        }
     }
     Reload();
 }

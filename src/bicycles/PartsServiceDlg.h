@@ -57,6 +57,7 @@ private:
     void OnAddPart();
     void OnEditPart();
     void OnMovePart();
+    void OnEditDates();
     void OnReplacePart();
     void OnDeletePart();
     void OnAddTask();

@@ -145,9 +145,12 @@ ReportText ServiceHtmlReport(const std::vector<ServiceReportRow>& rows, const QS
 void ExportServiceReport(QWidget* parent) {
     QString fileName;
     int format = kTextReport;
-    if (!ImportExportDlg::Ask(parent, true, true, &fileName, &format)) {
-        return;
+    if (ImportExportDlg::Ask(parent, true, true, &fileName, &format)) {
+        WriteServiceReport(parent, fileName, format);
     }
+}
+
+void WriteServiceReport(QWidget* parent, const QString& fileName, int format) {
     ServiceData data;
     BicycleList bicycles;
     if (LoadServiceData(&data) != store::kOk || DB_GetBicycleList(&bicycles) != store::kOk) {

@@ -29,3 +29,6 @@ ReportText ServiceHtmlReport(const std::vector<ServiceReportRow>& rows, const QS
 
 // Asks for the file and format, writes the report of the whole log and says how it went.
 void ExportServiceReport(QWidget* parent);
+// Writes the report of the whole log in format (a ReportFormat) to fileName
+// and says how it went.
+void WriteServiceReport(QWidget* parent, const QString& fileName, int format);

@@ -55,6 +55,9 @@ int LoadServiceData(ServiceData* data) {
     if (result == store::kOk) {
         result = DB_GetServiceLinks(&data->links);
     }
+    if (result == store::kOk) {
+        result = DB_GetFrozenRides(&data->frozen);
+    }
     data->rides = RideUsage();
     if (result == store::kOk) {
         result = DB_ReadRideDays([&data](const RideDay& day) { data->rides.Add(day); });
@@ -75,10 +78,12 @@ int LoadServiceData(ServiceData* data) {
 
 namespace {
 
-struct ByPart {
-    bool operator()(const PartStretch& stretch, int number) const { return stretch.PartNumber < number; }
-    bool operator()(int number, const PartStretch& stretch) const { return number < stretch.PartNumber; }
+template <typename Row>
+struct Ordered {
+    bool operator()(const Row& row, int number) const { return row.PartNumber < number; }
+    bool operator()(int number, const Row& row) const { return number < row.PartNumber; }
 };
+using ByPart = Ordered<PartStretch>;
 
 // The stretches of a part: a range of the list, which is ordered by part.
 std::pair<std::vector<PartStretch>::const_iterator, std::vector<PartStretch>::const_iterator> StretchRange(
@@ -139,6 +144,17 @@ Usage PartUsage(const ServiceData& data, const Part& part, std::optional<int64_t
         const Usage stretch = data.rides.Between(it->BicycleNumber, from, to);
         usage.distance += stretch.distance;
         usage.seconds += stretch.seconds;
+    }
+    if (since) {
+        // The carried sum can not be split by date; these rows can.
+        const auto [first, last] =
+            std::equal_range(data.frozen.begin(), data.frozen.end(), part.PartNumber, Ordered<FrozenRide>{});
+        for (auto it = std::lower_bound(first, last, *since,
+                                        [](const FrozenRide&ride, int64_t day) { return ride.Date < day; });
+             it != last; ++it) {
+            usage.distance += it->Distance;
+            usage.seconds += it->Seconds;
+        }
     }
     return usage;
 }

@@ -76,12 +76,13 @@ struct ServiceData {
     std::vector<PartStretch> stretches;  // by part, then fitting day
     std::vector<ServiceTask> tasks;
     std::vector<ServiceLink> links;
+    std::vector<FrozenRide> frozen;  // by part, then date
     RideUsage rides;
     // The newest linked entry's date per task.
     std::unordered_map<int32_t, int32_t> newestDone;
 };
 
-// Reads the four tables and the rides; kOk or the store's failure.
+// Reads the parts and service tables and the rides; kOk or the store's failure.
 int LoadServiceData(ServiceData* data);
 
 // The stretches of one part, oldest first.
@@ -91,8 +92,9 @@ int FittedBicycle(const ServiceData& data, int partNumber);
 // The parts on the bicycle now, and those that were on it and are off
 // every bicycle now (retired there).
 std::vector<const Part*> PartsOfBicycle(const ServiceData& data, int bicycleNumber);
-// Prior and carried usage plus the rides of every stretch, the part of a
-// stretch before since left out when since is given.
+// Prior and carried usage plus the rides of every stretch. When since is
+// given: the rides of every stretch from since on, and those on bicycles
+// deleted since (kept by date) from since on.
 Usage PartUsage(const ServiceData& data, const Part& part, std::optional<int64_t> since = std::nullopt);
 // The first fitting day; 0 for a part never fitted.
 int32_t FirstFitted(const ServiceData& data, int partNumber);

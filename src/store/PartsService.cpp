@@ -1,11 +1,14 @@
-// Tables Part, PartStretch, ServiceTask and ServiceLink (see PartsService.h).
+// Tables Part, PartStretch, ServiceTask, ServiceLink and FrozenRide (see PartsService.h).
 
 #include "store/PartsService.h"
 
 #include "store/StoreInternal.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
+#include <limits>
 
 using namespace store;
 using namespace store::detail;
@@ -95,14 +98,15 @@ int Exec(const std::string& sql) {
     return DB_ExecSql(Connection(), sql.c_str());
 }
 
-// Reads every row of sql into list; an older log without the tables has none.
+// Reads every row of sql into list; an older log without the tables (or
+// without also, when given) has none.
 template <typename Row, typename Read>
-int ReadAll(const std::string& sql, std::vector<Row>* list, Read read) {
+int ReadAll(const std::string& sql, std::vector<Row>* list, Read read, const char* also = nullptr) {
     if (!DB_GetConnection() || !list) {
         return NoConnection();
     }
     list->clear();
-    if (!HasServiceTables()) {
+    if (!HasServiceTables() || (also && !HasTable(also))) {
         return kOk;
     }
     return FetchRecords(sql, list,
@@ -200,6 +204,9 @@ int DeleteParts(const std::string& partQuery) {
         Exec(FormatSql("delete from ServiceLink where PartNumber in (%s) or TaskNumber in (select "
                        "TaskNumber from ServiceTask where PartNumber in (%s))",
                        numbers.c_str(), numbers.c_str()));
+    if (result == kOk && HasTable("FrozenRide")) {
+        result = Exec(FormatSql("delete from FrozenRide where PartNumber in (%s)", numbers.c_str()));
+    }
     for (const char* format :
          {"delete from ServiceTask where PartNumber in (%s)",
           "delete from PartStretch where PartNumber in (%s)", "delete from Part where PartNumber in (%s)"}) {
@@ -261,6 +268,22 @@ int DB_GetServiceTasks(std::vector<ServiceTask>* list) {
             const double share = ColumnFigure(s, 9);
             task->DueSoonShare = share > 0.0 && share <= 1.0 ? share : 0.8;
         });
+}
+
+int DB_GetFrozenRides(std::vector<FrozenRide>* list) {
+    return ReadAll(
+        "select PartNumber, Fitted, Removed, Date, Distance, Seconds from FrozenRide order by PartNumber, "
+        "Date",
+        list,
+        [](sqlite3_stmt* s, FrozenRide* ride) {
+            ride->PartNumber = sqlite3_column_int(s, 0);
+            ride->Fitted = sqlite3_column_int(s, 1);
+            ride->Removed = sqlite3_column_int(s, 2);
+            ride->Date = sqlite3_column_int(s, 3);
+            ride->Distance = ColumnFigure(s, 4);
+            ride->Seconds = sqlite3_column_int64(s, 5);
+        },
+        "FrozenRide");
 }
 
 int DB_GetServiceLinks(std::vector<ServiceLink>* list) {
@@ -435,6 +458,103 @@ int DB_ReplacePart(int oldPartNumber, Part* newPart, int32_t day, const Maintena
     return Finish(result, transaction);
 }
 
+StretchDatesFault CheckStretchDates(const std::vector<PartStretch>& stored,
+                                    const std::vector<PartStretch>& edited,
+                                    const std::vector<FrozenRide>& frozen) {
+    if (edited.size() != stored.size()) {
+        return StretchDatesFault::Changed;
+    }
+    if (edited.empty()) {
+        return StretchDatesFault::None;
+    }
+    std::vector<int32_t> numbers;
+    for (const PartStretch& stretch : edited) {
+        numbers.push_back(stretch.StretchNumber);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    if (std::adjacent_find(numbers.begin(), numbers.end()) != numbers.end()) {
+        return StretchDatesFault::Changed;
+    }
+    for (const PartStretch& stretch : edited) {
+        const auto same = std::find_if(stored.begin(), stored.end(), [&stretch](const PartStretch& s) {
+            return s.StretchNumber == stretch.StretchNumber;
+        });
+        if (same == stored.end() || same->PartNumber != stretch.PartNumber ||
+            same->BicycleNumber != stretch.BicycleNumber ||
+            same->Removed.has_value() != stretch.Removed.has_value()) {
+            return StretchDatesFault::Changed;
+        }
+        if (stretch.Removed && *stretch.Removed < stretch.Fitted) {
+            return StretchDatesFault::RemovedBeforeFitted;
+        }
+    }
+    // Each stretch from its fitting day up to its removal day (or for good);
+    // one fitted and taken off the same day holds no day.
+    // A deleted bicycle's stretch comes once for each of its ride dates.
+    std::vector<std::pair<int64_t, int64_t>> spans;
+    for (const FrozenRide& ride : frozen) {
+        if (ride.PartNumber == edited.front().PartNumber) {
+            spans.emplace_back(ride.Fitted, ride.Removed);
+        }
+    }
+    std::sort(spans.begin(), spans.end());
+    spans.erase(std::unique(spans.begin(), spans.end()), spans.end());
+    for (const PartStretch& stretch : edited) {
+        spans.emplace_back(stretch.Fitted,
+                           stretch.Removed ? *stretch.Removed : std::numeric_limits<int64_t>::max());
+    }
+    std::sort(spans.begin(), spans.end());
+    int64_t end = std::numeric_limits<int64_t>::min();
+    for (const auto& [from, to] : spans) {
+        if (from < to) {
+            if (from < end) {
+                return StretchDatesFault::Overlap;
+            }
+            end = to;
+        }
+    }
+    return StretchDatesFault::None;
+}
+
+int DB_SetStretchDates(int partNumber, const std::vector<PartStretch>& stretches, StretchDatesFault* fault) {
+    if (!DB_GetConnection() || !fault) {
+        return NoConnection();
+    }
+    *fault = StretchDatesFault::None;
+    Transaction transaction;
+    if (!Begun(transaction)) {
+        return kFailed;
+    }
+    // Checked against the rows as they are now, inside the transaction.
+    std::vector<PartStretch> all;
+    std::vector<FrozenRide> frozen;
+    if (DB_GetPartStretches(&all) != kOk || DB_GetFrozenRides(&frozen) != kOk) {
+        return kFailed;
+    }
+    std::vector<PartStretch> stored;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(stored),
+                 [partNumber](const PartStretch& s) { return s.PartNumber == partNumber; });
+    *fault = stored.empty() ||
+                     std::any_of(stretches.begin(), stretches.end(),
+                                 [partNumber](const PartStretch& s) { return s.PartNumber != partNumber; })
+                 ? StretchDatesFault::Changed
+                 : CheckStretchDates(stored, stretches, frozen);
+    if (*fault != StretchDatesFault::None) {
+        SetLastError("ERROR: The fitting and removal days of part %d can not be saved.", partNumber);
+        return kFailed;
+    }
+    int result = kOk;
+    for (const PartStretch& stretch : stretches) {
+        if (result == kOk) {
+            result = Run("update PartStretch set Fitted = ?, Removed = ? where StretchNumber = ?",
+                         [&stretch](Binds& b) {
+                             b.Int(stretch.Fitted).OptionalInt(stretch.Removed).Int(stretch.StretchNumber);
+                         });
+        }
+    }
+    return Finish(result, transaction);
+}
+
 int DB_InsertServiceTask(ServiceTask* task) {
     if (!DB_GetConnection() || !task) {
         return NoConnection();
@@ -563,6 +683,19 @@ int RemoveBicycleService(int bicycleNumber) {
          rides + "), 0) where PartNumber in (select PartNumber from PartStretch where BicycleNumber = %d)")
             .c_str(),
         n, n, n));
+    // The same rides by date, for usage since a day; parts still on the
+    // bicycle go below, and theirs with them.
+    if (result == kOk && HasTable("FrozenRide")) {
+        result = Exec(FormatSql(
+            "insert into FrozenRide(PartNumber, Fitted, Removed, Date, Distance, Seconds) select "
+            "s.PartNumber, "
+            "s.Fitted, s.Removed, r.Date, sum(r.Distance), sum(r.Hours * 3600 + r.Minutes * 60 + r.Seconds) "
+            "from PartStretch s join RideRecord r on r.BicycleNumber = s.BicycleNumber and r.Date >= "
+            "s.Fitted "
+            "and r.Date < s.Removed where s.BicycleNumber = %d and s.Removed is not null group by "
+            "s.StretchNumber, r.Date",
+            n));
+    }
     if (result == kOk) {
         result = DeleteParts(
             FormatSql("select PartNumber from PartStretch where BicycleNumber = %d and Removed is null", n));

@@ -1,11 +1,12 @@
 #pragma once
-// Parts that wear and the service tasks of each bicycle, in four tables that
+// Parts that wear and the service tasks of each bicycle, in tables that
 // older logs go without (made on open). Distances are kilometres like the
 // rides'; days are the local midnight of the day, as seconds since 1970, so
 // that "on or after the fitting day" is a plain comparison with a ride's date.
 // Usage is never stored as a running total: it is worked out from the rides
 // whenever it is shown. The only usage kept is what a part had before it was
-// fitted and what it gathered on bicycles deleted since.
+// fitted and what it gathered on bicycles deleted since (as a sum, and by ride
+// date in a fifth table).
 //
 // Links from maintenance entries keep the entry's number and date, like every
 // side row: a link whose entry is gone or has another date is ignored and
@@ -74,6 +75,35 @@ struct ServiceLink {
     int32_t PartNumber = 0;
 };
 
+// What a part rode on one date on a bicycle deleted since: the rides' sums,
+// with the stretch (fitting and removal day) they belonged to. The part's
+// carried usage holds the same figures as one sum; these keep them by date,
+// so that usage since a day (a task's last done) stays exact.
+struct FrozenRide {
+    int32_t PartNumber = 0;
+    int32_t Fitted = 0;
+    int32_t Removed = 0;
+    int32_t Date = 0;
+    double Distance = 0.0;
+    int64_t Seconds = 0;
+};
+
+// Why new fitting and removal days of a part's stretches can not be saved.
+enum class StretchDatesFault {
+    None,
+    RemovedBeforeFitted,  // a removal day before its fitting day
+    Overlap,              // two stretches (or one and a deleted bicycle's) share a day
+    Changed,              // not the part's stretches as stored: another bicycle, number or count
+};
+
+// Checks edited against stored (the part's stretches, any order): the same
+// stretch numbers on the same bicycles, a stretch still fitted stays so,
+// none removed before it was fitted, none overlapping another or the
+// stretches of frozen (the part's rides on deleted bicycles).
+StretchDatesFault CheckStretchDates(const std::vector<PartStretch>& stored,
+                                    const std::vector<PartStretch>& edited,
+                                    const std::vector<FrozenRide>& frozen);
+
 // One ride's figures that usage is worked out from.
 struct RideDay {
     int32_t BicycleNumber = 0;
@@ -86,6 +116,8 @@ struct RideDay {
 int DB_GetParts(std::vector<Part>* list);
 int DB_GetPartStretches(std::vector<PartStretch>* list);
 int DB_GetServiceTasks(std::vector<ServiceTask>* list);
+// By part, then date.
+int DB_GetFrozenRides(std::vector<FrozenRide>* list);
 // Only the links whose entry is there with the same date.
 int DB_GetServiceLinks(std::vector<ServiceLink>* list);
 // Hands each ride to each, as a rule ordered by bicycle, then date.
@@ -103,6 +135,11 @@ int DB_MovePart(int partNumber, int toBicycle, int32_t day);
 // tasks following the new one; entry (when given) is added as the
 // replacement's maintenance entry, linked to the new part. One transaction.
 int DB_ReplacePart(int oldPartNumber, Part* newPart, int32_t day, const MaintenanceRecord* entry);
+
+// Sets new fitting and removal days of the part's stretches (the bicycles and
+// numbers as stored), checked as CheckStretchDates does against the stored
+// rows, in one transaction. kFailed with *fault set when the check fails.
+int DB_SetStretchDates(int partNumber, const std::vector<PartStretch>& stretches, StretchDatesFault* fault);
 
 // Sets task->TaskNumber.
 int DB_InsertServiceTask(ServiceTask* task);

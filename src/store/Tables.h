@@ -91,6 +91,13 @@ inline constexpr TableDefinition kTables[] = {
      "\t\tTaskNumber INTEGER,\t\tPartNumber INTEGER\t\t)",
      "ERROR: Can not create table: ServiceLink.", "MaintenanceRecordNumber,Date,TaskNumber,PartNumber",
      "MaintenanceRecordNumber", false},
+    // What parts rode on bicycles deleted since, by ride date within the
+    // stretch it belonged to: usage since a day stays exact without the rides.
+    {"FrozenRide",
+     "create table FrozenRide(\t\tPartNumber INTEGER,\t\tFitted INTEGER,\t\tRemoved INTEGER,\t\tDate INTEGER,"
+     "\t\tDistance REAL,\t\tSeconds INTEGER\t\t)",
+     "ERROR: Can not create table: FrozenRide.", "PartNumber,Fitted,Removed,Date,Distance,Seconds", nullptr,
+     false},
 };
 
 namespace detail {

@@ -68,6 +68,7 @@ ImportExportDlg::ImportExportDlg(bool offerCsv, bool offerHtml, QWidget* parent,
     m_formatList->setCurrentIndex(0);
 
     auto* grid = new QGridLayout;
+    m_grid = grid;
     grid->addWidget(fileLabel, 0, 0);
     grid->addWidget(m_fileNameBox, 0, 1);
     grid->addWidget(browse, 0, 2);
@@ -108,12 +109,27 @@ void ImportExportDlg::OnBrowse() {
     m_fileNameBox->setText(WithReportExtension(chosen, format));
 }
 
+void ImportExportDlg::OfferReports(const QString& label, const QStringList& names) {
+    if (!m_reportList) {
+        m_reportList = new QComboBox(this);
+        m_reportList->setObjectName(QStringLiteral("report"));
+        auto* reportLabel = new QLabel(label, this);
+        reportLabel->setBuddy(m_reportList);
+        m_grid->addWidget(reportLabel, 2, 0);
+        m_grid->addWidget(m_reportList, 2, 1, 1, 2);
+    }
+    m_reportList->clear();
+    m_reportList->addItems(names);
+    m_reportList->setCurrentIndex(0);
+}
+
 int ImportExportDlg::ChosenFormat() const {
     return std::clamp(m_formatList->currentData().toInt(), 0, static_cast<int>(kSpreadsheetReport));
 }
 
 void ImportExportDlg::OnSave() {
     m_formatIndex = ChosenFormat();
+    m_reportIndex = m_reportList ? std::max(0, m_reportList->currentIndex()) : 0;
     if (m_fileNameBox->text().isEmpty()) {
         ShowError(this, GetLanguageString("ErrorStrings", "SELF"));
         m_fileNameBox->setFocus();
@@ -134,5 +150,18 @@ bool ImportExportDlg::Ask(QWidget* parent, bool offerCsv, bool offerHtml, QStrin
     }
     *fileName = dialog->FileName();
     *formatIndex = dialog->FormatIndex();
+    return true;
+}
+
+bool ImportExportDlg::AskReport(QWidget* parent, const QString& label, const QStringList& reports,
+                                QString* fileName, int* formatIndex, int* reportIndex) {
+    GuardedModal dialog(new ImportExportDlg(true, true, parent));
+    dialog->OfferReports(label, reports);
+    if (RunModal(&*dialog, QDialog::Rejected) != QDialog::Accepted || !dialog.Alive()) {
+        return false;
+    }
+    *fileName = dialog->FileName();
+    *formatIndex = dialog->FormatIndex();
+    *reportIndex = dialog->ReportIndex();
     return true;
 }

@@ -6,8 +6,10 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -31,10 +33,20 @@ public:
     // The ReportFormat chosen.
     int FormatIndex() const { return m_formatIndex; }
 
+    // Offers a choice among a page's reports (names in order) under label,
+    // below the format; the first is chosen at the start.
+    void OfferReports(const QString& label, const QStringList& names);
+    // The report chosen: its place among the names offered (0 without a choice).
+    int ReportIndex() const { return m_reportIndex; }
+
     // Runs the dialog (guarded against its parent closing); true when the
     // user chose Save with a file name.
     static bool Ask(QWidget* parent, bool offerCsv, bool offerHtml, QString* fileName, int* formatIndex,
                     bool offerSpreadsheet = false);
+    // The same with text, CSV and HTML and a choice of reports; *reportIndex
+    // is the one chosen.
+    static bool AskReport(QWidget* parent, const QString& label, const QStringList& reports,
+                          QString* fileName, int* formatIndex, int* reportIndex);
 
 private:
     int ChosenFormat() const;
@@ -44,6 +56,9 @@ private:
     QLineEdit* m_fileNameBox;
     QComboBox* m_formatList;
     QPushButton* m_save;
+    QGridLayout* m_grid = nullptr;
+    QComboBox* m_reportList = nullptr;
     QString m_fileName;
     int m_formatIndex = 0;
+    int m_reportIndex = 0;
 };

@@ -5,6 +5,7 @@
 
 #include "bicycles/BicycleDlg.h"
 #include "bicycles/BicycleReports.h"
+#include "bicycles/ServiceReport.h"
 #include "support/ModalDrivers.h"
 #include "support/Scoped.h"
 #include "support/ScriptedDialogs.h"
@@ -82,13 +83,17 @@ protected:
         m_page->show();
     }
 
-    // Export on the page, answered in the chooser with a typed name and a format.
-    void Export(ScopedModalDrivers& drivers, const QString& path, int format) {
-        drivers.Then<ImportExportDlg>([path, format](ImportExportDlg& dialog) {
+    // Export on the page, answered in the chooser with a typed name, a format
+    // and a report (0 the bicycles', 1 the service report).
+    void Export(ScopedModalDrivers& drivers, const QString& path, int format, int report = 0) {
+        drivers.Then<ImportExportDlg>([path, format, report](ImportExportDlg& dialog) {
             auto* box = dialog.findChild<QLineEdit*>(QStringLiteral("fileName"));
             ASSERT_NE(box, nullptr);
             QTest::keyClicks(box, path);
             ChooseListEntry(dialog.findChild<QComboBox*>(QStringLiteral("format")), format);
+            if (report != 0) {
+                ChooseListEntry(dialog.findChild<QComboBox*>(QStringLiteral("report")), report);
+            }
             QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("save")), Qt::LeftButton);
         });
         QTest::mouseClick(m_page->findChild<QPushButton*>(QStringLiteral("export")), Qt::LeftButton);
@@ -264,6 +269,27 @@ TEST_F(BicycleReportsTest, WithoutBicyclesTheReportsHoldTheirFrameOnly) {
     EXPECT_TRUE(html.startsWith(QStringLiteral("<html><head>")));
     EXPECT_FALSE(html.contains(QStringLiteral("<tbody>")));
     EXPECT_TRUE(html.endsWith(QStringLiteral("</table></body></html>")));
+}
+
+TEST_F(BicycleReportsTest, ThePageAlsoExportsTheServiceReportOfEveryBicycle) {
+    AddThreeBicycles();
+    Part chain;
+    chain.Name = "Chain";
+    ASSERT_EQ(DB_InsertPart(&chain, 3, static_cast<int32_t>(FromLocalDateTime(2023, 1, 1, 0))), 0);
+    ScriptedDialogs dialogs;
+    ScopedModalDrivers drivers;
+    ShowPage();
+    dialogs.AnswerReportWritten();
+    Export(drivers, PathOf("service.csv"), kCsvReport, 1);
+    ServiceData data;
+    BicycleList bicycles;
+    ASSERT_EQ(LoadServiceData(&data), 0);
+    ASSERT_EQ(DB_GetBicycleList(&bicycles), 0);
+    const QString expected = ServiceCsvReport(ServiceReportRows(data, bicycles, Today()),
+                                              ServiceLine(CountTasks(data, 0, Today())))
+                                 .Text();
+    EXPECT_TRUE(expected.contains(QStringLiteral("Third,Part,Chain")));
+    EXPECT_EQ(m_programDir.ReadFile(QStringLiteral("service.csv")), Report(expected));
 }
 
 TEST_F(BicycleReportsTest, AReportThatCannotBeWrittenLeavesTheOldOneAsItWas) {

@@ -205,6 +205,63 @@ TEST_F(ServiceTest, DeletingABicycleKeepsWhatOtherPartsRodeOnItAndTakesItsOwnPar
     (void)gravelChain;
 }
 
+TEST_F(ServiceTest, SinceLastDoneStillCountsWhatAPartRodeOnABicycleDeletedSince) {
+    const Part chain = NewPart(2, On(1, 1));
+    ServiceTask task = NewTask(100.0, 0, 0, On(2, 1), chain.PartNumber);
+    Ride(2, 1, 10, 7.0, 1);  // before the task was done
+    Ride(2, 2, 10, 9.0, 1);
+    ASSERT_EQ(DB_MovePart(chain.PartNumber, 1, On(3, 1)), 0);
+    Ride(1, 3, 10, 5.0);
+    const double whole = UsedKm(chain.PartNumber);
+
+    ASSERT_EQ(DB_DeleteBicycle(2), 0) << DB_GetLastError();
+    EXPECT_DOUBLE_EQ(UsedKm(chain.PartNumber), whole);
+    Usage since = PartUsage(Load(), Load().parts[0], On(2, 1));
+    EXPECT_DOUBLE_EQ(since.distance, 14.0);
+    EXPECT_EQ(since.seconds, 3600);
+    EXPECT_DOUBLE_EQ(WorkOutTask(Load(), task, On(4, 1)).left, 86.0);
+    // A last-done day moved afterwards splits those rides anew.
+    task.LastDone = On(1, 5);
+    EXPECT_DOUBLE_EQ(WorkOutTask(Load(), task, On(4, 1)).left, 79.0);
+    // Its stretch left can not reach back into its days on the deleted bicycle.
+    std::vector<PartStretch> stretches = Load().stretches;
+    stretches.at(0).Fitted = On(2, 1);
+    StretchDatesFault fault = StretchDatesFault::None;
+    EXPECT_NE(DB_SetStretchDates(chain.PartNumber, stretches, &fault), 0);
+    EXPECT_EQ(fault, StretchDatesFault::Overlap);
+}
+
+TEST_F(ServiceTest, NewFittingAndRemovalDaysAreCheckedAndMoveTheUsage) {
+    const Part chain = NewPart(1, On(1, 1));
+    ASSERT_EQ(DB_MovePart(chain.PartNumber, 2, On(2, 1)), 0);
+    Ride(1, 1, 10, 1.0);
+    Ride(1, 2, 10, 2.0);
+    Ride(2, 1, 20, 4.0);
+    Ride(2, 2, 20, 8.0);
+    const std::vector<PartStretch> stored = Load().stretches;
+    ASSERT_EQ(stored.size(), 2u);
+    const auto set = [&](auto change) {
+        std::vector<PartStretch> edited = stored;
+        change(edited);
+        StretchDatesFault fault = StretchDatesFault::None;
+        const bool saved = DB_SetStretchDates(chain.PartNumber, edited, &fault) == 0;
+        EXPECT_EQ(saved, fault == StretchDatesFault::None);
+        return fault;
+    };
+    EXPECT_EQ(set([&](auto& s) { s[0].Removed = On(12, 31, 2023); }), StretchDatesFault::RemovedBeforeFitted);
+    EXPECT_EQ(set([&](auto& s) { s[0].Removed = On(2, 15); }), StretchDatesFault::Overlap);
+    EXPECT_EQ(set([&](auto& s) { s[1].BicycleNumber = 1; }), StretchDatesFault::Changed);
+    EXPECT_EQ(set([&](auto& s) { s[1].Removed = On(3, 1); }), StretchDatesFault::Changed);
+    EXPECT_DOUBLE_EQ(UsedKm(chain.PartNumber), 9.0);  // nothing saved
+
+    EXPECT_EQ(set([&](auto& s) {
+                  s[0].Removed = On(2, 15);
+                  s[1].Fitted = On(2, 15);
+              }),
+              StretchDatesFault::None);
+    EXPECT_DOUBLE_EQ(UsedKm(chain.PartNumber), 11.0);
+}
+
 TEST_F(ServiceTest, AnOlderLogGetsTheTablesOnOpenAndAnOlderBackupRestores) {
     NewPart(1, On(1, 1));
     for (const char* table : {"Part", "PartStretch", "ServiceTask", "ServiceLink"}) {

@@ -84,7 +84,7 @@ apid=""
 [ -f bicycle.db ] || fail "bicycle.db was not created"
 [ -d Rides ] && [ -d Maintenance ] || fail "memo folders were not made"
 tables=$(sqlite3 bicycle.db "select count(*) from sqlite_master where type='table'")
-[ "$tables" = 10 ] || fail "expected 10 tables, found $tables"
+[ "$tables" = 11 ] || fail "expected 11 tables, found $tables"
 config=$(sqlite3 bicycle.db "select length(Data), substr(cast(Data as text), 1, 20) from ApplicationConfig")
 [ "$config" = "512|00010001000000000000" ] || fail "unexpected configuration row: $config"
 

@@ -37,6 +37,8 @@ const char* const kSchema[] = {
     "IntervalDays INTEGER,\t\tLastDone INTEGER,\t\tDueSoonShare REAL\t\t)",
     "create table ServiceLink(\t\tMaintenanceRecordNumber INTEGER PRIMARY KEY,\t\tDate INTEGER,\t\t"
     "TaskNumber INTEGER,\t\tPartNumber INTEGER\t\t)",
+    "create table FrozenRide(\t\tPartNumber INTEGER,\t\tFitted INTEGER,\t\tRemoved INTEGER,\t\tDate INTEGER,"
+    "\t\tDistance REAL,\t\tSeconds INTEGER\t\t)",
 };
 
 // SQLite keeps a create statement's text as written, except that it writes the
