@@ -175,7 +175,6 @@ protected:
     // says before the summary, so that it does not seem lost.
     void ShowSavedOutside();
 
-    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
     // Reads the records of the filter into the table.
@@ -187,6 +186,7 @@ protected:
     virtual void DeleteRecord() = 0;
 
 private:
+    void LayOutControls();
     void ReloadBicycles();
     void OnFilterChanged(int position);
     // The range kept for the page, read once when it is first shown.
