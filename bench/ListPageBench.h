@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,14 +39,16 @@ struct ListPageTargets {
 
 // name: the page's name in the figures' labels and the reports' file names;
 // records: what its records are called; fetch: the store function's name;
-// fillBeside: adds what the records keep beside them to the log, before the page opens.
+// fillBeside: adds what the records keep beside them to the log, before the page opens;
+// figureColumn: a column the rider may choose whose figures are read beside
+// the records at each reload while it shows, for the reload timed with it shown.
 // Returns the benchmark's exit code: 0 when every target is met, 1 when one
 // is missed, 2 when the benchmark could not run.
 template <typename Page>
 int RunListPageBench(int argc, char** argv, const std::string& name, const char* records, int expectedRows,
                      const char* fetch, const RecordReports<typename Page::Record>& reports,
                      ListPageTargets targets, benchlog::Runs runs,
-                     const std::function<bool()>& fillBeside = {}) {
+                     const std::function<bool()>& fillBeside = {}, std::optional<int> figureColumn = {}) {
     using Record = typename Page::Record;
     benchlog::PageBenchProgram program(argc, argv);
     if (!program.Ready() || (fillBeside && !fillBeside())) {
@@ -78,6 +81,13 @@ int RunListPageBench(int argc, char** argv, const std::string& name, const char*
     bool met = true;
     met &= benchlog::Compare(name + " page reload, all bicycles, all dates", {[&] { page.Reload(); }}, floor,
                              targets.reload, runs);
+    if (figureColumn) {
+        page.ShowColumn(*figureColumn, true);
+        met &= benchlog::Compare(name + " page reload with the " +
+                                     model.HeadingText(*figureColumn).toStdString() + " column shown",
+                                 {[&] { page.Reload(); }}, floor, targets.reload, runs);
+        page.ShowColumn(*figureColumn, false);
+    }
 
     // Each sort starts from the rows in another column's order, as when the
     // rider clicks a new heading; sorting rows that are already in order

@@ -41,12 +41,12 @@ struct RideListTraits {
     static QString StatusText(const std::vector<RideRecord>& rides) {
         return RideStatusText(SumRides(rides));
     }
-    static bool FetchBeside(const char* condition, RideCellWords* words,
+    static bool FetchBeside(const char* condition, const std::vector<RideRecord>& rides, RideCellWords* words,
                             const std::function<bool(int)>& columnShown) {
-        return ReadListedRideDetails(condition, words, AnyRideFigureShown(columnShown));
+        return ReadListedRideDetails(condition, rides, words, ShownRideFigures(columnShown));
     }
     static bool BesideMissing(const RideCellWords& words, const std::function<bool(int)>& columnShown) {
-        return !words.detailsRead && AnyRideFigureShown(columnShown);
+        return (ShownRideFigures(columnShown) & ~words.figuresRead) != 0;
     }
     static QString StatusLineText(const std::vector<RideRecord>& rides, const RideCellWords& words) {
         return RideStatusLineText(SumRides(rides), words.listedAscent);

@@ -28,7 +28,7 @@ const std::array<TableColumnInfo, kRideColumnCount> kColumns = {{
 // A further column: its heading, the name the preferences know it by, the
 // unit its heading names and the decimals of its cells.
 struct FurtherColumn {
-    std::optional<double> RideDetail::*figure;  // none: a level of the ride itself
+    int figure;  // in kRideDetailFigures; -1: a level of the ride itself
     const char* key;
     const char* choiceName;
     QString (*unit)();
@@ -52,18 +52,18 @@ QString CelsiusUnit() {
 }
 
 const std::array<FurtherColumn, kRideFurtherColumnCount> kFurtherColumns = {{
-    {&RideDetail::Ascent, "ASCN", "Ascent", &GetHeightUnitWord, 0},
-    {&RideDetail::Descent, "DSCN", "Descent", &GetHeightUnitWord, 0},
-    {&RideDetail::AverageHeartRate, "HRAV", "AverageHeartRate", &BeatsUnit, 0},
-    {&RideDetail::MaxHeartRate, "HRMX", "MaxHeartRate", &BeatsUnit, 0},
-    {&RideDetail::AverageCadence, "CADN", "AverageCadence", &TurnsUnit, 0},
-    {&RideDetail::AveragePower, "PWAV", "AveragePower", &WattsUnit, 0},
-    {&RideDetail::MaxPower, "PWMX", "MaxPower", &WattsUnit, 0},
-    {&RideDetail::Calories, "CALS", "Calories", &CaloriesUnit, 0},
-    {&RideDetail::AverageTemperature, "TEMP", "AverageTemperature", &CelsiusUnit, 1},
-    {&RideDetail::ElapsedSeconds, "ELAP", "ElapsedTime", nullptr, 0},
-    {nullptr, "EFRT", "Effort", nullptr, 0},
-    {nullptr, "FEEL", "Feeling", nullptr, 0},
+    {0, "ASCN", "Ascent", &GetHeightUnitWord, 0},
+    {1, "DSCN", "Descent", &GetHeightUnitWord, 0},
+    {2, "HRAV", "AverageHeartRate", &BeatsUnit, 0},
+    {3, "HRMX", "MaxHeartRate", &BeatsUnit, 0},
+    {4, "CADN", "AverageCadence", &TurnsUnit, 0},
+    {5, "PWAV", "AveragePower", &WattsUnit, 0},
+    {6, "PWMX", "MaxPower", &WattsUnit, 0},
+    {7, "CALS", "Calories", &CaloriesUnit, 0},
+    {8, "TEMP", "AverageTemperature", &CelsiusUnit, 1},
+    {9, "ELAP", "ElapsedTime", nullptr, 0},
+    {-1, "EFRT", "Effort", nullptr, 0},
+    {-1, "FEEL", "Feeling", nullptr, 0},
 }};
 
 const FurtherColumn* FurtherColumnOf(int column) {
@@ -202,42 +202,89 @@ std::optional<double> RideFurtherFigure(const RideRecord& ride, int column, cons
             break;
     }
     const FurtherColumn* further = FurtherColumnOf(column);
-    const RideDetail* detail = further ? details.Find(ride.RideRecordNumber) : nullptr;
-    return detail ? detail->*further->figure : std::nullopt;
+    return further && further->figure >= 0
+               ? details.Figure(ride.RideRecordNumber, static_cast<size_t>(further->figure))
+               : std::nullopt;
 }
 
-void RideDetailIndex::Take(std::vector<RideDetail> rows) {
-    m_rows = std::move(rows);
-    if (!std::is_sorted(m_rows.begin(), m_rows.end(), [](const RideDetail& a, const RideDetail& b) {
-            return a.RideRecordNumber < b.RideRecordNumber;
-        })) {
-        std::sort(m_rows.begin(), m_rows.end(), [](const RideDetail& a, const RideDetail& b) {
-            return a.RideRecordNumber < b.RideRecordNumber;
-        });
+void RideDetailIndex::List(const std::vector<RideRecord>& rides) {
+    m_entries.clear();
+    m_next = 0;
+    m_entries.reserve(rides.size());
+    for (const RideRecord& ride : rides) {
+        m_entries.push_back({ride.RideRecordNumber, ride.Date, 0, {}});
+    }
+    const auto byNumber = [](const Entry& a, const Entry& b) { return a.number < b.number; };
+    // The list comes newest first, which is mostly the numbers backwards.
+    if (std::is_sorted(m_entries.rbegin(), m_entries.rend(), byNumber)) {
+        std::reverse(m_entries.begin(), m_entries.end());
+    } else {
+        std::sort(m_entries.begin(), m_entries.end(), byNumber);
     }
 }
 
-const RideDetail* RideDetailIndex::Find(int32_t number) const {
+const RideDetailIndex::Entry* RideDetailIndex::Find(int32_t number) const {
     const auto found =
-        std::lower_bound(m_rows.begin(), m_rows.end(), number,
-                         [](const RideDetail& row, int32_t wanted) { return row.RideRecordNumber < wanted; });
-    return found != m_rows.end() && found->RideRecordNumber == number ? &*found : nullptr;
+        std::lower_bound(m_entries.begin(), m_entries.end(), number,
+                         [](const Entry& entry, int32_t wanted) { return entry.number < wanted; });
+    return found != m_entries.end() && found->number == number ? &*found : nullptr;
 }
 
-bool AnyRideFigureShown(const std::function<bool(int)>& columnShown) {
-    for (int column = kRideAscentColumn; column <= kRideElapsedColumn; ++column) {
-        if (columnShown(column)) {
-            return true;
+void RideDetailIndex::Take(int32_t number, int32_t date, const double* figures, unsigned known) {
+    // The rows come in number order, as the entries stand: each is looked
+    // for from where the one before it was, and only a row out of order
+    // is searched for.
+    if (m_next > 0 && m_entries[m_next - 1].number >= number) {
+        m_next = static_cast<size_t>(
+            std::lower_bound(m_entries.begin(), m_entries.end(), number,
+                             [](const Entry& entry, int32_t wanted) { return entry.number < wanted; }) -
+            m_entries.begin());
+    }
+    while (m_next < m_entries.size() && m_entries[m_next].number < number) {
+        ++m_next;
+    }
+    Entry* entry =
+        m_next < m_entries.size() && m_entries[m_next].number == number ? &m_entries[m_next] : nullptr;
+    if (!entry || entry->date != date) {
+        return;
+    }
+    entry->known = known;
+    std::copy(figures, figures + kFigureCount, entry->figures.begin());
+}
+
+std::optional<double> RideDetailIndex::Sum(size_t figure) const {
+    std::optional<double> sum;
+    for (const Entry& entry : m_entries) {
+        if (figure < kFigureCount && (entry.known >> figure & 1u)) {
+            sum = sum.value_or(0.0) + entry.figures[figure];
         }
     }
-    return false;
+    return sum;
 }
 
-bool ReadListedRideDetails(const char* condition, RideCellWords* words, bool withFigures) {
-    words->details.Take({});
-    words->detailsRead = false;
+std::optional<double> RideDetailIndex::Figure(int32_t number, size_t figure) const {
+    const Entry* entry = figure < kFigureCount ? Find(number) : nullptr;
+    return entry && (entry->known >> figure & 1u) ? std::optional<double>(entry->figures[figure])
+                                                  : std::nullopt;
+}
+
+unsigned ShownRideFigures(const std::function<bool(int)>& columnShown) {
+    unsigned shown = 0;
+    for (int column = kRideColumnCount; column < kRideListColumnCount; ++column) {
+        const int figure = FurtherColumnOf(column)->figure;
+        if (figure >= 0 && columnShown(column)) {
+            shown |= 1u << figure;
+        }
+    }
+    return shown;
+}
+
+bool ReadListedRideDetails(const char* condition, const std::vector<RideRecord>& rides, RideCellWords* words,
+                           unsigned wanted) {
+    words->details.List({});
+    words->figuresRead = 0;
     words->listedAscent.reset();
-    if (!withFigures) {
+    if (wanted == 0) {
         // A sum is all the status line needs, far quicker than every row.
         double metres = 0.0;
         int counted = 0;
@@ -249,17 +296,45 @@ bool ReadListedRideDetails(const char* condition, RideCellWords* words, bool wit
         }
         return true;
     }
-    std::vector<RideDetail> rows;
-    if (DB_GetRideDetailsOf(condition, &rows) != store::kOk) {
-        return false;
-    }
-    for (const RideDetail& row : rows) {
-        if (row.Ascent) {
-            words->listedAscent = words->listedAscent.value_or(0.0) + *row.Ascent;
+    // The status line's climb comes with the figures.
+    wanted |= 1u;
+    RideDetailIndex details;
+    details.List(rides);
+    const int64_t span = static_cast<int64_t>(details.Last()) - details.First() + 1;
+    if (details.Count() == 0) {
+        // Nothing listed, nothing to read.
+    } else if (span <= 2 * static_cast<int64_t>(details.Count()) + 1000) {
+        // Most rides of the stretch are listed: one pass over its rows, those
+        // of rides not listed (or kept with another date) left aside.
+        if (DB_ReadRideFigures(details.First(), details.Last(), wanted,
+                               [&](int32_t number, int32_t date, const double* figures, unsigned known) {
+                                   details.Take(number, date, figures, known);
+                               }) != store::kOk) {
+            return false;
+        }
+    } else {
+        // A few rides spread over many (a search, one bicycle of many): the
+        // rows of the condition's rides alone, every figure of them.
+        std::vector<RideDetail> rows;
+        if (DB_GetRideDetailsOf(condition, &rows) != store::kOk) {
+            return false;
+        }
+        wanted = (1u << RideDetailIndex::kFigureCount) - 1;
+        for (const RideDetail& row : rows) {
+            double figures[RideDetailIndex::kFigureCount] = {};
+            unsigned known = 0;
+            for (size_t i = 0; i < RideDetailIndex::kFigureCount; ++i) {
+                if (const std::optional<double> figure = row.*kRideDetailFigures[i]) {
+                    figures[i] = *figure;
+                    known |= 1u << i;
+                }
+            }
+            details.Take(row.RideRecordNumber, row.Date, figures, known);
         }
     }
-    words->details.Take(std::move(rows));
-    words->detailsRead = true;
+    words->listedAscent = details.Sum(0);
+    words->details = std::move(details);
+    words->figuresRead = wanted;
     return true;
 }
 

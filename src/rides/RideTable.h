@@ -9,6 +9,7 @@
 #include "widgets/RecordTableModel.h"
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -46,16 +47,37 @@ enum RideFurtherColumn : int {
 inline constexpr int kRideFurtherColumnCount =
     static_cast<int>(kRideListColumnCount) - static_cast<int>(kRideColumnCount);
 
-// The further figures of the listed rides, found by ride number.
+// The further figures of the listed rides, found by ride number. A row of
+// the store counts for a ride only while it keeps the ride's date.
 class RideDetailIndex {
 public:
-    // Takes the rows over, in any order.
-    void Take(std::vector<RideDetail> rows);
-    // The ride's row, or none.
-    const RideDetail* Find(int32_t number) const;
+    static constexpr size_t kFigureCount = std::size(kRideDetailFigures);
+
+    // The rides whose figures are wanted, none of them with figures yet.
+    void List(const std::vector<RideRecord>& rides);
+    // A row of the store, kept when its ride is listed with the row's date:
+    // figures[i] is kRideDetailFigures[i], there when bit i of known is set.
+    void Take(int32_t number, int32_t date, const double* figures, unsigned known);
+    // Figure i (of kRideDetailFigures) of the ride, or none.
+    std::optional<double> Figure(int32_t number, size_t figure) const;
+    // Figure i summed over the listed rides, in number order; none when none has it.
+    std::optional<double> Sum(size_t figure) const;
+    // How many rides are listed, and the first and last of their numbers.
+    size_t Count() const { return m_entries.size(); }
+    int32_t First() const { return m_entries.empty() ? 0 : m_entries.front().number; }
+    int32_t Last() const { return m_entries.empty() ? -1 : m_entries.back().number; }
 
 private:
-    std::vector<RideDetail> m_rows;  // by ride number
+    struct Entry {
+        int32_t number;
+        int32_t date;
+        unsigned known;
+        std::array<double, kFigureCount> figures;
+    };
+    const Entry* Find(int32_t number) const;
+
+    std::vector<Entry> m_entries;  // by ride number
+    size_t m_next = 0;             // where Take looks first
 };
 
 // The words every list's cells are made of, and the unit words of the
@@ -66,7 +88,7 @@ struct RideCellWords : RecordCellWords {
     // The listed rides' further figures, read with them (ReadListedRideDetails)
     // while a column shows them, and the height they climbed.
     RideDetailIndex details;
-    bool detailsRead = false;
+    unsigned figuresRead = 0;            // bit i: figure i of kRideDetailFigures is in details
     std::optional<double> listedAscent;  // metres; none when no listed ride has one
 
     // From the language table, the unit in force and the given bicycles.
@@ -88,12 +110,15 @@ std::vector<RecordColumn<RideRecord>> RideTableColumns(const RideCellWords* word
 // figure first.
 std::vector<RecordColumn<RideRecord>> RideListColumns(const RideCellWords* words);
 
-// Whether a column that shows a figure kept beside the ride is shown.
-bool AnyRideFigureShown(const std::function<bool(int)>& columnShown);
-// Reads what the rides the store condition takes in keep beside them into
-// the words: their figures when withFigures (a column shows them), else only
-// the height they climbed. False (and nothing kept) when the store refused.
-bool ReadListedRideDetails(const char* condition, RideCellWords* words, bool withFigures);
+// The figures kept beside the ride that the columns shown show: bit i for
+// figure i of kRideDetailFigures.
+unsigned ShownRideFigures(const std::function<bool(int)>& columnShown);
+// Reads what the listed rides (those the store condition takes in) keep
+// beside them into the words: the figures wanted (ShownRideFigures) and the
+// ascent with them, or without any only the height they climbed. False (and
+// nothing kept) when the store refused.
+bool ReadListedRideDetails(const char* condition, const std::vector<RideRecord>& rides, RideCellWords* words,
+                           unsigned wanted);
 
 // Totals of the listed rides for the status line.
 struct RideTotals {

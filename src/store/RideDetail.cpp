@@ -138,6 +138,62 @@ int DB_GetRideDetailsOf(const char* condition, std::vector<RideDetail>* list) {
                         list, ReadDetailRow, {0});
 }
 
+int DB_ReadRideFigures(int32_t first, int32_t last, unsigned wanted, const RideFiguresTaker& take) {
+    if (!DB_GetConnection() || !take) {
+        return NoConnection();
+    }
+    if (!HasTable()) {
+        return kOk;
+    }
+    // Only the figures wanted are read: each column costs as much as the rest of the row.
+    static constexpr const char* kFigureColumns[] = {
+        "Ascent",       "Descent",  "AverageHeartRate", "MaxHeartRate",       "AverageCadence",
+        "AveragePower", "MaxPower", "Calories",         "AverageTemperature", "ElapsedSeconds"};
+    static_assert(std::size(kFigureColumns) == kFigureCount);
+    std::string columns;
+    std::vector<size_t> read;
+    for (size_t i = 0; i < kFigureCount; ++i) {
+        if (wanted >> i & 1u) {
+            columns += std::string(", ") + kFigureColumns[i];
+            read.push_back(i);
+        }
+    }
+    // The rows lie in number order: the range is one stretch of the table, read straight through.
+    Statement statement = Prepare(
+        FormatSql("select RideRecordNumber, Date%s from RideDetail where RideRecordNumber between %d and %d "
+                  "order by RideRecordNumber",
+                  columns.c_str(), first, last));
+    if (!statement) {
+        SetLastError("%s", kPrepareError);
+        return kFailed;
+    }
+    sqlite3_stmt* row = statement.get();
+    double figures[kFigureCount] = {};
+    for (;;) {
+        const int step = sqlite3_step(row);
+        if (step == SQLITE_DONE) {
+            return kOk;
+        }
+        if (step != SQLITE_ROW) {
+            SetLastError("%s", kFetchError);
+            return kFailed;
+        }
+        unsigned known = 0;
+        for (size_t column = 0; column < read.size(); ++column) {
+            // As ReadDetailRow: text, or a figure no ride can have, is not known.
+            const int type = sqlite3_column_type(row, static_cast<int>(column) + 2);
+            if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+                const double value = sqlite3_column_double(row, static_cast<int>(column) + 2);
+                if (std::isfinite(value)) {
+                    figures[read[column]] = value;
+                    known |= 1u << read[column];
+                }
+            }
+        }
+        take(sqlite3_column_int(row, 0), sqlite3_column_int(row, 1), figures, known);
+    }
+}
+
 int DB_SumRideAscent(const char* condition, double* metres, int* counted) {
     if (!DB_GetConnection() || !metres || !counted) {
         return NoConnection();

@@ -14,6 +14,7 @@
 #include "store/LogFiles.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -338,6 +339,14 @@ int DB_GetRideDetails(std::vector<RideDetail>* list);
 // The rows of the rides a DB_GetRideRecords condition takes in (all for an
 // empty one), by ride number.
 int DB_GetRideDetailsOf(const char* condition, std::vector<RideDetail>* list);
+// Every row numbered first..last in number order, whatever its ride: its
+// number, the date it keeps (it belongs to the ride only while the ride has
+// that date), and figures[i] for kRideDetailFigures[i], read for each bit i
+// of wanted and there when bit i of known is set. One pass over the table,
+// far quicker for a list of most rides in the range than finding each row.
+using RideFiguresTaker =
+    std::function<void(int32_t number, int32_t date, const double* figures, unsigned known)>;
+int DB_ReadRideFigures(int32_t first, int32_t last, unsigned wanted, const RideFiguresTaker& take);
 // The ascent summed over the rides a DB_GetRideRecords condition takes in;
 // *counted is how many of them have one.
 int DB_SumRideAscent(const char* condition, double* metres, int* counted);

@@ -4,6 +4,7 @@
 #include "units/NumberInput.h"
 #include "units/SafeFormat.h"
 #include "units/Units.h"
+#include "widgets/FlowLayout.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -39,9 +40,9 @@ std::vector<FigureFilter> FigureFiltersOf(RecordKind kind) {
 }
 
 FigureFilterBar::FigureFilterBar(std::vector<FigureFilter> filters, QWidget* parent)
-    : QWidget(parent), m_row(new QHBoxLayout(this)), m_pause(new QTimer(this)) {
+    : QWidget(parent), m_row(new FlowLayout(12, 6)), m_pause(new QTimer(this)) {
+    setLayout(m_row);
     m_row->setContentsMargins(0, 0, 0, 0);
-    m_row->setSpacing(6);
     m_pause->setSingleShot(true);
     m_pause->setInterval(kTypingPauseMs);
     connect(m_pause, &QTimer::timeout, this, [this] {
@@ -52,10 +53,10 @@ FigureFilterBar::FigureFilterBar(std::vector<FigureFilter> filters, QWidget* par
         Fields fields{filter, new QLabel(this), new QLineEdit(this), new QLineEdit(this)};
         fields.least->setObjectName(QString::fromLatin1(filter.name) + QStringLiteral("From"));
         fields.most->setObjectName(QString::fromLatin1(filter.name) + QStringLiteral("To"));
-        if (!m_fields.empty()) {
-            m_row->addSpacing(12);
-        }
-        m_row->addWidget(fields.label);
+        // A figure's fields stay together when the row wraps.
+        auto* group = new QHBoxLayout;
+        group->setSpacing(6);
+        group->addWidget(fields.label);
         for (QLineEdit* field : {fields.least, fields.most}) {
             field->setMaximumWidth(80);
             field->setClearButtonEnabled(true);
@@ -72,9 +73,10 @@ FigureFilterBar::FigureFilterBar(std::vector<FigureFilter> filters, QWidget* par
                 }
             });
         }
-        m_row->addWidget(fields.least);
-        m_row->addWidget(new QLabel(QStringLiteral("–"), this));
-        m_row->addWidget(fields.most);
+        group->addWidget(fields.least);
+        group->addWidget(new QLabel(QStringLiteral("–"), this));
+        group->addWidget(fields.most);
+        m_row->AddLayout(group);
         m_fields.push_back(fields);
     }
     RefreshCaptions();

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-class QHBoxLayout;
+class FlowLayout;
 class QLabel;
 class QLineEdit;
 class QTimer;
@@ -44,8 +44,8 @@ public:
     QString Refusal() const;
     // Empties every field, without a Changed.
     void Clear();
-    // The row, for the page's own controls after the figures.
-    QHBoxLayout* Row() const { return m_row; }
+    // The row, wrapping where it is narrow, for the page's own controls after the figures.
+    FlowLayout* Row() const { return m_row; }
 
 Q_SIGNALS:
     // The bounds changed: the list should be read again.
@@ -67,6 +67,6 @@ private:
     void MarkRefusals();
 
     std::vector<Fields> m_fields;
-    QHBoxLayout* m_row;
+    FlowLayout* m_row;
     QTimer* m_pause;
 };

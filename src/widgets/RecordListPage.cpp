@@ -7,6 +7,7 @@
 #include "widgets/DayPickers.h"
 #include "widgets/EmptyListHint.h"
 #include "widgets/FigureFilters.h"
+#include "widgets/FlowLayout.h"
 #include "widgets/ImageButton.h"
 #include "widgets/ImportExportDlg.h"
 #include "widgets/LinkLabel.h"
@@ -91,21 +92,14 @@ RecordListPage::RecordListPage(LinkLabel& statusLine, const EmptyHintKeys& hints
     // The list narrows as the rider types, once a word has had time to form.
     m_searchPause->setSingleShot(true);
     m_searchPause->setInterval(250);
-    m_figures->Row()->addSpacing(12);
-    m_figures->Row()->addWidget(m_search, 1);
-    m_figures->Row()->addSpacing(12);
-    m_figures->Row()->addWidget(m_clear);
+    m_figures->Row()->AddWidget(m_search, true);
+    m_figures->Row()->AddWidget(m_clear);
 
     m_buttons->setSpacing(kPageMargin);
     for (ImageButton* button : {m_new, m_modify, m_delete, m_export}) {
         AddPageButton(m_buttons, button);
     }
-    QHBoxLayout* top = AddPageControlRow(this);
-    top->addLayout(m_buttons);
-    top->addLayout(LabelledControl(m_filterLabel, m_filter), 2);
-    top->addLayout(LabelledControl(m_rangeLabel, m_range));
-    top->addLayout(LabelledControl(m_startLabel, m_start), 1);
-    top->addLayout(LabelledControl(m_endLabel, m_end), 1);
+    LayOutControls();
 
     m_today = LocalToday();
     ShowPreset(RangePreset::ThisYear, *PresetDays(RangePreset::ThisYear, m_today));
@@ -292,13 +286,31 @@ void RecordListPage::UpdateHint() {
     }
 }
 
-void RecordListPage::resizeEvent(QResizeEvent* event) {
-    TabPage::resizeEvent(event);
-    // The figure filters lie under the top row, the table under them.
-    const int figuresHeight = m_figures->sizeHint().height();
-    m_figures->setGeometry(kPageMargin, kPageControlsHeight, width() - 2 * kPageMargin, figuresHeight);
-    m_table->setGeometry(rect().adjusted(kPageMargin, kPageControlsHeight + figuresHeight + kPageMargin,
-                                         -kPageMargin, -kPageMargin));
+void RecordListPage::LayOutControls() {
+    // The buttons, the bicycle and the days on top, the figure filters and the
+    // search under them, the table below. Each of the two rows wraps onto a
+    // further line where the window is too narrow for it, as at its smallest
+    // size in a language with long captions, so the page never scrolls sideways.
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(kPageMargin, 4, kPageMargin, kPageMargin);
+    page->setSpacing(6);
+    auto* top = new FlowLayout(12, 6);
+    top->AddLayout(m_buttons);
+    top->AddLayout(LabelledControl(m_filterLabel, m_filter));
+    // The range's preset and its days stay together.
+    auto* days = new QHBoxLayout;
+    days->setSpacing(12);
+    days->addLayout(LabelledControl(m_rangeLabel, m_range));
+    days->addLayout(LabelledControl(m_startLabel, m_start));
+    days->addLayout(LabelledControl(m_endLabel, m_end));
+    top->AddLayout(days);
+    page->addLayout(top);
+    page->addWidget(m_figures);
+    page->addWidget(m_table, 1);
+    // The table takes the height that is left and asks for none: the page
+    // scrolls only when not even a few of its rows would show.
+    m_table->setSizePolicy(m_table->sizePolicy().horizontalPolicy(), QSizePolicy::Ignored);
+    m_table->setMinimumHeight(4 * m_table->fontMetrics().height());
 }
 
 void RecordListPage::showEvent(QShowEvent* event) {

@@ -27,10 +27,11 @@
 //       static constexpr EmptyHintKeys kHints{...};
 //       static std::vector<RecordColumn<Record>> Columns(const Words* words);
 //       static QString StatusText(const std::vector<Record>& records);
-//       // Optional: figures read beside the records of a condition into the
-//       // words, as far as the columns shown need them (false when the store
-//       // refused), and a status line that says more than the reports' summary.
-//       static bool FetchBeside(const char* condition, Words* words,
+//       // Optional: figures read beside the records of a condition (just
+//       // fetched) into the words, as far as the columns shown need them (false
+//       // when the store refused), and a status line that says more than the
+//       // reports' summary.
+//       static bool FetchBeside(const char* condition, const std::vector<Record>& records, Words* words,
 //                               const std::function<bool(int)>& columnShown);
 //       // Optional: a column just shown needs what FetchBeside left out.
 //       static bool BesideMissing(const Words& words, const std::function<bool(int)>& columnShown);
@@ -175,7 +176,6 @@ protected:
     // says before the summary, so that it does not seem lost.
     void ShowSavedOutside();
 
-    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
     // Reads the records of the filter into the table.
@@ -187,6 +187,7 @@ protected:
     virtual void DeleteRecord() = 0;
 
 private:
+    void LayOutControls();
     void ReloadBicycles();
     void OnFilterChanged(int position);
     // The range kept for the page, read once when it is first shown.
@@ -295,8 +296,10 @@ protected:
                 })));
         }
         // Figures kept beside the records, for the further columns and the line.
-        if constexpr (requires { Traits::FetchBeside(condition.c_str(), &m_words, ShownColumns()); }) {
-            if (!Traits::FetchBeside(condition.c_str(), &m_words, ShownColumns())) {
+        if constexpr (requires {
+                          Traits::FetchBeside(condition.c_str(), records, &m_words, ShownColumns());
+                      }) {
+            if (!Traits::FetchBeside(condition.c_str(), records, &m_words, ShownColumns())) {
                 ShowStoreFailure(this, GetLanguageString("ErrorStrings", "GFDB"));
             }
         }

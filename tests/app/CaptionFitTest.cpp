@@ -36,6 +36,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
@@ -481,6 +483,14 @@ TEST_F(CaptionFitTest, EveryLanguageStartsWithEveryCaptionWhole) {
         ASSERT_NE(link, nullptr);
         EXPECT_TRUE(link->isHidden() || link->geometry().left() > captionsEnd)
             << LanguageName(language).toStdString();
+        // The rides page's controls wrap into further lines rather than
+        // push the page sideways, every caption still whole.
+        ClickTab(window, MainDlg::kRides);
+        QWidget* rides = window.Page(MainDlg::kRides);
+        const auto* frame = qobject_cast<QScrollArea*>(rides->parentWidget()->parentWidget());
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(frame->horizontalScrollBar()->maximum(), 0) << LanguageName(language).toStdString();
+        m_check.CheckVisible(rides, QStringLiteral("Rides page at the smallest size"));
     }
     ExpectEverythingFits();
     // Nothing was asked but the import's file chooser, once per language.

@@ -100,6 +100,44 @@ TEST_F(RideDlgTest, FurtherColumnsAreChosenKeptAndSortByTheirFigures) {
     EXPECT_FALSE(m_page->ColumnShown(kRideEffortColumn));
 }
 
+// The figures of the listed rides are read in one pass over their stretch of
+// rides, or, when a few rides lie far apart, by the list's condition: both
+// show the same, and neither a row kept with another date nor the row of a
+// ride not listed.
+class RideDlgFigures : public RideDlgTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RideDlgFigures, ShowOnlyRowsOfListedRidesAndReadAnotherFigureWhenItsColumnIsShown) {
+    for (int day = 1; day <= 4; ++day) {
+        AddRide(Ride(1, Local(2025, 3, day, 9), 10.0 * day, 1, 0, 0));
+    }
+    AddRide(Ride(1, Local(2024, 3, 1, 9), 50.0, 1, 0, 0));  // last year, not listed
+    const int last = GetParam();
+    ASSERT_EQ(DB_ExecSql(DB_GetConnection(), ("update RideRecord set RideRecordNumber = " +
+                                              std::to_string(last) + " where RideRecordNumber = 4")
+                                                 .c_str()),
+              store::kOk);
+    const std::vector<std::pair<int, RideDetail>> rows = {{1, {.Ascent = 300.0, .AverageHeartRate = 120.0}},
+                                                          {2, {.Ascent = 1200.4}},
+                                                          {3, {.Ascent = 999.0, .AverageHeartRate = 99.0}},
+                                                          {last, {.Ascent = 50.0, .AverageHeartRate = 140.0}},
+                                                          {5, {.Ascent = 777.0}}};
+    for (const auto& [number, row] : rows) {
+        ASSERT_EQ(DB_SetRideDetail(number, &row), store::kOk);
+    }
+    // Another program moved ride 3 to another day: its row no longer belongs to it.
+    ASSERT_EQ(
+        DB_ExecSql(DB_GetConnection(), "update RideDetail set Date = Date + 1 where RideRecordNumber = 3"),
+        store::kOk);
+    ShowPage();
+    m_page->ShowColumn(kRideAscentColumn, true);
+    EXPECT_EQ(ColumnTexts(kRideAscentColumn), QStringList({"50", "", "1200", "300"}));
+    EXPECT_TRUE(m_status.Text().endsWith(QStringLiteral(", climbed 1550 m")));
+    m_page->ShowColumn(kRideAverageHeartRateColumn, true);
+    EXPECT_EQ(ColumnTexts(kRideAverageHeartRateColumn), QStringList({"140", "", "", "120"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(NearAndFar, RideDlgFigures, ::testing::Values(4, 5000));
+
 TEST_F(RideDlgTest, BicycleFilterIsRememberedBetweenShowings) {
     AddRide(Ride(1, Local(2025, 3, 1, 9), 20.0, 1, 0, 0));
     AddRide(Ride(2, Local(2025, 3, 2, 9), 30.0, 1, 0, 0));
