@@ -116,13 +116,18 @@ TEST_P(RideDlgFigures, ShowOnlyRowsOfListedRidesAndReadAnotherFigureWhenItsColum
                                               std::to_string(last) + " where RideRecordNumber = 4")
                                                  .c_str()),
               store::kOk);
-    const std::vector<std::pair<int, RideDetail>> rows = {{1, {.Ascent = 300.0, .AverageHeartRate = 120.0}},
-                                                          {2, {.Ascent = 1200.4}},
-                                                          {3, {.Ascent = 999.0, .AverageHeartRate = 99.0}},
-                                                          {last, {.Ascent = 50.0, .AverageHeartRate = 140.0}},
-                                                          {5, {.Ascent = 777.0}}};
-    for (const auto& [number, row] : rows) {
-        ASSERT_EQ(DB_SetRideDetail(number, &row), store::kOk);
+    struct Figures {
+        int number;
+        double ascent;
+        std::optional<double> heartRate;
+    };
+    const Figures rows[] = {
+        {1, 300.0, 120.0}, {2, 1200.4, {}}, {3, 999.0, 99.0}, {last, 50.0, 140.0}, {5, 777.0, {}}};
+    for (const Figures& figures : rows) {
+        RideDetail row;
+        row.Ascent = figures.ascent;
+        row.AverageHeartRate = figures.heartRate;
+        ASSERT_EQ(DB_SetRideDetail(figures.number, &row), store::kOk);
     }
     // Another program moved ride 3 to another day: its row no longer belongs to it.
     ASSERT_EQ(
