@@ -142,6 +142,46 @@ int Finish(int result, Transaction& transaction) {
     return transaction.Commit() ? kOk : kFailed;
 }
 
+// Runs one write in its own transaction, committed when body returns kOk.
+// Without a connection, or without what the write needs (given), nothing is
+// written.
+template <typename Body>
+int InTransaction(bool given, Body body) {
+    if (!DB_GetConnection() || !given) {
+        return NoConnection();
+    }
+    Transaction transaction;
+    if (!Begun(transaction)) {
+        return kFailed;
+    }
+    return Finish(body(), transaction);
+}
+
+// A part's own fields, in the order the statements below name them.
+void BindPart(Binds& b, const Part& part) {
+    b.Text(part.Name)
+        .Int(part.Kind)
+        .Double(part.PriorDistance)
+        .Int(part.PriorSeconds)
+        .Double(part.CarriedDistance)
+        .Int(part.CarriedSeconds)
+        .Double(part.Cost)
+        .Text(part.Note);
+}
+
+// A task's own fields, in the order the statements below name them.
+void BindTask(Binds& b, const ServiceTask& task) {
+    b.Int(task.BicycleNumber)
+        .Int(task.PartNumber)
+        .Text(task.Name)
+        .Int(static_cast<int32_t>(task.Kind))
+        .Double(task.IntervalDistance)
+        .Double(task.IntervalHours)
+        .Int(task.IntervalDays)
+        .Int(task.LastDone)
+        .Double(task.DueSoonShare);
+}
+
 int InsertPartRow(Part* part) {
     if (!Finite({part->PriorDistance, part->CarriedDistance, part->Cost})) {
         return kFailed;
@@ -150,16 +190,7 @@ int InsertPartRow(Part* part) {
         Run("insert into Part(Name, Kind, PriorDistance, PriorSeconds, CarriedDistance, CarriedSeconds, "
             "Cost, Note) "
             "values (?, ?, ?, ?, ?, ?, ?, ?)",
-            [part](Binds& b) {
-                b.Text(part->Name)
-                    .Int(part->Kind)
-                    .Double(part->PriorDistance)
-                    .Int(part->PriorSeconds)
-                    .Double(part->CarriedDistance)
-                    .Int(part->CarriedSeconds)
-                    .Double(part->Cost)
-                    .Text(part->Note);
-            });
+            [part](Binds& b) { BindPart(b, *part); });
     if (result == kOk) {
         part->PartNumber = static_cast<int32_t>(sqlite3_last_insert_rowid(Connection()));
     }
@@ -357,105 +388,67 @@ int DB_ReadRideDays(const std::function<void(const RideDay&)>& each) {
 }
 
 int DB_InsertPart(Part* part, int bicycleNumber, int32_t day) {
-    if (!DB_GetConnection() || !part) {
-        return NoConnection();
-    }
-    Transaction transaction;
-    if (!Begun(transaction)) {
-        return kFailed;
-    }
-    int result = InsertPartRow(part);
-    if (result == kOk) {
-        result = Fit(part->PartNumber, bicycleNumber, day);
-    }
-    return Finish(result, transaction);
+    return InTransaction(part != nullptr, [&] {
+        const int result = InsertPartRow(part);
+        return result == kOk ? Fit(part->PartNumber, bicycleNumber, day) : result;
+    });
 }
 
 int DB_UpdatePart(const Part* part) {
-    if (!DB_GetConnection() || !part) {
-        return NoConnection();
-    }
-    Transaction transaction;
-    if (!Begun(transaction) || !Finite({part->PriorDistance, part->CarriedDistance, part->Cost})) {
-        return kFailed;
-    }
-    return Finish(
-        Run("update Part set Name = ?, Kind = ?, PriorDistance = ?, PriorSeconds = ?, CarriedDistance = ?, "
+    return InTransaction(part != nullptr, [&] {
+        if (!Finite({part->PriorDistance, part->CarriedDistance, part->Cost})) {
+            return kFailed;
+        }
+        return Run(
+            "update Part set Name = ?, Kind = ?, PriorDistance = ?, PriorSeconds = ?, CarriedDistance = ?, "
             "CarriedSeconds = ?, Cost = ?, Note = ? where PartNumber = ?",
             [part](Binds& b) {
-                b.Text(part->Name)
-                    .Int(part->Kind)
-                    .Double(part->PriorDistance)
-                    .Int(part->PriorSeconds)
-                    .Double(part->CarriedDistance)
-                    .Int(part->CarriedSeconds)
-                    .Double(part->Cost)
-                    .Text(part->Note)
-                    .Int(part->PartNumber);
-            }),
-        transaction);
+                BindPart(b, *part);
+                b.Int(part->PartNumber);
+            });
+    });
 }
 
 int DB_DeletePart(int partNumber) {
-    if (!DB_GetConnection()) {
-        return NoConnection();
-    }
-    Transaction transaction;
-    if (!Begun(transaction)) {
-        return kFailed;
-    }
-    return Finish(DeleteParts(FormatSql("select %d", partNumber)), transaction);
+    return InTransaction(true, [&] { return DeleteParts(FormatSql("select %d", partNumber)); });
 }
 
 int DB_MovePart(int partNumber, int toBicycle, int32_t day) {
-    if (!DB_GetConnection()) {
-        return NoConnection();
-    }
-    Transaction transaction;
-    if (!Begun(transaction)) {
-        return kFailed;
-    }
-    int result = TakeOff(partNumber, day);
-    if (result == kOk && toBicycle > 0) {
-        result = Fit(partNumber, toBicycle, day);
-    }
-    return Finish(result, transaction);
+    return InTransaction(true, [&] {
+        const int result = TakeOff(partNumber, day);
+        return result == kOk && toBicycle > 0 ? Fit(partNumber, toBicycle, day) : result;
+    });
 }
 
 int DB_ReplacePart(int oldPartNumber, Part* newPart, int32_t day, const MaintenanceRecord* entry) {
-    if (!DB_GetConnection() || !newPart) {
-        return NoConnection();
-    }
-    Transaction transaction;
-    if (!Begun(transaction)) {
-        return kFailed;
-    }
-    // The bicycle the old part sits on now.
-    Statement statement =
-        Prepare(FormatSql("select BicycleNumber from PartStretch where PartNumber = %d and Removed is null "
-                          "order by Fitted desc limit 1",
-                          oldPartNumber));
-    if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW) {
-        SetLastError("ERROR: Part %d is not fitted to a bicycle.", oldPartNumber);
-        return kFailed;
-    }
-    const int bicycleNumber = sqlite3_column_int(statement.get(), 0);
-    statement.reset();
-    int result = TakeOff(oldPartNumber, day);
-    if (result == kOk) {
-        result = InsertPartRow(newPart);
-    }
-    if (result == kOk) {
-        result = Fit(newPart->PartNumber, bicycleNumber, day);
-    }
-    if (result == kOk) {
-        result = Exec(FormatSql("update ServiceTask set PartNumber = %d where PartNumber = %d",
-                                newPart->PartNumber, oldPartNumber));
-    }
-    if (result == kOk && entry) {
-        result = DB_InsertLinkedMaintenanceRecord(entry, 0, newPart->PartNumber);
-    }
-    return Finish(result, transaction);
+    return InTransaction(newPart != nullptr, [&] {
+        // The bicycle the old part sits on now.
+        Statement statement = Prepare(
+            FormatSql("select BicycleNumber from PartStretch where PartNumber = %d and Removed is null "
+                      "order by Fitted desc limit 1",
+                      oldPartNumber));
+        if (!statement || sqlite3_step(statement.get()) != SQLITE_ROW) {
+            SetLastError("ERROR: Part %d is not fitted to a bicycle.", oldPartNumber);
+            return kFailed;
+        }
+        const int bicycleNumber = sqlite3_column_int(statement.get(), 0);
+        statement.reset();
+        int result = TakeOff(oldPartNumber, day);
+        if (result == kOk) {
+            result = InsertPartRow(newPart);
+        }
+        if (result == kOk) {
+            result = Fit(newPart->PartNumber, bicycleNumber, day);
+        }
+        if (result == kOk) {
+            result = Exec(FormatSql("update ServiceTask set PartNumber = %d where PartNumber = %d",
+                                    newPart->PartNumber, oldPartNumber));
+        }
+        if (result == kOk && entry) {
+            result = DB_InsertLinkedMaintenanceRecord(entry, 0, newPart->PartNumber);
+        }
+        return result;
+    });
 }
 
 StretchDatesFault CheckStretchDates(const std::vector<PartStretch>& stored,
@@ -517,131 +510,97 @@ StretchDatesFault CheckStretchDates(const std::vector<PartStretch>& stored,
 }
 
 int DB_SetStretchDates(int partNumber, const std::vector<PartStretch>& stretches, StretchDatesFault* fault) {
-    if (!DB_GetConnection() || !fault) {
-        return NoConnection();
+    if (fault != nullptr) {
+        *fault = StretchDatesFault::None;
     }
-    *fault = StretchDatesFault::None;
-    Transaction transaction;
-    if (!Begun(transaction)) {
-        return kFailed;
-    }
-    // Checked against the rows as they are now, inside the transaction.
-    std::vector<PartStretch> all;
-    std::vector<FrozenRide> frozen;
-    if (DB_GetPartStretches(&all) != kOk || DB_GetFrozenRides(&frozen) != kOk) {
-        return kFailed;
-    }
-    std::vector<PartStretch> stored;
-    std::copy_if(all.begin(), all.end(), std::back_inserter(stored),
-                 [partNumber](const PartStretch& s) { return s.PartNumber == partNumber; });
-    *fault = stored.empty() ||
-                     std::any_of(stretches.begin(), stretches.end(),
-                                 [partNumber](const PartStretch& s) { return s.PartNumber != partNumber; })
-                 ? StretchDatesFault::Changed
-                 : CheckStretchDates(stored, stretches, frozen);
-    if (*fault != StretchDatesFault::None) {
-        SetLastError("ERROR: The fitting and removal days of part %d can not be saved.", partNumber);
-        return kFailed;
-    }
-    int result = kOk;
-    for (const PartStretch& stretch : stretches) {
-        if (result == kOk) {
-            result = Run("update PartStretch set Fitted = ?, Removed = ? where StretchNumber = ?",
-                         [&stretch](Binds& b) {
-                             b.Int(stretch.Fitted).OptionalInt(stretch.Removed).Int(stretch.StretchNumber);
-                         });
+    return InTransaction(fault != nullptr, [&] {
+        // Checked against the rows as they are now, inside the transaction.
+        std::vector<PartStretch> all;
+        std::vector<FrozenRide> frozen;
+        if (DB_GetPartStretches(&all) != kOk || DB_GetFrozenRides(&frozen) != kOk) {
+            return kFailed;
         }
-    }
-    return Finish(result, transaction);
+        std::vector<PartStretch> stored;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(stored),
+                     [partNumber](const PartStretch& s) { return s.PartNumber == partNumber; });
+        *fault = stored.empty() || std::any_of(stretches.begin(), stretches.end(),
+                                               [partNumber](const PartStretch& s) {
+                                                   return s.PartNumber != partNumber;
+                                               })
+                     ? StretchDatesFault::Changed
+                     : CheckStretchDates(stored, stretches, frozen);
+        if (*fault != StretchDatesFault::None) {
+            SetLastError("ERROR: The fitting and removal days of part %d can not be saved.", partNumber);
+            return kFailed;
+        }
+        int result = kOk;
+        for (const PartStretch& stretch : stretches) {
+            if (result == kOk) {
+                result =
+                    Run("update PartStretch set Fitted = ?, Removed = ? where StretchNumber = ?",
+                        [&stretch](Binds& b) {
+                            b.Int(stretch.Fitted).OptionalInt(stretch.Removed).Int(stretch.StretchNumber);
+                        });
+            }
+        }
+        return result;
+    });
 }
 
 int DB_InsertServiceTask(ServiceTask* task) {
-    if (!DB_GetConnection() || !task) {
-        return NoConnection();
-    }
-    Transaction transaction;
-    if (!Begun(transaction) || !Finite({task->IntervalDistance, task->IntervalHours, task->DueSoonShare})) {
-        return kFailed;
-    }
-    int result =
-        Run("insert into ServiceTask(BicycleNumber, PartNumber, Name, Kind, IntervalDistance, "
-            "IntervalHours, IntervalDays, LastDone, DueSoonShare) values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-            [task](Binds& b) {
-                b.Int(task->BicycleNumber)
-                    .Int(task->PartNumber)
-                    .Text(task->Name)
-                    .Int(static_cast<int32_t>(task->Kind))
-                    .Double(task->IntervalDistance)
-                    .Double(task->IntervalHours)
-                    .Int(task->IntervalDays)
-                    .Int(task->LastDone)
-                    .Double(task->DueSoonShare);
-            });
-    if (result == kOk) {
-        task->TaskNumber = static_cast<int32_t>(sqlite3_last_insert_rowid(Connection()));
-    }
-    return Finish(result, transaction);
+    return InTransaction(task != nullptr, [&] {
+        if (!Finite({task->IntervalDistance, task->IntervalHours, task->DueSoonShare})) {
+            return kFailed;
+        }
+        int result =
+            Run("insert into ServiceTask(BicycleNumber, PartNumber, Name, Kind, IntervalDistance, "
+                "IntervalHours, IntervalDays, LastDone, DueSoonShare) values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                [task](Binds& b) { BindTask(b, *task); });
+        if (result == kOk) {
+            task->TaskNumber = static_cast<int32_t>(sqlite3_last_insert_rowid(Connection()));
+        }
+        return result;
+    });
 }
 
 int DB_UpdateServiceTask(const ServiceTask* task) {
-    if (!DB_GetConnection() || !task) {
-        return NoConnection();
-    }
-    Transaction transaction;
-    if (!Begun(transaction) || !Finite({task->IntervalDistance, task->IntervalHours, task->DueSoonShare})) {
-        return kFailed;
-    }
-    return Finish(
-        Run("update ServiceTask set BicycleNumber = ?, PartNumber = ?, Name = ?, Kind = ?, "
+    return InTransaction(task != nullptr, [&] {
+        if (!Finite({task->IntervalDistance, task->IntervalHours, task->DueSoonShare})) {
+            return kFailed;
+        }
+        return Run(
+            "update ServiceTask set BicycleNumber = ?, PartNumber = ?, Name = ?, Kind = ?, "
             "IntervalDistance = ?, IntervalHours = ?, IntervalDays = ?, LastDone = ?, DueSoonShare = ? "
             "where TaskNumber = ?",
             [task](Binds& b) {
-                b.Int(task->BicycleNumber)
-                    .Int(task->PartNumber)
-                    .Text(task->Name)
-                    .Int(static_cast<int32_t>(task->Kind))
-                    .Double(task->IntervalDistance)
-                    .Double(task->IntervalHours)
-                    .Int(task->IntervalDays)
-                    .Int(task->LastDone)
-                    .Double(task->DueSoonShare)
-                    .Int(task->TaskNumber);
-            }),
-        transaction);
+                BindTask(b, *task);
+                b.Int(task->TaskNumber);
+            });
+    });
 }
 
 int DB_DeleteServiceTask(int taskNumber) {
-    if (!DB_GetConnection()) {
-        return NoConnection();
-    }
-    Transaction transaction;
-    if (!Begun(transaction)) {
-        return kFailed;
-    }
-    int result = Exec(FormatSql("delete from ServiceLink where TaskNumber = %d", taskNumber));
-    if (result == kOk) {
-        result = Exec(FormatSql("delete from ServiceTask where TaskNumber = %d", taskNumber));
-    }
-    return Finish(result, transaction);
+    return InTransaction(true, [&] {
+        int result = Exec(FormatSql("delete from ServiceLink where TaskNumber = %d", taskNumber));
+        if (result == kOk) {
+            result = Exec(FormatSql("delete from ServiceTask where TaskNumber = %d", taskNumber));
+        }
+        return result;
+    });
 }
 
 int DB_InsertLinkedMaintenanceRecord(const MaintenanceRecord* entry, int taskNumber, int partNumber) {
-    if (!DB_GetConnection() || !entry) {
-        return NoConnection();
-    }
-    Transaction transaction;
-    if (!Begun(transaction)) {
-        return kFailed;
-    }
-    int result = DB_InsertMaintenanceRecord(entry);
-    if (result == kOk) {
-        const int64_t number = sqlite3_last_insert_rowid(Connection());
-        result =
-            Run("insert or replace into ServiceLink(MaintenanceRecordNumber, Date, TaskNumber, PartNumber) "
+    return InTransaction(entry != nullptr, [&] {
+        int result = DB_InsertMaintenanceRecord(entry);
+        if (result == kOk) {
+            const int64_t number = sqlite3_last_insert_rowid(Connection());
+            result = Run(
+                "insert or replace into ServiceLink(MaintenanceRecordNumber, Date, TaskNumber, PartNumber) "
                 "values (?, ?, ?, ?)",
                 [&](Binds& b) { b.Int(number).Int(entry->Date).Int(taskNumber).Int(partNumber); });
-    }
-    return Finish(result, transaction);
+        }
+        return result;
+    });
 }
 
 namespace store::detail {
